@@ -1,0 +1,41 @@
+// The platform services the program uses, as small interfaces with no Qt in them, so the walker,
+// the join run and the tests can use them (and tests can replace them).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace plenwick::shell {
+
+// The application title: the caption of every message box.
+inline constexpr std::string_view kAppTitle = "Plenwick";
+
+// Message box styles: 0 is an OK button without icon, 64 an OK button with the information icon.
+inline constexpr int kMsgOk = 0;
+inline constexpr int kMsgInformation = 64;
+
+// Opaque handle of a window that owns a modal dialog (a QWidget* on the Qt side).
+using WindowHandle = void*;
+
+// Shows a modal message box captioned kAppTitle and waits until it is dismissed.
+class MessageBoxService {
+ public:
+  virtual ~MessageBoxService() = default;
+  virtual void Show(std::string_view text, int style) = 0;
+};
+
+// Asks the desktop to open a path or web address with its registered program; never waits.
+class ShellOpenService {
+ public:
+  virtual ~ShellOpenService() = default;
+  virtual void Open(const std::string& target) = 0;
+};
+
+// A modal folder dialog; returns the chosen folder (no trailing separator except the root) or "".
+class FolderPickerService {
+ public:
+  virtual ~FolderPickerService() = default;
+  virtual std::string Pick(WindowHandle owner, const std::string& title) = 0;
+};
+
+}  // namespace plenwick::shell

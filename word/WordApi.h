@@ -1,0 +1,72 @@
+// The Word automation layer: the objects and calls the join run makes, as reference-counted
+// interfaces. Every call reports success or a failure with a short reason a person can read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/Result.h"
+
+namespace plenwick::word {
+
+// Reasons an engine gives through Error::code, so callers can tell kinds of failure apart.
+namespace wordc {
+inline constexpr int kNotWordDocument = 1001;   // "not a Word document"
+inline constexpr int kPasswordProtected = 1002; // "password-protected"
+inline constexpr int kDamaged = 1003;           // "damaged: ..."
+inline constexpr int kUnsupported = 1004;       // a format this engine cannot read (yet)
+inline constexpr int kReadFailed = 1005;        // the file could not be read (missing, locked, ...)
+inline constexpr int kWriteFailed = 1006;       // the output could not be written
+inline constexpr int kTooLarge = 1007;          // over a safety limit (sizes, ratios, counts)
+inline constexpr int kConverterMissing = 1008;  // a legacy file and no converter installed
+inline constexpr int kConversionFailed = 1009;  // the converter failed, hung or crashed
+inline constexpr int kInvalidState = 1010;      // the object was used out of order
+}  // namespace wordc
+
+// Collapse direction: towards the end of the range.
+inline constexpr std::int16_t kCollapseEnd = 0;
+inline constexpr std::int16_t kCollapseStart = 1;
+
+class Range {
+ public:
+  virtual ~Range() = default;
+  // Makes the range an insertion point at its end (kCollapseEnd) or its start.
+  virtual Status Collapse(std::int16_t direction) = 0;
+  // Inserts the whole content of the file at the range. All or nothing: on failure the document
+  // is exactly as it was.
+  virtual Status InsertFile(const std::string& path) = 0;
+};
+
+class Document {
+ public:
+  virtual ~Document() = default;
+  // A range over the whole main text of the document.
+  virtual Result<std::shared_ptr<Range>> Range() = 0;
+  // Writes the document to path, atomically: the file holds the previous save or this one.
+  virtual Status SaveAs(const std::string& path) = 0;
+};
+
+class Documents {
+ public:
+  virtual ~Documents() = default;
+  // A new, empty document.
+  virtual Result<std::shared_ptr<Document>> Add() = 0;
+};
+
+class Application {
+ public:
+  virtual ~Application() = default;
+  virtual Result<std::shared_ptr<Documents>> Documents() = 0;
+};
+
+// Resolves a programmatic identifier ("Word.Application") to an application object.
+using ApplicationFactory =
+    std::function<Result<std::shared_ptr<Application>>(std::string_view progId)>;
+
+// The default factory: our native engine. Fails cleanly for any other identifier.
+Result<std::shared_ptr<Application>> CreateObject(std::string_view progId);
+
+}  // namespace plenwick::word

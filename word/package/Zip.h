@@ -1,0 +1,103 @@
+// ZIP packages (the container of every OOXML file), read defensively and written so that a
+// document saved again and again reuses what it already wrote.
+//
+// Agreed interface between the package layer and the composer. The package layer's owner
+// implements it (ZipReader.cpp, ZipWriter.cpp, ...) and may add to it, but keeps these names.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Result.h"
+
+namespace plenwick::word::package {
+
+// Safety limits for reading packages written by others.
+struct ReadLimits {
+  std::uint64_t maxFileSize = 2ull << 30;        // the package file itself
+  std::uint64_t maxEntryCount = 20000;           // entries in the central directory
+  std::uint64_t maxEntrySize = 512ull << 20;     // one inflated entry
+  std::uint64_t maxTotalSize = 2ull << 30;       // all inflated entries together
+  std::uint64_t maxRatio = 200;                  // inflated / compressed, for entries over 1 MiB
+};
+
+// One entry as it is stored: its bytes still compressed (or stored), with what the central
+// directory says of them. Copying a RawEntry into another package never recompresses it.
+struct RawEntry {
+  std::string name;
+  std::uint16_t method = 0;  // 0 stored, 8 deflated
+  std::uint32_t crc32 = 0;
+  std::uint64_t compressedSize = 0;
+  std::uint64_t uncompressedSize = 0;
+  std::shared_ptr<const std::string> data;  // compressedSize bytes
+};
+
+// Compresses bytes into a RawEntry (deflate, or stored when that is smaller).
+RawEntry MakeEntry(std::string name, std::string_view bytes);
+
+class ZipReader {
+ public:
+  // Reads the whole package into memory and checks its central directory against the limits.
+  // Fails with a reason for: not a ZIP, truncated, encrypted entries, unsupported methods,
+  // names that are absolute or leave the package, too many or too large entries.
+  static Result<ZipReader> Open(const std::string& path, const ReadLimits& limits = {});
+  static Result<ZipReader> FromBytes(std::string bytes, const ReadLimits& limits = {});
+
+  // Entry names in central-directory order.
+  const std::vector<std::string>& Names() const;
+  bool Has(std::string_view name) const;  // OPC names compare case-insensitively
+  // The inflated bytes, checked against the limits and the CRC.
+  Result<std::string> Read(std::string_view name) const;
+  // The stored bytes, for copying without recompressing.
+  Result<RawEntry> Raw(std::string_view name) const;
+
+  ZipReader(ZipReader&&) noexcept;
+  ZipReader& operator=(ZipReader&&) noexcept;
+  ~ZipReader();
+
+ private:
+  struct Impl;
+  explicit ZipReader(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// A deflate stream built from independently compressed pieces, so a part that only grows at its
+// end (the main document) is never compressed twice. Each piece ends on a byte boundary
+// (sync flush); Finish adds the last piece with the final block.
+class GrowingEntry {
+ public:
+  explicit GrowingEntry(std::string name);
+  void Append(std::string_view bytes);        // compresses now; keeps only compressed bytes
+  RawEntry Finish(std::string_view tail) const;  // the entry as it stands with tail appended
+  std::uint64_t UncompressedSize() const;
+
+ private:
+  std::string name_;
+  std::string compressed_;
+  std::uint32_t crc_ = 0;
+  std::uint64_t size_ = 0;
+};
+
+// Writes a package again and again to one path. Entries added with AddFixed never change, so each
+// save writes them once and reuses them afterwards; the changing entries and the central directory
+// are written every time. Every save is atomic: the target holds the previous save or this one.
+class PackageWriter {
+ public:
+  PackageWriter();
+  ~PackageWriter();  // removes any spare file it keeps beside the target
+  PackageWriter(const PackageWriter&) = delete;
+  PackageWriter& operator=(const PackageWriter&) = delete;
+
+  void AddFixed(RawEntry entry);
+  // Writes the fixed entries, then `changing` in the order given, to path.
+  Status Save(const std::string& path, const std::vector<RawEntry>& changing);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace plenwick::word::package
