@@ -38,4 +38,12 @@ class FolderPickerService {
   virtual std::string Pick(WindowHandle owner, const std::string& title) = 0;
 };
 
+// Processes the window events that are pending, once. Returns false when the program is ending
+// (the window was closed meanwhile): the caller must then unwind at once, releasing what it holds.
+class YieldService {
+ public:
+  virtual ~YieldService() = default;
+  virtual bool Yield() = 0;
+};
+
 }  // namespace plenwick::shell

@@ -1,0 +1,26 @@
+// What the join run needs of the window it runs in, with no Qt in it, so the window, the terminal
+// companion and the tests can all drive the same run.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace plenwick::app {
+
+// The controls the run changes.
+enum class Control { ImgRMsg, LblRMsg, LblProgessCurrent };
+
+class JoinHost {
+ public:
+  virtual ~JoinHost() = default;
+  // The modal folder picker, owned by the window; "" when nothing was chosen.
+  virtual std::string PickFolder(const std::string& title) = 0;
+  // Processes pending window events once; false when the program is ending: unwind at once.
+  virtual bool Yield() = 0;
+  // Modal message box captioned "Plenwick" (style 0 or 64).
+  virtual void ShowMessage(std::string_view text, int style) = 0;
+  virtual void SetVisible(Control control, bool visible) = 0;
+  virtual void SetCaption(Control control, const std::string& caption) = 0;
+};
+
+}  // namespace plenwick::app
