@@ -305,8 +305,12 @@ def icon(size):
         F = u(fold)
         t = lw
         k = t * 0.414  # how far a 45-degree edge moves when the outline is inset by t
-        outer = [(X0, Y0), (X1 - F, Y0), (X1, Y0 + F), (X1, Y1), (X0, Y1)]
-        inner = [(X0 + t, Y0 + t), (X1 - F + k, Y0 + t), (X1 - t, Y0 + F - k), (X1 - t, Y1 - t), (X0 + t, Y1 - t)]
+        if F:
+            outer = [(X0, Y0), (X1 - F, Y0), (X1, Y0 + F), (X1, Y1), (X0, Y1)]
+            inner = [(X0 + t, Y0 + t), (X1 - F + k, Y0 + t), (X1 - t, Y0 + F - k), (X1 - t, Y1 - t), (X0 + t, Y1 - t)]
+        else:
+            outer = [(X0, Y0), (X1, Y0), (X1, Y1), (X0, Y1)]
+            inner = [(X0 + t, Y0 + t), (X1 - t, Y0 + t), (X1 - t, Y1 - t), (X0 + t, Y1 - t)]
         d.polygon(outer, fill=outline)
         d.polygon(inner, fill=fill)
         if F:
