@@ -1,5 +1,10 @@
 // Walks a folder tree breadth-first and collects its files into shared keyed collections.
-// (Declaration agreed with the join run; the walker's owner fills in the rest.)
+//
+// The folder list pathNames is also the walk's queue: the root under "K0", then every folder in
+// walk order under K2, K3, ... Files are numbered K1, K2, ... across the whole walk, and Count
+// reads one more than the number of files collected. LogPath never reports a failure: a permission
+// failure anywhere in the tree shows one message and ends the walk, any other failure ends it
+// silently, and what was collected until then stays.
 #pragma once
 
 #include <cstdint>
@@ -14,25 +19,53 @@
 
 namespace plenwick::walk {
 
+// The message a permission failure during a walk shows (information icon, one OK button).
+inline constexpr std::string_view kSelectStoreFolderMessage = "Please Select Correct Store Folder.";
+
 class pathLogger {
  public:
   // fileSystems makes the file-system object that PathLogInit creates; messages shows the
-  // permission message. Both must outlive the walker.
+  // permission message. messages must outlive the walker.
   pathLogger(FileSystemFactory fileSystems, shell::MessageBoxService& messages);
+  pathLogger(const pathLogger&) = delete;
+  pathLogger& operator=(const pathLogger&) = delete;
 
+  // Makes a fresh file-system object, sets fullFileNamesOnly and lets go of the collections
+  // (holders elsewhere keep theirs). Fails, changing nothing, when no file-system object can be
+  // made.
   Status PathLogInit();
   void LogPath(std::string_view strPARENT);
   std::int32_t Count() const;
+  // Lets go of everything the walker holds; Count and the flag keep their values.
   void Terminate();
   void fullFileNamesOnly(bool fullPath);
   bool fullFileNamesOnly() const;
+  // Each returns the walker's collection, creating an empty one when it has none.
   SharedTexts fileNames();
   SharedTexts pathNames();
   SharedNumbers pathPointers();
   SharedTexts fullFileNames();
 
  private:
-  // ... members as the walker needs them
+  static std::string EnsureBackslash(std::string_view strFolder);
+  // The walk itself; the first failure ends it and is returned for LogPath to sort out.
+  Status Walk(std::string_view strPARENT);
+  Status ProcessFolder(std::int32_t cursor, std::int32_t& queued);
+
+  FileSystemFactory fileSystems_;
+  shell::MessageBoxService& messages_;
+
+  std::unique_ptr<FileSystem> fileSystem;
+  SharedFiles currentFiles;
+  std::shared_ptr<const File> currentFile;
+  SharedSubFolders currentSubFolders;
+  std::shared_ptr<const SubFolder> currentSubFolder;
+  std::int32_t fileCounter = 0;
+  SharedTexts fileNames_;
+  SharedNumbers pathPointers_;
+  SharedTexts pathNames_;
+  SharedTexts fullFileNames_;
+  bool fullFileNamesOnly_ = false;
 };
 
 }  // namespace plenwick::walk

@@ -1,0 +1,217 @@
+#include "walk/StdFileSystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "walk/pathLogger.h"
+
+namespace plenwick::walk {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "plenwick-walk-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+
+  // The folder's path with a trailing separator, as the walker's folders are written.
+  std::string Slash() const { return path_.string() + "/"; }
+  const fs::path& Path() const { return path_; }
+  fs::path operator/(const std::string& relative) const { return path_ / relative; }
+
+  void File(const std::string& relative) const {
+    fs::create_directories((path_ / relative).parent_path());
+    std::ofstream(path_ / relative) << "x";
+  }
+  void Folder(const std::string& relative) const { fs::create_directories(path_ / relative); }
+
+ private:
+  fs::path path_;
+};
+
+std::unique_ptr<FileSystem> MakeFileSystem() {
+  Result<std::unique_ptr<FileSystem>> made = DefaultFileSystems()();
+  EXPECT_TRUE(made);
+  return std::move(*made);
+}
+
+std::vector<std::string> SubFolderNames(FileSystem& files, const std::string& path) {
+  Result<std::unique_ptr<Folder>> folder = files.GetFolder(path);
+  EXPECT_TRUE(folder) << path;
+  if (!folder) return {};
+  Result<SharedSubFolders> listing = (*folder)->SubFolders();
+  EXPECT_TRUE(listing) << path;
+  std::vector<std::string> names;
+  if (listing) {
+    for (const SubFolder& entry : **listing) names.push_back(entry.Name());
+  }
+  return names;
+}
+
+std::vector<std::string> FileNames(FileSystem& files, const std::string& path) {
+  Result<std::unique_ptr<Folder>> folder = files.GetFolder(path);
+  EXPECT_TRUE(folder) << path;
+  if (!folder) return {};
+  Result<SharedFiles> listing = (*folder)->Files();
+  EXPECT_TRUE(listing) << path;
+  std::vector<std::string> names;
+  if (listing) {
+    for (const File& entry : **listing) names.push_back(entry.Name());
+  }
+  return names;
+}
+
+TEST(StdFileSystem, FolderExistsOnlyForFolders) {
+  TempFolder root;
+  root.File("a.doc");
+  root.Folder("sub");
+  fs::create_directory_symlink(root / "sub", root / "link");
+  auto files = MakeFileSystem();
+  EXPECT_TRUE(files->FolderExists((root / "sub").string()));
+  EXPECT_TRUE(files->FolderExists(root.Slash() + "sub/"));
+  EXPECT_TRUE(files->FolderExists((root / "link").string()));  // a root may be reached by a link
+  EXPECT_FALSE(files->FolderExists((root / "a.doc").string()));
+  EXPECT_FALSE(files->FolderExists((root / "missing").string()));
+  EXPECT_FALSE(files->FolderExists(""));
+}
+
+TEST(StdFileSystem, ListsSubfoldersAndFilesApartInNaturalOrder) {
+  TempFolder root;
+  for (const char* file : {"Chapter 10.docx", "chapter 2.docx", ".hidden.doc", "Zeta.txt",
+                           "apple.doc", "Überblick.doc"}) {
+    root.File(file);
+  }
+  for (const char* folder : {"B folder", "a folder", ".hidden dir", "10", "9"}) root.Folder(folder);
+  fs::create_directory_symlink(root / "a folder", root / "link to folder");
+  fs::create_symlink(root / "apple.doc", root / "link to file.doc");
+  fs::create_symlink(root / "gone.doc", root / "broken.doc");
+  ASSERT_EQ(mkfifo((root / "pipe.doc").c_str(), 0600), 0);
+
+  auto files = MakeFileSystem();
+  EXPECT_EQ(SubFolderNames(*files, root.Slash()),
+            (std::vector<std::string>{".hidden dir", "9", "10", "a folder", "B folder"}));
+  EXPECT_EQ(
+      FileNames(*files, root.Slash()),
+      (std::vector<std::string>{".hidden.doc", "apple.doc", "chapter 2.docx", "Chapter 10.docx",
+                                "link to file.doc", "Überblick.doc", "Zeta.txt"}));
+}
+
+TEST(StdFileSystem, EachListingReadsTheFolderAsItIsNow) {
+  TempFolder root;
+  root.File("first.doc");
+  auto files = MakeFileSystem();
+  Result<std::unique_ptr<Folder>> folder = files->GetFolder(root.Slash());
+  ASSERT_TRUE(folder);
+  EXPECT_EQ((*folder)->Files().value()->size(), 1U);
+  root.File("second.doc");
+  root.Folder("new");
+  EXPECT_EQ((*folder)->Files().value()->size(), 2U);
+  EXPECT_EQ((*folder)->SubFolders().value()->size(), 1U);
+}
+
+TEST(StdFileSystem, OpeningWhatIsNoFolderFailsWithoutThePermissionNumber) {
+  TempFolder root;
+  root.File("a.doc");
+  auto files = MakeFileSystem();
+  for (const std::string& path : {(root / "missing").string(), (root / "a.doc").string(),
+                                  (root / "a.doc/inner").string(), std::string()}) {
+    Result<std::unique_ptr<Folder>> folder = files->GetFolder(path);
+    ASSERT_FALSE(folder) << path;
+    EXPECT_EQ(folder.error().code, errc::kPathNotFound) << path;
+  }
+  Result<std::unique_ptr<Folder>> opened = files->GetFolder(root.Slash());
+  ASSERT_TRUE(opened);
+  EXPECT_EQ((*opened)->Name(), root.Path().filename().string());
+}
+
+TEST(StdFileSystem, ListingAVanishedFolderFails) {
+  TempFolder root;
+  root.Folder("sub");
+  auto files = MakeFileSystem();
+  Result<std::unique_ptr<Folder>> folder = files->GetFolder((root / "sub").string());
+  ASSERT_TRUE(folder);
+  fs::remove(root / "sub");
+  Result<SharedFiles> listing = (*folder)->Files();
+  ASSERT_FALSE(listing);
+  EXPECT_EQ(listing.error().code, errc::kPathNotFound);
+}
+
+TEST(StdFileSystem, PermissionErrorsMapTo70AndOnlyThey) {
+  EXPECT_EQ(FileSystemErrorNumber(std::make_error_code(std::errc::permission_denied)), 70);
+  EXPECT_EQ(FileSystemErrorNumber(std::make_error_code(std::errc::operation_not_permitted)), 70);
+  EXPECT_EQ(FileSystemErrorNumber(std::error_code(EACCES, std::system_category())), 70);
+  for (const std::errc other : {std::errc::io_error, std::errc::no_such_file_or_directory,
+                                std::errc::not_a_directory, std::errc::too_many_files_open}) {
+    EXPECT_NE(FileSystemErrorNumber(std::make_error_code(other)), 70);
+  }
+}
+
+TEST(StdFileSystem, UnreadableFolderFailsWith70) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder; the walker's tests cover 70";
+  TempFolder root;
+  root.File("locked/a.doc");
+  fs::permissions(root / "locked", fs::perms::none);
+  auto files = MakeFileSystem();
+  Result<std::unique_ptr<Folder>> folder = files->GetFolder((root / "locked").string());
+  ASSERT_TRUE(folder);
+  Result<SharedFiles> listing = (*folder)->Files();
+  ASSERT_FALSE(listing);
+  EXPECT_EQ(listing.error().code, errc::kPermissionDenied);
+  fs::permissions(root / "locked", fs::perms::owner_all);
+}
+
+struct NoMessages final : shell::MessageBoxService {
+  int shown = 0;
+  void Show(std::string_view, int) override { ++shown; }
+};
+
+TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
+  TempFolder root;
+  root.File("Part 10.docx");
+  root.File("Part 9.docx");
+  root.File("Études/Intro.doc");
+  root.File("Études/deeper/notes.txt");
+  root.Folder("empty");
+  // A cycle back to the root: followed, it would never end.
+  fs::create_directory_symlink(root.Path(), root / "Études/deeper/back to top");
+
+  NoMessages messages;
+  pathLogger walker(DefaultFileSystems(), messages);
+  ASSERT_TRUE(walker.PathLogInit());
+  walker.LogPath(root.Path().string());
+  const SharedTexts folders = walker.pathNames();
+  const SharedTexts files = walker.fullFileNames();
+  EXPECT_EQ(std::vector<std::string>(folders->begin(), folders->end()),
+            (std::vector<std::string>{root.Slash(), root.Slash() + "empty/",
+                                      root.Slash() + "Études/", root.Slash() + "Études/deeper/"}));
+  EXPECT_EQ(std::vector<std::string>(files->begin(), files->end()),
+            (std::vector<std::string>{root.Slash() + "Part 9.docx", root.Slash() + "Part 10.docx",
+                                      root.Slash() + "Études/Intro.doc",
+                                      root.Slash() + "Études/deeper/notes.txt"}));
+  EXPECT_EQ(walker.Count(), 5);
+  EXPECT_EQ(messages.shown, 0);
+}
+
+}  // namespace
+}  // namespace plenwick::walk
