@@ -1,0 +1,56 @@
+// The click handlers of the window's buttons and link labels.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/ClickLabel.h"
+#include "app/Form1.h"
+#include "app/WebAddresses.h"
+#include "shell/FolderPath.h"
+#include "shell/modMain.h"
+
+namespace plenwick::app {
+
+Status Form1::CmdBrowse_Click() {
+  // Replaced even by "": a cancelled selection leaves no source folder for the next run.
+  sourceFolder = PickFolder(kBrowseTitle);
+  if (sourceFolder.empty()) return Ok();
+  sourceFolder = shell::WithTrailingSeparator(std::move(sourceFolder));
+  if (!Yield()) return Ok();  // the program is ending
+  // Tested again: the yield may have run another selection that was cancelled.
+  if (sourceFolder.empty()) return Ok();
+  txtvCFPath->setText(
+      QString::fromUtf8(sourceFolder.data(), static_cast<qsizetype>(sourceFolder.size())));
+  LblStatusHead->setVisible(true);
+  LblProgessCurrent->setVisible(true);
+  ImgStatusArrow->setVisible(true);
+  ImgRMsg->setVisible(true);
+  LblRMsg->setVisible(true);
+  CmdSplit->setEnabled(true);
+  return Ok();
+}
+
+Status Form1::CmdSplit_Click() {
+  if (!joinHandler_) return Ok();
+  return joinHandler_(*this);
+}
+
+Status Form1::LblProductHelp_Click() {
+  const std::string address = SiteAddress(kProductHelpPath);
+  shell::ShellOpen(services_.opener, address);
+  return Ok();
+}
+
+Status Form1::LblWebsite_Click() {
+  const std::string address = SiteAddress(kWebsitePath);
+  shell::ShellOpen(services_.opener, address);
+  return Ok();
+}
+
+Status Form1::LblClose_Click() {
+  // Unloading the window ends the program (closeEvent); running handlers unwind first.
+  close();
+  return Ok();
+}
+
+}  // namespace plenwick::app

@@ -1,0 +1,20 @@
+// Modal message boxes captioned with the application title.
+#pragma once
+
+#include <string_view>
+
+#include "shell/ShellServices.h"
+
+namespace plenwick::shell {
+
+// The object name of an open message box, so tests can find and dismiss it.
+inline constexpr const char* kMessageBoxName = "PlenwickMessageBox";
+
+class QtMessageBox final : public MessageBoxService {
+ public:
+  // Style kMsgInformation shows the information icon; every other style shows none. The box is
+  // owned by the active window, so it stays above it.
+  void Show(std::string_view text, int style) override;
+};
+
+}  // namespace plenwick::shell
