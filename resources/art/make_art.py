@@ -376,7 +376,7 @@ def banner():
     name = font("bold", 40 * s)
     tagline = font("regular", 13 * s)
     tx = 104 * s
-    d.text((tx, 14 * s), "Tarvik", font=brand, fill=(150, 60, 0, 255))
+    d.text((tx, 14 * s), "Tarvik", font=brand, fill=(128, 48, 0, 255))
     bw = d.textlength("Tarvik", font=brand)
     d.line([(tx + bw + 8 * s, 23 * s), (450 * s, 23 * s)], fill=(214, 150, 40, 255), width=s)
     # A light offset copy under the name gives it a little depth on the panel.
