@@ -1,0 +1,23 @@
+// The walk every join starts with: the whole tree below the source folder, breadth-first, every
+// file of every type, in walk order.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Result.h"
+#include "walk/KeyedCollection.h"
+#include "walk/pathLogger.h"
+
+namespace plenwick::app {
+
+// On walker: PathLogInit, fullFileNamesOnly True, LogPath(source), fullFileNames, Terminate.
+// The list outlives the walk. A folder that does not exist ("" included) gives an empty list;
+// only a walker that cannot start fails.
+Result<walk::SharedTexts> CollectFiles(walk::pathLogger& walker, std::string_view source);
+
+// The items of files that are Word documents, in order: what a join appends.
+std::vector<std::string> DocumentsAmong(const walk::TextCollection& files);
+
+}  // namespace plenwick::app

@@ -1,0 +1,61 @@
+#include "app/run/JoinLoop.h"
+
+#include <utility>
+
+#include "app/run/DocumentTest.h"
+
+namespace plenwick::app {
+namespace {
+
+void SaveOutput(WordSession& session, OutputFile& output, JoinOutcome& outcome) {
+  Result<std::string> path = output.PathForSave();
+  Status saved = path ? session.Save(*path) : Status(path.error());
+  if (saved) {
+    output.SaveSucceeded();
+    outcome.anySaved = true;
+    outcome.joinedInOutput = outcome.joined;
+    outcome.unsavedAtEnd = false;
+    return;
+  }
+  ++outcome.savesFailed;
+  outcome.lastSaveError = saved.error();
+  outcome.lastFailedSavePath = path ? *path : output.Path();
+  outcome.unsavedAtEnd = true;
+}
+
+}  // namespace
+
+JoinOutcome JoinDocuments(WordSession& session, const walk::TextCollection& items,
+                          OutputFile& output, const JoinHooks& hooks) {
+  JoinOutcome outcome;
+  const auto keepGoing = [&hooks, &outcome] {
+    if (!hooks.yield || hooks.yield()) return true;
+    outcome.stopped = true;
+    return false;
+  };
+  int docCounter = 1;
+  for (std::size_t position = 1; position <= items.Count(); ++position) {
+    // A copy: the item is used after yields, and the path handed to Word must stay as listed.
+    const std::string item = *items.Item(position);
+    if (!keepGoing()) break;
+    if (!IsWordDocument(item)) continue;
+    if (!keepGoing()) break;
+    if (hooks.starting) hooks.starting(item);
+    Status inserted = session.Append(item);
+    if (inserted) {
+      if (hooks.joined) hooks.joined(docCounter, item);
+      ++docCounter;
+      ++outcome.joined;
+      outcome.unsavedAtEnd = true;
+    } else {
+      outcome.notJoined.push_back(NotJoined{item, inserted.error()});
+    }
+    // A document that did not go in left the document as it was: saving it again would only
+    // rewrite the last save, or write an empty document when nothing went in yet.
+    if (outcome.unsavedAtEnd) SaveOutput(session, output, outcome);
+  }
+  outcome.outputPath = output.Path();
+  return outcome;
+}
+
+}  // namespace plenwick::app

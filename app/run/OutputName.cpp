@@ -1,0 +1,70 @@
+#include "app/run/OutputName.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace plenwick::app {
+namespace {
+
+// Far more than two runs in one second could ever need; the bound keeps a probe that always
+// answers "taken" (a broken disk) from looping for ever.
+constexpr int kMaxAttempts = 10000;
+
+}  // namespace
+
+bool PathTaken(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(path, error);
+  // A path that runs through a file names nothing; any other doubt counts as taken.
+  if (error) {
+    return error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory;
+  }
+  return status.type() != std::filesystem::file_type::not_found;
+}
+
+std::string OutputFileName(const std::string& timestamp, int attempt) {
+  std::string name = "All-One-Doc " + timestamp;
+  if (attempt > 1) name += " (" + std::to_string(attempt) + ")";
+  return name + ".doc";
+}
+
+Result<std::string> ChooseOutputName(const std::string& folder, const std::string& timestamp,
+                                     const PathProbe& taken) {
+  for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+    std::string name = OutputFileName(timestamp, attempt);
+    if (!taken || !taken(folder + name)) return name;
+  }
+  return MakeError(errc::kKeyExists, "every output name for " + folder + OutputFileName(timestamp) +
+                                         " up to (" + std::to_string(kMaxAttempts) + ") is taken");
+}
+
+OutputFile OutputFile::Timestamped(std::string folder, std::string timestamp, PathProbe taken) {
+  OutputFile output;
+  output.name_ = ChooseOutputName(folder, timestamp, taken);
+  output.folder_ = std::move(folder);
+  output.timestamp_ = std::move(timestamp);
+  output.taken_ = std::move(taken);
+  return output;
+}
+
+OutputFile OutputFile::Fixed(std::string path) {
+  OutputFile output;
+  output.name_ = std::move(path);
+  output.fixed_ = true;
+  return output;
+}
+
+Result<std::string> OutputFile::PathForSave() {
+  if (!fixed_ && !saved_ && name_.ok() && taken_ && taken_(folder_ + *name_)) {
+    name_ = ChooseOutputName(folder_, timestamp_, taken_);
+  }
+  if (!name_) return name_.error();
+  return folder_ + *name_;
+}
+
+std::string OutputFile::Path() const {
+  return name_.ok() ? folder_ + *name_ : std::string();
+}
+
+}  // namespace plenwick::app
