@@ -1,0 +1,324 @@
+#include "word/legacy/LibreOfficeConverter.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <vector>
+
+#include "word/legacy/HelperProcess.h"
+#include "word/legacy/LegacyErrors.h"
+#include "word/legacy/SniffGate.h"
+#include "word/legacy/helper/HelperProtocol.h"
+
+namespace plenwick::word::legacy {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// How each format is handed to the office: an extension for its type detection and, for the
+// formats detection may take for something else, the import filter by name (with options).
+struct Import {
+  const char* extension;
+  const char* filter;
+  std::string options;
+};
+
+Import ImportFor(const SniffResult& sniff) {
+  switch (sniff.format) {
+    case LegacyFormat::kWord97:
+      return {".doc", "MS Word 97", {}};
+    case LegacyFormat::kWord6:
+    case LegacyFormat::kWord2:
+      return {".doc", "", {}};
+    case LegacyFormat::kRtf:
+      return {".rtf", "Rich Text Format", {}};
+    case LegacyFormat::kWordXml2003:
+      return {".xml", "MS Word 2003 XML", {}};
+    case LegacyFormat::kHtml:
+      return {sniff.description.find("MHTML") != std::string::npos ? ".mht" : ".htm",
+              "HTML (StarWriter)",
+              {}};
+    case LegacyFormat::kPlainText:
+      return {".txt", "Text (encoded)", sniff.textCharset + ",LF,,,"};
+    case LegacyFormat::kOoxmlPackage:
+    case LegacyFormat::kRejected:
+      break;
+  }
+  return {".bin", "", {}};
+}
+
+bool PlainPath(const std::string& p) {
+  for (char ch : p) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) return false;
+  }
+  return !p.empty() && p.front() == '/';
+}
+
+std::string FileUrl(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      url.push_back(static_cast<char>(c));
+    } else {
+      url.push_back('%');
+      url.push_back(kHex[c >> 4]);
+      url.push_back(kHex[c & 15]);
+    }
+  }
+  return url;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> out(1);
+  for (char c : line) {
+    if (c == '\t') {
+      out.emplace_back();
+    } else {
+      out.back().push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string Seconds(std::chrono::milliseconds ms) {
+  if (ms.count() % 1000 == 0) return std::to_string(ms.count() / 1000) + " s";
+  return std::to_string(ms.count()) + " ms";
+}
+
+class Converter final : public LibreOfficeConverter {
+ public:
+  explicit Converter(LibreOfficeOptions options) : options_(std::move(options)) {
+    if (options_.officeProgram.empty()) options_.officeProgram = DefaultOfficeProgram();
+    if (options_.helperProgram.empty()) options_.helperProgram = DefaultHelperProgram();
+  }
+
+  ~Converter() override { Shutdown(); }
+
+  Status ConvertToDocx(const std::string& sourcePath, const std::string& docxPath) override {
+    std::lock_guard lock(mutex_);
+    auto sniff = SniffForConversion(sourcePath);
+    if (!sniff) return sniff.error();
+    std::error_code ec;
+    if (options_.officeProgram.empty() || !fs::is_regular_file(options_.officeProgram, ec)) {
+      return MakeError(codes::kConverterMissing, InstallHint(sniff->description));
+    }
+    if (options_.helperProgram.empty() || !fs::is_regular_file(options_.helperProgram, ec)) {
+      return MakeError(codes::kConverterMissing,
+                       sniff->description +
+                           ": the converter helper (plenwick-legacy-helper) "
+                           "is missing; reinstall the program to join it");
+    }
+    if (auto st = EnsureStarted(); !st) return st;
+    return Convert(sourcePath, docxPath, *sniff);
+  }
+
+  std::string WorkDir() const override { return workDir_; }
+  pid_t HelperPid() const override { return helper_.Pid(); }
+  pid_t OfficePid() const override { return helper_.Running() ? officePid_ : -1; }
+  std::chrono::milliseconds LastStartTime() const override { return lastStart_; }
+  void SetConversionTimeLimit(std::chrono::milliseconds limit) override {
+    std::lock_guard lock(mutex_);
+    options_.conversionTimeLimit = limit;
+  }
+
+ private:
+  Status EnsureWorkDir() {
+    if (!workDir_.empty()) return Ok();
+    std::string base = "/tmp";
+    if (const char* t = std::getenv("TMPDIR"); t != nullptr && PlainPath(t)) base = t;
+    std::string templ = base + "/plenwick-legacy-XXXXXX";
+    if (mkdtemp(templ.data()) == nullptr) {
+      return MakeError(codes::kConversionFailed, "the converter cannot make its work folder");
+    }
+    workDir_ = templ;
+    pipeName_ =
+        "plenwick-" + std::to_string(getpid()) + "-" +
+        fs::path(workDir_).filename().string().substr(std::string("plenwick-legacy-").size());
+    return Ok();
+  }
+
+  Status EnsureStarted() {
+    if (helper_.Running()) return Ok();
+    if (auto st = EnsureWorkDir(); !st) return st;
+    // A profile an office was killed over may be half written: start from a clean one.
+    std::error_code ec;
+    fs::remove_all(fs::path(workDir_) / "profile", ec);
+    const auto started = Clock::now();
+    std::string why;
+    if (!helper_.Spawn(options_.helperProgram,
+                       {"--office", options_.officeProgram, "--profile-url",
+                        FileUrl(workDir_ + "/profile"), "--pipe", pipeName_, "--work-dir", workDir_,
+                        "--start-limit-ms", std::to_string(options_.startTimeLimit.count())},
+                       why)) {
+      return MakeError(codes::kConversionFailed, "LibreOffice could not be started: " + why);
+    }
+    std::string line;
+    const auto status =
+        helper_.ReadLine(started + options_.startTimeLimit + std::chrono::seconds(5), line);
+    const auto f = SplitTabs(line);
+    if (status != HelperProcess::ReadStatus::kLine || f.size() < 3 || f[0] != protocol::kReady) {
+      helper_.Kill();
+      RemovePipeFiles();
+      std::string reason = "LibreOffice could not be started";
+      if (status == HelperProcess::ReadStatus::kLine && f.size() >= 2 && f[0] == protocol::kFail) {
+        reason += ": " + f[1];
+      } else if (status == HelperProcess::ReadStatus::kTimedOut) {
+        reason += ": it did not answer in " + Seconds(options_.startTimeLimit);
+      }
+      return MakeError(codes::kConversionFailed, reason);
+    }
+    officePid_ = static_cast<pid_t>(std::strtol(f[1].c_str(), nullptr, 10));
+    instancePipe_ = f[2];
+    lastStart_ = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    return Ok();
+  }
+
+  Status Convert(const std::string& sourcePath, const std::string& docxPath,
+                 const SniffResult& sniff) {
+    const Import import = ImportFor(sniff);
+    const std::string n = std::to_string(++counter_);
+    const fs::path input = fs::path(workDir_) / ("in-" + n + import.extension);
+    const fs::path output = fs::path(workDir_) / ("out-" + n + ".docx");
+    // The office sees only a private copy under a plain name: never the person's folder (no
+    // lock files there) and never a name it could misread.
+    struct Remove {
+      fs::path a, b;
+      ~Remove() {
+        std::error_code ec;
+        fs::remove(a, ec);
+        fs::remove(b, ec);
+      }
+    } cleanup{input, output};
+    std::error_code ec;
+    fs::copy_file(sourcePath, input, fs::copy_options::overwrite_existing, ec);
+    if (ec) return MakeError(codes::kReadFailed, "the file cannot be read: " + ec.message());
+
+    if (!helper_.WriteLine(std::string(protocol::kConvert) + "\t" + input.string() + "\t" +
+                           output.string() + "\t" + import.filter + "\t" + import.options)) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "the converter crashed");
+    }
+    std::string line;
+    const auto status = helper_.ReadLine(Clock::now() + options_.conversionTimeLimit, line);
+    if (status == HelperProcess::ReadStatus::kTimedOut) {
+      Restart();
+      return MakeError(codes::kConversionFailed,
+                       "conversion timed out after " + Seconds(options_.conversionTimeLimit));
+    }
+    if (status == HelperProcess::ReadStatus::kClosed) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "the converter crashed");
+    }
+    const auto f = SplitTabs(line);
+    if (f[0] == protocol::kErr && f.size() >= 3) {
+      const int code = static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10));
+      if (code == codes::kConversionFailed) Restart();
+      return MakeError(code, f[2]);
+    }
+    if (f[0] != protocol::kOk) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "the converter gave an answer it should not");
+    }
+    if (fs::file_size(output, ec) == 0 || ec) {
+      return MakeError(codes::kConversionFailed, "the converter wrote nothing");
+    }
+    fs::rename(output, docxPath, ec);
+    if (ec) {
+      // Another file system: copy instead.
+      ec.clear();
+      fs::copy_file(output, docxPath, fs::copy_options::overwrite_existing, ec);
+      if (ec) {
+        return MakeError(codes::kWriteFailed,
+                         "the converted file cannot be written: " + ec.message());
+      }
+    }
+    return Ok();
+  }
+
+  // Ends a helper that hung, crashed or misbehaved; the next file starts a fresh one.
+  void Restart() {
+    const pid_t office = officePid_;
+    helper_.Kill();
+    // The office is the helper's child and dies with it; make sure, and tidy its pipes.
+    if (office > 0) {
+      kill(-office, SIGKILL);
+      kill(office, SIGKILL);
+    }
+    officePid_ = -1;
+    RemovePipeFiles();
+  }
+
+  void RemovePipeFiles() {
+    if (!pipeName_.empty())
+      unlink(("/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipeName_).c_str());
+    if (!instancePipe_.empty()) unlink(instancePipe_.c_str());
+  }
+
+  void Shutdown() {
+    std::lock_guard lock(mutex_);
+    const pid_t office = officePid_;
+    helper_.Stop(std::chrono::milliseconds(3000));
+    if (office > 0) {
+      kill(-office, SIGKILL);
+      kill(office, SIGKILL);
+    }
+    officePid_ = -1;
+    RemovePipeFiles();
+    if (!workDir_.empty()) {
+      std::error_code ec;
+      fs::remove_all(workDir_, ec);
+    }
+  }
+
+  LibreOfficeOptions options_;
+  mutable std::mutex mutex_;
+  HelperProcess helper_;
+  std::string workDir_;
+  std::string pipeName_;
+  std::string instancePipe_;
+  pid_t officePid_ = -1;
+  std::chrono::milliseconds lastStart_{0};
+  unsigned long counter_ = 0;
+};
+
+std::string SelfDir() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : self.parent_path().string();
+}
+
+}  // namespace
+
+std::string DefaultOfficeProgram() {
+  if (const char* p = std::getenv("PLENWICK_SOFFICE"); p != nullptr && *p != 0) return p;
+  std::error_code ec;
+  const std::string installed = PLENWICK_LO_PROGRAM_DIR "/soffice.bin";
+  return fs::is_regular_file(installed, ec) ? installed : std::string();
+}
+
+std::string DefaultHelperProgram() {
+  if (const char* p = std::getenv("PLENWICK_LEGACY_HELPER"); p != nullptr && *p != 0) return p;
+  std::error_code ec;
+  // Installed beside the program, or else where this build put it.
+  for (const std::string& candidate :
+       {SelfDir() + "/plenwick-legacy-helper", std::string(PLENWICK_LEGACY_HELPER_PATH)}) {
+    if (fs::is_regular_file(candidate, ec)) return candidate;
+  }
+  return {};
+}
+
+std::unique_ptr<LibreOfficeConverter> MakeLibreOfficeConverter(LibreOfficeOptions options) {
+  return std::make_unique<Converter>(std::move(options));
+}
+
+}  // namespace plenwick::word::legacy

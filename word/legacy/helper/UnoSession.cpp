@@ -1,0 +1,210 @@
+#include "word/legacy/helper/UnoSession.h"
+
+#include <unistd.h>
+
+#include <rtl/digest.h>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/task/PasswordRequest.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <osl/file.hxx>
+#include <rtl/ref.hxx>
+#include <rtl/ustring.hxx>
+
+#include <vector>
+
+namespace plenwick::word::legacy::helper {
+
+namespace css = com::sun::star;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using rtl::OString;
+using rtl::OUString;
+
+namespace {
+
+OUString FromUtf8(const std::string& s) {
+  return OUString(s.data(), static_cast<sal_Int32>(s.size()), RTL_TEXTENCODING_UTF8);
+}
+
+std::string ToUtf8(const OUString& s) {
+  const OString o = OUStringToOString(s, RTL_TEXTENCODING_UTF8);
+  return std::string(o.getStr(), static_cast<std::size_t>(o.getLength()));
+}
+
+css::beans::PropertyValue Prop(const char* name, const css::uno::Any& value) {
+  css::beans::PropertyValue p;
+  p.Name = OUString::createFromAscii(name);
+  p.Value = value;
+  return p;
+}
+
+// Answers every question the office asks while loading with "abort", and remembers whether it
+// asked for a password, so a protected file fails as protected instead of waiting for a person.
+class AbortingInteraction : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+ public:
+  bool askedForPassword = false;
+
+  void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
+    if (!request.is()) return;
+    css::task::PasswordRequest password;
+    if (request->getRequest() >>= password) askedForPassword = true;
+    const auto continuations = request->getContinuations();
+    for (sal_Int32 i = 0; i < continuations.getLength(); ++i) {
+      Reference<css::task::XInteractionAbort> abort(continuations[i], UNO_QUERY);
+      if (abort.is()) {
+        abort->select();
+        return;
+      }
+    }
+  }
+};
+
+void CloseDocument(const Reference<css::lang::XComponent>& doc) {
+  if (!doc.is()) return;
+  try {
+    Reference<css::util::XCloseable> closeable(doc, UNO_QUERY);
+    if (closeable.is()) {
+      closeable->close(true);
+    } else {
+      doc->dispose();
+    }
+  } catch (const css::uno::Exception&) {
+    // A document that refuses to close is dropped with the connection later; the result is
+    // already written or already failed.
+  }
+}
+
+}  // namespace
+
+struct UnoSession::State {
+  Reference<css::uno::XComponentContext> local;
+  Reference<css::frame::XDesktop2> desktop;
+};
+
+UnoSession::UnoSession() : state_(std::make_unique<State>()) {}
+
+UnoSession::~UnoSession() = default;
+
+bool UnoSession::TryConnect(const std::string& pipeName, std::string& why) {
+  try {
+    if (!state_->local.is()) state_->local = cppu::defaultBootstrap_InitialComponentContext();
+    Reference<css::bridge::XUnoUrlResolver> resolver =
+        css::bridge::UnoUrlResolver::create(state_->local);
+    Reference<css::uno::XInterface> remote = resolver->resolve(
+        "uno:pipe,name=" + FromUtf8(pipeName) + ";urp;StarOffice.ComponentContext");
+    Reference<css::uno::XComponentContext> context(remote, UNO_QUERY_THROW);
+    state_->desktop = css::frame::Desktop::create(context);
+    return true;
+  } catch (const css::connection::NoConnectException&) {
+    why = "the office is not accepting connections yet";
+  } catch (const css::uno::Exception& e) {
+    why = ToUtf8(e.Message);
+  } catch (const std::exception& e) {
+    why = e.what();
+  }
+  return false;
+}
+
+ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::string& docxPath,
+                                      const std::string& filter, const std::string& filterOptions) {
+  ConversionOutcome out;
+  Reference<css::lang::XComponent> doc;
+  rtl::Reference<AbortingInteraction> interaction = new AbortingInteraction;
+  try {
+    OUString sourceUrl;
+    OUString docxUrl;
+    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(sourcePath), sourceUrl) !=
+            osl::FileBase::E_None ||
+        osl::FileBase::getFileURLFromSystemPath(FromUtf8(docxPath), docxUrl) !=
+            osl::FileBase::E_None) {
+      out.kind = ConversionOutcome::Kind::kFailed;
+      out.reason = "the converter cannot name the file";
+      return out;
+    }
+    std::vector<css::beans::PropertyValue> load{
+        Prop("Hidden", css::uno::Any(true)),
+        Prop("ReadOnly", css::uno::Any(true)),
+        Prop("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+        Prop("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)),
+        Prop("InteractionHandler",
+             css::uno::Any(Reference<css::task::XInteractionHandler>(interaction.get()))),
+    };
+    if (!filter.empty()) load.push_back(Prop("FilterName", css::uno::Any(FromUtf8(filter))));
+    if (!filterOptions.empty()) {
+      load.push_back(Prop("FilterOptions", css::uno::Any(FromUtf8(filterOptions))));
+    }
+    Reference<css::frame::XComponentLoader> loader(state_->desktop, UNO_QUERY_THROW);
+    doc = loader->loadComponentFromURL(sourceUrl, "_blank", 0,
+                                       css::uno::Sequence<css::beans::PropertyValue>(
+                                           load.data(), static_cast<sal_Int32>(load.size())));
+    if (!doc.is()) {
+      out.kind = interaction->askedForPassword ? ConversionOutcome::Kind::kPasswordProtected
+                                               : ConversionOutcome::Kind::kFailed;
+      out.reason = interaction->askedForPassword ? "password-protected"
+                                                 : "damaged: LibreOffice cannot read it";
+      return out;
+    }
+    Reference<css::frame::XStorable> storable(doc, UNO_QUERY_THROW);
+    std::vector<css::beans::PropertyValue> store{
+        Prop("FilterName", css::uno::Any(OUString("MS Word 2007 XML"))),
+        Prop("Overwrite", css::uno::Any(true)),
+    };
+    storable->storeToURL(docxUrl, css::uno::Sequence<css::beans::PropertyValue>(
+                                      store.data(), static_cast<sal_Int32>(store.size())));
+    CloseDocument(doc);
+    return out;
+  } catch (const css::lang::DisposedException& e) {
+    out.kind = ConversionOutcome::Kind::kOfficeLost;
+    out.reason = "the converter crashed";
+  } catch (const css::uno::RuntimeException& e) {
+    // A dead bridge shows as a plain RuntimeException too; the caller checks the office.
+    out.kind = ConversionOutcome::Kind::kOfficeLost;
+    out.reason = "the converter failed: " + ToUtf8(e.Message);
+  } catch (const css::uno::Exception& e) {
+    out.kind = interaction->askedForPassword ? ConversionOutcome::Kind::kPasswordProtected
+                                             : ConversionOutcome::Kind::kFailed;
+    out.reason = interaction->askedForPassword ? "password-protected"
+                                               : "damaged: LibreOffice cannot read it";
+  }
+  CloseDocument(doc);
+  return out;
+}
+
+std::string OfficeInstancePipePath(const std::string& profileUrl) {
+  // The office names it after an MD5 of the profile URL's UTF-16 code units, in hex digits
+  // without leading zeros.
+  const OUString url = FromUtf8(profileUrl);
+  sal_uInt8 digest[RTL_DIGEST_LENGTH_MD5];
+  rtl_digest_MD5(url.getStr(), static_cast<sal_uInt32>(url.getLength()) * sizeof(sal_Unicode),
+                 digest, RTL_DIGEST_LENGTH_MD5);
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (sal_uInt8 b : digest) {
+    if (b >= 16) hex.push_back(kHex[b >> 4]);
+    hex.push_back(kHex[b & 15]);
+  }
+  return "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_SingleOfficeIPC_" + hex;
+}
+
+std::string UnoPipePath(const std::string& pipeName) {
+  return "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipeName;
+}
+
+}  // namespace plenwick::word::legacy::helper

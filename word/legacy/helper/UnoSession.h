@@ -1,0 +1,39 @@
+// The UNO connection to the office: loads a document hidden, read-only, with macros and link
+// updates off and every question answered "abort", stores it as OOXML and closes it.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace plenwick::word::legacy::helper {
+
+struct ConversionOutcome {
+  enum class Kind { kOk, kFailed, kPasswordProtected, kOfficeLost };
+  Kind kind = Kind::kOk;
+  std::string reason;
+};
+
+class UnoSession {
+ public:
+  UnoSession();
+  ~UnoSession();
+  UnoSession(const UnoSession&) = delete;
+  UnoSession& operator=(const UnoSession&) = delete;
+
+  // Tries once to connect to an office accepting on pipeName; false while it is not ready yet.
+  bool TryConnect(const std::string& pipeName, std::string& why);
+  ConversionOutcome Convert(const std::string& sourcePath, const std::string& docxPath,
+                            const std::string& filter, const std::string& filterOptions);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The path of the pipe an office makes for its own single-instance check, so that it can be
+// removed after the office is killed (it does not remove it itself then).
+std::string OfficeInstancePipePath(const std::string& profileUrl);
+std::string UnoPipePath(const std::string& pipeName);
+
+}  // namespace plenwick::word::legacy::helper
