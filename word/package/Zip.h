@@ -17,11 +17,11 @@ namespace plenwick::word::package {
 
 // Safety limits for reading packages written by others.
 struct ReadLimits {
-  std::uint64_t maxFileSize = 2ull << 30;        // the package file itself
-  std::uint64_t maxEntryCount = 20000;           // entries in the central directory
-  std::uint64_t maxEntrySize = 512ull << 20;     // one inflated entry
-  std::uint64_t maxTotalSize = 2ull << 30;       // all inflated entries together
-  std::uint64_t maxRatio = 200;                  // inflated / compressed, for entries over 1 MiB
+  std::uint64_t maxFileSize = 2ull << 30;     // the package file itself
+  std::uint64_t maxEntryCount = 20000;        // entries in the central directory
+  std::uint64_t maxEntrySize = 512ull << 20;  // one inflated entry
+  std::uint64_t maxTotalSize = 2ull << 30;    // all inflated entries together
+  std::uint64_t maxRatio = 200;               // inflated / compressed, for entries over 1 MiB
 };
 
 // One entry as it is stored: its bytes still compressed (or stored), with what the central
@@ -51,7 +51,7 @@ class ZipReader {
   bool Has(std::string_view name) const;  // OPC names compare case-insensitively
   // The inflated bytes, checked against the limits and the CRC.
   Result<std::string> Read(std::string_view name) const;
-  // The stored bytes, for copying without recompressing.
+  // The stored bytes, for copying without recompressing; checked against the CRC first.
   Result<RawEntry> Raw(std::string_view name) const;
 
   ZipReader(ZipReader&&) noexcept;
@@ -70,7 +70,7 @@ class ZipReader {
 class GrowingEntry {
  public:
   explicit GrowingEntry(std::string name);
-  void Append(std::string_view bytes);        // compresses now; keeps only compressed bytes
+  void Append(std::string_view bytes);           // compresses now; keeps only compressed bytes
   RawEntry Finish(std::string_view tail) const;  // the entry as it stands with tail appended
   std::uint64_t UncompressedSize() const;
 
@@ -91,9 +91,26 @@ class PackageWriter {
   PackageWriter(const PackageWriter&) = delete;
   PackageWriter& operator=(const PackageWriter&) = delete;
 
-  void AddFixed(RawEntry entry);
-  // Writes the fixed entries, then `changing` in the order given, to path.
+  // Adds an entry written before the changing ones in every later save. Returns false, adding
+  // nothing, for a name already fixed (names compare case-insensitively) or an entry without data.
+  bool AddFixed(RawEntry entry);
+  bool HasFixed(std::string_view name) const;
+  // Writes the fixed entries, then `changing` in the order given, to path. Fails (leaving the
+  // previous save as it was) with the Word layer's kWriteFailed and a reason naming the path, or
+  // with kInvalidState when a changing entry repeats a name.
   Status Save(const std::string& path, const std::vector<RawEntry>& changing);
+
+  // Removes the hidden files kept beside the last target; the next save is a full write.
+  void DropSpares();
+  // Whether each save is flushed to the disk before it replaces the target (default: yes).
+  void SetSync(bool sync);
+
+  struct SaveStats {
+    std::uint64_t saves = 0;
+    std::uint64_t incrementalSaves = 0;  // saves that reused an earlier save's file
+    std::uint64_t bytesWritten = 0;
+  };
+  SaveStats Stats() const;
 
  private:
   struct Impl;

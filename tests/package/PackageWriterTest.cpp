@@ -1,0 +1,271 @@
+// Saving again and again: every save is a complete package that other tools read, incremental
+// saves equal full ones byte for byte, failures leave the previous save, nothing is left behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "word/package/Zip.h"
+
+namespace plenwick::word::package {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string templ = (fs::temp_directory_path() / "plenwick-pkg-XXXXXX").string();
+    path_ = ::mkdtemp(templ.data());
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+  std::vector<std::string> List() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  fs::path path_;
+};
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A document that grows by one "appended document" per step: a fixed picture and header, and a
+// main text and rels that change.
+class Growing {
+ public:
+  void Step(PackageWriter& w) {
+    const std::string n = std::to_string(step_++);
+    // Pictures do not compress: pseudo-random bytes.
+    std::string picture;
+    std::uint32_t x = static_cast<std::uint32_t>(step_) * 2654435761u + 1;
+    for (int i = 0; i < 3000; ++i) {
+      x = x * 1664525u + 1013904223u;
+      picture += static_cast<char>(x >> 24);
+    }
+    EXPECT_TRUE(w.AddFixed(MakeEntry("word/media/image" + n + ".png", picture)));
+    EXPECT_TRUE(w.AddFixed(MakeEntry("word/header" + n + ".xml", "<w:hdr>" + n + "</w:hdr>")));
+    doc_.Append("<w:p><w:r><w:t>document " + n + "</w:t></w:r></w:p>");
+    rels_ += "<Relationship Id=\"rId" + n + "\"/>";
+  }
+  std::vector<RawEntry> Changing() const {
+    return {
+        MakeEntry("[Content_Types].xml", "<Types/>"),
+        MakeEntry("word/_rels/document.xml.rels", "<Relationships>" + rels_ + "</Relationships>"),
+        doc_.Finish("<w:sectPr/></w:body></w:document>")};
+  }
+  int steps() const { return step_; }
+
+ private:
+  int step_ = 0;
+  GrowingEntry doc_{"word/document.xml"};
+  std::string rels_;
+};
+
+// The bytes a fresh writer produces for the same content in one full write.
+std::string FullWrite(int steps, const fs::path& dir) {
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < steps; ++i) g.Step(w);
+  const fs::path p = dir / "full.docx";
+  EXPECT_TRUE(w.Save(p, g.Changing()));
+  std::string bytes = Slurp(p);
+  fs::remove(p);
+  return bytes;
+}
+
+bool PythonReads(const fs::path& p) {
+  const std::string cmd =
+      "/usr/bin/python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
+      "sys.exit(z.testzip() is not None)\" '" +
+      p.string() + "'";
+  return std::system(cmd.c_str()) == 0;
+}
+
+TEST(PackageWriter, EverySaveIsACompletePackageOthersCanRead) {
+  TempDir dir;
+  const fs::path target = dir.path() / "All-One-Doc 07-12 051500.doc";
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 6; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+    Result<ZipReader> zip = ZipReader::Open(target);
+    ASSERT_TRUE(zip) << zip.error().message;
+    EXPECT_EQ(zip->Names().size(), 2u * static_cast<unsigned>(g.steps()) + 3);
+    for (const std::string& name : zip->Names()) EXPECT_TRUE(zip->Read(name)) << name;
+    EXPECT_NE(zip->Read("word/document.xml")->find("document " + std::to_string(i)),
+              std::string::npos);
+  }
+  EXPECT_TRUE(PythonReads(target));
+  if (std::system("command -v unzip >/dev/null") == 0) {
+    EXPECT_EQ(std::system(("unzip -tqq '" + target.string() + "' >/dev/null").c_str()), 0);
+  }
+  EXPECT_GE(w.Stats().incrementalSaves, 3u);
+}
+
+TEST(PackageWriter, IncrementalSavesEqualAFullWriteByteForByte) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 8; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+    EXPECT_EQ(Slurp(target), FullWrite(g.steps(), dir.path())) << "after save " << i + 1;
+  }
+  EXPECT_EQ(w.Stats().incrementalSaves, 6u);  // the first two saves have no spare yet
+}
+
+TEST(PackageWriter, LeavesNothingBehindAndHidesItsSpares) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  {
+    PackageWriter w;
+    Growing g;
+    for (int i = 0; i < 4; ++i) {
+      g.Step(w);
+      ASSERT_TRUE(w.Save(target, g.Changing()));
+    }
+    // The spare beside the target: hidden, and not a name a later walk would collect.
+    for (const std::string& name : dir.List()) {
+      if (name == "out.doc") continue;
+      EXPECT_TRUE(name.starts_with(".~out.doc.") && name.ends_with(".plenwick-tmp")) << name;
+    }
+  }
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"out.doc"});
+}
+
+TEST(PackageWriter, AFailedSaveLeavesThePreviousOneAndIsReportedWithThePath) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 3; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+  }
+  const std::string before = Slurp(target);
+
+  // The disk fills up in the middle of the save.
+  g.Step(w);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = before.size();
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const Status full = w.Save(target, g.Changing());
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+  ASSERT_FALSE(full);
+  EXPECT_EQ(full.error().code, 1006);
+  EXPECT_TRUE(full.error().message.starts_with("cannot save " + target.string() + ": "))
+      << full.error().message;
+  EXPECT_EQ(Slurp(target), before);
+
+  // The target's name taken by a folder: nothing in the folder is touched.
+  const fs::path taken = dir.path() / "taken.doc";
+  fs::create_directory(taken);
+  std::ofstream(taken / "keep.txt") << "keep";
+  const Status folder = w.Save(taken, g.Changing());
+  ASSERT_FALSE(folder);
+  EXPECT_EQ(folder.error().message, "cannot save " + taken.string() + ": a folder has that name");
+  EXPECT_EQ(Slurp(taken / "keep.txt"), "keep");
+
+  // The destination folder removed.
+  const fs::path gone = dir.path() / "gone" / "out.doc";
+  const Status missing = w.Save(gone, g.Changing());
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().message,
+            "cannot save " + gone.string() + ": the folder does not exist");
+
+  // Back to the first target: a full write that works again.
+  ASSERT_TRUE(w.Save(target, g.Changing()));
+  EXPECT_EQ(Slurp(target), FullWrite(g.steps(), dir.path()));
+}
+
+TEST(PackageWriter, RefusesAChangingPartThatRepeatsAName) {
+  TempDir dir;
+  PackageWriter w;
+  ASSERT_TRUE(w.AddFixed(MakeEntry("word/media/a.png", "a")));
+  EXPECT_FALSE(w.AddFixed(MakeEntry("Word/Media/A.png", "b")));
+  EXPECT_TRUE(w.HasFixed("WORD/media/a.png"));
+  const Status s = w.Save(dir.path() / "x.doc", {MakeEntry("word/media/A.PNG", "c")});
+  ASSERT_FALSE(s);
+  EXPECT_EQ(s.error().code, 1010);
+  EXPECT_FALSE(fs::exists(dir.path() / "x.doc"));
+}
+
+TEST(PackageWriter, ATargetReplacedBySomeoneElseIsNeitherReusedNorKept) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 3; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+  }
+  // Someone else writes their own file under the name (as a later run with the same name would).
+  const fs::path theirs = dir.path() / "theirs";
+  std::ofstream(theirs) << "their document";
+  fs::rename(theirs, target);
+  for (int i = 0; i < 3; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+    EXPECT_EQ(Slurp(target), FullWrite(g.steps(), dir.path()));
+  }
+}
+
+TEST(PackageWriter, NeverWritesIntoAnOldSaveThatSomeoneLinkedElsewhere) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  const fs::path backup = dir.path() / "backup.doc";
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 3; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+  }
+  fs::create_hard_link(target, backup);  // a backup tool's hard-linked snapshot
+  const std::string snapshot = Slurp(backup);
+  for (int i = 0; i < 4; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+    EXPECT_EQ(Slurp(target), FullWrite(g.steps(), dir.path()));
+  }
+  EXPECT_EQ(Slurp(backup), snapshot);
+}
+
+TEST(PackageWriter, SavingToAnotherPathStartsAfreshAndCleansUp) {
+  TempDir dir;
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 3; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(dir.path() / "a.doc", g.Changing()));
+  }
+  g.Step(w);
+  ASSERT_TRUE(w.Save(dir.path() / "b.doc", g.Changing()));
+  EXPECT_EQ(Slurp(dir.path() / "b.doc"), FullWrite(g.steps(), dir.path()));
+  w.DropSpares();
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.doc", "b.doc"}));
+}
+
+}  // namespace
+}  // namespace plenwick::word::package
