@@ -7,9 +7,11 @@
 namespace plenwick::app {
 namespace {
 
-void SaveOutput(WordSession& session, OutputFile& output, JoinOutcome& outcome) {
+void SaveOutput(WordSession& session, OutputFile& output, JoinOutcome& outcome,
+                const JoinHooks& hooks) {
   Result<std::string> path = output.PathForSave();
   Status saved = path ? session.Save(*path) : Status(path.error());
+  if (hooks.saved) hooks.saved(path ? *path : output.Path(), saved);
   if (saved) {
     output.SaveSucceeded();
     outcome.anySaved = true;
@@ -52,7 +54,7 @@ JoinOutcome JoinDocuments(WordSession& session, const walk::TextCollection& item
     }
     // A document that did not go in left the document as it was: saving it again would only
     // rewrite the last save, or write an empty document when nothing went in yet.
-    if (outcome.unsavedAtEnd) SaveOutput(session, output, outcome);
+    if (outcome.unsavedAtEnd) SaveOutput(session, output, outcome, hooks);
   }
   outcome.outputPath = output.Path();
   return outcome;

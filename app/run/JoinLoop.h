@@ -24,6 +24,8 @@ struct JoinHooks {
   std::function<void(const std::string& path)> starting;
   // A document went in; count is its number among the documents joined (1 for the first).
   std::function<void(int count, const std::string& path)> joined;
+  // A save was made; its result.
+  std::function<void(const std::string& path, const Status& result)> saved;
 };
 
 struct NotJoined {

@@ -1,0 +1,114 @@
+#include "cli/CommandLine.h"
+
+#include <string_view>
+
+namespace plenwick::cli {
+namespace {
+
+Error Usage(std::string reason) {
+  return MakeError(kExitUsage, std::move(reason));
+}
+
+}  // namespace
+
+Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  bool list = false;
+  bool outputGiven = false;
+  bool help = false;
+  bool version = false;
+  bool optionsEnded = false;
+  std::vector<std::string> operands;
+  // --help and --version answer whatever else is on the line.
+  for (const std::string& argument : arguments) {
+    if (argument == "--") break;
+    if (argument == "-h" || argument == "--help") help = true;
+    if (argument == "-V" || argument == "--version") version = true;
+  }
+  for (std::size_t i = 0; !help && !version && i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
+      operands.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "-q" || argument == "--quiet") {
+      line.quiet = true;
+    } else if (argument == "-l" || argument == "--list") {
+      list = true;
+    } else if (argument == "-o" || argument == "--output") {
+      if (i + 1 == arguments.size()) return Usage("option " + argument + " needs a FILE");
+      if (outputGiven) return Usage("--output is given more than once");
+      line.output = arguments[++i];
+      outputGiven = true;
+    } else if (argument.rfind("--output=", 0) == 0) {
+      if (outputGiven) return Usage("--output is given more than once");
+      line.output = argument.substr(std::string_view("--output=").size());
+      outputGiven = true;
+    } else {
+      return Usage("unknown option " + argument);
+    }
+  }
+  if (help) {
+    line.mode = Mode::kHelp;
+    return line;
+  }
+  if (version) {
+    line.mode = Mode::kVersion;
+    return line;
+  }
+  if (outputGiven && line.output.empty()) return Usage("--output needs a non-empty FILE");
+  if (list && outputGiven) return Usage("--list and --output cannot be used together");
+  const std::size_t wanted = list || outputGiven ? 1 : 2;
+  if (operands.size() < wanted) {
+    return Usage(wanted == 1        ? "missing SOURCE"
+                 : operands.empty() ? "missing SOURCE and DEST"
+                                    : "missing DEST");
+  }
+  if (operands.size() > wanted) {
+    return Usage("too many arguments" +
+                 std::string(outputGiven ? " (DEST is not given with --output)" : ""));
+  }
+  for (const std::string& operand : operands) {
+    if (operand.empty()) return Usage("an empty path was given");
+  }
+  line.mode = list ? Mode::kList : Mode::kJoin;
+  line.source = operands[0];
+  if (wanted == 2) line.dest = operands[1];
+  return line;
+}
+
+std::string UsageText() {
+  return "Usage: plenwick-join [--quiet] SOURCE DEST\n"
+         "       plenwick-join [--quiet] --output FILE SOURCE\n"
+         "       plenwick-join --list SOURCE\n"
+         "       plenwick-join --help | --version\n";
+}
+
+std::string HelpText() {
+  return UsageText() +
+         "\n"
+         "Joins every Word document (.doc, .docx) in SOURCE and all its subfolders into one new\n"
+         "document, in the same order as the window's \"Join Documents\": SOURCE's own files "
+         "first,\n"
+         "then each subfolder, level by level. The output is saved after every document.\n"
+         "\n"
+         "  SOURCE DEST         write \"All-One-Doc <timestamp>.doc\" in the folder DEST; when "
+         "that\n"
+         "                      name exists, \"All-One-Doc <timestamp> (2).doc\", (3), ... so no\n"
+         "                      file is ever replaced. The output's path is printed.\n"
+         "  -o, --output FILE   write to FILE instead (an existing FILE is replaced, unless it is\n"
+         "                      one of the documents to join)\n"
+         "  -l, --list          print the documents that would be joined, one full path a line,\n"
+         "                      in join order, and join nothing\n"
+         "  -q, --quiet         print only errors and the output's path\n"
+         "  -h, --help          print this help\n"
+         "  -V, --version       print the version\n"
+         "\n"
+         "Progress is a bar on a terminal and one line per document otherwise.\n"
+         "\n"
+         "Exit status: 0 every document joined; 1 some documents not joined (each named on\n"
+         "stderr with its reason; the output holds the others); 2 nothing could be joined or the\n"
+         "output could not be written; 64 bad usage; 130 interrupted.\n";
+}
+
+}  // namespace plenwick::cli

@@ -1,0 +1,229 @@
+#include "cli/JoinCommand.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/run/CollectFiles.h"
+#include "app/run/JoinLoop.h"
+#include "app/run/JoinReport.h"
+#include "app/run/OutputName.h"
+#include "app/run/Timestamp.h"
+#include "app/run/WordSession.h"
+#include "cli/Progress.h"
+#include "shell/ShellServices.h"
+#include "walk/pathLogger.h"
+
+namespace plenwick::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Reporter {
+ public:
+  explicit Reporter(std::FILE* err) : err_(err) {}
+  void Error(const std::string& text) const {
+    std::fprintf(err_, "plenwick-join: %s\n", text.c_str());
+    std::fflush(err_);
+  }
+
+ private:
+  std::FILE* err_;
+};
+
+// The walker's one message has no window here: it goes to stderr, with what it means for a walk
+// started from the terminal.
+class StderrMessages final : public shell::MessageBoxService {
+ public:
+  StderrMessages(const Reporter& reporter, std::string source)
+      : reporter_(reporter), source_(std::move(source)) {}
+  void Show(std::string_view text, int) override {
+    shown_ = true;
+    reporter_.Error("a folder in " + source_ +
+                    " may not be listed (permission denied); the search stopped there, so "
+                    "documents in later folders are left out (" +
+                    std::string(text) + ")");
+  }
+  bool Shown() const { return shown_; }
+
+ private:
+  const Reporter& reporter_;
+  std::string source_;
+  bool shown_ = false;
+};
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != walk::kPathSeparator) folder += walk::kPathSeparator;
+  return folder;
+}
+
+std::string ErrorText(const std::error_code& error) {
+  return error.message();
+}
+
+// An existing folder that can be listed, as an absolute path ending in the separator, spelled as
+// given otherwise (links are not resolved: the output names the files as the person knows them).
+Result<std::string> CheckedFolder(const std::string& given, const char* role) {
+  std::error_code error;
+  const fs::file_status status = fs::status(given, error);
+  if (error && error != std::errc::no_such_file_or_directory &&
+      error != std::errc::not_a_directory) {
+    return MakeError(errc::kGeneric, given + ": " + ErrorText(error));
+  }
+  if (!fs::exists(status)) {
+    return MakeError(errc::kPathNotFound, given + ": no such " + std::string(role) + " folder");
+  }
+  if (!fs::is_directory(status)) {
+    return MakeError(errc::kPathNotFound, given + ": not a folder (" + role + " must be one)");
+  }
+  fs::path absolute = fs::absolute(given, error);
+  if (error) return MakeError(errc::kGeneric, given + ": " + ErrorText(error));
+  return WithSeparator(absolute.lexically_normal().string());
+}
+
+Status CheckListable(const std::string& folder) {
+  std::error_code error;
+  fs::directory_iterator listing(folder, error);
+  if (error) {
+    return MakeError(
+        error == std::errc::permission_denied ? errc::kPermissionDenied : errc::kGeneric,
+        folder + ": cannot be read: " + ErrorText(error));
+  }
+  return Ok();
+}
+
+// The person's output file: not a folder and not one of the documents being joined, which the
+// first save would destroy before it is read.
+Status CheckOutputFile(const std::string& output, const std::vector<std::string>& documents) {
+  std::error_code error;
+  const fs::file_status status = fs::status(output, error);
+  if (fs::is_directory(status)) {
+    return MakeError(errc::kGeneric, output + ": is a folder; --output needs a file name");
+  }
+  if (!fs::exists(status)) return Ok();
+  for (const std::string& document : documents) {
+    if (fs::equivalent(output, document, error)) {
+      return MakeError(errc::kGeneric, output +
+                                           ": is one of the documents to join; choose an output "
+                                           "outside them");
+    }
+  }
+  return Ok();
+}
+
+int ReportOutcome(const app::JoinOutcome& outcome, bool walkCutShort, bool interrupted,
+                  const Reporter& reporter, std::FILE* out) {
+  for (const app::NotJoined& failure : outcome.notJoined) {
+    reporter.Error(failure.path + ": not joined: " + app::ReasonText(failure.reason));
+  }
+  const std::string savePath =
+      outcome.lastFailedSavePath.empty() ? outcome.outputPath : outcome.lastFailedSavePath;
+  const std::string saveReason =
+      outcome.lastSaveError ? app::ReasonText(*outcome.lastSaveError) : std::string();
+  if (!outcome.anySaved) {
+    if (outcome.savesFailed > 0) {
+      reporter.Error(savePath + ": cannot be written: " + saveReason);
+    } else if (!interrupted) {
+      reporter.Error("none of the documents could be joined");
+    }
+    reporter.Error("no output was written");
+    return interrupted ? kExitInterrupted : kExitFailed;
+  }
+  if (outcome.unsavedAtEnd) {
+    reporter.Error(savePath + ": cannot be written: " + saveReason + "; it holds only the " +
+                   std::to_string(outcome.joinedInOutput) + " documents joined before");
+  }
+  std::fprintf(out, "%s\n", outcome.outputPath.c_str());
+  std::fflush(out);
+  if (interrupted) {
+    reporter.Error("interrupted; the output holds the " + std::to_string(outcome.joinedInOutput) +
+                   " documents joined before");
+    return kExitInterrupted;
+  }
+  if (outcome.unsavedAtEnd) return kExitFailed;
+  return outcome.notJoined.empty() && !walkCutShort ? kExitAllJoined : kExitSomeNotJoined;
+}
+
+}  // namespace
+
+int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) {
+  const Reporter reporter(environment.err);
+  Result<std::string> source = CheckedFolder(line.source, "SOURCE");
+  if (source) {
+    if (Status listable = CheckListable(*source); !listable) source = listable.error();
+  }
+  if (!source) {
+    reporter.Error(source.error().message);
+    return kExitFailed;
+  }
+
+  StderrMessages messages(reporter, *source);
+  walk::pathLogger walker(environment.fileSystems, messages);
+  Result<walk::SharedTexts> files = app::CollectFiles(walker, *source);
+  if (!files) {
+    reporter.Error("cannot search " + *source + ": " + app::ReasonText(files.error()));
+    return kExitFailed;
+  }
+  const std::vector<std::string> documents = app::DocumentsAmong(**files);
+
+  if (line.mode == Mode::kList) {
+    for (const std::string& document : documents)
+      std::fprintf(environment.out, "%s\n", document.c_str());
+    std::fflush(environment.out);
+    return messages.Shown() ? kExitSomeNotJoined : kExitAllJoined;
+  }
+  if (documents.empty()) {
+    reporter.Error("no Word documents (.doc, .docx) in " + *source + "; no output was written");
+    return kExitFailed;
+  }
+
+  std::optional<app::OutputFile> output;
+  if (line.output.empty()) {
+    Result<std::string> dest = CheckedFolder(line.dest, "DEST");
+    if (!dest) {
+      reporter.Error(dest.error().message);
+      return kExitFailed;
+    }
+    output = app::OutputFile::Timestamped(*dest, app::FormatTimestamp(app::CurrentLocalDateTime()),
+                                          app::PathTaken);
+  } else {
+    if (Status usable = CheckOutputFile(line.output, documents); !usable) {
+      reporter.Error(usable.error().message);
+      return kExitFailed;
+    }
+    output = app::OutputFile::Fixed(line.output);
+  }
+
+  app::WordSession session;
+  if (Status started = session.Start(environment.applications); !started) {
+    reporter.Error("cannot start the Word engine: " + app::ReasonText(started.error()));
+    return kExitFailed;
+  }
+
+  Progress progress(environment.out, Progress::StyleFor(environment.out, line.quiet),
+                    static_cast<int>(documents.size()));
+  int number = 0;
+  bool neverSaved = true;
+  bool firstSaveFailed = false;
+  app::JoinHooks hooks;
+  // Unlike the window, a terminal join gives up when its output cannot be written at all: every
+  // further document would only fail to be saved again.
+  hooks.yield = [&] {
+    return !firstSaveFailed &&
+           (environment.interrupted == nullptr || *environment.interrupted == 0);
+  };
+  hooks.starting = [&](const std::string& path) { progress.Starting(++number, path); };
+  hooks.saved = [&](const std::string&, const Status& result) {
+    if (result) neverSaved = false;
+    if (!result && neverSaved) firstSaveFailed = true;
+  };
+  const app::JoinOutcome outcome = app::JoinDocuments(session, **files, *output, hooks);
+  session.Release();
+  progress.Finish();
+  const bool interrupted = outcome.stopped && !firstSaveFailed;
+  return ReportOutcome(outcome, messages.Shown(), interrupted, reporter, environment.out);
+}
+
+}  // namespace plenwick::cli

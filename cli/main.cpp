@@ -1,0 +1,61 @@
+// plenwick-join: joins every Word document of a folder tree into one, from a terminal or a script.
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/JoinCommand.h"
+#include "walk/StdFileSystem.h"
+#include "word/WordApi.h"
+
+#ifndef PLENWICK_DISPLAY_VERSION
+#define PLENWICK_DISPLAY_VERSION "unknown"
+#endif
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+}
+
+// Ctrl-C, a hang-up or a polite kill stop the join between two documents, so the output keeps
+// its last save and the engine removes whatever it keeps beside it.
+void CatchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace plenwick::cli;
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const plenwick::Result<CommandLine> line = ParseCommandLine(arguments);
+  if (!line) {
+    std::fprintf(stderr, "plenwick-join: %s\n%sTry 'plenwick-join --help' for more.\n",
+                 line.error().message.c_str(), UsageText().c_str());
+    return kExitUsage;
+  }
+  switch (line->mode) {
+    case Mode::kHelp:
+      std::fputs(HelpText().c_str(), stdout);
+      return kExitAllJoined;
+    case Mode::kVersion:
+      std::printf("plenwick-join %s\n", PLENWICK_DISPLAY_VERSION);
+      return kExitAllJoined;
+    case Mode::kJoin:
+    case Mode::kList:
+      break;
+  }
+  CatchInterrupts();
+  JoinEnvironment environment;
+  environment.applications = plenwick::word::CreateObject;
+  environment.fileSystems = plenwick::walk::DefaultFileSystems();
+  environment.interrupted = &interrupted;
+  return RunJoinCommand(*line, environment);
+}

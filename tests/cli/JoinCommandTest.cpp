@@ -1,0 +1,237 @@
+// plenwick-join's command line and its join, over real folders and a recording Word layer.
+#include "cli/JoinCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/Progress.h"
+#include "tests/cli/TempTree.h"
+#include "tests/support/RecordingWord.h"
+#include "walk/StdFileSystem.h"
+
+namespace plenwick::cli {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string ReadAll(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  return text;
+}
+
+Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+Result<CommandLine> Parse(Lines arguments) {
+  return ParseCommandLine(arguments);
+}
+
+TEST(CommandLineTest, UnderstandsTheFourForms) {
+  Result<CommandLine> join = Parse({"src", "dest"});
+  ASSERT_TRUE(join);
+  EXPECT_EQ(join->mode, Mode::kJoin);
+  EXPECT_EQ(join->source, "src");
+  EXPECT_EQ(join->dest, "dest");
+  Result<CommandLine> output = Parse({"--quiet", "--output", "out.doc", "src"});
+  ASSERT_TRUE(output);
+  EXPECT_TRUE(output->quiet);
+  EXPECT_EQ(output->output, "out.doc");
+  EXPECT_EQ(output->source, "src");
+  EXPECT_EQ(Parse({"src", "--output=o.doc"})->output, "o.doc");
+  EXPECT_EQ(Parse({"--list", "src"})->mode, Mode::kList);
+  EXPECT_EQ(Parse({"-l", "--", "-src"})->source, "-src");
+  EXPECT_EQ(Parse({"--help", "bogus", "--nonsense"})->mode, Mode::kHelp);
+  EXPECT_EQ(Parse({"-V"})->mode, Mode::kVersion);
+}
+
+TEST(CommandLineTest, BadUsageIsStatus64WithAReason) {
+  for (const Lines& bad :
+       {Lines{}, Lines{"src"}, Lines{"a", "b", "c"}, Lines{"--list", "a", "b"},
+        Lines{"--output", "o", "a", "b"}, Lines{"--output"}, Lines{"-x", "a", "b"},
+        Lines{"--list", "--output", "o", "a"}, Lines{"", "b"}, Lines{"--output=", "a"},
+        Lines{"-o", "a", "-o", "b", "c"}}) {
+    const Result<CommandLine> line = Parse(bad);
+    ASSERT_FALSE(line) << ::testing::PrintToString(bad);
+    EXPECT_EQ(line.error().code, kExitUsage);
+    EXPECT_FALSE(line.error().message.empty());
+  }
+}
+
+TEST(ProgressTest, BarShowsCountTotalAndAsMuchOfThePathAsFits) {
+  EXPECT_EQ(Progress::BarLine(1, 4, "/r/a.doc", 80), "[------------------------] 1/4 /r/a.doc");
+  EXPECT_EQ(Progress::BarLine(3, 4, "/r/a.doc", 80), "[############------------] 3/4 /r/a.doc");
+  const std::string line = Progress::BarLine(2, 4, "/very/long/path/to/some/Dokument-é.docx", 45);
+  EXPECT_EQ(line, "[######------------------] 2/4 ...ent-é.docx");
+}
+
+class JoinCommandTest : public ::testing::Test {
+ protected:
+  JoinCommandTest() {
+    // Three documents and two other files, in two levels.
+    a = tree.Write("src/a.doc");
+    tree.Write("src/b.txt");
+    c = tree.Write("src/S/c.DOCX");
+    tree.Write("src/S/d.rtf");
+    e = tree.Write("src/T/e.doc");
+    src = tree.Path("src");
+    dest = tree.Folder("dest");
+    environment.applications = word.Factory();
+    environment.fileSystems = walk::DefaultFileSystems();
+  }
+
+  // Runs the command with fresh stdout and stderr files and reads them back.
+  int Run(Lines arguments) {
+    Result<CommandLine> line = ParseCommandLine(arguments);
+    EXPECT_TRUE(line);
+    if (!line) return -1;
+    environment.out = std::tmpfile();
+    environment.err = std::tmpfile();
+    const int status = RunJoinCommand(*line, environment);
+    out = ReadAll(environment.out);
+    err = ReadAll(environment.err);
+    std::fclose(environment.out);
+    std::fclose(environment.err);
+    return status;
+  }
+
+  std::vector<std::string> Inserted() const {
+    std::vector<std::string> inserted;
+    for (const std::string& entry : word.Log()) {
+      if (entry.rfind("InsertFile ", 0) == 0 && entry.find(" -> failed") == std::string::npos) {
+        inserted.push_back(entry.substr(11));
+      }
+    }
+    return inserted;
+  }
+
+  test::TempTree tree;
+  test::RecordingWord word;
+  JoinEnvironment environment;
+  std::string a, c, e, src, dest, out, err;
+};
+
+TEST_F(JoinCommandTest, ListPrintsTheDocumentsInWalkOrder) {
+  EXPECT_EQ(Run({"--list", src}), kExitAllJoined);
+  EXPECT_EQ(SplitLines(out), (Lines{a, c, e}));
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(word.ApplicationsMade(), 0);
+}
+
+TEST_F(JoinCommandTest, JoinsIntoATimestampedFileAndPrintsItsPath) {
+  EXPECT_EQ(Run({src, dest}), kExitAllJoined);
+  EXPECT_EQ(Inserted(), (Lines{a, c, e}));
+  const Lines lines = SplitLines(out);
+  ASSERT_EQ(lines.size(), 4u);  // one progress line per document, then the output
+  EXPECT_EQ(lines[0], "[1/3] " + a);
+  const std::string output = lines.back();
+  EXPECT_EQ(output.rfind(dest + "/All-One-Doc ", 0), 0u) << output;
+  EXPECT_EQ(word.Saved().at(output), (Lines{a, c, e}));
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(JoinCommandTest, QuietPrintsOnlyTheOutput) {
+  EXPECT_EQ(Run({"-q", "--output", tree.Path("dest/out.doc"), src}), kExitAllJoined);
+  EXPECT_EQ(out, tree.Path("dest/out.doc") + "\n");
+  EXPECT_EQ(word.Saved().count(tree.Path("dest/out.doc")), 1u);
+}
+
+TEST_F(JoinCommandTest, BrokenDocumentAmongGoodOnesIsNamedAndStatusIs1) {
+  word.script().failInsert[c] = MakeError(1003, "damaged: no main document part");
+  EXPECT_EQ(Run({"-q", src, dest}), kExitSomeNotJoined);
+  EXPECT_EQ(err, "plenwick-join: " + c + ": not joined: damaged: no main document part\n");
+  EXPECT_EQ(word.Saved().at(SplitLines(out).back()), (Lines{a, e}));
+}
+
+TEST_F(JoinCommandTest, NothingJoinedIsStatus2AndWritesNothing) {
+  for (const std::string& path : {a, c, e})
+    word.script().failInsert[path] = MakeError(1002, "password-protected");
+  EXPECT_EQ(Run({"-q", src, dest}), kExitFailed);
+  EXPECT_EQ(out, "");
+  EXPECT_NE(err.find("no output was written"), std::string::npos);
+  EXPECT_TRUE(word.Saved().empty());
+}
+
+TEST_F(JoinCommandTest, UnwritableOutputIsStatus2AndStopsAtTheFirstSave) {
+  word.script().failEverySave = true;
+  EXPECT_EQ(Run({"-q", src, dest}), kExitFailed);
+  EXPECT_EQ(Inserted(), (Lines{a}));
+  EXPECT_NE(err.find(": cannot be written: disk full"), std::string::npos) << err;
+  EXPECT_NE(err.find("no output was written"), std::string::npos);
+  EXPECT_EQ(out, "");
+}
+
+TEST_F(JoinCommandTest, DestThatIsNotAFolderIsStatus2) {
+  const std::string file = tree.Write("plain-file");
+  for (const std::string& bad : {file, file + "/below", tree.Path("missing")}) {
+    EXPECT_EQ(Run({src, bad}), kExitFailed) << bad;
+    EXPECT_EQ(err.rfind("plenwick-join: " + bad + ": ", 0), 0u) << err;
+  }
+  EXPECT_EQ(word.ApplicationsMade(), 0);
+}
+
+TEST_F(JoinCommandTest, MissingOrWrongSourceIsAClearError) {
+  EXPECT_EQ(Run({"--list", tree.Path("nowhere")}), kExitFailed);
+  EXPECT_EQ(err, "plenwick-join: " + tree.Path("nowhere") + ": no such SOURCE folder\n");
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(Run({a, dest}), kExitFailed);
+  EXPECT_NE(err.find(": not a folder"), std::string::npos);
+}
+
+TEST_F(JoinCommandTest, SourceWithoutDocumentsIsStatus2) {
+  const std::string empty = tree.Folder("empty");
+  tree.Write("empty/notes.txt");
+  EXPECT_EQ(Run({empty, dest}), kExitFailed);
+  EXPECT_NE(err.find("no Word documents"), std::string::npos);
+  EXPECT_EQ(word.ApplicationsMade(), 0);
+}
+
+TEST_F(JoinCommandTest, OutputThatIsOneOfTheDocumentsIsRefused) {
+  EXPECT_EQ(Run({"--output", c, src}), kExitFailed);
+  EXPECT_NE(err.find("is one of the documents to join"), std::string::npos);
+  EXPECT_EQ(word.ApplicationsMade(), 0);
+  EXPECT_EQ(Run({"--output", dest, src}), kExitFailed);
+  EXPECT_NE(err.find("is a folder"), std::string::npos);
+}
+
+TEST_F(JoinCommandTest, ExistingNameMovesOnInsteadOfReplacing) {
+  EXPECT_EQ(Run({"-q", src, dest}), kExitAllJoined);
+  const std::string first = SplitLines(out).back();
+  tree.Write("dest/" + first.substr(dest.size() + 1), "someone else's");
+  // The same second, or a year later on the same day and time: the name is taken either way.
+  EXPECT_EQ(Run({"-q", src, dest}), kExitAllJoined);
+  const std::string second = SplitLines(out).back();
+  EXPECT_NE(second, first);
+}
+
+TEST_F(JoinCommandTest, InterruptStopsBetweenDocumentsKeepingTheLastSave) {
+  volatile std::sig_atomic_t interrupted = 0;
+  environment.interrupted = &interrupted;
+  word.script().onLog = [&interrupted](const std::string& entry) {
+    if (entry.rfind("SaveAs ", 0) == 0) interrupted = 1;
+  };
+  EXPECT_EQ(Run({"-q", "--output", tree.Path("dest/out.doc"), src}), kExitInterrupted);
+  EXPECT_EQ(word.Saved().at(tree.Path("dest/out.doc")), (Lines{a}));
+  EXPECT_EQ(word.LiveObjects(), 0);
+  EXPECT_NE(err.find("interrupted"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace plenwick::cli
