@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,17 +26,26 @@ class KeyedCollection {
   bool Add(T item, std::string key = {}) {
     if (key.empty()) {
       items_.push_back(std::move(item));
+      try {
+        keys_.emplace_back();
+      } catch (...) {
+        items_.pop_back();
+        throw;
+      }
       return true;
     }
-    const auto [slot, inserted] = positionByKey_.try_emplace(std::move(key), items_.size());
-    if (!inserted) return false;
+    const std::size_t hash = Hash(key);
+    if (Lookup(key, hash) != 0) return false;
+    if ((keyed_ + 1) * 2 > slots_.size()) Grow();
+    items_.push_back(std::move(item));
     try {
-      items_.push_back(std::move(item));
+      keys_.push_back(std::move(key));
     } catch (...) {
-      // Keep key and item in step: a key must never name a position that holds nothing.
-      positionByKey_.erase(slot);
+      items_.pop_back();
       throw;
     }
+    Place(Slot{hash, items_.size()});
+    ++keyed_;
     return true;
   }
 
@@ -51,31 +59,56 @@ class KeyedCollection {
   }
 
   // nullptr when no item has that key.
-  const T* Find(std::string_view key) const {
-    const auto found = positionByKey_.find(key);
-    return found == positionByKey_.end() ? nullptr : &items_[found->second];
-  }
+  const T* Find(std::string_view key) const { return Item(PositionOf(key)); }
 
   // 1-based position of the item under key; 0 when no item has that key.
   std::size_t PositionOf(std::string_view key) const {
-    const auto found = positionByKey_.find(key);
-    return found == positionByKey_.end() ? 0 : found->second + 1;
+    return key.empty() ? 0 : Lookup(key, Hash(key));
   }
 
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
  private:
-  // Lets Find look a key up from a string_view without building a std::string first.
-  struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view key) const noexcept {
-      return std::hash<std::string_view>{}(key);
-    }
+  // The key index is an open-addressed table of positions rather than a node-based map: a walk
+  // adds millions of keys, and one allocation per key was most of the cost of collecting a file.
+  struct Slot {
+    std::size_t hash = 0;
+    std::size_t position = 0;  // 1-based; 0 marks an empty slot
   };
 
+  static std::size_t Hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
+  std::size_t Lookup(std::string_view key, std::size_t hash) const {
+    if (slots_.empty()) return 0;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.position == 0) return 0;
+      if (slot.hash == hash && keys_[slot.position - 1] == key) return slot.position;
+    }
+  }
+
+  // Puts slot into the first free place of its probe sequence; the table is never full.
+  void Place(Slot slot) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = slot.hash & mask;
+    while (slots_[at].position != 0) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
+
+  void Grow() {
+    std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.position != 0) Place(slot);
+    }
+  }
+
   std::vector<T> items_;
-  std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> positionByKey_;
+  std::vector<std::string> keys_;  // keys_[i] is the key of items_[i], "" when it has none
+  std::vector<Slot> slots_;        // a power of two in size, at most half full
+  std::size_t keyed_ = 0;
 };
 
 using TextCollection = KeyedCollection<std::string>;
