@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 #include "word/package/PackageErrors.h"
@@ -22,11 +23,42 @@ std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
   return static_cast<std::uint32_t>(c);
 }
 
-std::string DeflatePiece(std::string_view bytes, bool finish, int level) {
-  z_stream z{};
-  if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw std::bad_alloc();
+namespace {
+
+// A deflate state is a quarter of a megabyte that zlib clears on every init; the main document
+// is compressed in many small pieces, so each thread keeps one state per level and resets it.
+class DeflateState {
+ public:
+  explicit DeflateState(int level) : level_(level) {
+    if (deflateInit2(&z_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+      throw std::bad_alloc();
+    }
   }
+  ~DeflateState() { deflateEnd(&z_); }
+  DeflateState(const DeflateState&) = delete;
+  DeflateState& operator=(const DeflateState&) = delete;
+
+  z_stream& Fresh() {
+    deflateReset(&z_);
+    return z_;
+  }
+  int level() const { return level_; }
+
+ private:
+  z_stream z_{};
+  int level_;
+};
+
+z_stream& FreshStream(int level) {
+  thread_local std::unique_ptr<DeflateState> state;
+  if (!state || state->level() != level) state = std::make_unique<DeflateState>(level);
+  return state->Fresh();
+}
+
+}  // namespace
+
+std::string DeflatePiece(std::string_view bytes, bool finish, int level) {
+  z_stream& z = FreshStream(level);
   std::string out;
   out.resize(deflateBound(&z, static_cast<uLong>(std::min(bytes.size(), kSlice))) + 16);
   std::size_t inPos = 0;
@@ -50,7 +82,6 @@ std::string DeflatePiece(std::string_view bytes, bool finish, int level) {
     inPos += std::min(inLeft, kSlice);
     if (last) break;
   }
-  deflateEnd(&z);
   out.resize(outPos);
   return out;
 }

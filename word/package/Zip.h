@@ -5,6 +5,7 @@
 // implements it (ZipReader.cpp, ZipWriter.cpp, ...) and may add to it, but keeps these names.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -102,8 +103,16 @@ class PackageWriter {
 
   // Removes the hidden files kept beside the last target; the next save is a full write.
   void DropSpares();
-  // Whether each save is flushed to the disk before it replaces the target (default: yes).
-  void SetSync(bool sync);
+  // Every save is atomic for every program that reads the target: it names the previous save
+  // or the new one, never a torn file, also when this program is killed. Surviving a power cut
+  // or system crash needs the save flushed to the disk before it replaces the target, which
+  // costs a few milliseconds a save. A save is flushed when the last flushed one is older than
+  // the interval (default one second; zero flushes every save, milliseconds::max() none), and
+  // Flush (called by the destructor) flushes the last save. Between flushes, on file systems
+  // that order a renamed file's data before the rename (ext4's default, btrfs) a power cut still
+  // leaves the previous save or the new one; on others the last unflushed save may be lost.
+  void SetSyncInterval(std::chrono::milliseconds interval);
+  Status Flush();
 
   struct SaveStats {
     std::uint64_t saves = 0;
