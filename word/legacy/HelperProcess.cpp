@@ -160,6 +160,14 @@ HelperProcess::ReadStatus HelperProcess::ReadLine(std::chrono::steady_clock::tim
   }
 }
 
+bool HelperProcess::Alive() {
+  if (pid_ <= 0) return false;
+  if (waitpid(pid_, nullptr, WNOHANG) == 0) return true;
+  pid_ = -1;
+  CloseFds();
+  return false;
+}
+
 void HelperProcess::CloseFds() {
   CloseFd(toHelper_);
   CloseFd(fromHelper_);

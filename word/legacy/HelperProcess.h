@@ -22,6 +22,8 @@ class HelperProcess {
   // Starts program with args; false (and why) when it cannot be started.
   bool Spawn(const std::string& program, const std::vector<std::string>& args, std::string& why);
   bool Running() const { return pid_ > 0; }
+  // Running, and not exited since: reaps a helper that ended on its own.
+  bool Alive();
   pid_t Pid() const { return pid_; }
 
   bool WriteLine(const std::string& line);

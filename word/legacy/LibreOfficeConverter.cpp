@@ -148,7 +148,8 @@ class Converter final : public LibreOfficeConverter {
   }
 
   Status EnsureStarted() {
-    if (helper_.Running()) return Ok();
+    if (helper_.Alive()) return Ok();
+    Restart();  // tidy whatever a helper that ended on its own left
     if (auto st = EnsureWorkDir(); !st) return st;
     // A profile an office was killed over may be half written: start from a clean one.
     std::error_code ec;
@@ -221,14 +222,15 @@ class Converter final : public LibreOfficeConverter {
     }
     const auto f = SplitTabs(line);
     if (f[0] == protocol::kErr && f.size() >= 3) {
-      const int code = static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10));
-      if (code == codes::kConversionFailed) Restart();
-      return MakeError(code, f[2]);
+      // The helper itself starts a new office after one it lost.
+      return MakeError(static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10)), f[2]);
     }
-    if (f[0] != protocol::kOk) {
+    if (f[0] != protocol::kOk || f.size() < 2) {
       Restart();
       return MakeError(codes::kConversionFailed, "the converter gave an answer it should not");
     }
+    // The helper restarts an office that died while idle.
+    officePid_ = static_cast<pid_t>(std::strtol(f[1].c_str(), nullptr, 10));
     if (fs::file_size(output, ec) == 0 || ec) {
       return MakeError(codes::kConversionFailed, "the converter wrote nothing");
     }

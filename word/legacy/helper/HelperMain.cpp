@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,9 @@ std::vector<std::string> gPipeFiles;
 // Everything this helper leaves behind when it goes. The work folder is the program's, and is
 // removed here only when the program is gone.
 void CleanUp(bool programGone) {
+  // The lifeline watcher and the main thread may both get here when the program dies.
+  static std::mutex once;
+  std::lock_guard lock(once);
   const pid_t office = gOfficePid.exchange(-1);
   if (office > 0) {
     kill(-office, SIGKILL);
@@ -82,9 +86,58 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   return out;
 }
 
+// Starts the office and connects to it, within the time limit.
+bool StartOffice(helper::OfficeProcess& process, helper::UnoSession& session,
+                 const std::string& pipeName, long limitMs, std::string& why) {
+  process.Kill();
+  if (!process.Start()) {
+    why = "LibreOffice cannot be started";
+    return false;
+  }
+  gOfficePid = process.Pid();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  std::string detail;
+  for (;;) {
+    if (!process.Alive()) {
+      why = "LibreOffice ended while starting";
+      return false;
+    }
+    gOfficePid = process.Pid();
+    if (session.TryConnect(pipeName, detail)) return true;
+    if (std::chrono::steady_clock::now() > deadline) {
+      why = "LibreOffice did not start in time (" + detail + ")";
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+// One request line from stdin. Not through std::cin: a signal the UNO runtime handles (the
+// office's SIGCHLD among them) can interrupt the read, which iostreams take for the end.
+bool ReadRequest(std::string& line) {
+  static std::string buffer;
+  for (;;) {
+    if (const auto nl = buffer.find('\n'); nl != std::string::npos) {
+      line = buffer.substr(0, nl);
+      buffer.erase(0, nl + 1);
+      return true;
+    }
+    char chunk[4096];
+    const ssize_t n = read(0, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    buffer.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
+bool LifelineBroken() {
+  pollfd fd{legacy::protocol::kLifelineFd, POLLIN, 0};
+  return poll(&fd, 1, 0) != 0;
+}
+
 [[noreturn]] void Finish(int code) {
   std::cout.flush();
-  CleanUp(false);
+  CleanUp(LifelineBroken());
   // The UNO runtime's own teardown may wait on a dead connection: skip it.
   _exit(code);
 }
@@ -113,53 +166,45 @@ int main(int argc, char** argv) {
   gPipeFiles = {helper::UnoPipePath(pipeName), helper::OfficeInstancePipePath(profileUrl)};
 
   helper::OfficeProcess process({office, profileUrl, pipeName});
-  if (!process.Start()) {
-    Reply(std::string(legacy::protocol::kFail) + "\tLibreOffice cannot be started");
-    Finish(3);
-  }
-  gOfficePid = process.Pid();
   helper::UnoSession session;
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::milliseconds(startLimitMs > 0 ? startLimitMs : 60000);
+  const long limitMs = startLimitMs > 0 ? startLimitMs : 60000;
   std::string why;
-  for (;;) {
-    if (!process.Alive()) {
-      Reply(std::string(legacy::protocol::kFail) + "\tLibreOffice ended while starting");
-      Finish(3);
-    }
-    gOfficePid = process.Pid();
-    if (session.TryConnect(pipeName, why)) break;
-    if (std::chrono::steady_clock::now() > deadline) {
-      Reply(std::string(legacy::protocol::kFail) + "\tLibreOffice did not start in time (" +
-            Clean(why) + ")");
-      Finish(3);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  if (!StartOffice(process, session, pipeName, limitMs, why)) {
+    Reply(std::string(legacy::protocol::kFail) + "\t" + Clean(why));
+    Finish(3);
   }
   Reply(std::string(legacy::protocol::kReady) + "\t" + std::to_string(process.Pid()) + "\t" +
         gPipeFiles[1]);
 
   std::string line;
-  while (std::getline(std::cin, line)) {
+  while (ReadRequest(line)) {
     const auto f = SplitTabs(line);
     if (f.size() != 5 || f[0] != legacy::protocol::kConvert) {
       Reply(std::string(legacy::protocol::kErr) + "\t" +
             std::to_string(legacy::codes::kConversionFailed) + "\tunknown request");
       continue;
     }
+    // An office that died while idle is started again rather than failing the next file.
+    if ((!process.Alive() || !session.Healthy()) &&
+        !StartOffice(process, session, pipeName, limitMs, why)) {
+      Reply(std::string(legacy::protocol::kErr) + "\t" +
+            std::to_string(legacy::codes::kConversionFailed) + "\t" + Clean(why));
+      Finish(4);
+    }
     const helper::ConversionOutcome r = session.Convert(f[1], f[2], f[3], f[4]);
     using Kind = helper::ConversionOutcome::Kind;
     if (r.kind == Kind::kOk) {
-      Reply(legacy::protocol::kOk);
+      Reply(std::string(legacy::protocol::kOk) + "\t" + std::to_string(process.Pid()));
       continue;
     }
-    const bool lost = r.kind == Kind::kOfficeLost && !process.Alive();
+    // An office lost in the middle fails this file; the next request starts a new one.
+    const bool lost = r.kind == Kind::kOfficeLost;
+    if (lost) process.Kill();
     int code = legacy::codes::kDamaged;
     if (r.kind == Kind::kPasswordProtected) code = legacy::codes::kPasswordProtected;
     if (lost) code = legacy::codes::kConversionFailed;
     Reply(std::string(legacy::protocol::kErr) + "\t" + std::to_string(code) + "\t" +
-          Clean(lost ? "the converter crashed" : r.reason));
-    if (lost) Finish(4);
+          Clean(r.reason));
   }
   Finish(0);
 }

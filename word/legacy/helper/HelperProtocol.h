@@ -1,13 +1,15 @@
 // The line protocol between the converter (in the program) and its helper process, which keeps
 // LibreOffice's UNO runtime, threads and signal handling out of the program itself.
 //
-//   helper -> program, once:  "READY\t<office pid>\t<office's own pipe path>\n" or
-//   "FAIL\t<reason>\n" program -> helper:        "CONVERT\t<source path>\t<docx
-//   path>\t<filter>\t<filter options>\n" helper -> program:        "OK\n" or
-//   "ERR\t<code>\t<reason>\n"
-//
-// Paths are inside the converter's private work folder, so they never hold tabs or newlines.
-// Closing the helper's stdin, or the lifeline pipe on fd 3, asks it to end its office and exit.
+// Once, from the helper:
+//   READY <tab> office pid <tab> office's own pipe path     or     FAIL <tab> reason
+// Then for each file, from the program:
+//   CONVERT <tab> source path <tab> docx path <tab> filter <tab> filter options
+// and from the helper:
+//   OK <tab> office pid     or     ERR <tab> code <tab> reason
+// Every message is one line. Paths are inside the converter's private work folder, so they
+// never hold tabs or newlines. Closing the helper's input, or the lifeline pipe on fd 3, asks it
+// to end its office and exit.
 #pragma once
 
 namespace plenwick::word::legacy::protocol {

@@ -13,7 +13,6 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
@@ -122,6 +121,16 @@ bool UnoSession::TryConnect(const std::string& pipeName, std::string& why) {
   return false;
 }
 
+bool UnoSession::Healthy() {
+  if (!state_->desktop.is()) return false;
+  try {
+    state_->desktop->getFrames();
+    return true;
+  } catch (const css::uno::Exception&) {
+    return false;
+  }
+}
+
 ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::string& docxPath,
                                       const std::string& filter, const std::string& filterOptions) {
   ConversionOutcome out;
@@ -170,13 +179,16 @@ ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::
                                       store.data(), static_cast<sal_Int32>(store.size())));
     CloseDocument(doc);
     return out;
-  } catch (const css::lang::DisposedException& e) {
-    out.kind = ConversionOutcome::Kind::kOfficeLost;
-    out.reason = "the converter crashed";
-  } catch (const css::uno::RuntimeException& e) {
-    // A dead bridge shows as a plain RuntimeException too; the caller checks the office.
-    out.kind = ConversionOutcome::Kind::kOfficeLost;
-    out.reason = "the converter failed: " + ToUtf8(e.Message);
+  } catch (const css::uno::RuntimeException&) {
+    // A dead connection shows as DisposedException or a plain RuntimeException; a filter that
+    // gives up on a file throws RuntimeException too, and leaves the office answering.
+    if (!Healthy()) {
+      out.kind = ConversionOutcome::Kind::kOfficeLost;
+      out.reason = "the converter crashed";
+      return out;
+    }
+    out.kind = ConversionOutcome::Kind::kFailed;
+    out.reason = "damaged: LibreOffice cannot read it";
   } catch (const css::uno::Exception& e) {
     out.kind = interaction->askedForPassword ? ConversionOutcome::Kind::kPasswordProtected
                                              : ConversionOutcome::Kind::kFailed;

@@ -23,6 +23,8 @@ class UnoSession {
 
   // Tries once to connect to an office accepting on pipeName; false while it is not ready yet.
   bool TryConnect(const std::string& pipeName, std::string& why);
+  // Whether the connection still answers: a killed office shows here before its process is gone.
+  bool Healthy();
   ConversionOutcome Convert(const std::string& sourcePath, const std::string& docxPath,
                             const std::string& filter, const std::string& filterOptions);
 
