@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -40,45 +41,68 @@ struct DirectoryCloser {
   void operator()(DIR* directory) const { closedir(directory); }
 };
 
-enum class Kind { kSubFolders, kFiles };
+enum class EntryType : unsigned char { kFolder, kFile, kLink };
 
-// What an entry is, from the type the directory itself records where it can, so that a listing
-// costs no call per entry on the usual file systems. Links are resolved only for file listings.
-Result<bool> Belongs(DIR* directory, const dirent& entry, Kind kind) {
-  unsigned char type = entry.d_type;
-  struct stat status {};
-  if (type == DT_UNKNOWN) {
-    if (fstatat(dirfd(directory), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-      const int number = errno;
-      // Vanished since the folder was read: the listing shows the folder as it is now.
-      if (number == ENOENT) return false;
-      return PlatformError(number, std::string("cannot examine ") + entry.d_name);
-    }
-    if (S_ISLNK(status.st_mode)) {
-      type = DT_LNK;
-    } else if (S_ISDIR(status.st_mode)) {
-      type = DT_DIR;
-    } else if (S_ISREG(status.st_mode)) {
-      type = DT_REG;
-    } else {
-      return false;  // pipes, sockets, devices
-    }
-  }
-  if (kind == Kind::kSubFolders) return type == DT_DIR;
-  if (type != DT_LNK) return type == DT_REG;
-  // A broken link, a link loop or a target out of reach: nothing there that could be read.
-  if (fstatat(dirfd(directory), entry.d_name, &status, 0) != 0) return false;
-  return S_ISREG(status.st_mode);
+struct Entry {
+  std::string name;
+  EntryType type;
+};
+
+// A folder's entries as read once, sorted, with what identified the folder's contents then.
+struct Listing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  timespec changed{};
+  bool reusable = false;
+  std::vector<Entry> entries;
+};
+
+bool Same(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The own names of the folder's entries of one kind, in listing order.
-Result<std::vector<std::string>> List(const std::string& folderPath, Kind kind) {
+// Adding, removing or renaming an entry moves a folder's modification time, and a change of its
+// permissions its status-change time; while both stand still its listing stands still.
+bool Unchanged(const Listing& listing, const struct stat& now) {
+  return listing.reusable && listing.device == now.st_dev && listing.inode == now.st_ino &&
+         Same(listing.modified, now.st_mtim) && Same(listing.changed, now.st_ctim);
+}
+
+// File times are kept in coarse clock ticks, so a change made in the same tick as a read could
+// leave both times as they were. A listing is only reused when the folder's last change lies
+// well before the read began (the same rule that keeps git's index honest).
+bool SettledBefore(const struct stat& status, const timespec& readStart) {
+  constexpr long kMarginNanoseconds = 50'000'000;
+  const auto nanoseconds = [](const timespec& t) {
+    return static_cast<long double>(t.tv_sec) * 1e9L + static_cast<long double>(t.tv_nsec);
+  };
+  const long double start = nanoseconds(readStart) - kMarginNanoseconds;
+  return nanoseconds(status.st_mtim) < start && nanoseconds(status.st_ctim) < start;
+}
+
+// Reads a folder's entries. Entry types come from the directory itself where the file system
+// records them, so a listing costs no call per entry on the usual file systems.
+Result<std::shared_ptr<const Listing>> Read(const std::string& folderPath) {
+  timespec readStart{};
+  clock_gettime(CLOCK_REALTIME, &readStart);
   const std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folderPath.c_str()));
   if (!directory) {
     const int number = errno;
     return PlatformError(number, "cannot list " + folderPath);
   }
-  std::vector<std::string> names;
+  auto listing = std::make_shared<Listing>();
+  struct stat status {};
+  if (fstat(dirfd(directory.get()), &status) != 0) {
+    const int number = errno;
+    return PlatformError(number, "cannot list " + folderPath);
+  }
+  listing->device = status.st_dev;
+  listing->inode = status.st_ino;
+  listing->modified = status.st_mtim;
+  listing->changed = status.st_ctim;
+  listing->reusable = SettledBefore(status, readStart);
+
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(directory.get());
@@ -89,40 +113,98 @@ Result<std::vector<std::string>> List(const std::string& folderPath, Kind kind) 
     }
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    Result<bool> belongs = Belongs(directory.get(), *entry, kind);
-    if (!belongs) return belongs.error();
-    if (*belongs) names.emplace_back(name);
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat entryStatus {};
+      if (fstatat(dirfd(directory.get()), entry->d_name, &entryStatus, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int number = errno;
+        // Vanished since the folder was read: the listing shows the folder as it is now.
+        if (number == ENOENT) continue;
+        return PlatformError(number, "cannot examine " + folderPath + std::string(name));
+      }
+      type = S_ISLNK(entryStatus.st_mode)   ? DT_LNK
+             : S_ISDIR(entryStatus.st_mode) ? DT_DIR
+             : S_ISREG(entryStatus.st_mode) ? DT_REG
+                                            : DT_UNKNOWN;
+    }
+    // Pipes, sockets and devices are not documents, and reading one may block for ever.
+    if (type == DT_DIR) listing->entries.push_back({std::string(name), EntryType::kFolder});
+    if (type == DT_REG) listing->entries.push_back({std::string(name), EntryType::kFile});
+    if (type == DT_LNK) listing->entries.push_back({std::string(name), EntryType::kLink});
   }
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return NaturalLess(a, b); });
-  return names;
+  std::sort(listing->entries.begin(), listing->entries.end(),
+            [](const Entry& a, const Entry& b) { return NaturalLess(a.name, b.name); });
+  return std::shared_ptr<const Listing>(std::move(listing));
 }
+
+// The last folder listed. The walker opens every folder twice in a row, once for its subfolders
+// and once for its files; the second open reuses the first read when the folder is unchanged.
+struct ListingCache {
+  std::string path;
+  std::shared_ptr<const Listing> last;
+};
 
 class StdFolder final : public Folder {
  public:
-  explicit StdFolder(std::string path) : path_(std::move(path)) {}
+  StdFolder(std::shared_ptr<ListingCache> cache, std::string path)
+      : cache_(std::move(cache)), path_(std::move(path)) {}
 
   std::string Name() const override { return OwnName(path_); }
 
   Result<SharedSubFolders> SubFolders() override {
-    Result<std::vector<std::string>> names = List(path_, Kind::kSubFolders);
-    if (!names) return names.error();
+    Result<std::shared_ptr<const Listing>> listing = Current();
+    if (!listing) return listing.error();
     auto folders = std::make_shared<FolderCollection>();
-    folders->reserve(names->size());
-    for (std::string& name : *names) folders->emplace_back(std::move(name));
+    for (const Entry& entry : (*listing)->entries) {
+      // A linked folder is left out: a link cycle could otherwise make a walk endless.
+      if (entry.type == EntryType::kFolder) folders->emplace_back(entry.name);
+    }
     return SharedSubFolders(std::move(folders));
   }
 
   Result<SharedFiles> Files() override {
-    Result<std::vector<std::string>> names = List(path_, Kind::kFiles);
-    if (!names) return names.error();
+    Result<std::shared_ptr<const Listing>> listing = Current();
+    if (!listing) return listing.error();
     auto files = std::make_shared<FileCollection>();
-    files->reserve(names->size());
-    for (std::string& name : *names) files->emplace_back(std::move(name));
+    for (const Entry& entry : (*listing)->entries) {
+      if (entry.type == EntryType::kFile ||
+          (entry.type == EntryType::kLink && LinksToFile(entry))) {
+        files->emplace_back(entry.name);
+      }
+    }
     return SharedFiles(std::move(files));
   }
 
  private:
+  // The folder's listing as it is now: the cached one while the folder is unchanged.
+  Result<std::shared_ptr<const Listing>> Current() {
+    if (cache_->last && cache_->path == path_) {
+      struct stat now {};
+      if (stat(path_.c_str(), &now) != 0) {
+        const int number = errno;
+        return PlatformError(number, "cannot list " + path_);
+      }
+      if (Unchanged(*cache_->last, now)) return cache_->last;
+    }
+    Result<std::shared_ptr<const Listing>> read = Read(path_);
+    if (read) {
+      cache_->path = path_;
+      cache_->last = *read;
+    }
+    return read;
+  }
+
+  // Links are looked through each time: their targets may change without the folder changing.
+  // A broken link, a link loop or a target out of reach holds nothing that could be read.
+  bool LinksToFile(const Entry& entry) const {
+    std::string target = path_;
+    if (target.empty() || target.back() != kPathSeparator) target += kPathSeparator;
+    target += entry.name;
+    struct stat status {};
+    return stat(target.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  }
+
+  std::shared_ptr<ListingCache> cache_;
   std::string path_;
 };
 
@@ -140,8 +222,11 @@ class StdFileSystem final : public FileSystem {
     if (!fs::is_directory(status)) {
       return MakeError(errc::kPathNotFound, "cannot open " + path + ": not a folder");
     }
-    return std::unique_ptr<Folder>(std::make_unique<StdFolder>(path));
+    return std::unique_ptr<Folder>(std::make_unique<StdFolder>(cache_, path));
   }
+
+ private:
+  std::shared_ptr<ListingCache> cache_ = std::make_shared<ListingCache>();
 };
 
 }  // namespace

@@ -4,7 +4,8 @@
 //   plenwick_bench_walk [folders [files-per-folder [rounds]]]
 //
 // The tree is built once in the temporary folder and removed at the end. Times are the median of
-// the rounds, after one untimed pass of each so both start from a warm cache.
+// the rounds, after one untimed pass of each so both start from a warm cache. Processor time is
+// shown next to wall time because on a busy machine wall time mostly measures the neighbours.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -58,28 +59,47 @@ bool BuildTree(const std::string& root, int folders, int filesPerFolder) {
   return true;
 }
 
-double FindSeconds(const std::string& root, long& counted) {
+// Wall and processor time of one timed step.
+struct Times {
+  double wall = 0;
+  double cpu = 0;
+};
+
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+Times FindTimes(const std::string& root, long& counted) {
   const std::string command = "find '" + root + "' -type f | wc -l";
+  const double cpuStart = CpuSeconds(RUSAGE_CHILDREN);
   const auto start = Clock::now();
   FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return -1;
+  if (pipe == nullptr) return {-1, -1};
   counted = -1;
   if (std::fscanf(pipe, "%ld", &counted) != 1) counted = -1;
   pclose(pipe);
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return {std::chrono::duration<double>(Clock::now() - start).count(),
+          CpuSeconds(RUSAGE_CHILDREN) - cpuStart};
 }
 
-double WalkSeconds(const std::string& root, std::size_t& counted) {
+Times WalkTimes(const std::string& root, std::size_t& counted) {
   Silent messages;
   walk::pathLogger walker(walk::DefaultFileSystems(), messages);
+  const double cpuStart = CpuSeconds(RUSAGE_SELF);
   const auto start = Clock::now();
-  if (!walker.PathLogInit()) return -1;
+  if (!walker.PathLogInit()) return {-1, -1};
   walker.fullFileNamesOnly(true);
   walker.LogPath(root);
   const walk::SharedTexts files = walker.fullFileNames();
   walker.Terminate();
   counted = files->Count();
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return {std::chrono::duration<double>(Clock::now() - start).count(),
+          CpuSeconds(RUSAGE_SELF) - cpuStart};
 }
 
 long PeakKilobytes() {
@@ -88,7 +108,9 @@ long PeakKilobytes() {
   return usage.ru_maxrss;
 }
 
-double Median(std::vector<double> values) {
+double Median(const std::vector<Times>& times, double Times::*which) {
+  std::vector<double> values;
+  for (const Times& t : times) values.push_back(t.*which);
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
@@ -113,22 +135,28 @@ int main(int argc, char** argv) {
   } else {
     long found = 0;
     std::size_t walked = 0;
-    FindSeconds(root, found);
+    FindTimes(root, found);
     const long beforeWalk = PeakKilobytes();
-    WalkSeconds(root, walked);
+    WalkTimes(root, walked);
     const long afterWalk = PeakKilobytes();
 
-    std::vector<double> findTimes;
-    std::vector<double> walkTimes;
+    std::vector<Times> findTimes;
+    std::vector<Times> walkTimes;
     for (int i = 0; i < rounds; ++i) {
-      findTimes.push_back(FindSeconds(root, found));
-      walkTimes.push_back(WalkSeconds(root, walked));
+      findTimes.push_back(FindTimes(root, found));
+      walkTimes.push_back(WalkTimes(root, walked));
     }
-    const double findTime = Median(findTimes);
-    const double walkTime = Median(walkTimes);
-    std::printf("find -type f | wc -l: %8.1f ms  (%ld files)\n", findTime * 1000, found);
-    std::printf("pathLogger walk:      %8.1f ms  (%zu files)  %.2fx find\n", walkTime * 1000,
-                walked, walkTime / findTime);
+    const double findWall = Median(findTimes, &Times::wall);
+    const double walkWall = Median(walkTimes, &Times::wall);
+    const double findCpu = Median(findTimes, &Times::cpu);
+    const double walkCpu = Median(walkTimes, &Times::cpu);
+    std::printf("median of %d rounds      wall        cpu (user+sys)\n", rounds);
+    std::printf("find -type f | wc -l  %7.1f ms  %7.1f ms   %ld files\n", findWall * 1000,
+                findCpu * 1000, found);
+    std::printf("pathLogger walk       %7.1f ms  %7.1f ms   %zu files\n", walkWall * 1000,
+                walkCpu * 1000, walked);
+    std::printf("walk / find           %7.2fx     %7.2fx\n", walkWall / findWall,
+                walkCpu / findCpu);
     std::printf("peak memory: %ld KiB before the first walk, %ld KiB after (walk ~%ld KiB)\n",
                 beforeWalk, afterWalk, afterWalk - beforeWalk);
     if (found != static_cast<long>(walked)) {
