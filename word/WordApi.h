@@ -14,10 +14,10 @@ namespace plenwick::word {
 
 // Reasons an engine gives through Error::code, so callers can tell kinds of failure apart.
 namespace wordc {
-inline constexpr int kNotWordDocument = 1001;   // "not a Word document"
-inline constexpr int kPasswordProtected = 1002; // "password-protected"
-inline constexpr int kDamaged = 1003;           // "damaged: ..."
-inline constexpr int kUnsupported = 1004;       // a format this engine cannot read (yet)
+inline constexpr int kNotWordDocument = 1001;    // "not a Word document"
+inline constexpr int kPasswordProtected = 1002;  // "password-protected"
+inline constexpr int kDamaged = 1003;            // "damaged: ..."
+inline constexpr int kUnsupported = 1004;        // a format this engine cannot read (yet)
 inline constexpr int kReadFailed = 1005;        // the file could not be read (missing, locked, ...)
 inline constexpr int kWriteFailed = 1006;       // the output could not be written
 inline constexpr int kTooLarge = 1007;          // over a safety limit (sizes, ratios, counts)
@@ -44,7 +44,7 @@ class Document {
  public:
   virtual ~Document() = default;
   // A range over the whole main text of the document.
-  virtual Result<std::shared_ptr<Range>> Range() = 0;
+  virtual Result<std::shared_ptr<word::Range>> Range() = 0;
   // Writes the document to path, atomically: the file holds the previous save or this one.
   virtual Status SaveAs(const std::string& path) = 0;
 };
@@ -59,7 +59,7 @@ class Documents {
 class Application {
  public:
   virtual ~Application() = default;
-  virtual Result<std::shared_ptr<Documents>> Documents() = 0;
+  virtual Result<std::shared_ptr<word::Documents>> Documents() = 0;
 };
 
 // Resolves a programmatic identifier ("Word.Application") to an application object.

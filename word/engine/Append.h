@@ -1,0 +1,253 @@
+// One append in progress: the source, the staging area, and the remap tables of each kind of
+// reference. Every kind has exactly one owner here; the story rewriter only dispatches to them.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "word/engine/Composer.h"
+#include "word/engine/SourcePackage.h"
+
+namespace plenwick::word::engine {
+
+struct AppendContext;
+
+// Copies parts the document refers to (pictures, charts, diagrams, embedded objects, headers)
+// under fresh names, with their own relationships; identical leaf parts are stored once.
+class PartCopier {
+ public:
+  explicit PartCopier(AppendContext& ctx) : ctx_(ctx) {}
+  // The result's name of a copied part ("/word/media/image3.png"); "" when the source part is
+  // missing or unsafe.
+  std::string Copy(const std::string& sourcePart);
+  // A fresh part name in the result shaped like `like`.
+  std::string FreshName(const std::string& like);
+  void AddOverride(const std::string& part, const std::string& contentType);
+  // Writes the relationships part of a copied part, keeping the source ids.
+  void CopyRelsKeepingIds(const std::string& sourcePart, const std::string& resultPart);
+  void AddFixed(const std::string& part, std::string bytes);
+
+ private:
+  AppendContext& ctx_;
+  std::map<std::string, std::string> copied_;  // source part -> result part
+};
+
+// Maps the relationship ids of one source part that is merged into one result part (the main
+// text into the document, notes into the notes part, ...).
+class RelMapper {
+ public:
+  RelMapper(AppendContext& ctx, std::string sourcePart, std::string resultPart,
+            std::string* relsOut)
+      : ctx_(ctx),
+        sourcePart_(std::move(sourcePart)),
+        resultPart_(std::move(resultPart)),
+        out_(relsOut) {}
+  // The result id, or "" when the source relationship is missing or points nowhere.
+  std::string Map(const std::string& id);
+  // Adds a relationship to a result part already copied.
+  std::string AddInternal(const std::string& type, const std::string& resultTargetPart);
+
+ private:
+  AppendContext& ctx_;
+  std::string sourcePart_, resultPart_;
+  std::string* out_;
+  std::map<std::string, std::string> ids_;
+};
+
+class StyleMapper {
+ public:
+  explicit StyleMapper(AppendContext& ctx) : ctx_(ctx) {}
+  void Load();
+  // The result id of a source style id; "" when the source has no such style.
+  std::string Map(const std::string& id);
+  // The result style a paragraph without pStyle must name so it keeps its look; "" when the
+  // result's default paragraph style already is that look.
+  const std::string& ParagraphDefault() const { return paragraphDefault_; }
+  const std::string& TableDefault() const { return tableDefault_; }
+  void Finish();
+
+ private:
+  std::string MapOne(pugi::xml_node style);
+  AppendContext& ctx_;
+  pugi::xml_node stylesRoot_;
+  std::map<std::string, pugi::xml_node> byId_;
+  std::map<std::string, std::string> mapped_;
+  std::set<std::string> inProgress_;
+  std::vector<std::pair<pugi::xml_node, std::string>> added_;  // style node, result id
+  std::vector<std::shared_ptr<pugi::xml_document>> holders_;
+  const XmlPart* part_ = nullptr;
+  pugi::xml_node docDefaults_;
+  bool mergeDefaults_ = false;
+  std::string paragraphDefault_, tableDefault_;
+};
+
+class NumberingMapper {
+ public:
+  explicit NumberingMapper(AppendContext& ctx) : ctx_(ctx) {}
+  void Load();
+  std::string MapNum(const std::string& numId);  // "0" stays "0"
+  std::string MapPicBullet(const std::string& id);
+  bool Drain();  // writes queued definitions; true when it did anything
+
+ private:
+  std::string MapAbstract(const std::string& abstractId);
+  AppendContext& ctx_;
+  pugi::xml_node root_;
+  std::map<std::string, pugi::xml_node> nums_, abstracts_, picBullets_;
+  std::map<std::string, std::string> numMap_, abstractMap_, picMap_;
+  std::deque<std::pair<pugi::xml_node, std::string>> queue_;  // node, new id
+  std::unique_ptr<RelMapper> rels_;
+  pugi::xml_document scratch_;
+  const XmlPart* part_ = nullptr;
+};
+
+class NoteMapper {
+ public:
+  NoteMapper(AppendContext& ctx, bool endnotes) : ctx_(ctx), endnotes_(endnotes) {}
+  void Load();
+  std::string Map(const std::string& id);  // "" when the note does not exist
+  bool Drain();
+
+ private:
+  AppendContext& ctx_;
+  bool endnotes_;
+  std::map<std::string, pugi::xml_node> notes_;
+  std::map<std::string, std::string> map_;
+  std::deque<std::pair<pugi::xml_node, std::string>> queue_;
+  std::unique_ptr<RelMapper> rels_;
+  const XmlPart* part_ = nullptr;
+  pugi::xml_document scratch_;
+};
+
+class CommentMapper {
+ public:
+  explicit CommentMapper(AppendContext& ctx) : ctx_(ctx) {}
+  void Load();
+  std::string Map(const std::string& id);
+  std::string MapParaId(const std::string& paraId);
+  bool Drain();
+  void Finish();  // extended parts, people
+
+ private:
+  AppendContext& ctx_;
+  std::map<std::string, pugi::xml_node> comments_;
+  std::map<std::string, std::string> map_, paraIds_, durableIds_;
+  std::deque<std::pair<pugi::xml_node, std::string>> queue_;
+  std::unique_ptr<RelMapper> rels_;
+  const XmlPart* part_ = nullptr;
+  std::string commentsPart_;
+};
+
+// Bookmark ids (per story) and names (document-wide), and the fields and links that name them.
+class BookmarkMapper {
+ public:
+  explicit BookmarkMapper(AppendContext& ctx) : ctx_(ctx) {}
+  void CollectNames(pugi::xml_node root);  // before any story is rewritten
+  void BeginStory() { ids_.clear(); }
+  std::string MapId(const std::string& id);
+  std::string MapName(const std::string& name) const;
+  std::string RewriteInstruction(const std::string& instr) const;
+  bool HasRenames() const { return !renames_.empty(); }
+
+ private:
+  AppendContext& ctx_;
+  std::map<std::string, std::string> ids_;
+  std::map<std::string, std::string> renames_;  // folded old name -> new name
+};
+
+class ThemeMapper {
+ public:
+  explicit ThemeMapper(AppendContext& ctx) : ctx_(ctx) {}
+  void Load();  // compares the source's theme with the result's
+  bool Differs() const { return differs_; }
+  void ConvertFonts(pugi::xml_node rFonts) const;
+  void ConvertColour(pugi::xml_node colour) const;
+  void MergeFonts();  // the font table
+
+ private:
+  AppendContext& ctx_;
+  ThemeLook look_;
+  bool differs_ = false;
+};
+
+class SectionMapper {
+ public:
+  explicit SectionMapper(AppendContext& ctx) : ctx_(ctx) {}
+  void Load();
+  // Rewrites one section's properties: headers and footers explicit, first section on a new
+  // page with its own page numbers.
+  void Rewrite(pugi::xml_node sectPr);
+
+ private:
+  std::string HeaderPart(const std::string& sourcePart, bool footer);
+  std::string EmptyPart(bool footer);
+  AppendContext& ctx_;
+  bool evenAndOdd_ = false;
+  bool firstSection_ = true;
+  std::map<std::string, std::string> current_;  // "header:default" -> result part
+  std::map<std::string, std::string> copied_;   // source header part -> result part
+};
+
+struct StoryOptions {
+  RelMapper* rels = nullptr;  // null: relationship ids are kept (the part is copied whole)
+  bool body = false;          // sections are rewritten
+  bool comments = false;      // comment paragraph ids are renumbered
+};
+
+// Walks one story (the main text, a header, a note, a comment, a style) once and hands every
+// reference to its owner.
+void RewriteStory(AppendContext& ctx, pugi::xml_node root, const StoryOptions& options);
+
+struct AppendContext {
+  AppendContext(Composer& r, SourcePackage& s, Staging& o, Journal& j, bool isFirst)
+      : result(r),
+        src(s),
+        out(o),
+        journal(j),
+        first(isFirst),
+        parts(*this),
+        styles(*this),
+        numbering(*this),
+        footnotes(*this, false),
+        endnotes(*this, true),
+        comments(*this),
+        bookmarks(*this),
+        theme(*this),
+        sections(*this) {}
+
+  Composer& result;
+  SourcePackage& src;
+  Staging& out;
+  Journal& journal;
+  bool first;
+  bool needsCustomXml = false;
+
+  PartCopier parts;
+  StyleMapper styles;
+  NumberingMapper numbering;
+  NoteMapper footnotes;
+  NoteMapper endnotes;
+  CommentMapper comments;
+  BookmarkMapper bookmarks;
+  ThemeMapper theme;
+  SectionMapper sections;
+};
+
+// The next id of a counter, journalled so a failed append gives it back.
+long NextId(AppendContext& ctx, long Counters::*counter);
+// Inserts into an index set, journalled.
+void JournalInsert(AppendContext& ctx, std::set<std::string>& set, const std::string& key);
+
+std::string Fold(std::string_view text);
+ThemeLook LookOfTheme(const pugi::xml_document& theme);
+std::span<const char* const> ParagraphPropertyOrder();
+std::span<const char* const> SectionPropertyOrder();
+
+}  // namespace plenwick::word::engine

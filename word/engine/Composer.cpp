@@ -1,0 +1,410 @@
+#include "word/engine/Composer.h"
+
+#include <exception>
+#include <new>
+
+#include "word/WordApi.h"
+#include "word/engine/Append.h"
+#include "word/engine/Settings.h"
+#include "word/package/PartNames.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+constexpr std::string_view kDecl =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+const std::string kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+const std::string kWml = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+const std::string kRelsNs = "http://schemas.openxmlformats.org/package/2006/relationships";
+
+std::string RootOpen(std::string_view name) {
+  return std::string(kDecl) + "<" + std::string(name) + StandardNamespaceDeclarations() +
+         " mc:Ignorable=\"" + StandardIgnorable() + "\">";
+}
+
+std::string Override(const std::string& part, const std::string& type) {
+  return "<Override PartName=\"" + part + "\" ContentType=\"" + type + "\"/>";
+}
+
+std::string Rel(const std::string& id, const std::string& type, const std::string& target) {
+  return "<Relationship Id=\"" + id + "\" Type=\"" + type + "\" Target=\"" + target + "\"/>";
+}
+
+// The parts that come into being with the first document that needs them.
+struct LazyPart {
+  bool ResultIndex::*flag;
+  PieceEntry Composer::*entry;
+  const char* partName;
+  const char* relType;
+  const char* contentType;
+  const char* root;
+};
+
+// Moves the body's last paragraph out of the pieces: it carries the document's final section
+// properties when another document follows.
+void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node sectPr,
+                        const XmlPart& main) {
+  pugi::xml_node last;
+  for (pugi::xml_node c = sectPr.previous_sibling(); c; c = c.previous_sibling()) {
+    if (c.type() == pugi::node_element) {
+      last = c;
+      break;
+    }
+  }
+  pugi::xml_document scratch;
+  pugi::xml_node paragraph;
+  if (last && std::string_view(last.name()) == "w:p") {
+    paragraph = last;
+  } else {
+    // A document that ends in a table or a content control gets a paragraph to end its section.
+    paragraph = scratch.append_child("w:p");
+  }
+  AddPieceNamespaces(paragraph, main);
+  ctx.out.lastParagraph = NodeToString(paragraph);
+  pugi::xml_document joined;
+  pugi::xml_node copy = joined.append_copy(paragraph);
+  pugi::xml_node pPr = copy.child("w:pPr");
+  if (!pPr) pPr = copy.prepend_child("w:pPr");
+  if (pugi::xml_node old = pPr.child("w:sectPr")) pPr.remove_child(old);
+  pugi::xml_node place = InsertOrdered(pPr, "w:sectPr", ParagraphPropertyOrder());
+  pPr.insert_copy_after(sectPr, place);
+  pPr.remove_child(place);
+  ctx.out.lastParagraphJoined = NodeToString(copy);
+  if (paragraph == last) body.remove_child(last);
+  AddPieceNamespaces(sectPr, main);
+  ctx.out.finalSectPr = NodeToString(sectPr);
+}
+
+void Stage(AppendContext& ctx) {
+  SourcePackage& src = ctx.src;
+  XmlPart& main = src.Xml(src.mainPart());
+  pugi::xml_node body = main.doc->document_element().child("w:body");
+
+  // The fixed order in which the kinds are run.
+  ctx.theme.Load();
+  ctx.styles.Load();
+  ctx.numbering.Load();
+  ctx.footnotes.Load();
+  ctx.endnotes.Load();
+  ctx.comments.Load();
+  ctx.sections.Load();
+  if (ctx.first) AdoptSettings(ctx);
+
+  // Bookmark names are made unique across every story before any story is rewritten.
+  ctx.bookmarks.CollectNames(body);
+  for (const Relationship& r : src.Rels(src.mainPart())) {
+    if ((r.kind == "header" || r.kind == "footer" || r.kind == "footnotes" ||
+         r.kind == "endnotes" || r.kind == "comments") &&
+        !r.part.empty() && src.Has(r.part)) {
+      ctx.bookmarks.CollectNames(src.Xml(r.part).doc->document_element());
+    }
+  }
+
+  pugi::xml_node sectPr = body.last_child();
+  while (sectPr && sectPr.type() != pugi::node_element) sectPr = sectPr.previous_sibling();
+  if (!sectPr || std::string_view(sectPr.name()) != "w:sectPr") {
+    sectPr = body.append_child("w:sectPr");
+  }
+
+  RelMapper bodyRels(ctx, src.mainPart(), "/word/document.xml", &ctx.out.documentRels);
+  StoryOptions options;
+  options.rels = &bodyRels;
+  options.body = true;
+  RewriteStory(ctx, body, options);
+
+  bool progress = true;
+  while (progress) {
+    progress = false;
+    progress |= ctx.footnotes.Drain();
+    progress |= ctx.endnotes.Drain();
+    progress |= ctx.comments.Drain();
+    progress |= ctx.numbering.Drain();
+  }
+  ctx.comments.Finish();
+  ctx.styles.Finish();
+  ctx.theme.MergeFonts();
+
+  if (ctx.needsCustomXml) {
+    // Content controls bound to custom XML need the data they are bound to.
+    for (const Relationship& r : src.Rels(src.mainPart())) {
+      if (r.kind != "customXml" || r.part.empty()) continue;
+      std::string copied = ctx.parts.Copy(r.part);
+      if (!copied.empty()) bodyRels.AddInternal(r.type, copied);
+    }
+  }
+
+  PlaceLastParagraph(ctx, body, sectPr, main);
+  body.remove_child(sectPr);
+  std::string pieces;
+  for (pugi::xml_node c = body.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    AddPieceNamespaces(c, main);
+    pieces += NodeToString(c);
+  }
+  ctx.out.bodyPieces.push_back(std::move(pieces));
+}
+
+}  // namespace
+
+Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWriter>()) {
+  body_.Append(RootOpen("w:document") + "<w:body>");
+  pendingLast_ = "<w:p/>";
+  pendingJoined_ = pendingLast_;
+  finalSectPr_ = blank::SectionProperties(paper);
+
+  contentTypes_.SetHead(
+      std::string(kDecl) +
+      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+      "<Default Extension=\"rels\" "
+      "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>" +
+      Override("/word/document.xml", kWml + "document.main+xml") +
+      Override("/word/styles.xml", kWml + "styles+xml") +
+      Override("/word/settings.xml", kWml + "settings+xml") +
+      Override("/word/fontTable.xml", kWml + "fontTable+xml") +
+      Override("/word/theme/theme1.xml",
+               "application/vnd.openxmlformats-officedocument.theme+xml") +
+      Override("/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml") +
+      Override("/docProps/app.xml",
+               "application/vnd.openxmlformats-officedocument.extended-properties+xml"));
+  contentTypes_.SetTail("</Types>");
+
+  documentRels_.SetHead(std::string(kDecl) + "<Relationships xmlns=\"" + kRelsNs + "\">" +
+                        Rel("rId1", kRel + "styles", "styles.xml") +
+                        Rel("rId2", kRel + "settings", "settings.xml") +
+                        Rel("rId3", kRel + "fontTable", "fontTable.xml") +
+                        Rel("rId4", kRel + "theme", "theme/theme1.xml"));
+  documentRels_.SetTail("</Relationships>");
+  for (PieceEntry* rels :
+       {&numberingRels_, &footnotesRels_, &endnotesRels_, &commentsRels_, &fontsRels_}) {
+    rels->SetHead(std::string(kDecl) + "<Relationships xmlns=\"" + kRelsNs + "\">");
+    rels->SetTail("</Relationships>");
+  }
+
+  // The blank document's styles stay until the first document brings its own.
+  std::string styles = blank::Styles();
+  auto firstStyle = styles.find("<w:style ");
+  styles_.SetHead(styles.substr(0, firstStyle));
+  styles_.Append(0, styles.substr(firstStyle, styles.size() - firstStyle - 11));
+  styles_.SetTail("</w:styles>");
+  index.stylesByName["normal"].push_back({"Normal", "paragraph", ""});
+  index.stylesByName["default paragraph font"].push_back({"DefaultParagraphFont", "character", ""});
+  index.stylesByName["normal table"].push_back({"TableNormal", "table", ""});
+  index.stylesByName["no list"].push_back({"NoList", "numbering", ""});
+  for (const char* id : {"normal", "defaultparagraphfont", "tablenormal", "nolist"}) {
+    index.styleIds.insert(id);
+  }
+  index.defaultParagraphStyle = "Normal";
+
+  std::string fonts = blank::FontTable();
+  auto firstFont = fonts.find("<w:font ");
+  fonts_.SetHead(fonts.substr(0, firstFont));
+  fonts_.Append(0, fonts.substr(firstFont, fonts.size() - firstFont - 10));
+  fonts_.SetTail("</w:fonts>");
+  for (const char* f : {"Calibri", "Times New Roman", "Calibri Light"}) index.fonts.insert(f);
+
+  settings.load_string(blank::Settings().c_str(), pugi::parse_default);
+  pugi::xml_document theme;
+  theme.load_string(blank::Theme().c_str());
+  index.theme = LookOfTheme(theme);
+  theme_ = std::make_shared<package::RawEntry>(
+      package::MakeEntry("word/theme/theme1.xml", blank::Theme()));
+
+  for (const char* name : {"/[content_types].xml",   "/_rels/.rels",
+                           "/word/document.xml",     "/word/styles.xml",
+                           "/word/settings.xml",     "/word/fonttable.xml",
+                           "/word/theme/theme1.xml", "/docprops/core.xml",
+                           "/docprops/app.xml",      "/word/numbering.xml",
+                           "/word/footnotes.xml",    "/word/endnotes.xml",
+                           "/word/comments.xml",     "/word/commentsextended.xml",
+                           "/word/commentsids.xml",  "/word/commentsextensible.xml",
+                           "/word/people.xml",       "/word/emptyheader.xml",
+                           "/word/emptyfooter.xml",  "/word/_rels/document.xml.rels"}) {
+    index.partNames.insert(name);
+  }
+
+  writer_->AddFixed(package::MakeEntry(
+      "_rels/.rels",
+      std::string(kDecl) + "<Relationships xmlns=\"" + kRelsNs + "\">" +
+          Rel("rId1", kRel + "officeDocument", "word/document.xml") +
+          Rel("rId2",
+              "http://schemas.openxmlformats.org/package/2006/relationships/metadata/"
+              "core-properties",
+              "docProps/core.xml") +
+          Rel("rId3", kRel + "extended-properties", "docProps/app.xml") + "</Relationships>"));
+  writer_->AddFixed(package::MakeEntry("docProps/core.xml", blank::CoreProperties()));
+  writer_->AddFixed(package::MakeEntry("docProps/app.xml", blank::AppProperties()));
+}
+
+Status Composer::Append(SourcePackage& source) {
+  Counters saved = counters;
+  Journal journal;
+  Staging staging;
+  try {
+    AppendContext ctx(*this, source, staging, journal, blank_);
+    Stage(ctx);
+  } catch (const StageError& e) {
+    journal.Undo();
+    counters = saved;
+    return e.error;
+  } catch (const std::bad_alloc&) {
+    journal.Undo();
+    counters = saved;
+    return MakeError(wordc::kTooLarge, "too large: out of memory while appending");
+  } catch (const std::exception& e) {
+    journal.Undo();
+    counters = saved;
+    return MakeError(wordc::kDamaged, std::string("damaged: ") + e.what());
+  }
+  Commit(staging);
+  return Ok();
+}
+
+void Composer::Commit(Staging& s) {
+  std::string text;
+  if (!blank_) text = pendingJoined_;
+  for (const std::string& piece : s.bodyPieces) text += piece;
+  body_.Append(text);
+  pendingLast_ = std::move(s.lastParagraph);
+  pendingJoined_ = std::move(s.lastParagraphJoined);
+  finalSectPr_ = std::move(s.finalSectPr);
+
+  if (!s.stylesHead.empty()) {
+    styles_ = PieceEntry("word/styles.xml", 1);
+    styles_.SetHead(s.stylesHead);
+    styles_.SetTail("</w:styles>");
+  }
+  styles_.Append(0, s.styles);
+  fonts_.Append(0, s.fonts);
+  fontsRels_.Append(0, s.fontsRels);
+  if (s.settings) {
+    settings.reset();
+    for (pugi::xml_node c : s.settings->children()) settings.append_copy(c);
+    settingsDirty_ = true;
+  }
+  if (s.evenAndOddHeaders && !index.evenAndOddHeaders) {
+    index.evenAndOddHeaders = true;
+    settingsDirty_ = true;
+  }
+  if (s.theme) theme_ = s.theme;
+
+  std::string types = std::move(s.contentTypes);
+  std::string rels = std::move(s.documentRels);
+  static const LazyPart kLazy[] = {
+      {&ResultIndex::numbering, &Composer::numbering_, "numbering.xml", "numbering",
+       "numbering+xml", "w:numbering"},
+      {&ResultIndex::footnotes, &Composer::footnotes_, "footnotes.xml", "footnotes",
+       "footnotes+xml", "w:footnotes"},
+      {&ResultIndex::endnotes, &Composer::endnotes_, "endnotes.xml", "endnotes", "endnotes+xml",
+       "w:endnotes"},
+      {&ResultIndex::comments, &Composer::comments_, "comments.xml", "comments", "comments+xml",
+       "w:comments"},
+      {&ResultIndex::commentsExtended, &Composer::commentsExtended_, "commentsExtended.xml",
+       "http://schemas.microsoft.com/office/2011/relationships/commentsExtended",
+       "commentsExtended+xml", "w15:commentsEx"},
+      {&ResultIndex::commentsIds, &Composer::commentsIds_, "commentsIds.xml",
+       "http://schemas.microsoft.com/office/2016/09/relationships/commentsIds", "commentsIds+xml",
+       "w16cid:commentsIds"},
+      {&ResultIndex::commentsExtensible, &Composer::commentsExtensible_, "commentsExtensible.xml",
+       "http://schemas.microsoft.com/office/2018/08/relationships/commentsExtensible",
+       "commentsExtensible+xml", "w16cex:commentsExtensible"},
+      {&ResultIndex::people_, &Composer::people_, "people.xml",
+       "http://schemas.microsoft.com/office/2011/relationships/people", "people+xml", "w15:people"},
+  };
+  const std::string* contents[] = {
+      nullptr,        &s.footnotes,          &s.endnotes, &s.comments, &s.commentsExtended,
+      &s.commentsIds, &s.commentsExtensible, &s.people};
+  for (std::size_t i = 0; i < std::size(kLazy); ++i) {
+    const LazyPart& lazy = kLazy[i];
+    PieceEntry& entry = this->*(lazy.entry);
+    bool has = i == 0 ? !(s.abstractNums.empty() && s.nums.empty()) : !contents[i]->empty();
+    if (!has || index.*(lazy.flag)) continue;
+    index.*(lazy.flag) = true;
+    std::string relType = lazy.relType;
+    if (relType.find('/') == std::string::npos) relType = kRel + relType;
+    rels += Rel(NewRelId(), relType, lazy.partName);
+    types += Override(std::string("/word/") + lazy.partName, kWml + lazy.contentType);
+    std::string head = RootOpen(lazy.root);
+    if (i == 1 || i == 2) {
+      const char* note = i == 1 ? "w:footnote" : "w:endnote";
+      for (const char* sep : {"separator", "continuationSeparator"}) {
+        head += std::string("<") + note + " w:type=\"" + sep + "\" w:id=\"" +
+                (std::string_view(sep) == "separator" ? "-1" : "0") +
+                "\"><w:p><w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"
+                "</w:pPr><w:r><w:" +
+                sep + "/></w:r></w:p></" + note + ">";
+      }
+    }
+    entry.SetHead(head);
+    entry.SetTail(std::string("</") + lazy.root + ">");
+  }
+  numbering_.Append(0, s.picBullets);
+  numbering_.Append(1, s.abstractNums);
+  numbering_.Append(2, s.nums);
+  numberingRels_.Append(0, s.numberingRels);
+  footnotes_.Append(0, s.footnotes);
+  footnotesRels_.Append(0, s.footnotesRels);
+  endnotes_.Append(0, s.endnotes);
+  endnotesRels_.Append(0, s.endnotesRels);
+  comments_.Append(0, s.comments);
+  commentsRels_.Append(0, s.commentsRels);
+  commentsExtended_.Append(0, s.commentsExtended);
+  commentsIds_.Append(0, s.commentsIds);
+  commentsExtensible_.Append(0, s.commentsExtensible);
+  people_.Append(0, s.people);
+  documentRels_.Append(0, rels);
+  contentTypes_.Append(0, types);
+  for (package::RawEntry& e : s.fixed) writer_->AddFixed(std::move(e));
+  blank_ = false;
+  ++documents_;
+}
+
+std::vector<package::RawEntry> Composer::ChangingEntries() {
+  std::vector<package::RawEntry> out;
+  out.push_back(contentTypes_.Entry());
+  CompressedRun tail;
+  tail.Append(pendingLast_ + finalSectPr_ + "</w:body></w:document>");
+  out.push_back(AssembleEntry("word/document.xml", {&body_, &tail}));
+  out.push_back(documentRels_.Entry());
+  out.push_back(styles_.Entry());
+  if (settingsDirty_) {
+    ApplyEvenAndOddHeaders(settings, index.evenAndOddHeaders);
+    settingsEntry_ = package::MakeEntry("word/settings.xml", DocumentToString(settings));
+    settingsDirty_ = false;
+  }
+  out.push_back(settingsEntry_);
+  out.push_back(fonts_.Entry());
+  if (fontsRels_.HasContent()) out.push_back(fontsRels_.Entry());
+  out.push_back(*theme_);
+  if (index.numbering) {
+    out.push_back(numbering_.Entry());
+    if (numberingRels_.HasContent()) out.push_back(numberingRels_.Entry());
+  }
+  if (index.footnotes) {
+    out.push_back(footnotes_.Entry());
+    if (footnotesRels_.HasContent()) out.push_back(footnotesRels_.Entry());
+  }
+  if (index.endnotes) {
+    out.push_back(endnotes_.Entry());
+    if (endnotesRels_.HasContent()) out.push_back(endnotesRels_.Entry());
+  }
+  if (index.comments) {
+    out.push_back(comments_.Entry());
+    if (commentsRels_.HasContent()) out.push_back(commentsRels_.Entry());
+  }
+  if (index.commentsExtended) out.push_back(commentsExtended_.Entry());
+  if (index.commentsIds) out.push_back(commentsIds_.Entry());
+  if (index.commentsExtensible) out.push_back(commentsExtensible_.Entry());
+  if (index.people_) out.push_back(people_.Entry());
+  return out;
+}
+
+Status Composer::Save(const std::string& path) {
+  try {
+    return writer_->Save(path, ChangingEntries());
+  } catch (const std::bad_alloc&) {
+    return MakeError(wordc::kWriteFailed, "could not save " + path + ": out of memory");
+  }
+}
+
+}  // namespace plenwick::word::engine

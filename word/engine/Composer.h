@@ -1,0 +1,165 @@
+// The document being built: its parts, the running indexes that make every appended document's
+// ids, names and parts unique, and the append itself. Each kind of part has one module (styles,
+// numbering, notes, comments, sections, fields and bookmarks, fonts and theme, related parts);
+// the composer runs them once per appended document in a fixed order. An append is prepared
+// against the indexes (every change to them journalled), and only a prepared append is
+// committed, so a failed one leaves the document exactly as it was.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "base/Result.h"
+#include "word/engine/Blank.h"
+#include "word/engine/PieceEntry.h"
+#include "word/engine/SourcePackage.h"
+#include "word/package/Zip.h"
+
+namespace plenwick::word::engine {
+
+// Undo actions for index changes made while an append is prepared.
+class Journal {
+ public:
+  void Record(std::function<void()> undo) { undo_.push_back(std::move(undo)); }
+  void Undo() {
+    for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) (*it)();
+    undo_.clear();
+  }
+
+ private:
+  std::vector<std::function<void()>> undo_;
+};
+
+// Running counters from which every id of the result is allocated, in order.
+struct Counters {
+  long rel = 100;
+  long abstractNum = 0;
+  long num = 0;
+  long picBullet = 0;
+  long nsid = 0;
+  long footnote = 0;
+  long endnote = 0;
+  long comment = 0;
+  long bookmark = 0;
+  long docPr = 0;
+  long paraId = 0;
+  long durableId = 0;
+};
+
+struct StyleRecord {
+  std::string id;
+  std::string type;
+  std::string key;  // the definition, as compared between documents
+};
+
+// Fonts and colours of a theme, as far as they decide how text looks.
+struct ThemeLook {
+  std::string majorLatin, majorEa, majorCs, minorLatin, minorEa, minorCs;
+  std::string colours;
+  bool operator==(const ThemeLook&) const = default;
+};
+
+// Lookups kept across appends.
+struct ResultIndex {
+  std::map<std::string, std::vector<StyleRecord>> stylesByName;  // folded name
+  std::set<std::string> styleIds;                                // folded
+  std::string defaultParagraphStyle;                             // result id
+  std::string docDefaultsKey;
+  ThemeLook theme;
+  std::set<std::string> bookmarkNames;                   // folded
+  std::map<std::string, std::string> media;              // content key -> part name
+  std::set<std::string> partNames;                       // folded part names in use
+  std::map<std::string, long> partNumbers;               // "/word/media/image" -> last number
+  std::map<std::string, std::string> documentRelOfPart;  // part -> rId (headers, footers)
+  std::set<std::string> fonts;
+  std::map<std::string, bool> people;  // author -> present
+  bool footnotes = false, endnotes = false, comments = false, numbering = false;
+  bool commentsExtended = false, commentsIds = false, commentsExtensible = false, people_ = false;
+  bool emptyHeader = false, emptyFooter = false;
+  bool evenAndOddHeaders = false;
+};
+
+// Everything one append adds, held apart until it is committed.
+struct Staging {
+  std::vector<std::string> bodyPieces;
+  std::string lastParagraph;        // the document's last paragraph, as it is
+  std::string lastParagraphJoined;  // the same carrying the final section's properties
+  std::string finalSectPr;
+  std::string documentRels, contentTypes;
+  std::string styles, fonts, fontsRels;
+  std::string picBullets, abstractNums, nums, numberingRels;
+  std::string footnotes, footnotesRels, endnotes, endnotesRels;
+  std::string comments, commentsRels, commentsExtended, commentsIds, commentsExtensible, people;
+  std::vector<package::RawEntry> fixed;
+  // Set only by the first document, which the result adopts.
+  std::unique_ptr<pugi::xml_document> settings;
+  std::string stylesHead;  // docDefaults and latent styles of the adopted styles part
+  std::string fontsFromFirst;
+  std::shared_ptr<package::RawEntry> theme;
+  std::vector<package::RawEntry> themeExtras;
+  bool evenAndOddHeaders = false;
+};
+
+// The document being composed.
+class Composer {
+ public:
+  explicit Composer(Paper paper);
+  Composer(const Composer&) = delete;
+  Composer& operator=(const Composer&) = delete;
+
+  // Appends a word-processing package; all or nothing.
+  Status Append(SourcePackage& source);
+  // Writes the package atomically.
+  Status Save(const std::string& path);
+  int documentCount() const { return documents_; }
+
+  // State the part modules work on.
+  ResultIndex index;
+  Counters counters;
+  pugi::xml_document settings;
+
+  std::string NewRelId() { return "rId" + std::to_string(++counters.rel); }
+
+ private:
+  void Commit(Staging& staging);
+  std::vector<package::RawEntry> ChangingEntries();
+
+  CompressedRun body_;
+  std::string pendingLast_, pendingJoined_, finalSectPr_;
+  bool blank_ = true;
+  int documents_ = 0;
+
+  PieceEntry contentTypes_{"[Content_Types].xml", 1};
+  PieceEntry documentRels_{"word/_rels/document.xml.rels", 1};
+  PieceEntry styles_{"word/styles.xml", 1};
+  PieceEntry fonts_{"word/fontTable.xml", 1};
+  PieceEntry fontsRels_{"word/_rels/fontTable.xml.rels", 1};
+  PieceEntry numbering_{"word/numbering.xml", 3};
+  PieceEntry numberingRels_{"word/_rels/numbering.xml.rels", 1};
+  PieceEntry footnotes_{"word/footnotes.xml", 1};
+  PieceEntry footnotesRels_{"word/_rels/footnotes.xml.rels", 1};
+  PieceEntry endnotes_{"word/endnotes.xml", 1};
+  PieceEntry endnotesRels_{"word/_rels/endnotes.xml.rels", 1};
+  PieceEntry comments_{"word/comments.xml", 1};
+  PieceEntry commentsRels_{"word/_rels/comments.xml.rels", 1};
+  PieceEntry commentsExtended_{"word/commentsExtended.xml", 1};
+  PieceEntry commentsIds_{"word/commentsIds.xml", 1};
+  PieceEntry commentsExtensible_{"word/commentsExtensible.xml", 1};
+  PieceEntry people_{"word/people.xml", 1};
+  std::shared_ptr<package::RawEntry> theme_;
+  std::vector<package::RawEntry> themeExtras_;
+  package::RawEntry settingsEntry_;
+  bool settingsDirty_ = true;
+  std::vector<package::RawEntry> fixedOnce_;  // core, app, package relationships
+  std::unique_ptr<package::PackageWriter> writer_;
+  std::string writerPath_;
+};
+
+}  // namespace plenwick::word::engine

@@ -1,0 +1,124 @@
+// Fonts and theme: the first document's theme becomes the result's. A later document whose
+// theme fonts or colours differ gets them written out in its own formatting, so its text keeps
+// its look; fonts it names join the result's font table.
+#include "word/engine/Append.h"
+#include "word/package/PartNames.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+std::string Typeface(pugi::xml_node font, const char* script) {
+  return font.child(script).attribute("typeface").value();
+}
+
+}  // namespace
+
+ThemeLook LookOfTheme(const pugi::xml_document& theme) {
+  ThemeLook look;
+  pugi::xml_node elements = theme.document_element().child("a:themeElements");
+  pugi::xml_node scheme = elements.child("a:fontScheme");
+  pugi::xml_node major = scheme.child("a:majorFont");
+  pugi::xml_node minor = scheme.child("a:minorFont");
+  look.majorLatin = Typeface(major, "a:latin");
+  look.majorEa = Typeface(major, "a:ea");
+  look.majorCs = Typeface(major, "a:cs");
+  look.minorLatin = Typeface(minor, "a:latin");
+  look.minorEa = Typeface(minor, "a:ea");
+  look.minorCs = Typeface(minor, "a:cs");
+  for (pugi::xml_node c : elements.child("a:clrScheme").children()) {
+    pugi::xml_node value = c.first_child();
+    look.colours += c.name();
+    look.colours += '=';
+    look.colours += value.attribute("lastClr") ? value.attribute("lastClr").value()
+                                               : value.attribute("val").value();
+    look.colours += ';';
+  }
+  return look;
+}
+
+void ThemeMapper::Load() {
+  const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
+  bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
+  if (has) {
+    XmlPart& part = ctx_.src.Xml(rel->part);
+    look_ = LookOfTheme(*part.doc);
+  } else {
+    pugi::xml_document blankTheme;
+    blankTheme.load_string(blank::Theme().c_str());
+    look_ = LookOfTheme(blankTheme);
+  }
+  ThemeLook& resultLook = ctx_.result.index.theme;
+  if (ctx_.first) {
+    if (has) {
+      const std::string name = "/word/theme/theme1.xml";
+      if (ctx_.src.strict()) {
+        ctx_.out.theme = std::make_shared<package::RawEntry>(package::MakeEntry(
+            package::ZipNameFromPart(name), ReplaceStrictUris(ctx_.src.Read(rel->part))));
+      } else {
+        (void)ctx_.src.Read(rel->part);
+        package::RawEntry raw = ctx_.src.Raw(rel->part);
+        raw.name = package::ZipNameFromPart(name);
+        ctx_.out.theme = std::make_shared<package::RawEntry>(std::move(raw));
+      }
+      ctx_.parts.CopyRelsKeepingIds(rel->part, name);
+    }
+    ThemeLook saved = resultLook;
+    ctx_.journal.Record([&resultLook, saved] { resultLook = saved; });
+    resultLook = look_;
+    differs_ = false;
+  } else {
+    differs_ = !(look_ == resultLook);
+  }
+}
+
+void ThemeMapper::ConvertFonts(pugi::xml_node rFonts) const {
+  static constexpr std::pair<const char*, const char*> kAttrs[] = {
+      {"w:asciiTheme", "w:ascii"},
+      {"w:hAnsiTheme", "w:hAnsi"},
+      {"w:eastAsiaTheme", "w:eastAsia"},
+      {"w:cstheme", "w:cs"}};
+  for (const auto& [themeAttr, plainAttr] : kAttrs) {
+    pugi::xml_attribute a = rFonts.attribute(themeAttr);
+    if (!a) continue;
+    std::string_view v = a.value();
+    const std::string* font = nullptr;
+    if (v == "majorHAnsi" || v == "majorAscii") font = &look_.majorLatin;
+    if (v == "minorHAnsi" || v == "minorAscii") font = &look_.minorLatin;
+    if (v == "majorEastAsia") font = &look_.majorEa;
+    if (v == "minorEastAsia") font = &look_.minorEa;
+    if (v == "majorBidi") font = &look_.majorCs;
+    if (v == "minorBidi") font = &look_.minorCs;
+    rFonts.remove_attribute(a);
+    if (font == nullptr || font->empty()) continue;
+    pugi::xml_attribute plain = rFonts.attribute(plainAttr);
+    if (!plain) plain = rFonts.append_attribute(plainAttr);
+    plain.set_value(font->c_str());
+  }
+}
+
+void ThemeMapper::ConvertColour(pugi::xml_node colour) const {
+  if (!colour.attribute("w:themeColor")) return;
+  colour.remove_attribute("w:themeColor");
+  colour.remove_attribute("w:themeTint");
+  colour.remove_attribute("w:themeShade");
+  if (!colour.attribute("w:val")) colour.append_attribute("w:val").set_value("auto");
+}
+
+void ThemeMapper::MergeFonts() {
+  const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "fontTable");
+  if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
+  XmlPart& part = ctx_.src.Xml(rel->part);
+  RelMapper rels(ctx_, rel->part, "/word/fontTable.xml", &ctx_.out.fontsRels);
+  StoryOptions options;
+  options.rels = &rels;
+  for (pugi::xml_node font : part.doc->document_element().children("w:font")) {
+    std::string name = font.attribute("w:name").value();
+    if (name.empty() || ctx_.result.index.fonts.count(name) != 0) continue;
+    JournalInsert(ctx_, ctx_.result.index.fonts, name);
+    RewriteStory(ctx_, font, options);
+    AddPieceNamespaces(font, part);
+    ctx_.out.fonts += NodeToString(font);
+  }
+}
+
+}  // namespace plenwick::word::engine

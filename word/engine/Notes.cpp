@@ -1,0 +1,52 @@
+// Footnotes and endnotes: the notes a document refers to are renumbered from the result's
+// running counter; the separators are the result's own.
+#include "word/engine/Append.h"
+
+namespace plenwick::word::engine {
+
+void NoteMapper::Load() {
+  const char* kind = endnotes_ ? "endnotes" : "footnotes";
+  const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), kind);
+  if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
+  XmlPart& part = ctx_.src.Xml(rel->part);
+  part_ = &part;
+  const char* element = endnotes_ ? "w:endnote" : "w:footnote";
+  for (pugi::xml_node n : part.doc->document_element().children(element)) {
+    std::string_view type = n.attribute("w:type").value();
+    if (!type.empty() && type != "normal") continue;  // separators: the result has its own
+    notes_[n.attribute("w:id").value()] = n;
+  }
+  rels_ = std::make_unique<RelMapper>(ctx_, rel->part,
+                                      endnotes_ ? "/word/endnotes.xml" : "/word/footnotes.xml",
+                                      endnotes_ ? &ctx_.out.endnotesRels : &ctx_.out.footnotesRels);
+}
+
+std::string NoteMapper::Map(const std::string& id) {
+  auto known = map_.find(id);
+  if (known != map_.end()) return known->second;
+  auto node = notes_.find(id);
+  if (node == notes_.end()) return map_[id] = "";
+  std::string fresh =
+      std::to_string(NextId(ctx_, endnotes_ ? &Counters::endnote : &Counters::footnote));
+  map_[id] = fresh;
+  queue_.emplace_back(node->second, fresh);
+  return fresh;
+}
+
+bool NoteMapper::Drain() {
+  bool any = false;
+  while (!queue_.empty()) {
+    any = true;
+    auto [note, fresh] = queue_.front();
+    queue_.pop_front();
+    note.attribute("w:id").set_value(fresh.c_str());
+    StoryOptions options;
+    options.rels = rels_.get();
+    RewriteStory(ctx_, note, options);
+    AddPieceNamespaces(note, *part_);
+    (endnotes_ ? ctx_.out.endnotes : ctx_.out.footnotes) += NodeToString(note);
+  }
+  return any;
+}
+
+}  // namespace plenwick::word::engine

@@ -1,0 +1,188 @@
+// Related parts: pictures, charts, diagrams, embedded objects and packages, custom XML, and
+// the relationships that lead to them.
+#include <cctype>
+#include <cstring>
+
+#include <zlib.h>
+
+#include "word/engine/Append.h"
+#include "word/package/PartNames.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+std::uint64_t Fnv1a(std::string_view bytes) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (char c : bytes) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+std::string ContentKey(const std::string& contentType, std::string_view bytes) {
+  uLong crc =
+      crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+  return contentType + "|" + std::to_string(bytes.size()) + "|" + std::to_string(crc) + "|" +
+         std::to_string(Fnv1a(bytes));
+}
+
+bool IsXmlType(std::string_view contentType) {
+  return contentType.ends_with("+xml") || contentType.ends_with("/xml");
+}
+
+}  // namespace
+
+std::string Fold(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+long NextId(AppendContext& ctx, long Counters::*counter) {
+  return ++(ctx.result.counters.*counter);
+}
+
+void JournalInsert(AppendContext& ctx, std::set<std::string>& set, const std::string& key) {
+  if (set.insert(key).second) {
+    ctx.journal.Record([&set, key] { set.erase(key); });
+  }
+}
+
+std::string PartCopier::FreshName(const std::string& like) {
+  auto slash = like.rfind('/');
+  std::string dir = like.substr(0, slash + 1);
+  std::string file = like.substr(slash + 1);
+  auto dot = file.rfind('.');
+  std::string ext = dot == std::string::npos ? "" : file.substr(dot);
+  std::string stem = dot == std::string::npos ? file : file.substr(0, dot);
+  while (!stem.empty() && std::isdigit(static_cast<unsigned char>(stem.back()))) stem.pop_back();
+  if (stem.empty()) stem = "part";
+  // Keep names plain: a percent-encoded or odd source name gets a plain one.
+  for (char& c : stem) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '_';
+  }
+  if (dir.empty() || dir == "/") dir = "/word/";
+  std::string key = dir + stem;
+  auto& indexNumbers = ctx_.result.index.partNumbers;
+  long before = indexNumbers[key];
+  long n = before;
+  std::string name;
+  do {
+    name = key + std::to_string(++n) + ext;
+  } while (ctx_.result.index.partNames.count(Fold(name)) != 0);
+  indexNumbers[key] = n;
+  ctx_.journal.Record([&indexNumbers, key, before] { indexNumbers[key] = before; });
+  JournalInsert(ctx_, ctx_.result.index.partNames, Fold(name));
+  return name;
+}
+
+void PartCopier::AddOverride(const std::string& part, const std::string& contentType) {
+  ctx_.out.contentTypes += "<Override PartName=\"" + XmlEscape(part) + "\" ContentType=\"" +
+                           XmlEscape(contentType) + "\"/>";
+}
+
+void PartCopier::AddFixed(const std::string& part, std::string bytes) {
+  ctx_.out.fixed.push_back(package::MakeEntry(package::ZipNameFromPart(part), bytes));
+}
+
+void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::string& resultPart) {
+  const std::vector<Relationship> rels = ctx_.src.Rels(sourcePart);
+  if (rels.empty()) return;
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<Relationships "
+      "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+  for (const Relationship& r : rels) {
+    std::string target;
+    if (r.external) {
+      target = r.target;
+    } else {
+      if (r.part.empty()) continue;
+      std::string copied = Copy(r.part);
+      if (copied.empty()) continue;
+      target = package::RelativeTarget(resultPart, copied);
+    }
+    xml += "<Relationship Id=\"" + XmlEscape(r.id) + "\" Type=\"" + XmlEscape(r.type) +
+           "\" Target=\"" + XmlEscape(target) + "\"" +
+           (r.external ? " TargetMode=\"External\"" : "") + "/>";
+  }
+  xml += "</Relationships>";
+  AddFixed(package::RelsPartFor(resultPart), std::move(xml));
+}
+
+std::string PartCopier::Copy(const std::string& sourcePart) {
+  auto known = copied_.find(Fold(sourcePart));
+  if (known != copied_.end()) return known->second;
+  if (sourcePart.empty() || !ctx_.src.Has(sourcePart)) return "";
+  std::string contentType = ctx_.src.ContentType(sourcePart);
+  if (contentType.empty()) contentType = "application/octet-stream";
+  const bool strictXml = ctx_.src.strict() && IsXmlType(contentType);
+  const bool leaf = ctx_.src.Rels(sourcePart).empty();
+
+  if (leaf) {
+    std::string bytes = ctx_.src.Read(sourcePart);  // checks the CRC and the limits
+    if (strictXml) bytes = ReplaceStrictUris(std::move(bytes));
+    std::string key = ContentKey(contentType, bytes);
+    auto& media = ctx_.result.index.media;
+    auto same = media.find(key);
+    if (same != media.end()) {
+      copied_[Fold(sourcePart)] = same->second;
+      return same->second;
+    }
+    std::string name = FreshName(sourcePart);
+    copied_[Fold(sourcePart)] = name;
+    media[key] = name;
+    ctx_.journal.Record([&media, key] { media.erase(key); });
+    if (strictXml) {
+      AddFixed(name, std::move(bytes));
+    } else {
+      package::RawEntry raw = ctx_.src.Raw(sourcePart);
+      raw.name = package::ZipNameFromPart(name);
+      ctx_.out.fixed.push_back(std::move(raw));
+    }
+    AddOverride(name, contentType);
+    return name;
+  }
+
+  std::string name = FreshName(sourcePart);
+  copied_[Fold(sourcePart)] = name;  // before its relationships: parts may point back
+  CopyRelsKeepingIds(sourcePart, name);
+  if (strictXml) {
+    AddFixed(name, ReplaceStrictUris(ctx_.src.Read(sourcePart)));
+  } else {
+    (void)ctx_.src.Read(sourcePart);  // checks the CRC and the limits before it is copied raw
+    package::RawEntry raw = ctx_.src.Raw(sourcePart);
+    raw.name = package::ZipNameFromPart(name);
+    ctx_.out.fixed.push_back(std::move(raw));
+  }
+  AddOverride(name, contentType);
+  return name;
+}
+
+std::string RelMapper::AddInternal(const std::string& type, const std::string& resultTargetPart) {
+  std::string id = ctx_.result.NewRelId();
+  *out_ += "<Relationship Id=\"" + id + "\" Type=\"" + XmlEscape(type) + "\" Target=\"" +
+           XmlEscape(package::RelativeTarget(resultPart_, resultTargetPart)) + "\"/>";
+  return id;
+}
+
+std::string RelMapper::Map(const std::string& id) {
+  auto known = ids_.find(id);
+  if (known != ids_.end()) return known->second;
+  const Relationship* rel = ctx_.src.RelById(sourcePart_, id);
+  std::string result;
+  if (rel != nullptr) {
+    if (rel->external) {
+      result = ctx_.result.NewRelId();
+      *out_ += "<Relationship Id=\"" + result + "\" Type=\"" + XmlEscape(rel->type) +
+               "\" Target=\"" + XmlEscape(rel->target) + "\" TargetMode=\"External\"/>";
+    } else if (!rel->part.empty()) {
+      std::string copied = ctx_.parts.Copy(rel->part);
+      if (!copied.empty()) result = AddInternal(rel->type, copied);
+    }
+  }
+  ids_[id] = result;
+  return result;
+}
+
+}  // namespace plenwick::word::engine

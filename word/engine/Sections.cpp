@@ -1,0 +1,152 @@
+// Sections: each appended document starts on a new page with its own page set-up and page
+// numbers, and every section names its headers and footers (first, even, default) explicitly,
+// so nothing is inherited from the document before it.
+#include <array>
+
+#include "word/engine/Append.h"
+#include "word/package/PartNames.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+constexpr const char* kSectPrOrder[] = {"w:headerReference",
+                                        "w:footerReference",
+                                        "w:footnotePr",
+                                        "w:endnotePr",
+                                        "w:type",
+                                        "w:pgSz",
+                                        "w:pgMar",
+                                        "w:paperSrc",
+                                        "w:pgBorders",
+                                        "w:lnNumType",
+                                        "w:pgNumType",
+                                        "w:cols",
+                                        "w:formProt",
+                                        "w:vAlign",
+                                        "w:noEndnote",
+                                        "w:titlePg",
+                                        "w:textDirection",
+                                        "w:bidi",
+                                        "w:rtlGutter",
+                                        "w:docGrid",
+                                        "w:printerSettings",
+                                        "w:sectPrChange"};
+
+constexpr std::array<const char*, 3> kTypes = {"default", "even", "first"};
+
+const std::string kRelBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+const std::string kCtBase = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+
+}  // namespace
+
+std::span<const char* const> SectionPropertyOrder() {
+  return kSectPrOrder;
+}
+
+void SectionMapper::Load() {
+  const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "settings");
+  if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
+  XmlPart& settings = ctx_.src.Xml(rel->part);
+  pugi::xml_node even = settings.doc->document_element().child("w:evenAndOddHeaders");
+  std::string_view val = even.attribute("w:val").value();
+  evenAndOdd_ = even && val != "0" && val != "false" && val != "off";
+  if (evenAndOdd_) ctx_.out.evenAndOddHeaders = true;
+}
+
+std::string SectionMapper::EmptyPart(bool footer) {
+  ResultIndex& index = ctx_.result.index;
+  bool& made = footer ? index.emptyFooter : index.emptyHeader;
+  std::string name = footer ? "/word/emptyFooter.xml" : "/word/emptyHeader.xml";
+  if (!made) {
+    made = true;
+    ctx_.journal.Record([&made] { made = false; });
+    ctx_.parts.AddFixed(name, footer ? blank::EmptyFooter() : blank::EmptyHeader());
+    ctx_.parts.AddOverride(name, kCtBase + (footer ? "footer+xml" : "header+xml"));
+  }
+  return name;
+}
+
+std::string SectionMapper::HeaderPart(const std::string& sourcePart, bool footer) {
+  auto known = copied_.find(Fold(sourcePart));
+  if (known != copied_.end()) return known->second;
+  std::string result;
+  if (!sourcePart.empty() && ctx_.src.Has(sourcePart)) {
+    XmlPart& part = ctx_.src.Xml(sourcePart);
+    pugi::xml_node root = part.doc->document_element();
+    if (std::string_view(root.name()) == (footer ? "w:ftr" : "w:hdr")) {
+      result = ctx_.parts.FreshName(footer ? "/word/footer1.xml" : "/word/header1.xml");
+      RewriteStory(ctx_, root, StoryOptions{});
+      ctx_.parts.CopyRelsKeepingIds(sourcePart, result);
+      ResetRootNamespaces(root, part);
+      ctx_.parts.AddFixed(result, DocumentToString(*part.doc));
+      ctx_.parts.AddOverride(result, kCtBase + (footer ? "footer+xml" : "header+xml"));
+    }
+  }
+  copied_[Fold(sourcePart)] = result;
+  return result;
+}
+
+void SectionMapper::Rewrite(pugi::xml_node sectPr) {
+  const std::string& main = ctx_.src.mainPart();
+  for (pugi::xml_node ref = sectPr.first_child(); ref;) {
+    pugi::xml_node next = ref.next_sibling();
+    std::string_view name = ref.name();
+    if (name == "w:headerReference" || name == "w:footerReference") {
+      bool footer = name == "w:footerReference";
+      std::string type = ref.attribute("w:type").value();
+      if (type.empty()) type = "default";
+      const Relationship* rel = ctx_.src.RelById(main, ref.attribute("r:id").value());
+      std::string part = rel != nullptr && !rel->external ? HeaderPart(rel->part, footer) : "";
+      if (!part.empty()) current_[std::string(footer ? "f:" : "h:") + type] = part;
+      sectPr.remove_child(ref);
+    } else if (name == "w:printerSettings") {
+      sectPr.remove_child(ref);  // printer data of another machine
+    }
+    ref = next;
+  }
+
+  ResultIndex& index = ctx_.result.index;
+  auto relFor = [&](const std::string& part, bool footer) {
+    auto known = index.documentRelOfPart.find(part);
+    if (known != index.documentRelOfPart.end()) return known->second;
+    std::string id = ctx_.result.NewRelId();
+    ctx_.out.documentRels +=
+        "<Relationship Id=\"" + id + "\" Type=\"" + kRelBase + (footer ? "footer" : "header") +
+        "\" Target=\"" + XmlEscape(package::RelativeTarget("/word/document.xml", part)) + "\"/>";
+    index.documentRelOfPart[part] = id;
+    ctx_.journal.Record([&index, part] { index.documentRelOfPart.erase(part); });
+    return id;
+  };
+  // Written in reverse, each put first: headers default, even, first, then footers.
+  for (int kind = 1; kind >= 0; --kind) {
+    bool footer = kind == 1;
+    std::string prefix = footer ? "f:" : "h:";
+    for (auto t = kTypes.rbegin(); t != kTypes.rend(); ++t) {
+      std::string type = *t;
+      std::string part;
+      if (auto c = current_.find(prefix + type); c != current_.end()) part = c->second;
+      if (part.empty() && type == "even" && !evenAndOdd_) {
+        // Odd and even pages differ only if some document asks for it; this one shows its
+        // default header on both.
+        if (auto c = current_.find(prefix + "default"); c != current_.end()) part = c->second;
+      }
+      if (part.empty()) part = EmptyPart(footer);
+      pugi::xml_node ref = sectPr.prepend_child(footer ? "w:footerReference" : "w:headerReference");
+      ref.append_attribute("w:type").set_value(type.c_str());
+      ref.append_attribute("r:id").set_value(relFor(part, footer).c_str());
+    }
+  }
+
+  if (firstSection_) {
+    firstSection_ = false;
+    pugi::xml_node type = sectPr.child("w:type");
+    std::string_view v = type.attribute("w:val").value();
+    if (type && (v == "continuous" || v == "nextColumn"))
+      type.attribute("w:val").set_value("nextPage");
+    pugi::xml_node pgNum = EnsureOrdered(sectPr, "w:pgNumType", kSectPrOrder);
+    // Without a start of its own the document would go on counting from the one before it.
+    if (!pgNum.attribute("w:start")) pgNum.append_attribute("w:start").set_value("1");
+  }
+}
+
+}  // namespace plenwick::word::engine

@@ -1,0 +1,166 @@
+// Document settings: the first document's become the result's (its compatibility options decide
+// how every page is laid out), minus what ties them to the source: templates, mail merge data,
+// protection, note separators of its own.
+#include "word/engine/Settings.h"
+
+#include "word/engine/Append.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+constexpr const char* kSettingsOrder[] = {"w:writeProtection",
+                                          "w:view",
+                                          "w:zoom",
+                                          "w:removePersonalInformation",
+                                          "w:removeDateAndTime",
+                                          "w:doNotDisplayPageBoundaries",
+                                          "w:displayBackgroundShape",
+                                          "w:printPostScriptOverText",
+                                          "w:printFractionalCharacterWidth",
+                                          "w:printFormsData",
+                                          "w:embedTrueTypeFonts",
+                                          "w:embedSystemFonts",
+                                          "w:saveSubsetFonts",
+                                          "w:saveFormsData",
+                                          "w:mirrorMargins",
+                                          "w:alignBordersAndEdges",
+                                          "w:bordersDoNotSurroundHeader",
+                                          "w:bordersDoNotSurroundFooter",
+                                          "w:gutterAtTop",
+                                          "w:hideSpellingErrors",
+                                          "w:hideGrammaticalErrors",
+                                          "w:activeWritingStyle",
+                                          "w:proofState",
+                                          "w:formsDesign",
+                                          "w:attachedTemplate",
+                                          "w:linkStyles",
+                                          "w:stylePaneFormatFilter",
+                                          "w:stylePaneSortMethod",
+                                          "w:documentType",
+                                          "w:mailMerge",
+                                          "w:revisionView",
+                                          "w:trackRevisions",
+                                          "w:doNotTrackMoves",
+                                          "w:doNotTrackFormatting",
+                                          "w:documentProtection",
+                                          "w:autoFormatOverride",
+                                          "w:styleLockTheme",
+                                          "w:styleLockQFSet",
+                                          "w:defaultTabStop",
+                                          "w:autoHyphenation",
+                                          "w:consecutiveHyphenLimit",
+                                          "w:hyphenationZone",
+                                          "w:doNotHyphenateCaps",
+                                          "w:showEnvelope",
+                                          "w:summaryLength",
+                                          "w:clickAndTypeStyle",
+                                          "w:defaultTableStyle",
+                                          "w:evenAndOddHeaders",
+                                          "w:bookFoldRevPrinting",
+                                          "w:bookFoldPrinting",
+                                          "w:bookFoldPrintingSheets",
+                                          "w:drawingGridHorizontalSpacing",
+                                          "w:drawingGridVerticalSpacing",
+                                          "w:displayHorizontalDrawingGridEvery",
+                                          "w:displayVerticalDrawingGridEvery",
+                                          "w:doNotUseMarginsForDrawingGridOrigin",
+                                          "w:drawingGridHorizontalOrigin",
+                                          "w:drawingGridVerticalOrigin",
+                                          "w:doNotShadeFormData",
+                                          "w:noPunctuationKerning",
+                                          "w:characterSpacingControl",
+                                          "w:printTwoOnOne",
+                                          "w:strictFirstAndLastChars",
+                                          "w:noLineBreaksAfter",
+                                          "w:noLineBreaksBefore",
+                                          "w:savePreviewPicture",
+                                          "w:doNotValidateAgainstSchema",
+                                          "w:saveInvalidXml",
+                                          "w:ignoreMixedContent",
+                                          "w:alwaysShowPlaceholderText",
+                                          "w:doNotDemarcateInvalidXml",
+                                          "w:saveXmlDataOnly",
+                                          "w:useXSLTWhenSaving",
+                                          "w:saveThroughXslt",
+                                          "w:showXMLTags",
+                                          "w:alwaysMergeEmptyNamespace",
+                                          "w:updateFields",
+                                          "w:hdrShapeDefaults",
+                                          "w:footnotePr",
+                                          "w:endnotePr",
+                                          "w:compat",
+                                          "w:docVars",
+                                          "w:rsids",
+                                          "m:mathPr",
+                                          "w:attachedSchema",
+                                          "w:themeFontLang",
+                                          "w:clrSchemeMapping",
+                                          "w:doNotIncludeSubdocsInStats",
+                                          "w:doNotAutoCompressPictures",
+                                          "w:forceUpgrade",
+                                          "w:captions",
+                                          "w:readModeInkLockDown",
+                                          "w:smartTagType",
+                                          "sl:schemaLibrary",
+                                          "w:shapeDefaults",
+                                          "w:doNotEmbedSmartTags",
+                                          "w:decimalSymbol",
+                                          "w:listSeparator"};
+
+bool HasRelAttribute(pugi::xml_node node) {
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+    if (std::string_view(a.name()).starts_with("r:")) return true;
+  }
+  for (pugi::xml_node c : node.children()) {
+    if (c.type() == pugi::node_element && HasRelAttribute(c)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void AdoptSettings(AppendContext& ctx) {
+  const Relationship* rel = ctx.src.RelOfKind(ctx.src.mainPart(), "settings");
+  if (rel == nullptr || rel->part.empty() || !ctx.src.Has(rel->part)) return;
+  XmlPart& part = ctx.src.Xml(rel->part);
+  pugi::xml_node root = part.doc->document_element();
+  if (std::string_view(root.name()) != "w:settings") return;
+  for (pugi::xml_node c = root.first_child(); c;) {
+    pugi::xml_node next = c.next_sibling();
+    std::string_view name = c.name();
+    if (name == "w:attachedTemplate" || name == "w:mailMerge" || name == "w:documentProtection" ||
+        name == "w:writeProtection" || name == "w:evenAndOddHeaders" ||
+        name == "w:saveThroughXslt" || HasRelAttribute(c)) {
+      root.remove_child(c);
+    } else if (name == "w:footnotePr" || name == "w:endnotePr") {
+      // The separators these name are the result's own, which need no naming here.
+      while (pugi::xml_node n = c.child(name == "w:footnotePr" ? "w:footnote" : "w:endnote")) {
+        c.remove_child(n);
+      }
+      if (!c.first_child()) root.remove_child(c);
+    } else if (name == "w:zoom" && !c.attribute("w:percent")) {
+      // Some writers leave out the percentage the schema requires; Word shows 100 %.
+      c.append_attribute("w:percent").set_value("100");
+    } else if (name == "w:clickAndTypeStyle" || name == "w:defaultTableStyle") {
+      std::string mapped = ctx.styles.Map(c.attribute("w:val").value());
+      if (mapped.empty()) {
+        root.remove_child(c);
+      } else {
+        c.attribute("w:val").set_value(mapped.c_str());
+      }
+    }
+    c = next;
+  }
+  ResetRootNamespaces(root, part);
+  ctx.out.settings = std::make_unique<pugi::xml_document>();
+  ctx.out.settings->append_copy(root);
+}
+
+void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
+  pugi::xml_node root = settings.document_element();
+  pugi::xml_node existing = root.child("w:evenAndOddHeaders");
+  if (on && !existing) InsertOrdered(root, "w:evenAndOddHeaders", kSettingsOrder);
+  if (!on && existing) root.remove_child(existing);
+}
+
+}  // namespace plenwick::word::engine

@@ -1,0 +1,193 @@
+// One pass over a story that hands each reference to the module that owns its kind.
+#include <cstring>
+#include <string_view>
+
+#include "word/engine/Append.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+constexpr const char* kPPrOrder[] = {"w:pStyle",
+                                     "w:keepNext",
+                                     "w:keepLines",
+                                     "w:pageBreakBefore",
+                                     "w:framePr",
+                                     "w:widowControl",
+                                     "w:numPr",
+                                     "w:suppressLineNumbers",
+                                     "w:pBdr",
+                                     "w:shd",
+                                     "w:tabs",
+                                     "w:suppressAutoHyphens",
+                                     "w:kinsoku",
+                                     "w:wordWrap",
+                                     "w:overflowPunct",
+                                     "w:topLinePunct",
+                                     "w:autoSpaceDE",
+                                     "w:autoSpaceDN",
+                                     "w:bidi",
+                                     "w:adjustRightInd",
+                                     "w:snapToGrid",
+                                     "w:spacing",
+                                     "w:ind",
+                                     "w:contextualSpacing",
+                                     "w:mirrorIndents",
+                                     "w:suppressOverlap",
+                                     "w:jc",
+                                     "w:textDirection",
+                                     "w:textAlignment",
+                                     "w:textboxTightWrap",
+                                     "w:outlineLvl",
+                                     "w:divId",
+                                     "w:cnfStyle",
+                                     "w:rPr",
+                                     "w:sectPr",
+                                     "w:pPrChange"};
+
+bool IsRelAttribute(std::string_view name) {
+  return name.starts_with("r:") || name == "o:relid";
+}
+
+class Walker {
+ public:
+  Walker(AppendContext& ctx, const StoryOptions& options) : ctx_(ctx), options_(options) {}
+
+  void Walk(pugi::xml_node node) {
+    std::string_view name = node.name();
+    if (name == "w:sectPr") {
+      if (options_.body && std::string_view(node.parent().name()) != "w:sectPrChange") {
+        ctx_.sections.Rewrite(node);
+      }
+      return;  // sections own everything inside them
+    }
+    Element(node, name);
+    if (options_.rels != nullptr) Relationships(node);
+    for (pugi::xml_node c = node.first_child(); c;) {
+      pugi::xml_node next = c.next_sibling();
+      if (c.type() == pugi::node_element) Walk(c);
+      c = next;
+    }
+  }
+
+ private:
+  void MapStyle(pugi::xml_node node) {
+    std::string mapped = ctx_.styles.Map(node.attribute("w:val").value());
+    if (mapped.empty()) {
+      node.parent().remove_child(node);
+    } else {
+      node.attribute("w:val").set_value(mapped.c_str());
+    }
+  }
+
+  void Element(pugi::xml_node node, std::string_view name) {
+    if (name.size() < 3) return;
+    if (name == "w:p") {
+      const std::string& def = ctx_.styles.ParagraphDefault();
+      if (!def.empty()) {
+        pugi::xml_node pPr = node.child("w:pPr");
+        if (!pPr) pPr = node.prepend_child("w:pPr");
+        if (!pPr.child("w:pStyle")) {
+          pPr.prepend_child("w:pStyle").append_attribute("w:val").set_value(def.c_str());
+        }
+      }
+    } else if (name == "w:tbl") {
+      const std::string& def = ctx_.styles.TableDefault();
+      pugi::xml_node tblPr = node.child("w:tblPr");
+      if (!def.empty() && tblPr && !tblPr.child("w:tblStyle")) {
+        tblPr.prepend_child("w:tblStyle").append_attribute("w:val").set_value(def.c_str());
+      }
+    } else if (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") {
+      MapStyle(node);
+    } else if (name == "w:numId") {
+      if (std::string_view(node.parent().name()) == "w:numPr") {
+        std::string mapped = ctx_.numbering.MapNum(node.attribute("w:val").value());
+        node.attribute("w:val").set_value(mapped.c_str());
+      }
+    } else if (name == "wp:docPr") {
+      std::string id = std::to_string(NextId(ctx_, &Counters::docPr));
+      if (pugi::xml_attribute a = node.attribute("id")) {
+        a.set_value(id.c_str());
+      } else {
+        node.append_attribute("id").set_value(id.c_str());
+      }
+    } else if (name == "w:bookmarkStart" || name == "w:bookmarkEnd") {
+      pugi::xml_attribute id = node.attribute("w:id");
+      std::string mapped = ctx_.bookmarks.MapId(id.value());
+      id.set_value(mapped.c_str());
+      if (pugi::xml_attribute n = node.attribute("w:name")) {
+        n.set_value(ctx_.bookmarks.MapName(n.value()).c_str());
+      }
+    } else if (name == "w:footnoteReference" || name == "w:endnoteReference") {
+      NoteMapper& notes = name == "w:footnoteReference" ? ctx_.footnotes : ctx_.endnotes;
+      std::string mapped = notes.Map(node.attribute("w:id").value());
+      if (mapped.empty()) {
+        node.parent().remove_child(node);
+      } else {
+        node.attribute("w:id").set_value(mapped.c_str());
+      }
+    } else if (name == "w:commentRangeStart" || name == "w:commentRangeEnd" ||
+               name == "w:commentReference") {
+      std::string mapped = ctx_.comments.Map(node.attribute("w:id").value());
+      if (mapped.empty()) {
+        node.parent().remove_child(node);
+      } else {
+        node.attribute("w:id").set_value(mapped.c_str());
+      }
+    } else if (name == "w:fldSimple") {
+      if (ctx_.bookmarks.HasRenames()) {
+        pugi::xml_attribute instr = node.attribute("w:instr");
+        instr.set_value(ctx_.bookmarks.RewriteInstruction(instr.value()).c_str());
+      }
+    } else if (name == "w:instrText") {
+      if (ctx_.bookmarks.HasRenames()) {
+        node.text().set(ctx_.bookmarks.RewriteInstruction(node.text().get()).c_str());
+      }
+    } else if (name == "w:hyperlink") {
+      if (pugi::xml_attribute anchor = node.attribute("w:anchor")) {
+        anchor.set_value(ctx_.bookmarks.MapName(anchor.value()).c_str());
+      }
+    } else if (name == "w:rFonts") {
+      if (ctx_.theme.Differs()) ctx_.theme.ConvertFonts(node);
+    } else if (name == "w:color") {
+      if (ctx_.theme.Differs()) ctx_.theme.ConvertColour(node);
+    } else if (name == "w:dataBinding") {
+      ctx_.needsCustomXml = true;
+    }
+    if (options_.comments) {
+      if (pugi::xml_attribute p = node.attribute("w14:paraId")) {
+        p.set_value(ctx_.comments.MapParaId(p.value()).c_str());
+      }
+    }
+  }
+
+  void Relationships(pugi::xml_node node) {
+    for (pugi::xml_attribute a = node.first_attribute(); a;) {
+      pugi::xml_attribute next = a.next_attribute();
+      if (IsRelAttribute(a.name()) && *a.value() != '\0') {
+        std::string mapped = options_.rels->Map(a.value());
+        if (mapped.empty()) {
+          node.remove_attribute(a);
+        } else {
+          a.set_value(mapped.c_str());
+        }
+      }
+      a = next;
+    }
+  }
+
+  AppendContext& ctx_;
+  const StoryOptions& options_;
+};
+
+}  // namespace
+
+void RewriteStory(AppendContext& ctx, pugi::xml_node root, const StoryOptions& options) {
+  ctx.bookmarks.BeginStory();
+  Walker(ctx, options).Walk(root);
+}
+
+std::span<const char* const> ParagraphPropertyOrder() {
+  return kPPrOrder;
+}
+
+}  // namespace plenwick::word::engine

@@ -1,0 +1,207 @@
+// Styles: the first document's styles become the result's; a later document's style is shared
+// when the result has one of that name with the same definition, and kept apart (fresh id and
+// name) when it differs. Only styles the text uses are taken, with what they are based on.
+#include <memory>
+
+#include "word/engine/Append.h"
+
+namespace plenwick::word::engine {
+
+namespace {
+
+constexpr const char* kStyleOrder[] = {"w:name",          "w:aliases",
+                                       "w:basedOn",       "w:next",
+                                       "w:link",          "w:autoRedefine",
+                                       "w:hidden",        "w:uiPriority",
+                                       "w:semiHidden",    "w:unhideWhenUsed",
+                                       "w:qFormat",       "w:locked",
+                                       "w:personal",      "w:personalCompose",
+                                       "w:personalReply", "w:rsid",
+                                       "w:pPr",           "w:rPr",
+                                       "w:tblPr",         "w:trPr",
+                                       "w:tcPr",          "w:tblStylePr"};
+
+std::string DefaultsKey(pugi::xml_node docDefaults) {
+  return docDefaults ? NodeToString(docDefaults) : std::string();
+}
+
+// Adds to `target` every property of `defaults` it does not set itself.
+void MergeProperties(pugi::xml_node target, pugi::xml_node defaults,
+                     std::span<const char* const> order) {
+  for (pugi::xml_node d : defaults.children()) {
+    if (d.type() != pugi::node_element || target.child(d.name())) continue;
+    pugi::xml_node placeholder =
+        order.empty() ? target.append_child(d.name()) : InsertOrdered(target, d.name(), order);
+    target.insert_copy_after(d, placeholder);
+    target.remove_child(placeholder);
+  }
+}
+
+}  // namespace
+
+void StyleMapper::Load() {
+  const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "styles");
+  if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
+  XmlPart& part = ctx_.src.Xml(rel->part);
+  part_ = &part;
+  stylesRoot_ = part.doc->document_element();
+  if (std::string_view(stylesRoot_.name()) != "w:styles") {
+    stylesRoot_ = pugi::xml_node();
+    return;
+  }
+  for (pugi::xml_node s : stylesRoot_.children("w:style")) {
+    byId_.emplace(s.attribute("w:styleId").value(), s);
+  }
+  docDefaults_ = stylesRoot_.child("w:docDefaults");
+  ResultIndex& index = ctx_.result.index;
+
+  if (ctx_.first) {
+    // The result takes this document's defaults and starts its style index afresh.
+    auto savedByName = index.stylesByName;
+    auto savedIds = index.styleIds;
+    auto savedDefault = index.defaultParagraphStyle;
+    auto savedKey = index.docDefaultsKey;
+    ctx_.journal.Record([&index, savedByName, savedIds, savedDefault, savedKey] {
+      index.stylesByName = savedByName;
+      index.styleIds = savedIds;
+      index.defaultParagraphStyle = savedDefault;
+      index.docDefaultsKey = savedKey;
+    });
+    index.stylesByName.clear();
+    index.styleIds.clear();
+    index.defaultParagraphStyle.clear();
+    index.docDefaultsKey = DefaultsKey(docDefaults_);
+    std::string head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:styles" +
+        StandardNamespaceDeclarations() + " mc:Ignorable=\"" + StandardIgnorable() + "\">";
+    if (docDefaults_) {
+      pugi::xml_document scratch;
+      pugi::xml_node copy = scratch.append_copy(docDefaults_);
+      RewriteStory(ctx_, copy, StoryOptions{});
+      head += NodeToString(copy);
+    }
+    if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
+    ctx_.out.stylesHead = std::move(head);
+  } else {
+    mergeDefaults_ = DefaultsKey(docDefaults_) != index.docDefaultsKey;
+  }
+
+  for (pugi::xml_node s : stylesRoot_.children("w:style")) {
+    if (!s.attribute("w:default").as_bool()) continue;
+    std::string_view type = s.attribute("w:type").value();
+    if (type == "paragraph" && paragraphDefault_.empty()) {
+      std::string mapped = Map(s.attribute("w:styleId").value());
+      if (ctx_.first) {
+        index.defaultParagraphStyle = mapped;
+      } else if (mapped != index.defaultParagraphStyle) {
+        paragraphDefault_ = mapped;
+      }
+    } else if (type == "table" && tableDefault_.empty() && !ctx_.first) {
+      std::string mapped = Map(s.attribute("w:styleId").value());
+      // Tables name their style only when the document's default table style differs.
+      if (mapped != s.attribute("w:styleId").value()) tableDefault_ = mapped;
+    }
+  }
+}
+
+std::string StyleMapper::Map(const std::string& id) {
+  auto known = mapped_.find(id);
+  if (known != mapped_.end()) return known->second;
+  auto node = byId_.find(id);
+  if (node == byId_.end() || inProgress_.count(id) != 0) return "";
+  return MapOne(node->second);
+}
+
+std::string StyleMapper::MapOne(pugi::xml_node style) {
+  const std::string srcId = style.attribute("w:styleId").value();
+  inProgress_.insert(srcId);
+  auto holder = std::make_shared<pugi::xml_document>();
+  pugi::xml_node copy = holder->append_copy(style);
+  std::string type = copy.attribute("w:type").value();
+  if (type.empty()) type = "paragraph";
+
+  if (pugi::xml_node basedOn = copy.child("w:basedOn")) {
+    std::string mapped = Map(basedOn.attribute("w:val").value());
+    if (mapped.empty()) {
+      copy.remove_child(basedOn);
+    } else {
+      basedOn.attribute("w:val").set_value(mapped.c_str());
+    }
+  }
+  while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
+  if (!ctx_.first) copy.remove_attribute("w:default");
+  if (mergeDefaults_ && type == "paragraph" && !copy.child("w:basedOn") && docDefaults_) {
+    // The result's defaults are another document's: make this document's own explicit.
+    if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
+      MergeProperties(EnsureOrdered(copy, "w:pPr", kStyleOrder), pPr, ParagraphPropertyOrder());
+    }
+    if (pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr")) {
+      MergeProperties(EnsureOrdered(copy, "w:rPr", kStyleOrder), rPr, {});
+    }
+  }
+  RewriteStory(ctx_, copy, StoryOptions{});
+
+  copy.remove_attribute("w:styleId");
+  std::string key = type + NodeToString(copy);
+  std::string name = copy.child("w:name").attribute("w:val").value();
+  if (name.empty()) name = srcId;
+
+  ResultIndex& index = ctx_.result.index;
+  auto& sameName = index.stylesByName[Fold(name)];
+  std::string result;
+  for (const StyleRecord& r : sameName) {
+    if (r.type == type && r.key == key) result = r.id;
+  }
+  if (result.empty()) {
+    result = srcId;
+    for (long n = 2; index.styleIds.count(Fold(result)) != 0; ++n) {
+      result = srcId + "-" + std::to_string(n);
+    }
+    if (!sameName.empty()) {
+      std::string fresh;
+      for (long n = 2;; ++n) {
+        fresh = name + " " + std::to_string(n);
+        auto f = index.stylesByName.find(Fold(fresh));
+        if (f == index.stylesByName.end() || f->second.empty()) break;
+      }
+      name = fresh;
+      pugi::xml_node nameNode = copy.child("w:name");
+      if (!nameNode) nameNode = copy.prepend_child("w:name");
+      if (!nameNode.attribute("w:val")) nameNode.append_attribute("w:val");
+      nameNode.attribute("w:val").set_value(name.c_str());
+    }
+    JournalInsert(ctx_, index.styleIds, Fold(result));
+    auto& records = index.stylesByName[Fold(name)];
+    records.push_back(StyleRecord{result, type, key});
+    std::string folded = Fold(name);
+    ctx_.journal.Record([&index, folded] {
+      auto& list = index.stylesByName[folded];
+      if (!list.empty()) list.pop_back();
+    });
+    copy.append_attribute("w:styleId").set_value(result.c_str());
+    added_.emplace_back(copy, result);
+    holders_.push_back(holder);
+  }
+  mapped_[srcId] = result;
+  inProgress_.erase(srcId);
+  return result;
+}
+
+void StyleMapper::Finish() {
+  for (auto& [style, id] : added_) {
+    for (const char* ref : {"w:next", "w:link"}) {
+      pugi::xml_node n = style.child(ref);
+      if (!n) continue;
+      auto m = mapped_.find(n.attribute("w:val").value());
+      if (m == mapped_.end() || m->second.empty()) {
+        style.remove_child(n);
+      } else {
+        n.attribute("w:val").set_value(m->second.c_str());
+      }
+    }
+    AddPieceNamespaces(style, *part_);
+    ctx_.out.styles += NodeToString(style);
+  }
+}
+
+}  // namespace plenwick::word::engine

@@ -1,0 +1,422 @@
+#include "word/engine/Xml.h"
+
+#include <array>
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <vector>
+
+namespace plenwick::word::engine {
+namespace {
+
+struct KnownNamespace {
+  const char* prefix;
+  const char* uri;
+  const char* strictUri;  // nullptr when Strict uses the same URI
+  bool ignorable;         // an Office extension a reader may skip
+};
+
+constexpr std::array kKnown = {
+    KnownNamespace{"wpc", "http://schemas.microsoft.com/office/word/2010/wordprocessingCanvas",
+                   nullptr, false},
+    KnownNamespace{"mc", "http://schemas.openxmlformats.org/markup-compatibility/2006", nullptr,
+                   false},
+    KnownNamespace{"o", "urn:schemas-microsoft-com:office:office", nullptr, false},
+    KnownNamespace{"r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships",
+                   "http://purl.oclc.org/ooxml/officeDocument/relationships", false},
+    KnownNamespace{"m", "http://schemas.openxmlformats.org/officeDocument/2006/math",
+                   "http://purl.oclc.org/ooxml/officeDocument/math", false},
+    KnownNamespace{"v", "urn:schemas-microsoft-com:vml", nullptr, false},
+    KnownNamespace{"wp14", "http://schemas.microsoft.com/office/word/2010/wordprocessingDrawing",
+                   nullptr, true},
+    KnownNamespace{"wp", "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing",
+                   "http://purl.oclc.org/ooxml/drawingml/wordprocessingDrawing", false},
+    KnownNamespace{"w10", "urn:schemas-microsoft-com:office:word", nullptr, false},
+    KnownNamespace{"w", "http://schemas.openxmlformats.org/wordprocessingml/2006/main",
+                   "http://purl.oclc.org/ooxml/wordprocessingml/main", false},
+    KnownNamespace{"w14", "http://schemas.microsoft.com/office/word/2010/wordml", nullptr, true},
+    KnownNamespace{"w15", "http://schemas.microsoft.com/office/word/2012/wordml", nullptr, true},
+    KnownNamespace{"w16se", "http://schemas.microsoft.com/office/word/2015/wordml/symex", nullptr,
+                   true},
+    KnownNamespace{"w16cid", "http://schemas.microsoft.com/office/word/2016/wordml/cid", nullptr,
+                   true},
+    KnownNamespace{"w16", "http://schemas.microsoft.com/office/word/2018/wordml", nullptr, true},
+    KnownNamespace{"w16cex", "http://schemas.microsoft.com/office/word/2018/wordml/cex", nullptr,
+                   true},
+    KnownNamespace{"w16sdtdh", "http://schemas.microsoft.com/office/word/2020/wordml/sdtdatahash",
+                   nullptr, true},
+    KnownNamespace{"wpg", "http://schemas.microsoft.com/office/word/2010/wordprocessingGroup",
+                   nullptr, false},
+    KnownNamespace{"wpi", "http://schemas.microsoft.com/office/word/2010/wordprocessingInk",
+                   nullptr, false},
+    KnownNamespace{"wne", "http://schemas.microsoft.com/office/word/2006/wordml", nullptr, false},
+    KnownNamespace{"wps", "http://schemas.microsoft.com/office/word/2010/wordprocessingShape",
+                   nullptr, false},
+    KnownNamespace{"a", "http://schemas.openxmlformats.org/drawingml/2006/main",
+                   "http://purl.oclc.org/ooxml/drawingml/main", false},
+    KnownNamespace{"pic", "http://schemas.openxmlformats.org/drawingml/2006/picture",
+                   "http://purl.oclc.org/ooxml/drawingml/picture", false},
+    KnownNamespace{"c", "http://schemas.openxmlformats.org/drawingml/2006/chart",
+                   "http://purl.oclc.org/ooxml/drawingml/chart", false},
+    KnownNamespace{"dgm", "http://schemas.openxmlformats.org/drawingml/2006/diagram",
+                   "http://purl.oclc.org/ooxml/drawingml/diagram", false},
+    KnownNamespace{"lc", "http://schemas.openxmlformats.org/drawingml/2006/lockedCanvas",
+                   "http://purl.oclc.org/ooxml/drawingml/lockedCanvas", false},
+    KnownNamespace{"sl", "http://schemas.openxmlformats.org/schemaLibrary/2006/main",
+                   "http://purl.oclc.org/ooxml/schemaLibrary/main", false},
+    KnownNamespace{"xml", "http://www.w3.org/XML/1998/namespace", nullptr, false},
+};
+
+// Strict URIs that appear inside copied parts without a prefix of ours (relationship types,
+// spreadsheet and presentation namespaces of embedded charts).
+constexpr std::array<std::pair<const char*, const char*>, 4> kStrictPrefixes = {{
+    {"http://purl.oclc.org/ooxml/officeDocument/relationships/",
+     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"},
+    {"http://purl.oclc.org/ooxml/spreadsheetml/main",
+     "http://schemas.openxmlformats.org/spreadsheetml/2006/main"},
+    {"http://purl.oclc.org/ooxml/officeDocument/sharedTypes",
+     "http://schemas.openxmlformats.org/officeDocument/2006/sharedTypes"},
+    {"http://purl.oclc.org/ooxml/drawingml/chartDrawing",
+     "http://schemas.openxmlformats.org/drawingml/2006/chartDrawing"},
+}};
+
+const KnownNamespace* ByUri(std::string_view uri) {
+  for (const auto& k : kKnown) {
+    if (uri == k.uri || (k.strictUri != nullptr && uri == k.strictUri)) return &k;
+  }
+  return nullptr;
+}
+
+bool IsKnownPrefix(std::string_view prefix) {
+  for (const auto& k : kKnown) {
+    if (prefix == k.prefix) return true;
+  }
+  return prefix == "xmlns";
+}
+
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
+};
+
+// Brings every prefix of a part to ours, walking scopes so that local declarations are honoured.
+class Normaliser {
+ public:
+  explicit Normaliser(XmlPart& part) : part_(part) {}
+
+  void Run(pugi::xml_node root) {
+    std::map<std::string, std::string> scope;
+    scope["xml"] = "http://www.w3.org/XML/1998/namespace";
+    Walk(root, scope);
+  }
+
+ private:
+  // The prefix this engine writes for a namespace seen under `prefix`.
+  std::string Canonical(const std::string& prefix, const std::string& uri) {
+    if (const KnownNamespace* k = ByUri(uri)) {
+      if (k->strictUri != nullptr && uri == k->strictUri) part_.strict = true;
+      return k->prefix;
+    }
+    auto found = part_.extraNamespaces.find(prefix);
+    if (!IsKnownPrefix(prefix) && !prefix.empty() &&
+        (found == part_.extraNamespaces.end() || found->second == uri)) {
+      part_.extraNamespaces[prefix] = uri;
+      return prefix;
+    }
+    for (const auto& [p, u] : part_.extraNamespaces) {
+      if (u == uri) return p;
+    }
+    std::string fresh = "ns" + std::to_string(part_.extraNamespaces.size() + 1);
+    part_.extraNamespaces[fresh] = uri;
+    return fresh;
+  }
+
+  static std::pair<std::string, std::string> Split(std::string_view name) {
+    auto colon = name.find(':');
+    if (colon == std::string_view::npos) return {"", std::string(name)};
+    return {std::string(name.substr(0, colon)), std::string(name.substr(colon + 1))};
+  }
+
+  std::string MapName(std::string_view name, const std::map<std::string, std::string>& scope,
+                      bool isAttribute) {
+    auto [prefix, local] = Split(name);
+    if (prefix.empty() && isAttribute) return std::string(name);
+    auto it = scope.find(prefix);
+    if (it == scope.end()) return std::string(name);  // undeclared: leave it as written
+    if (prefix.empty()) {
+      // A default namespace: elements take our prefix for it.
+      std::string canon = Canonical("", it->second);
+      return canon + ":" + local;
+    }
+    std::string canon = Canonical(prefix, it->second);
+    if (canon == prefix) return std::string(name);
+    return canon + ":" + local;
+  }
+
+  std::string MapPrefixList(std::string_view value, const std::map<std::string, std::string>& scope,
+                            bool collectIgnorable) {
+    std::istringstream in{std::string(value)};
+    std::string token;
+    std::string out;
+    while (in >> token) {
+      std::string mapped = token;
+      auto [prefix, local] = Split(token);
+      std::string p = local.empty() || prefix.empty() ? token : prefix;
+      auto it = scope.find(prefix.empty() ? token : prefix);
+      if (it != scope.end()) {
+        std::string canon = Canonical(p, it->second);
+        mapped = prefix.empty() ? canon : canon + ":" + local;
+        if (collectIgnorable && ByUri(it->second) == nullptr) {
+          if (part_.extraIgnorable.find(canon) == std::string::npos) {
+            if (!part_.extraIgnorable.empty()) part_.extraIgnorable += ' ';
+            part_.extraIgnorable += canon;
+          }
+        }
+      }
+      if (!out.empty()) out += ' ';
+      out += mapped;
+    }
+    return out;
+  }
+
+  void Walk(pugi::xml_node node, const std::map<std::string, std::string>& outer) {
+    const std::map<std::string, std::string>* scope = &outer;
+    std::map<std::string, std::string> local;
+    bool declares = false;
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+      std::string_view n = a.name();
+      if (n == "xmlns" || n.starts_with("xmlns:")) {
+        if (!declares) {
+          local = outer;
+          declares = true;
+        }
+        local[n == "xmlns" ? std::string() : std::string(n.substr(6))] = a.value();
+      }
+    }
+    if (declares) scope = &local;
+
+    std::string name = MapName(node.name(), *scope, false);
+    if (name != node.name()) node.set_name(name.c_str());
+    for (pugi::xml_attribute a = node.first_attribute(); a;) {
+      pugi::xml_attribute next = a.next_attribute();
+      std::string_view n = a.name();
+      if (n == "xmlns" || n.starts_with("xmlns:")) {
+        node.remove_attribute(a);
+      } else {
+        std::string mapped = MapName(n, *scope, true);
+        if (mapped != n) a.set_name(mapped.c_str());
+        if (mapped == "mc:Ignorable" || mapped == "mc:ProcessContent" ||
+            mapped == "mc:MustUnderstand" || (mapped == "Requires" && name == "mc:Choice")) {
+          std::string v = MapPrefixList(a.value(), *scope, mapped == "mc:Ignorable");
+          if (mapped == "mc:Ignorable" && node.parent().type() == pugi::node_document) {
+            node.remove_attribute(a);  // the root's list is rebuilt on writing
+          } else {
+            a.set_value(v.c_str());
+          }
+        }
+      }
+      a = next;
+    }
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_element) Walk(c, *scope);
+    }
+  }
+
+  XmlPart& part_;
+};
+
+std::string BuildStandardDeclarations() {
+  std::string out;
+  for (const auto& k : kKnown) {
+    if (std::strcmp(k.prefix, "xml") == 0) continue;
+    out += " xmlns:";
+    out += k.prefix;
+    out += "=\"";
+    out += k.uri;
+    out += '"';
+  }
+  return out;
+}
+
+}  // namespace
+
+Result<XmlPart> ParseXmlPart(std::string_view bytes, std::string_view partName) {
+  // A DOCTYPE may only come before the root element; look for it in the prolog.
+  std::string_view prolog = bytes.substr(0, std::min<std::size_t>(bytes.size(), 4096));
+  if (prolog.find("<!DOCTYPE") != std::string_view::npos ||
+      prolog.find("<!ENTITY") != std::string_view::npos) {
+    return MakeError(1003, "damaged: " + std::string(partName) + " declares a DOCTYPE");
+  }
+  XmlPart part;
+  part.doc = std::make_shared<pugi::xml_document>();
+  pugi::xml_parse_result r = part.doc->load_buffer(
+      bytes.data(), bytes.size(),
+      pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype,
+      pugi::encoding_auto);
+  if (!r) {
+    return MakeError(1003, "damaged: " + std::string(partName) + " is not well-formed XML (" +
+                               r.description() + ")");
+  }
+  for (pugi::xml_node c = part.doc->first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_doctype) {
+      return MakeError(1003, "damaged: " + std::string(partName) + " declares a DOCTYPE");
+    }
+  }
+  pugi::xml_node root = part.doc->document_element();
+  if (!root) return MakeError(1003, "damaged: " + std::string(partName) + " has no root element");
+  Normaliser(part).Run(root);
+  return part;
+}
+
+const std::string& StandardNamespaceDeclarations() {
+  static const std::string decl = BuildStandardDeclarations();
+  return decl;
+}
+
+const std::string& StandardIgnorable() {
+  static const std::string value = [] {
+    std::string v;
+    for (const auto& k : kKnown) {
+      if (!k.ignorable) continue;
+      if (!v.empty()) v += ' ';
+      v += k.prefix;
+    }
+    return v;
+  }();
+  return value;
+}
+
+void ResetRootNamespaces(pugi::xml_node root, const XmlPart& part) {
+  for (pugi::xml_attribute a = root.first_attribute(); a;) {
+    pugi::xml_attribute next = a.next_attribute();
+    std::string_view n = a.name();
+    if (n == "xmlns" || n.starts_with("xmlns:") || n == "mc:Ignorable") root.remove_attribute(a);
+    a = next;
+  }
+  // Declarations go first, as every writer of these parts puts them.
+  pugi::xml_attribute first = root.first_attribute();
+  auto add = [&](const std::string& name, const std::string& value) {
+    pugi::xml_attribute a = first ? root.insert_attribute_before(name.c_str(), first)
+                                  : root.append_attribute(name.c_str());
+    a.set_value(value.c_str());
+  };
+  for (const auto& k : kKnown) {
+    if (std::strcmp(k.prefix, "xml") == 0) continue;
+    add(std::string("xmlns:") + k.prefix, k.uri);
+  }
+  for (const auto& [p, u] : part.extraNamespaces) add("xmlns:" + p, u);
+  std::string ignorable = StandardIgnorable();
+  if (!part.extraIgnorable.empty()) ignorable += " " + part.extraIgnorable;
+  add("mc:Ignorable", ignorable);
+}
+
+void AddPieceNamespaces(pugi::xml_node top, const XmlPart& part) {
+  for (const auto& [p, u] : part.extraNamespaces) {
+    std::string name = "xmlns:" + p;
+    if (!top.attribute(name.c_str())) top.append_attribute(name.c_str()).set_value(u.c_str());
+  }
+  if (!part.extraIgnorable.empty() && !top.attribute("mc:Ignorable")) {
+    top.append_attribute("mc:Ignorable").set_value(part.extraIgnorable.c_str());
+  }
+}
+
+std::string NodeToString(pugi::xml_node node) {
+  StringWriter w;
+  node.print(w, "", pugi::format_raw, pugi::encoding_utf8);
+  return std::move(w.out);
+}
+
+std::string DocumentToString(const pugi::xml_document& doc) {
+  StringWriter w;
+  w.out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+  for (pugi::xml_node c = doc.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element) c.print(w, "", pugi::format_raw, pugi::encoding_utf8);
+  }
+  return std::move(w.out);
+}
+
+std::string XmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    switch (ch) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
+std::string TransitionalUri(std::string_view uri) {
+  if (const KnownNamespace* k = ByUri(uri)) return k->uri;
+  for (const auto& [strict, transitional] : kStrictPrefixes) {
+    if (uri.starts_with(strict))
+      return std::string(transitional) + std::string(uri.substr(std::strlen(strict)));
+  }
+  return std::string(uri);
+}
+
+std::string ReplaceStrictUris(std::string text) {
+  auto replaceAll = [&text](std::string_view from, std::string_view to) {
+    for (std::size_t pos = text.find(from); pos != std::string::npos;
+         pos = text.find(from, pos + to.size())) {
+      text.replace(pos, from.size(), to);
+    }
+  };
+  for (const auto& [strict, transitional] : kStrictPrefixes) replaceAll(strict, transitional);
+  for (const auto& k : kKnown) {
+    if (k.strictUri != nullptr) replaceAll(k.strictUri, k.uri);
+  }
+  return text;
+}
+
+pugi::xml_node Child(pugi::xml_node node, const char* name) {
+  return node.child(name);
+}
+
+std::string_view AttrView(pugi::xml_node node, const char* name) {
+  return node.attribute(name).value();
+}
+
+pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
+                             std::span<const char* const> order) {
+  auto rank = [&](std::string_view n) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (n == order[i]) return i;
+    }
+    return order.size();
+  };
+  std::size_t mine = rank(name);
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && rank(c.name()) > mine) {
+      return parent.insert_child_before(name, c);
+    }
+  }
+  return parent.append_child(name);
+}
+
+pugi::xml_node EnsureOrdered(pugi::xml_node parent, const char* name,
+                             std::span<const char* const> order) {
+  pugi::xml_node existing = parent.child(name);
+  if (existing) return existing;
+  return InsertOrdered(parent, name, order);
+}
+
+}  // namespace plenwick::word::engine
