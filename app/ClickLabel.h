@@ -8,6 +8,8 @@
 namespace plenwick::app {
 
 class ClickLabel final : public QLabel {
+  Q_OBJECT
+
  public:
   explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
   void SetOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }

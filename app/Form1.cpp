@@ -160,7 +160,10 @@ void Form1::CreateControls() {
   // The text box and the buttons lie above everything else.
   txtvCFPath = new QLineEdit(this);
   txtvCFPath->setObjectName(QStringLiteral("txtvCFPath"));
-  txtvCFPath->setReadOnly(true);  // the text can still be selected and copied
+  txtvCFPath->setReadOnly(true);
+  // The text can still be selected and copied, so the pointer stays the text beam that Qt
+  // drops for read-only boxes.
+  txtvCFPath->setCursor(Qt::IBeamCursor);
   txtvCFPath->setFont(ControlFont(9.75));
   txtvCFPath->setGeometry(Twips(120, 1920, 7095, 375));
   SetForeground(txtvCFPath, QPalette::Text, navy);

@@ -7,6 +7,8 @@
 namespace plenwick::app {
 
 class ShapeRect final : public QWidget {
+  Q_OBJECT
+
  public:
   ShapeRect(QWidget* parent, QColor fill, QColor border);
 

@@ -1,0 +1,58 @@
+// ShellOpen, PickFolder and folder paths over replaceable services (no Qt).
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "shell/FolderPath.h"
+#include "shell/modMain.h"
+#include "tests/support/ScriptedServices.h"
+
+namespace plenwick::shell {
+namespace {
+
+TEST(ShellOpen, AnEmptyTargetOpensNothing) {
+  testing::RecordingOpener opener;
+  ShellOpen(opener, "");
+  EXPECT_TRUE(opener.opened.empty());
+}
+
+TEST(ShellOpen, HandsTheTargetOverOnceAndUnchanged) {
+  testing::RecordingOpener opener;
+  const std::string target = "/home/anna/Отчёты 2024/文档.docx";
+  ShellOpen(opener, target);
+  ShellOpen(opener, "https://www.example.com/plenwick/");
+  ASSERT_EQ(opener.opened.size(), 2u);
+  EXPECT_EQ(opener.opened[0], target);
+  EXPECT_EQ(opener.opened[1], "https://www.example.com/plenwick/");
+}
+
+TEST(PickFolder, PassesOwnerAndTitleAndReturnsTheAnswer) {
+  testing::ScriptedPicker picker;
+  int owner = 0;
+  picker.Answer("/srv/docs");
+  EXPECT_EQ(PickFolder(picker, &owner, "Choose Folder to Save..."), "/srv/docs");
+  ASSERT_EQ(picker.calls.size(), 1u);
+  EXPECT_EQ(picker.calls[0].owner, &owner);
+  EXPECT_EQ(picker.calls[0].title, "Choose Folder to Save...");
+  EXPECT_EQ(PickFolder(picker, &owner, "again"), "");
+}
+
+TEST(PickFolder, AnyFailureIsAnEmptyAnswer) {
+  class Failing final : public FolderPickerService {
+   public:
+    std::string Pick(WindowHandle, const std::string&) override { throw std::bad_alloc(); }
+  } failing;
+  EXPECT_EQ(PickFolder(failing, nullptr, "title"), "");
+}
+
+TEST(FolderPath, TheSeparatorIsAddedOnlyWhenMissing) {
+  EXPECT_EQ(WithTrailingSeparator(""), "");
+  EXPECT_EQ(WithTrailingSeparator("/"), "/");
+  EXPECT_EQ(WithTrailingSeparator("/srv/docs"), "/srv/docs/");
+  EXPECT_EQ(WithTrailingSeparator("/srv/docs/"), "/srv/docs/");
+  EXPECT_EQ(WithTrailingSeparator("/srv/Докум"), "/srv/Докум/");
+}
+
+}  // namespace
+}  // namespace plenwick::shell

@@ -1,0 +1,57 @@
+// Test doubles for the shell services, free of Qt: a picker that answers from a script, and an
+// opener and a message box that record.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "shell/ShellServices.h"
+
+namespace plenwick::testing {
+
+class ScriptedPicker final : public shell::FolderPickerService {
+ public:
+  struct Call {
+    shell::WindowHandle owner;
+    std::string title;
+  };
+
+  void Answer(std::string path) { answers_.push_back(std::move(path)); }
+
+  // Answers in order; a picker with no answer left behaves like a cancel.
+  std::string Pick(shell::WindowHandle owner, const std::string& title) override {
+    calls.push_back({owner, title});
+    if (answers_.empty()) return {};
+    std::string answer = std::move(answers_.front());
+    answers_.pop_front();
+    return answer;
+  }
+
+  std::vector<Call> calls;
+
+ private:
+  std::deque<std::string> answers_;
+};
+
+class RecordingOpener final : public shell::ShellOpenService {
+ public:
+  void Open(const std::string& target) override { opened.push_back(target); }
+  std::vector<std::string> opened;
+};
+
+class RecordingMessages final : public shell::MessageBoxService {
+ public:
+  struct Message {
+    std::string text;
+    int style;
+  };
+  void Show(std::string_view text, int style) override {
+    shown.push_back({std::string(text), style});
+  }
+  std::vector<Message> shown;
+};
+
+}  // namespace plenwick::testing
