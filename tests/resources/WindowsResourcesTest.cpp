@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -61,26 +63,24 @@ class WindowsResources : public ::testing::Test {
       skipReason_ = "windres is not installed (Debian package binutils-mingw-w64)";
       return;
     }
-    scratch_ = new ScratchDir();
+    scratch_ = std::make_unique<ScratchDir>();
     auto args = WindresCommand(*windres);
     args.insert(args.end(), {"-O", "res", "-i", PLENWICK_RC_FILE, "-o", "plenwick.res"});
     const RunResult run = RunTool(args, scratch_->path());
     compileOutput_ = run.output;
     if (run.exitCode == 0) {
-      resources_ = new std::vector<Resource>(ReadResFile(ReadAll(scratch_->path() / "plenwick.res"))
-                                                 .value_or(std::vector<Resource>{}));
+      resources_ =
+          ReadResFile(ReadAll(scratch_->path() / "plenwick.res")).value_or(std::vector<Resource>{});
     }
   }
   static void TearDownTestSuite() {
-    delete resources_;
-    resources_ = nullptr;
-    delete scratch_;
-    scratch_ = nullptr;
+    resources_.reset();
+    scratch_.reset();
   }
 
   void SetUp() override {
     if (!skipReason_.empty()) GTEST_SKIP() << skipReason_;
-    ASSERT_NE(resources_, nullptr) << "windres failed:\n" << compileOutput_;
+    ASSERT_TRUE(resources_.has_value()) << "windres failed:\n" << compileOutput_;
     ASSERT_FALSE(resources_->empty()) << "the compiled resource file could not be read";
   }
 
@@ -94,8 +94,8 @@ class WindowsResources : public ::testing::Test {
 
   static inline std::string skipReason_;
   static inline std::string compileOutput_;
-  static inline ScratchDir* scratch_ = nullptr;
-  static inline std::vector<Resource>* resources_ = nullptr;
+  static inline std::unique_ptr<ScratchDir> scratch_;
+  static inline std::optional<std::vector<Resource>> resources_;
 };
 
 TEST_F(WindowsResources, ManifestIsResource24Id1InUsEnglishWithItsExactText) {
