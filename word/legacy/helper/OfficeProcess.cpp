@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace plenwick::word::legacy::helper {
@@ -32,6 +33,8 @@ bool OfficeProcess::Start() {
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  // The office's own messages only when someone is looking into a problem.
+  const bool quiet = std::getenv("PLENWICK_LEGACY_DEBUG") == nullptr;
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid < 0) return false;
@@ -44,7 +47,7 @@ bool OfficeProcess::Start() {
     if (devnull >= 0) {
       dup2(devnull, 0);
       dup2(devnull, 1);
-      dup2(devnull, 2);
+      if (quiet) dup2(devnull, 2);
     }
     closefrom(3);
     execv(argv[0], argv.data());

@@ -7,11 +7,13 @@
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
-#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
@@ -25,6 +27,7 @@
 #include <rtl/ref.hxx>
 #include <rtl/ustring.hxx>
 
+#include <utility>
 #include <vector>
 
 namespace plenwick::word::legacy::helper {
@@ -75,6 +78,30 @@ class AbortingInteraction : public cppu::WeakImplHelper1<css::task::XInteraction
   }
 };
 
+// The import filter the office's own type detection picks for a file.
+OUString DetectFilter(const Reference<css::uno::XComponentContext>& context, const OUString& url) {
+  Reference<css::document::XTypeDetection> detection(
+      context->getServiceManager()->createInstanceWithContext("com.sun.star.document.TypeDetection",
+                                                              context),
+      UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> descriptor(1);
+  descriptor.getArray()[0] = Prop("URL", css::uno::Any(url));
+  const OUString type = detection->queryTypeByDescriptor(descriptor, true);
+  for (const auto& p : std::as_const(descriptor)) {
+    OUString name;
+    if (p.Name == "FilterName" && (p.Value >>= name) && !name.isEmpty()) return name;
+  }
+  if (type.isEmpty()) return {};
+  Reference<css::container::XNameAccess> types(detection, UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> props;
+  if (!(types->getByName(type) >>= props)) return {};
+  for (const auto& p : std::as_const(props)) {
+    OUString name;
+    if (p.Name == "PreferredFilter" && (p.Value >>= name)) return name;
+  }
+  return {};
+}
+
 void CloseDocument(const Reference<css::lang::XComponent>& doc) {
   if (!doc.is()) return;
   try {
@@ -94,6 +121,7 @@ void CloseDocument(const Reference<css::lang::XComponent>& doc) {
 
 struct UnoSession::State {
   Reference<css::uno::XComponentContext> local;
+  Reference<css::uno::XComponentContext> remote;
   Reference<css::frame::XDesktop2> desktop;
 };
 
@@ -110,6 +138,7 @@ bool UnoSession::TryConnect(const std::string& pipeName, std::string& why) {
         "uno:pipe,name=" + FromUtf8(pipeName) + ";urp;StarOffice.ComponentContext");
     Reference<css::uno::XComponentContext> context(remote, UNO_QUERY_THROW);
     state_->desktop = css::frame::Desktop::create(context);
+    state_->remote = context;
     return true;
   } catch (const css::connection::NoConnectException&) {
     why = "the office is not accepting connections yet";
@@ -155,21 +184,28 @@ ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::
         Prop("InteractionHandler",
              css::uno::Any(Reference<css::task::XInteractionHandler>(interaction.get()))),
     };
-    if (!filter.empty()) load.push_back(Prop("FilterName", css::uno::Any(FromUtf8(filter))));
     if (!filterOptions.empty()) {
       load.push_back(Prop("FilterOptions", css::uno::Any(FromUtf8(filterOptions))));
     }
-    Reference<css::frame::XComponentLoader> loader(state_->desktop, UNO_QUERY_THROW);
-    doc = loader->loadComponentFromURL(sourceUrl, "_blank", 0,
-                                       css::uno::Sequence<css::beans::PropertyValue>(
-                                           load.data(), static_cast<sal_Int32>(load.size())));
-    if (!doc.is()) {
-      out.kind = interaction->askedForPassword ? ConversionOutcome::Kind::kPasswordProtected
-                                               : ConversionOutcome::Kind::kFailed;
-      out.reason = interaction->askedForPassword ? "password-protected"
-                                                 : "damaged: LibreOffice cannot read it";
+    // Loaded as a bare model, without a frame or a view: a view would let the office build
+    // comment windows between our calls, and those need user-interface files a server install
+    // of the office does not have.
+    OUString filterName = FromUtf8(filter);
+    if (filterName.isEmpty()) filterName = DetectFilter(state_->remote, sourceUrl);
+    if (filterName.isEmpty()) {
+      out.kind = ConversionOutcome::Kind::kFailed;
+      out.reason = "damaged: LibreOffice does not recognise it";
       return out;
     }
+    load.push_back(Prop("URL", css::uno::Any(sourceUrl)));
+    load.push_back(Prop("FilterName", css::uno::Any(filterName)));
+    Reference<css::frame::XLoadable> loadable(
+        state_->remote->getServiceManager()->createInstanceWithContext(
+            "com.sun.star.text.TextDocument", state_->remote),
+        UNO_QUERY_THROW);
+    doc.set(loadable, UNO_QUERY_THROW);
+    loadable->load(css::uno::Sequence<css::beans::PropertyValue>(
+        load.data(), static_cast<sal_Int32>(load.size())));
     Reference<css::frame::XStorable> storable(doc, UNO_QUERY_THROW);
     std::vector<css::beans::PropertyValue> store{
         Prop("FilterName", css::uno::Any(OUString("MS Word 2007 XML"))),
