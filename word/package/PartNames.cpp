@@ -29,11 +29,11 @@ int HexValue(char c) {
   return -1;
 }
 
-// Characters a relationship target may carry unencoded (RFC 3986 pchar, less '%').
+// Characters a relationship target may carry unencoded: RFC 3986 pchar less "%", and less ":",
+// which in a first segment would read as a scheme.
 bool IsPlain(unsigned char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  return std::string_view("-._~!$&'()*+,;=:@/").find(static_cast<char>(c)) !=
-         std::string_view::npos;
+  return std::string_view("-._~!$&'()*+,;=@/").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 }  // namespace
