@@ -1,5 +1,6 @@
 #include "walk/NaturalOrder.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -154,18 +155,34 @@ int CompareNumbers(std::string_view a, std::size_t& i, std::string_view b, std::
   return digits < 0 ? -1 : (digits > 0 ? 1 : 0);
 }
 
-// One pass over both names: digit runs by value, other characters through the given mapping.
+char32_t AsciiLower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? char32_t{c} + 0x20 : char32_t{c};
+}
+
+// One pass over both names from start: digit runs by value, other characters through the given
+// mapping (which leaves ASCII letters lower-cased, so ASCII needs no decoding).
 template <typename Key>
-int CompareBy(std::string_view a, std::string_view b, Key key) {
-  std::size_t i = 0;
-  std::size_t j = 0;
+int CompareBy(std::string_view a, std::string_view b, std::size_t start, Key key) {
+  std::size_t i = start;
+  std::size_t j = start;
   while (i < a.size() && j < b.size()) {
     if (IsDigit(a[i]) && IsDigit(b[j])) {
       if (const int byValue = CompareNumbers(a, i, b, j); byValue != 0) return byValue;
       continue;
     }
-    const char32_t left = key(Decode(a, i));
-    const char32_t right = key(Decode(b, j));
+    const auto leftByte = static_cast<unsigned char>(a[i]);
+    const auto rightByte = static_cast<unsigned char>(b[j]);
+    char32_t left = 0;
+    char32_t right = 0;
+    if (leftByte < 0x80U && rightByte < 0x80U) {
+      left = AsciiLower(leftByte);
+      right = AsciiLower(rightByte);
+      ++i;
+      ++j;
+    } else {
+      left = key(Decode(a, i));
+      right = key(Decode(b, j));
+    }
     if (left != right) return left < right ? -1 : 1;
   }
   if (i < a.size()) return 1;
@@ -173,14 +190,33 @@ int CompareBy(std::string_view a, std::string_view b, Key key) {
   return 0;
 }
 
+// Where the names first differ, moved back to the start of the character and of the digit run it
+// falls in. Before it both names read the same at every level, so comparing may start there:
+// names in one folder often share a long beginning ("Chapter ...").
+std::size_t SharedStart(std::string_view a, std::string_view b) {
+  const std::size_t limit = std::min(a.size(), b.size());
+  std::size_t p = 0;
+  while (p < limit && a[p] == b[p]) ++p;
+  const auto continues = [&](std::size_t at) {
+    return (at < a.size() && IsContinuation(static_cast<unsigned char>(a[at]))) ||
+           (at < b.size() && IsContinuation(static_cast<unsigned char>(b[at])));
+  };
+  for (;;) {
+    const std::size_t before = p;
+    while (p > 0 && IsDigit(a[p - 1])) --p;
+    while (p > 0 && continues(p)) --p;
+    if (p == before) return p;
+  }
+}
+
 }  // namespace
 
 int NaturalCompare(std::string_view a, std::string_view b) {
   // Base letters first, then accents, then the bytes, so only identical names compare equal.
-  if (const int letters = CompareBy(a, b, [](char32_t c) { return Base(Fold(c)); }); letters != 0) {
-    return letters;
-  }
-  if (const int accents = CompareBy(a, b, Fold); accents != 0) return accents;
+  const std::size_t start = SharedStart(a, b);
+  const int letters = CompareBy(a, b, start, [](char32_t c) { return Base(Fold(c)); });
+  if (letters != 0) return letters;
+  if (const int accents = CompareBy(a, b, start, Fold); accents != 0) return accents;
   const int bytes = a.compare(b);
   return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
 }

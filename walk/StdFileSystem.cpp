@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -37,8 +38,20 @@ std::string OwnName(const std::string& path) {
   return path.substr(start, end + 1 - start);
 }
 
-struct DirectoryCloser {
-  void operator()(DIR* directory) const { closedir(directory); }
+// An open folder. Listing through it costs no walk along the path again, and it keeps naming
+// the same folder however the path changes meanwhile.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
 };
 
 enum class EntryType : unsigned char { kFolder, kFile, kLink };
@@ -73,7 +86,7 @@ bool Unchanged(const Listing& listing, const struct stat& now) {
 // leave both times as they were. A listing is only reused when the folder's last change lies
 // well before the read began (the same rule that keeps git's index honest).
 bool SettledBefore(const struct stat& status, const timespec& readStart) {
-  constexpr long kMarginNanoseconds = 50'000'000;
+  constexpr long double kMarginNanoseconds = 50'000'000;
   const auto nanoseconds = [](const timespec& t) {
     return static_cast<long double>(t.tv_sec) * 1e9L + static_cast<long double>(t.tv_nsec);
   };
@@ -81,73 +94,88 @@ bool SettledBefore(const struct stat& status, const timespec& readStart) {
   return nanoseconds(status.st_mtim) < start && nanoseconds(status.st_ctim) < start;
 }
 
-// Reads a folder's entries. Entry types come from the directory itself where the file system
-// records them, so a listing costs no call per entry on the usual file systems.
-Result<std::shared_ptr<const Listing>> Read(const std::string& folderPath) {
-  timespec readStart{};
-  clock_gettime(CLOCK_REALTIME, &readStart);
-  const std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folderPath.c_str()));
-  if (!directory) {
+// What an entry is, from the type the directory itself records where the file system keeps
+// one, so a listing costs no call per entry on the usual file systems. Returns false for entries
+// left out: pipes, sockets and devices are not documents, and reading one may block for ever.
+Result<bool> Classify(int folder, const char* name, unsigned char type, EntryType& entryType) {
+  if (type == DT_UNKNOWN) {
+    struct stat status {};
+    if (fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+      const int number = errno;
+      // Vanished since the folder was read: the listing shows the folder as it is now.
+      if (number == ENOENT) return false;
+      return PlatformError(number, std::string("cannot examine ") + name);
+    }
+    type = S_ISLNK(status.st_mode)   ? DT_LNK
+           : S_ISDIR(status.st_mode) ? DT_DIR
+           : S_ISREG(status.st_mode) ? DT_REG
+                                     : DT_UNKNOWN;
+  }
+  switch (type) {
+    case DT_DIR:
+      entryType = EntryType::kFolder;
+      return true;
+    case DT_REG:
+      entryType = EntryType::kFile;
+      return true;
+    case DT_LNK:
+      entryType = EntryType::kLink;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Reads the entries of the open folder from its start (rewind when it was read through before).
+// status is the folder's state taken just before, after the clock read readStart.
+Result<std::shared_ptr<const Listing>> Read(int folder, const struct stat& status,
+                                            const timespec& readStart, bool rewind,
+                                            const std::string& path) {
+  if (rewind && lseek(folder, 0, SEEK_SET) != 0) {
     const int number = errno;
-    return PlatformError(number, "cannot list " + folderPath);
+    return PlatformError(number, "cannot list " + path);
   }
   auto listing = std::make_shared<Listing>();
-  struct stat status {};
-  if (fstat(dirfd(directory.get()), &status) != 0) {
-    const int number = errno;
-    return PlatformError(number, "cannot list " + folderPath);
-  }
   listing->device = status.st_dev;
   listing->inode = status.st_ino;
   listing->modified = status.st_mtim;
   listing->changed = status.st_ctim;
   listing->reusable = SettledBefore(status, readStart);
 
+  alignas(dirent64) char buffer[32 * 1024];
   for (;;) {
-    errno = 0;
-    const dirent* entry = readdir(directory.get());
-    if (entry == nullptr) {
+    const ssize_t filled = getdents64(folder, buffer, sizeof buffer);
+    if (filled < 0) {
       const int number = errno;
-      if (number != 0) return PlatformError(number, "cannot list " + folderPath);
-      break;
+      return PlatformError(number, "cannot list " + path);
     }
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    unsigned char type = entry->d_type;
-    if (type == DT_UNKNOWN) {
-      struct stat entryStatus {};
-      if (fstatat(dirfd(directory.get()), entry->d_name, &entryStatus, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int number = errno;
-        // Vanished since the folder was read: the listing shows the folder as it is now.
-        if (number == ENOENT) continue;
-        return PlatformError(number, "cannot examine " + folderPath + std::string(name));
-      }
-      type = S_ISLNK(entryStatus.st_mode)   ? DT_LNK
-             : S_ISDIR(entryStatus.st_mode) ? DT_DIR
-             : S_ISREG(entryStatus.st_mode) ? DT_REG
-                                            : DT_UNKNOWN;
+    if (filled == 0) break;
+    for (ssize_t at = 0; at < filled;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      EntryType type{};
+      Result<bool> listed = Classify(folder, entry->d_name, entry->d_type, type);
+      if (!listed) return listed.error();
+      if (*listed) listing->entries.push_back({std::string(name), type});
     }
-    // Pipes, sockets and devices are not documents, and reading one may block for ever.
-    if (type == DT_DIR) listing->entries.push_back({std::string(name), EntryType::kFolder});
-    if (type == DT_REG) listing->entries.push_back({std::string(name), EntryType::kFile});
-    if (type == DT_LNK) listing->entries.push_back({std::string(name), EntryType::kLink});
   }
   std::sort(listing->entries.begin(), listing->entries.end(),
             [](const Entry& a, const Entry& b) { return NaturalLess(a.name, b.name); });
   return std::shared_ptr<const Listing>(std::move(listing));
 }
 
-// The last folder listed. The walker opens every folder twice in a row, once for its subfolders
-// and once for its files; the second open reuses the first read when the folder is unchanged.
+// The last folder read. The walker opens every folder twice in a row, once for its subfolders
+// and once for its files; the second listing reuses the first read while the folder is unchanged.
 struct ListingCache {
-  std::string path;
   std::shared_ptr<const Listing> last;
 };
 
 class StdFolder final : public Folder {
  public:
-  StdFolder(std::shared_ptr<ListingCache> cache, std::string path)
-      : cache_(std::move(cache)), path_(std::move(path)) {}
+  StdFolder(std::shared_ptr<ListingCache> cache, std::string path, Descriptor folder)
+      : cache_(std::move(cache)), path_(std::move(path)), folder_(std::move(folder)) {}
 
   std::string Name() const override { return OwnName(path_); }
 
@@ -178,34 +206,32 @@ class StdFolder final : public Folder {
  private:
   // The folder's listing as it is now: the cached one while the folder is unchanged.
   Result<std::shared_ptr<const Listing>> Current() {
-    if (cache_->last && cache_->path == path_) {
-      struct stat now {};
-      if (stat(path_.c_str(), &now) != 0) {
-        const int number = errno;
-        return PlatformError(number, "cannot list " + path_);
-      }
-      if (Unchanged(*cache_->last, now)) return cache_->last;
+    timespec readStart{};
+    clock_gettime(CLOCK_REALTIME, &readStart);
+    struct stat now {};
+    if (fstat(folder_.get(), &now) != 0) {
+      const int number = errno;
+      return PlatformError(number, "cannot list " + path_);
     }
-    Result<std::shared_ptr<const Listing>> read = Read(path_);
-    if (read) {
-      cache_->path = path_;
-      cache_->last = *read;
-    }
+    if (now.st_nlink == 0) return PlatformError(ENOENT, "cannot list " + path_ + ", removed");
+    if (cache_->last && Unchanged(*cache_->last, now)) return cache_->last;
+    Result<std::shared_ptr<const Listing>> read =
+        Read(folder_.get(), now, readStart, std::exchange(readBefore_, true), path_);
+    if (read) cache_->last = *read;
     return read;
   }
 
   // Links are looked through each time: their targets may change without the folder changing.
   // A broken link, a link loop or a target out of reach holds nothing that could be read.
   bool LinksToFile(const Entry& entry) const {
-    std::string target = path_;
-    if (target.empty() || target.back() != kPathSeparator) target += kPathSeparator;
-    target += entry.name;
     struct stat status {};
-    return stat(target.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    return fstatat(folder_.get(), entry.name.c_str(), &status, 0) == 0 && S_ISREG(status.st_mode);
   }
 
   std::shared_ptr<ListingCache> cache_;
   std::string path_;
+  Descriptor folder_;
+  bool readBefore_ = false;
 };
 
 class StdFileSystem final : public FileSystem {
@@ -216,13 +242,12 @@ class StdFileSystem final : public FileSystem {
   }
 
   Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
-    std::error_code error;
-    const fs::file_status status = fs::status(fs::path(path), error);
-    if (error) return PlatformError(error, "cannot open " + path);
-    if (!fs::is_directory(status)) {
-      return MakeError(errc::kPathNotFound, "cannot open " + path + ": not a folder");
+    Descriptor folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) {
+      const int number = errno;
+      return PlatformError(number, "cannot open " + path);
     }
-    return std::unique_ptr<Folder>(std::make_unique<StdFolder>(cache_, path));
+    return std::unique_ptr<Folder>(std::make_unique<StdFolder>(cache_, path, std::move(folder)));
   }
 
  private:

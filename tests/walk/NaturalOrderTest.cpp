@@ -72,5 +72,31 @@ TEST(NaturalOrder, IsAStrictTotalOrderEvenOnBrokenUtf8) {
   EXPECT_EQ(Sorted(names), once);
 }
 
+// Names built from pieces that meet at awkward places: digit runs, zeros, split and broken UTF-8
+// sequences, letters differing only in case or accent. Shared beginnings are likely, so the
+// short cut over a common start is exercised at every kind of boundary.
+TEST(NaturalOrder, StaysATotalOrderOnRandomAwkwardNames) {
+  const std::vector<std::string> pieces = {
+      "0",        "1", "9", "10", "a", "A", "\xc3\xa9", "\xc3\x89", "\xc3", "\xa9", "\xe2\x82\xac",
+      "\xe0\x80", "e", " ", "Z"};
+  std::mt19937 random(2026);
+  std::vector<std::string> names;
+  for (int n = 0; n < 300; ++n) {
+    std::string name;
+    const int length = static_cast<int>(random() % 6);
+    for (int k = 0; k < length; ++k) name += pieces[random() % pieces.size()];
+    names.push_back(name);
+  }
+  const std::vector<std::string> sorted = Sorted(names);
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    for (std::size_t j = i + 1; j < sorted.size(); ++j) {
+      const int order = NaturalCompare(sorted[i], sorted[j]);
+      EXPECT_EQ(order == 0, sorted[i] == sorted[j]);
+      EXPECT_LE(order, 0) << i << " " << j;
+      EXPECT_EQ(NaturalCompare(sorted[j], sorted[i]), -order);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace plenwick::walk

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "walk/pathLogger.h"
@@ -130,6 +132,26 @@ TEST(StdFileSystem, EachListingReadsTheFolderAsItIsNow) {
   EXPECT_EQ((*folder)->SubFolders().value()->size(), 1U);
 }
 
+// A listing read from a folder whose last change has settled is reused by the next open of the
+// same folder; any change after the read must still show.
+TEST(StdFileSystem, ReusedListingsStillSeeLaterChanges) {
+  TempFolder root;
+  root.File("kept.doc");
+  root.File("removed.doc");
+  root.Folder("old");
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  auto files = MakeFileSystem();
+  EXPECT_EQ(SubFolderNames(*files, root.Slash()), (std::vector<std::string>{"old"}));
+  EXPECT_EQ(FileNames(*files, root.Slash()),
+            (std::vector<std::string>{"kept.doc", "removed.doc"}));
+
+  fs::remove(root / "removed.doc");
+  root.File("added.doc");
+  fs::rename(root / "old", root / "new");
+  EXPECT_EQ(FileNames(*files, root.Slash()), (std::vector<std::string>{"added.doc", "kept.doc"}));
+  EXPECT_EQ(SubFolderNames(*files, root.Slash()), (std::vector<std::string>{"new"}));
+}
+
 TEST(StdFileSystem, OpeningWhatIsNoFolderFailsWithoutThePermissionNumber) {
   TempFolder root;
   root.File("a.doc");
@@ -195,6 +217,9 @@ TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
   root.Folder("empty");
   // A cycle back to the root: followed, it would never end.
   fs::create_directory_symlink(root.Path(), root / "Études/deeper/back to top");
+
+  // Settled, so the second open of every folder takes the listing of the first.
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
 
   NoMessages messages;
   pathLogger walker(DefaultFileSystems(), messages);
