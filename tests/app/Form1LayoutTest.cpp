@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Program.h"
 #include "tests/app/Form1Fixture.h"
 
 namespace plenwick::testing {
@@ -300,6 +301,19 @@ TEST_F(Form1Layout, WindowCarriesTheProgramIcon) {
   for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)}) {
     EXPECT_TRUE(sizes.contains(size)) << size.width();
   }
+}
+
+}  // namespace
+}  // namespace plenwick::testing
+
+namespace plenwick::testing {
+namespace {
+
+TEST(ProgramSetUp, NamesTheApplicationAndLeavesTheEndToTheWindow) {
+  app::SetUpApplication();
+  EXPECT_EQ(QApplication::applicationName(), "Plenwick");
+  EXPECT_EQ(QApplication::applicationVersion(), PLENWICK_DISPLAY_VERSION);
+  EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
 }
 
 }  // namespace
