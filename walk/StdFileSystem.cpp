@@ -234,14 +234,21 @@ class StdFolder final : public Folder {
   bool readBefore_ = false;
 };
 
+// The system would read such a path only up to the NUL and so act on another folder.
+bool Unspeakable(const std::string& path) {
+  return path.find('\0') != std::string::npos;
+}
+
 class StdFileSystem final : public FileSystem {
  public:
   bool FolderExists(const std::string& path) override {
+    if (Unspeakable(path)) return false;
     std::error_code error;
     return fs::is_directory(fs::path(path), error) && !error;
   }
 
   Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
+    if (Unspeakable(path)) return PlatformError(EINVAL, "cannot open a path holding a NUL byte");
     Descriptor folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0) {
       const int number = errno;
@@ -261,7 +268,8 @@ int FileSystemErrorNumber(const std::error_code& error) {
     return errc::kPermissionDenied;
   }
   if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory ||
-      error == std::errc::filename_too_long || error == std::errc::too_many_symbolic_link_levels) {
+      error == std::errc::filename_too_long || error == std::errc::too_many_symbolic_link_levels ||
+      error == std::errc::invalid_argument) {
     return errc::kPathNotFound;
   }
   return errc::kGeneric;

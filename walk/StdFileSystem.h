@@ -1,11 +1,11 @@
 // The file-system layer over the platform's file system.
 //
 // A folder is opened once per GetFolder and listed through that handle, with the entry types the
-// directory records, so a walk costs about what `find` costs. Listings follow NaturalOrder. A folder's SubFolders holds its real subfolders only: a symbolic
-// link to a folder is left out, so a link cycle can neither make a walk endless nor end it early.
-// Its Files holds regular files and links to regular files; broken links and special files
-// (pipes, sockets, devices), which cannot be read as documents and may block a reader, are left
-// out. Hidden entries are listed like any other.
+// directory records, so a walk costs about what `find` costs. Listings follow NaturalOrder. A
+// folder's SubFolders holds its real subfolders only: a symbolic link to a folder is left out, so a
+// link cycle can neither make a walk endless nor end it early. Its Files holds regular files and
+// links to regular files; broken links and special files (pipes, sockets, devices), which cannot be
+// read as documents and may block a reader, are left out. Hidden entries are listed like any other.
 #pragma once
 
 #include <system_error>
@@ -18,8 +18,8 @@ namespace plenwick::walk {
 FileSystemFactory DefaultFileSystems();
 
 // The error number a platform error is reported under: errc::kPermissionDenied (70) for
-// EACCES/EPERM, errc::kPathNotFound for a path that names nothing or runs through a file,
-// errc::kGeneric for the rest.
+// EACCES/EPERM, errc::kPathNotFound for a path that names nothing, runs through a file or cannot
+// be spoken to the system (too long, looping links, a NUL byte), errc::kGeneric for the rest.
 int FileSystemErrorNumber(const std::error_code& error);
 
 }  // namespace plenwick::walk

@@ -1,5 +1,6 @@
 #include "walk/pathLogger.h"
 
+#include <exception>
 #include <limits>
 #include <utility>
 
@@ -51,7 +52,14 @@ Status pathLogger::PathLogInit() {
 }
 
 void pathLogger::LogPath(std::string_view strPARENT) {
-  const Status walked = Walk(strPARENT);
+  Status walked = Ok();
+  try {
+    walked = Walk(strPARENT);
+  } catch (const std::exception& exception) {
+    // Running out of memory half way through a huge tree ends the walk like any other failure:
+    // what was collected stays, and the caller goes on with it.
+    walked = MakeError(errc::kGeneric, exception.what());
+  }
   // Only a permission failure is worth telling the user about: it means the chosen folder (or
   // part of it) is not one this user may read. Everything else ends the walk quietly and the
   // caller sees what was collected.

@@ -142,8 +142,7 @@ TEST(StdFileSystem, ReusedListingsStillSeeLaterChanges) {
   std::this_thread::sleep_for(std::chrono::milliseconds(120));
   auto files = MakeFileSystem();
   EXPECT_EQ(SubFolderNames(*files, root.Slash()), (std::vector<std::string>{"old"}));
-  EXPECT_EQ(FileNames(*files, root.Slash()),
-            (std::vector<std::string>{"kept.doc", "removed.doc"}));
+  EXPECT_EQ(FileNames(*files, root.Slash()), (std::vector<std::string>{"kept.doc", "removed.doc"}));
 
   fs::remove(root / "removed.doc");
   root.File("added.doc");
@@ -156,8 +155,11 @@ TEST(StdFileSystem, OpeningWhatIsNoFolderFailsWithoutThePermissionNumber) {
   TempFolder root;
   root.File("a.doc");
   auto files = MakeFileSystem();
+  // A NUL byte would cut the path short at the system call, naming the folder before it.
+  const std::string cutShort = root.Slash() + std::string(1, '\0') + "x";
+  EXPECT_FALSE(files->FolderExists(cutShort));
   for (const std::string& path : {(root / "missing").string(), (root / "a.doc").string(),
-                                  (root / "a.doc/inner").string(), std::string()}) {
+                                  (root / "a.doc/inner").string(), std::string(), cutShort}) {
     Result<std::unique_ptr<Folder>> folder = files->GetFolder(path);
     ASSERT_FALSE(folder) << path;
     EXPECT_EQ(folder.error().code, errc::kPathNotFound) << path;
