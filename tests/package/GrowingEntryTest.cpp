@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/package/ZipBytes.h"
+#include "word/package/DeflatePadding.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::package {
@@ -38,6 +39,7 @@ TEST(GrowingEntry, PiecesAndTailFormOneStream) {
   }
   doc.Append("");
   EXPECT_EQ(doc.UncompressedSize(), expected.size());
+  EXPECT_GT(doc.Finish("").stablePrefix, 0u);
   EXPECT_EQ(ReadBack(doc.Finish("")), expected);
   GrowingEntry empty("e.xml");
   EXPECT_EQ(ReadBack(empty.Finish("")), "");
@@ -55,6 +57,26 @@ TEST(GrowingEntry, FinishDoesNotCompressEarlierPiecesAgain) {
   const std::size_t common = std::min(a.data->size(), b.data->size()) - 16;
   EXPECT_EQ(a.data->substr(0, common), b.data->substr(0, common));
   EXPECT_EQ(ReadBack(b), big + "<other-end/>");
+}
+
+TEST(DeflatePadding, FillsEveryLengthItClaimsWithBlocksThatDecodeToNothing) {
+  for (std::uint64_t n = 0; n < 300; ++n) {
+    if (!PaddingFits(n)) {
+      EXPECT_TRUE(n < 5 || n == 8) << n;
+      continue;
+    }
+    // Padding between a piece and the final block, as in a slot.
+    GrowingEntry doc("p.xml");
+    doc.Append("<a>");
+    RawEntry e = doc.Finish("</a>");
+    std::string data = e.data->substr(0, e.stablePrefix);
+    AppendPadding(data, n);
+    EXPECT_EQ(data.size(), e.stablePrefix + n);
+    data += e.data->substr(e.stablePrefix);
+    e.compressedSize = data.size();
+    e.data = std::make_shared<const std::string>(data);
+    EXPECT_EQ(ReadBack(e), "<a></a>") << n;
+  }
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ RawEntry GrowingEntry::Finish(std::string_view tail) const {
   data += compressed_;
   data += last;
   e.compressedSize = data.size();
+  e.stablePrefix = compressed_.size();
   e.data = std::make_shared<const std::string>(std::move(data));
   return e;
 }

@@ -9,14 +9,21 @@
 // target (save k-1) to the other hidden name and renames the spare over the target. The target
 // therefore always names a complete save, and each save writes only what is new.
 //
+// An entry that grows at its end (the main document: RawEntry::stablePrefix) would have to be
+// written whole by every save. Such entries get a slot at the front of the file instead, with
+// room to grow: the stable prefix, then empty deflate blocks up to the room kept for the entry's
+// final blocks at the slot's end. A save writes only the slot's new bytes and its final blocks;
+// when the entry outgrows its slot, the save is a full write with roomier slots.
+//
 // Whenever the spare cannot be trusted (missing, changed, linked elsewhere, a different target,
-// a file system without hard links) the save is a plain full write: a new hidden file, flushed,
-// renamed over the target.
+// a file system without hard links) or the slots do not fit, the save is a plain full write: a
+// new hidden file, flushed, renamed over the target.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -25,6 +32,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "word/package/DeflatePadding.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
 #include "word/package/Zip.h"
@@ -92,18 +100,19 @@ class File {
   }
   int fd() const { return fd_; }
 
-  // Writes a header and a body with one call where the kernel allows.
+  // Writes a header and a body at the cursor, with one call where the kernel allows.
   bool Write(std::string_view a, std::string_view b = {}) {
     iovec io[2] = {{const_cast<char*>(a.data()), a.size()},
                    {const_cast<char*>(b.data()), b.size()}};
     int first = 0;
     while (first < 2) {
-      const ssize_t n = ::writev(fd_, io + first, 2 - first);
+      const ssize_t n = ::pwritev(fd_, io + first, 2 - first, static_cast<off_t>(cursor_));
       if (n < 0) {
         if (errno == EINTR) continue;
         return false;
       }
       auto left = static_cast<std::size_t>(n);
+      cursor_ += left;
       while (first < 2 && left >= io[first].iov_len) {
         left -= io[first].iov_len;
         ++first;
@@ -112,6 +121,21 @@ class File {
         io[first].iov_base = static_cast<char*>(io[first].iov_base) + left;
         io[first].iov_len -= left;
       }
+    }
+    return true;
+  }
+  void Seek(std::uint64_t offset) { cursor_ = offset; }
+  std::uint64_t cursor() const { return cursor_; }
+
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+      offset += static_cast<std::uint64_t>(n);
     }
     return true;
   }
@@ -124,6 +148,7 @@ class File {
 
  private:
   int fd_;
+  std::uint64_t cursor_ = 0;
 };
 
 std::string MakeToken() {
@@ -131,26 +156,121 @@ std::string MakeToken() {
   return std::to_string(::getpid()) + "-" + std::to_string(serial++);
 }
 
+// A growing entry's place at the front of a saved file: capacity bytes of data, of which the
+// last tailRoom hold padding and the final blocks; between padFrom and capacity - tailRoom lie
+// the 5-byte empty blocks the slot was filled with when the file was written in full.
+struct Slot {
+  std::string name;
+  std::uint64_t capacity = 0;
+  std::uint64_t tailRoom = 0;
+  std::uint64_t prefix = 0;                 // stable prefix bytes in the file
+  std::uint64_t padFrom = 0;                // a multiple of kPadBlock, at least prefix
+  std::shared_ptr<const std::string> data;  // the entry's data as written, to check prefixes
+
+  std::uint64_t Size() const { return kLocalHeaderSizeFor(name) + capacity; }
+  static std::uint64_t kLocalHeaderSizeFor(const std::string& n) { return 30 + n.size(); }
+};
+
+// What a saved file holds, enough to write the next save into it.
+struct Layout {
+  std::vector<Slot> slots;
+  std::size_t fixedCount = 0;
+
+  std::uint64_t FixedBase() const {
+    std::uint64_t base = 0;
+    for (const Slot& s : slots) base += s.Size();
+    return base;
+  }
+};
+
+bool IsGrowing(const RawEntry& e) {
+  return e.method == 8 && e.stablePrefix > 0 && e.stablePrefix < e.compressedSize;
+}
+
+std::uint64_t RoundUp(std::uint64_t n) {
+  return (n + kPadBlock - 1) / kPadBlock * kPadBlock;
+}
+
+// Where the untouched padding may start after a prefix: a block boundary at or after `from`
+// that padding can reach from the prefix's end.
+std::uint64_t PadStart(std::uint64_t prefix, std::uint64_t from) {
+  std::uint64_t b = RoundUp(std::max(prefix, from));
+  while (!PaddingFits(b - prefix)) b += kPadBlock;
+  return b;
+}
+
+// The slot a full write gives an entry: room for it to double.
+Slot FreshSlot(const RawEntry& e) {
+  const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
+  Slot s;
+  s.name = e.name;
+  s.tailRoom = RoundUp(std::max<std::uint64_t>(512, 2 * tailLen + 16));
+  s.capacity = RoundUp(std::max<std::uint64_t>(16 * 1024, 2 * e.stablePrefix + 64)) + s.tailRoom;
+  s.prefix = e.stablePrefix;
+  s.padFrom = PadStart(s.prefix, 0);
+  s.data = e.data;
+  return s;
+}
+
+// The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
+std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
+  if (!SameName(old.name, e.name) || !old.data || e.stablePrefix < old.prefix) return std::nullopt;
+  if (std::memcmp(e.data->data(), old.data->data(), old.prefix) != 0) return std::nullopt;
+  const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
+  if (tailLen > old.tailRoom || !PaddingFits(old.tailRoom - tailLen)) return std::nullopt;
+  Slot s = old;
+  s.name = e.name;
+  s.prefix = e.stablePrefix;
+  s.padFrom = PadStart(s.prefix, old.padFrom);
+  if (s.padFrom > s.capacity - s.tailRoom) return std::nullopt;
+  s.data = e.data;
+  return s;
+}
+
+// The entry as its slot's local and central headers describe it.
+RawEntry SlotHeader(const Slot& slot, const RawEntry& e) {
+  RawEntry h;
+  h.name = e.name;
+  h.method = 8;
+  h.crc32 = e.crc32;
+  h.uncompressedSize = e.uncompressedSize;
+  h.compressedSize = slot.capacity;
+  return h;
+}
+
+// The last tailRoom bytes of a slot: padding, then the entry's final blocks.
+std::string SlotTail(const Slot& slot, const RawEntry& e) {
+  const std::string_view finalBlocks = std::string_view(*e.data).substr(e.stablePrefix);
+  std::string out;
+  out.reserve(slot.tailRoom);
+  AppendPadding(out, slot.tailRoom - finalBlocks.size());
+  out += finalBlocks;
+  return out;
+}
+
 }  // namespace
 
 struct PackageWriter::Impl {
-  // Fixed entries in the order they are written, with the offset of each local header;
-  // offsets.back() is where the fixed region ends.
+  // Fixed entries in the order they are written, with the offset of each local header from the
+  // start of the fixed region; offsets.back() is where the region ends.
   std::vector<RawEntry> fixed;
   std::vector<std::uint64_t> offsets{0};
-  std::string fixedDirectory;  // their central headers, built once
   std::unordered_set<std::string> fixedNames;
+  // The fixed entries' central headers, kept for the base they were built for.
+  std::string fixedDirectory;
+  std::uint64_t fixedDirectoryBase = 0;
+  std::size_t fixedDirectoryCount = 0;
 
   // Where the last save went and what it left there.
   std::string target;
   std::optional<FileId> targetId;
-  std::size_t targetFixedCount = 0;
+  Layout targetLayout;
 
   // The file of an earlier save kept under a hidden name, for the next save to write into.
   struct Spare {
     std::string path;
     FileId id;
-    std::size_t fixedCount = 0;
+    Layout layout;
   };
   std::optional<Spare> spare;
 
@@ -186,7 +306,32 @@ struct PackageWriter::Impl {
     const std::optional<FileId> now = Identify(spare->path, &links);
     // Another link to the spare's inode would be someone's copy of an old save: never write
     // into it.
-    return now && *now == spare->id && links == 1 && spare->fixedCount <= fixed.size();
+    return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
+  }
+
+  // The slots an incremental save into the spare would leave, or nothing when it cannot.
+  std::optional<std::vector<Slot>> GrownSlots(const std::vector<const RawEntry*>& growing) const {
+    if (spare->layout.slots.size() != growing.size()) return std::nullopt;
+    std::vector<Slot> slots;
+    for (std::size_t i = 0; i < growing.size(); ++i) {
+      std::optional<Slot> s = GrownSlot(spare->layout.slots[i], *growing[i]);
+      if (!s) return std::nullopt;
+      slots.push_back(std::move(*s));
+    }
+    return slots;
+  }
+
+  const std::string& FixedDirectory(std::uint64_t base) {
+    if (fixedDirectoryBase != base) {
+      fixedDirectory.clear();
+      fixedDirectoryCount = 0;
+      fixedDirectoryBase = base;
+    }
+    for (; fixedDirectoryCount < fixed.size(); ++fixedDirectoryCount) {
+      AppendCentralHeader(fixedDirectory, fixed[fixedDirectoryCount],
+                          base + offsets[fixedDirectoryCount]);
+    }
+    return fixedDirectory;
   }
 
   Status Flush() {
@@ -204,14 +349,69 @@ struct PackageWriter::Impl {
     return Ok();
   }
 
-  Status WriteEntries(File& out, const std::string& path, std::size_t fromFixed,
-                      const std::vector<RawEntry>& changing);
+  Status SyncIfDue(File& out, const std::string& path) {
+    const auto now = std::chrono::steady_clock::now();
+    const bool due = syncInterval != std::chrono::milliseconds::max() &&
+                     (syncInterval.count() <= 0 || now - lastSync >= syncInterval);
+    if (due) {
+      if (::fdatasync(out.fd()) != 0) return SaveError(path, Reason(errno));
+      lastSync = std::chrono::steady_clock::now();
+    }
+    lastSaveSynced = due;
+    return Ok();
+  }
+
+  Status WriteSlots(File& out, const std::string& path, const std::vector<Slot>& slots,
+                    const std::vector<const RawEntry*>& growing, const Layout* old);
+  Status WriteRest(File& out, const std::string& path, const Layout& layout, std::size_t fromFixed,
+                   const std::vector<const RawEntry*>& growing,
+                   const std::vector<const RawEntry*>& plain);
   Status Save(const std::string& path, const std::vector<RawEntry>& changing);
 };
 
-Status PackageWriter::Impl::WriteEntries(File& out, const std::string& path, std::size_t fromFixed,
-                                         const std::vector<RawEntry>& changing) {
+// Writes the slots: all of each in a full write (old == nullptr), otherwise only the header,
+// the prefix's new bytes with the padding after them, and the tail.
+Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
+                                       const std::vector<Slot>& slots,
+                                       const std::vector<const RawEntry*>& growing,
+                                       const Layout* old) {
   auto failed = [&] { return SaveError(path, Reason(errno)); };
+  std::uint64_t at = 0;
+  std::string buf;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const Slot& s = slots[i];
+    const RawEntry& e = *growing[i];
+    const std::uint64_t dataAt = at + Slot::kLocalHeaderSizeFor(e.name);
+    const std::uint64_t from = old ? old->slots[i].prefix : 0;
+    buf.clear();
+    AppendLocalHeader(buf, SlotHeader(s, e));
+    if (!out.WriteAt(at, buf)) return failed();
+    buf.assign(*e.data, from, s.prefix - from);
+    AppendPadding(buf, s.padFrom - s.prefix);
+    if (!old) {
+      // Untouched room: the grid of empty stored blocks later saves write over.
+      std::string block;
+      AppendPadding(block, kPadBlock);
+      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
+    }
+    if (!out.WriteAt(dataAt + from, buf)) return failed();
+    stats.bytesWritten += buf.size();
+    buf = SlotTail(s, e);
+    if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return failed();
+    stats.bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
+    at += s.Size();
+  }
+  return Ok();
+}
+
+// Writes, at the cursor, the fixed entries from fromFixed, the plain changing entries and the
+// central directory.
+Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const Layout& layout,
+                                      std::size_t fromFixed,
+                                      const std::vector<const RawEntry*>& growing,
+                                      const std::vector<const RawEntry*>& plain) {
+  auto failed = [&] { return SaveError(path, Reason(errno)); };
+  const std::uint64_t base = layout.FixedBase();
   std::string header;
   for (std::size_t i = fromFixed; i < fixed.size(); ++i) {
     header.clear();
@@ -219,33 +419,26 @@ Status PackageWriter::Impl::WriteEntries(File& out, const std::string& path, std
     if (!out.Write(header, *fixed[i].data)) return failed();
     stats.bytesWritten += header.size() + fixed[i].data->size();
   }
-  // The changing entries and the directory go out in one buffer: they are small next to the
-  // fixed region, except the main document, which is written straight from its own buffer.
-  std::uint64_t offset = offsets.back();
-  std::string directory = fixedDirectory;
-  for (const RawEntry& e : changing) {
+  std::string directory;
+  std::uint64_t offset = 0;
+  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
+    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
+    offset += layout.slots[i].Size();
+  }
+  directory += FixedDirectory(base);
+  offset = base + offsets.back();
+  for (const RawEntry* e : plain) {
     header.clear();
-    AppendLocalHeader(header, e);
-    if (!out.Write(header, *e.data)) return failed();
-    stats.bytesWritten += header.size() + e.data->size();
-    AppendCentralHeader(directory, e, offset);
-    offset += header.size() + e.data->size();
+    AppendLocalHeader(header, *e);
+    if (!out.Write(header, *e->data)) return failed();
+    stats.bytesWritten += header.size() + e->data->size();
+    AppendCentralHeader(directory, *e, offset);
+    offset += header.size() + e->data->size();
   }
-  if (Status s =
-          AppendEndRecord(directory, fixed.size() + changing.size(), directory.size(), offset);
-      !s) {
-    return s;
-  }
+  const std::size_t count = layout.slots.size() + fixed.size() + plain.size();
+  if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
   if (!out.Write(directory)) return failed();
   stats.bytesWritten += directory.size();
-  const auto now = std::chrono::steady_clock::now();
-  const bool due = syncInterval != std::chrono::milliseconds::max() &&
-                   (syncInterval.count() <= 0 || now - lastSync >= syncInterval);
-  if (due) {
-    if (::fdatasync(out.fd()) != 0) return failed();
-    lastSync = std::chrono::steady_clock::now();
-  }
-  lastSaveSynced = due;
   return Ok();
 }
 
@@ -262,9 +455,10 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       return SaveError(path, Reason(EISDIR));
     }
   }
-  // Every entry must fit without ZIP64, and no name may repeat.
+  // No name may repeat, and every entry needs its data.
   std::unordered_set<std::string> names;
-  std::uint64_t offset = offsets.back();
+  std::vector<const RawEntry*> growing;
+  std::vector<const RawEntry*> plain;
   for (const RawEntry& e : changing) {
     if (fixedNames.contains(FoldCase(e.name)) || !names.insert(FoldCase(e.name)).second) {
       return MakeError(pkgc::kInvalidState,
@@ -274,31 +468,52 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       return MakeError(pkgc::kInvalidState,
                        "cannot save " + path + ": part " + e.name + " has no data");
     }
-    if (Status s = CheckFits(e, offset); !s) return s;
-    offset += LocalHeaderSize(e) + e.compressedSize;
+    (IsGrowing(e) ? growing : plain).push_back(&e);
   }
 
-  const bool incremental = SpareUsable();
+  // Into the spare when it can be trusted and its slots still fit, else a full write.
+  Layout layout;
+  std::optional<std::vector<Slot>> grown;
+  if (SpareUsable()) grown = GrownSlots(growing);
+  const bool incremental = grown.has_value();
+  if (incremental) {
+    layout.slots = std::move(*grown);
+  } else {
+    for (const RawEntry* e : growing) layout.slots.push_back(FreshSlot(*e));
+  }
+  layout.fixedCount = fixed.size();
+
+  // Everything must fit without ZIP64.
+  {
+    std::uint64_t offset = 0;
+    for (std::size_t i = 0; i < layout.slots.size(); ++i) {
+      if (Status s = CheckFits(SlotHeader(layout.slots[i], *growing[i]), offset); !s) return s;
+      offset += layout.slots[i].Size();
+    }
+    if (!fixed.empty()) {
+      if (Status s = CheckFits(fixed.back(), offset + offsets[offsets.size() - 2]); !s) return s;
+    }
+    offset += offsets.back();
+    for (const RawEntry* e : plain) {
+      if (Status s = CheckFits(*e, offset); !s) return s;
+      offset += LocalHeaderSize(*e) + e->compressedSize;
+    }
+  }
+
   std::string written;
-  std::size_t fromFixed = 0;
   int fd = -1;
   if (incremental) {
     written = spare->path;
-    fromFixed = spare->fixedCount;
     fd = ::open(written.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0 && (::ftruncate(fd, static_cast<off_t>(offsets[fromFixed])) != 0 ||
-                    ::lseek(fd, 0, SEEK_END) < 0)) {
-      const int err = errno;
-      ::close(fd);
-      errno = err;
-      fd = -1;
-    }
   } else {
     if (spare) ::unlink(spare->path.c_str());
     spare.reset();
     written = Hidden(path, 'a');
-    ::unlink(written.c_str());
+    // A new file, never one that is there already (a link placed there would be followed).
     fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(written.c_str()) == 0) {
+      fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
   }
   if (fd < 0) {
     const int err = errno;
@@ -310,7 +525,20 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   }
   {
     File out(fd);
-    Status s = WriteEntries(out, path, fromFixed, changing);
+    Status s = WriteSlots(out, path, layout.slots, growing, incremental ? &spare->layout : nullptr);
+    if (s) {
+      // Go on after the fixed entries the file already holds. What lies beyond is written
+      // over, and cut only when the new save is shorter: cutting a file waits for the disk
+      // when its earlier data is still being written out.
+      const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
+      out.Seek(layout.FixedBase() + offsets[fromFixed]);
+      s = WriteRest(out, path, layout, fromFixed, growing, plain);
+      if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
+          ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
+        s = SaveError(path, Reason(errno));
+      }
+    }
+    if (s) s = SyncIfDue(out, path);
     if (s && !out.Close()) s = SaveError(path, Reason(errno));
     if (!s) {
       ::unlink(written.c_str());
@@ -325,9 +553,14 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   const std::string keep = Hidden(path, written == Hidden(path, 'a') ? 'b' : 'a');
   std::optional<Spare> next;
   if (linksWork && targetId && Identify(path) == targetId) {
-    ::unlink(keep.c_str());
-    if (::link(path.c_str(), keep.c_str()) == 0) {
-      next = Spare{keep, *targetId, targetFixedCount};
+    // The name is normally free; a leftover (a crash between two saves) is ours to replace.
+    bool linked = ::link(path.c_str(), keep.c_str()) == 0;
+    if (!linked && errno == EEXIST) {
+      ::unlink(keep.c_str());
+      linked = ::link(path.c_str(), keep.c_str()) == 0;
+    }
+    if (linked) {
+      next = Spare{keep, *targetId, std::move(targetLayout)};
     } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS || errno == EXDEV) {
       linksWork = false;  // FAT and friends: every save is a full write
     }
@@ -337,11 +570,12 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     ::unlink(written.c_str());
     if (next) ::unlink(keep.c_str());
     spare.reset();
+    targetId.reset();
     return SaveError(path, Reason(err));
   }
   spare = std::move(next);
   targetId = writtenId;
-  targetFixedCount = fixed.size();
+  targetLayout = std::move(layout);
   stats.saves++;
   if (incremental) stats.incrementalSaves++;
   return Ok();
@@ -350,15 +584,14 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
 PackageWriter::PackageWriter() : impl_(std::make_unique<Impl>()) {}
 
 PackageWriter::~PackageWriter() {
+  (void)impl_->Flush();  // a failure here has no one to go to; the saves themselves succeeded
   impl_->DropSpares();
 }
 
 bool PackageWriter::AddFixed(RawEntry entry) {
   if (!entry.data || entry.data->size() != entry.compressedSize) return false;
   if (!impl_->fixedNames.insert(FoldCase(entry.name)).second) return false;
-  const std::uint64_t offset = impl_->offsets.back();
-  AppendCentralHeader(impl_->fixedDirectory, entry, offset);
-  impl_->offsets.push_back(offset + LocalHeaderSize(entry) + entry.compressedSize);
+  impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
   impl_->fixed.push_back(std::move(entry));
   return true;
 }
@@ -368,11 +601,6 @@ bool PackageWriter::HasFixed(std::string_view name) const {
 }
 
 Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing) {
-  if (!impl_->fixed.empty()) {
-    if (Status s = CheckFits(impl_->fixed.back(), impl_->offsets[impl_->offsets.size() - 2]); !s) {
-      return s;
-    }
-  }
   return impl_->Save(path, changing);
 }
 

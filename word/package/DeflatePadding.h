@@ -1,0 +1,22 @@
+// Deflate blocks that decode to nothing, used to fill the room reserved for a growing entry so
+// that its stream stays valid whatever length the room has. Internal to the package layer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plenwick::word::package {
+
+// Empty stored blocks are 5 bytes; runs of empty fixed-Huffman blocks closed by one stored block
+// give 6, 7 and 9. Every length of 9 or more is a sum of those; 1 to 4 and 8 are not.
+inline bool PaddingFits(std::uint64_t n) {
+  return n == 0 || (n >= 5 && n != 8);
+}
+
+// n bytes of non-final empty blocks, starting and ending on a byte boundary. n must fit.
+void AppendPadding(std::string& out, std::uint64_t n);
+
+// The grid of 5-byte empty stored blocks that fills untouched room.
+inline constexpr std::uint64_t kPadBlock = 5;
+
+}  // namespace plenwick::word::package
