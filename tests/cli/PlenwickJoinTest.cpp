@@ -1,0 +1,145 @@
+// The plenwick-join program itself, run as a person or a script would run it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cli/TempTree.h"
+#include "tests/support/DocxCheck.h"
+#include "tests/support/MiniDocx.h"
+
+namespace plenwick::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+struct Ran {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class PlenwickJoinTest : public ::testing::Test {
+ protected:
+  PlenwickJoinTest() {
+    tree.Folder("src/S");
+    tree.Folder("src/T");
+    EXPECT_TRUE(test::WriteMiniDocx(tree.Path("src/a.docx"), {"First document"}));
+    tree.Write("src/b.txt", "not a document");
+    EXPECT_TRUE(test::WriteMiniDocx(tree.Path("src/S/c.docx"), {"Second document"}));
+    tree.Write("src/S/d.png", "\x89PNG");
+    EXPECT_TRUE(test::WriteMiniDocx(tree.Path("src/T/e.docx"), {"Third document"}));
+    src = tree.Path("src");
+    dest = tree.Folder("dest");
+  }
+
+  Ran Run(const Lines& arguments) {
+    std::string command =
+        test::ShellQuoted(std::string(PLENWICK_BINARY_DIR) + "/cli/plenwick-join");
+    for (const std::string& argument : arguments) command += " " + test::ShellQuoted(argument);
+    const std::string out = tree.Path("stdout.txt");
+    const std::string err = tree.Path("stderr.txt");
+    command += " > " + test::ShellQuoted(out) + " 2> " + test::ShellQuoted(err) + " < /dev/null";
+    const int status = std::system(command.c_str());
+    return Ran{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+  }
+
+  test::TempTree tree;
+  std::string src;
+  std::string dest;
+};
+
+TEST_F(PlenwickJoinTest, ListPrintsTheDocumentsInWalkOrder) {
+  const Ran ran = Run({"--list", src});
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(SplitLines(ran.out), (Lines{src + "/a.docx", src + "/S/c.docx", src + "/T/e.docx"}));
+}
+
+TEST_F(PlenwickJoinTest, JoinsIntoOneCheckedOutput) {
+  const Ran ran = Run({src, dest});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(ran.err, "");
+  const Lines lines = SplitLines(ran.out);
+  ASSERT_EQ(lines.size(), 4u) << ran.out;  // not a terminal: one line per document, then the path
+  EXPECT_EQ(lines[0], "[1/3] " + src + "/a.docx");
+  const std::string output = lines.back();
+  EXPECT_EQ(output.rfind(dest + "/All-One-Doc ", 0), 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dest), fs::directory_iterator()), 1);
+  const Result<std::string> text = test::DocumentText(output);
+  ASSERT_TRUE(text) << text.error().message;
+  EXPECT_LT(text->find("First document"), text->find("Second document"));
+  EXPECT_LT(text->find("Second document"), text->find("Third document"));
+  EXPECT_NE(text->find("Third document"), std::string::npos);
+
+  if (test::DocxCheckTool().empty()) GTEST_SKIP() << "../shared/tools/docx-check is not here";
+  const std::string report = tree.Path("report.txt");
+  EXPECT_EQ(test::RunDocxCheck(output, report), 0) << ReadText(report);
+}
+
+TEST_F(PlenwickJoinTest, BrokenDocumentAmongGoodOnesIsStatus1) {
+  const std::string broken =
+      tree.Write("src/S/broken.docx", std::string("PK\x03\x04\x14\x00 truncated package", 24));
+  const Ran ran = Run({"--quiet", "--output", tree.Path("dest/out.docx"), src});
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_EQ(ran.out, tree.Path("dest/out.docx") + "\n");
+  EXPECT_EQ(ran.err.rfind("plenwick-join: " + broken + ": not joined: ", 0), 0u) << ran.err;
+  const Result<std::string> text = test::DocumentText(tree.Path("dest/out.docx"));
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find("Third document"), std::string::npos);
+}
+
+TEST_F(PlenwickJoinTest, UnwritableDestIsStatus2) {
+  const std::string file = tree.Write("a-file", "x");
+  for (const Lines& arguments : {Lines{"-q", src, file}, Lines{"-q", src, file + "/below"},
+                                 Lines{"-q", "--output", file + "/below/out.docx", src}}) {
+    const Ran ran = Run(arguments);
+    EXPECT_EQ(ran.status, 2) << arguments.back();
+    EXPECT_NE(ran.err.find(file), std::string::npos) << ran.err;
+    EXPECT_EQ(ran.out, "");
+  }
+  EXPECT_EQ(ReadText(file), "x");
+}
+
+TEST_F(PlenwickJoinTest, MissingSourceIsStatus2) {
+  const Ran ran = Run({tree.Path("nowhere"), dest});
+  EXPECT_EQ(ran.status, 2);
+  EXPECT_EQ(ran.err, "plenwick-join: " + tree.Path("nowhere") + ": no such SOURCE folder\n");
+}
+
+TEST_F(PlenwickJoinTest, BadUsageIsStatus64AndHelpAndVersionAnswer) {
+  for (const Lines& bad : {Lines{}, Lines{src}, Lines{"--frobnicate", src, dest}}) {
+    const Ran ran = Run(bad);
+    EXPECT_EQ(ran.status, 64);
+    EXPECT_NE(ran.err.find("Usage: plenwick-join"), std::string::npos);
+  }
+  const Ran version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "plenwick-join 2.03\n");
+  const Ran help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace plenwick::cli
