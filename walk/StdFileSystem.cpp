@@ -82,11 +82,12 @@ bool Unchanged(const Listing& listing, const struct stat& now) {
          Same(listing.modified, now.st_mtim) && Same(listing.changed, now.st_ctim);
 }
 
-// File times are kept in coarse clock ticks, so a change made in the same tick as a read could
-// leave both times as they were. A listing is only reused when the folder's last change lies
-// well before the read began (the same rule that keeps git's index honest).
+// File times are kept in clock ticks, so a change made in the same tick as a read could leave
+// both times as they were. A listing is only reused when the folder's last change lies more
+// than the coarsest tick (FAT's two seconds) before the read began, the rule that also keeps
+// git's index honest. Trees being walked are rarely that fresh, so this costs next to nothing.
 bool SettledBefore(const struct stat& status, const timespec& readStart) {
-  constexpr long double kMarginNanoseconds = 50'000'000;
+  constexpr long double kMarginNanoseconds = 3e9L;
   const auto nanoseconds = [](const timespec& t) {
     return static_cast<long double>(t.tv_sec) * 1e9L + static_cast<long double>(t.tv_nsec);
   };

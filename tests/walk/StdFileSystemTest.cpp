@@ -52,6 +52,11 @@ class TempFolder {
   fs::path path_;
 };
 
+struct NoMessages final : shell::MessageBoxService {
+  int shown = 0;
+  void Show(std::string_view, int) override { ++shown; }
+};
+
 std::unique_ptr<FileSystem> MakeFileSystem() {
   Result<std::unique_ptr<FileSystem>> made = DefaultFileSystems()();
   EXPECT_TRUE(made);
@@ -132,18 +137,33 @@ TEST(StdFileSystem, EachListingReadsTheFolderAsItIsNow) {
   EXPECT_EQ((*folder)->SubFolders().value()->size(), 1U);
 }
 
-// A listing read from a folder whose last change has settled is reused by the next open of the
-// same folder; any change after the read must still show.
-TEST(StdFileSystem, ReusedListingsStillSeeLaterChanges) {
+// Once a folder's last change has settled, the walker's second open of it reuses the listing
+// of the first; the walk must come out the same, and any change after a read must still show.
+TEST(StdFileSystem, ReusedListingsGiveTheSameWalkAndStillSeeLaterChanges) {
   TempFolder root;
   root.File("kept.doc");
   root.File("removed.doc");
-  root.Folder("old");
-  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  root.File("old/inner 10.doc");
+  root.File("old/inner 9.doc");
+  root.Folder("old/deeper");
+  std::this_thread::sleep_for(std::chrono::milliseconds(3100));
+
+  NoMessages messages;
+  pathLogger walker(DefaultFileSystems(), messages);
+  ASSERT_TRUE(walker.PathLogInit());
+  walker.LogPath(root.Path().string());
+  const SharedTexts folders = walker.pathNames();
+  const SharedTexts found = walker.fullFileNames();
+  EXPECT_EQ(std::vector<std::string>(folders->begin(), folders->end()),
+            (std::vector<std::string>{root.Slash(), root.Slash() + "old/",
+                                      root.Slash() + "old/deeper/"}));
+  EXPECT_EQ(std::vector<std::string>(found->begin(), found->end()),
+            (std::vector<std::string>{root.Slash() + "kept.doc", root.Slash() + "removed.doc",
+                                      root.Slash() + "old/inner 9.doc",
+                                      root.Slash() + "old/inner 10.doc"}));
+
   auto files = MakeFileSystem();
   EXPECT_EQ(SubFolderNames(*files, root.Slash()), (std::vector<std::string>{"old"}));
-  EXPECT_EQ(FileNames(*files, root.Slash()), (std::vector<std::string>{"kept.doc", "removed.doc"}));
-
   fs::remove(root / "removed.doc");
   root.File("added.doc");
   fs::rename(root / "old", root / "new");
@@ -205,11 +225,6 @@ TEST(StdFileSystem, UnreadableFolderFailsWith70) {
   fs::permissions(root / "locked", fs::perms::owner_all);
 }
 
-struct NoMessages final : shell::MessageBoxService {
-  int shown = 0;
-  void Show(std::string_view, int) override { ++shown; }
-};
-
 TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
   TempFolder root;
   root.File("Part 10.docx");
@@ -219,9 +234,6 @@ TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
   root.Folder("empty");
   // A cycle back to the root: followed, it would never end.
   fs::create_directory_symlink(root.Path(), root / "Études/deeper/back to top");
-
-  // Settled, so the second open of every folder takes the listing of the first.
-  std::this_thread::sleep_for(std::chrono::milliseconds(120));
 
   NoMessages messages;
   pathLogger walker(DefaultFileSystems(), messages);
