@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -229,6 +230,13 @@ TEST_F(WalkerTest, OtherFailuresEndTheWalkSilently) {
          });
        },
        {"/r/x.doc"}},
+      {"memory ran out",
+       [](FakeTree& t) {
+         t.OnCall([](Op op, const std::string& path) {
+           if (op == Op::kFiles && path == "/r/B/") throw std::bad_alloc();
+         });
+       },
+       {"/r/x.doc", "/r/A/a.doc"}},
   };
   for (const Case& c : cases) {
     FakeTree broken;
