@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "word/legacy/DocxRepair.h"
 #include "word/legacy/HelperProcess.h"
 #include "word/legacy/LegacyErrors.h"
 #include "word/legacy/SniffGate.h"
@@ -234,6 +235,7 @@ class Converter final : public LibreOfficeConverter {
     if (fs::file_size(output, ec) == 0 || ec) {
       return MakeError(codes::kConversionFailed, "the converter wrote nothing");
     }
+    if (auto st = RepairConvertedDocx(output.string()); !st) return st;
     fs::rename(output, docxPath, ec);
     if (ec) {
       // Another file system: copy instead.

@@ -1,0 +1,346 @@
+#include "word/legacy/DocxRepair.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <pugixml.hpp>
+#include <set>
+#include <sstream>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "word/legacy/LegacyErrors.h"
+
+namespace plenwick::word::legacy {
+namespace {
+
+// Converted parts are small; anything bigger than this is left as the office wrote it.
+constexpr zip_uint64_t kMaxPartBytes = 256u << 20;
+
+using Ranks = std::unordered_map<std::string_view, int>;
+
+Ranks MakeRanks(std::initializer_list<std::string_view> names) {
+  Ranks r;
+  int i = 0;
+  for (auto n : names) r.emplace(n, i++);
+  return r;
+}
+
+const Ranks& ParagraphPropertyOrder() {
+  static const Ranks r = MakeRanks({"w:pStyle",
+                                    "w:keepNext",
+                                    "w:keepLines",
+                                    "w:pageBreakBefore",
+                                    "w:framePr",
+                                    "w:widowControl",
+                                    "w:numPr",
+                                    "w:suppressLineNumbers",
+                                    "w:pBdr",
+                                    "w:shd",
+                                    "w:tabs",
+                                    "w:suppressAutoHyphens",
+                                    "w:kinsoku",
+                                    "w:wordWrap",
+                                    "w:overflowPunct",
+                                    "w:topLinePunct",
+                                    "w:autoSpaceDE",
+                                    "w:autoSpaceDN",
+                                    "w:bidi",
+                                    "w:adjustRightInd",
+                                    "w:snapToGrid",
+                                    "w:spacing",
+                                    "w:ind",
+                                    "w:contextualSpacing",
+                                    "w:mirrorIndents",
+                                    "w:suppressOverlap",
+                                    "w:jc",
+                                    "w:textDirection",
+                                    "w:textAlignment",
+                                    "w:textboxTightWrap",
+                                    "w:outlineLvl",
+                                    "w:divId",
+                                    "w:cnfStyle",
+                                    "w:rPr",
+                                    "w:sectPr",
+                                    "w:pPrChange"});
+  return r;
+}
+
+const Ranks& RunPropertyOrder() {
+  static const Ranks r = MakeRanks({"w:ins",
+                                    "w:del",
+                                    "w:moveFrom",
+                                    "w:moveTo",
+                                    "w:rStyle",
+                                    "w:rFonts",
+                                    "w:b",
+                                    "w:bCs",
+                                    "w:i",
+                                    "w:iCs",
+                                    "w:caps",
+                                    "w:smallCaps",
+                                    "w:strike",
+                                    "w:dstrike",
+                                    "w:outline",
+                                    "w:shadow",
+                                    "w:emboss",
+                                    "w:imprint",
+                                    "w:noProof",
+                                    "w:snapToGrid",
+                                    "w:vanish",
+                                    "w:webHidden",
+                                    "w:color",
+                                    "w:spacing",
+                                    "w:w",
+                                    "w:kern",
+                                    "w:position",
+                                    "w:sz",
+                                    "w:szCs",
+                                    "w:highlight",
+                                    "w:u",
+                                    "w:effect",
+                                    "w:bdr",
+                                    "w:shd",
+                                    "w:fitText",
+                                    "w:vertAlign",
+                                    "w:rtl",
+                                    "w:cs",
+                                    "w:em",
+                                    "w:lang",
+                                    "w:eastAsianLayout",
+                                    "w:specVanish",
+                                    "w:oMath",
+                                    "w:rPrChange"});
+  return r;
+}
+
+const Ranks& LevelOrder() {
+  static const Ranks r =
+      MakeRanks({"w:start", "w:numFmt", "w:lvlRestart", "w:pStyle", "w:isLgl", "w:suff",
+                 "w:lvlText", "w:lvlPicBulletId", "w:legacy", "w:lvlJc", "w:pPr", "w:rPr"});
+  return r;
+}
+
+// Puts an element's children in schema order; children the table does not know keep their
+// place after the known child before them. Returns whether anything moved.
+bool SortChildren(pugi::xml_node parent, const Ranks& ranks) {
+  std::vector<std::pair<int, pugi::xml_node>> kids;
+  int last = -1;
+  bool sorted = true;
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    const auto it = ranks.find(c.name());
+    const int rank = it != ranks.end() ? it->second : last;
+    if (rank < last) sorted = false;
+    last = std::max(last, rank);
+    kids.emplace_back(rank, c);
+  }
+  if (sorted) return false;
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& k : kids) parent.append_move(k.second);
+  return true;
+}
+
+void ForEachElement(pugi::xml_node root, const std::function<void(pugi::xml_node)>& f) {
+  std::vector<pugi::xml_node> stack{root};
+  while (!stack.empty()) {
+    pugi::xml_node n = stack.back();
+    stack.pop_back();
+    if (n.type() == pugi::node_element) f(n);
+    for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling()) {
+      if (c.type() == pugi::node_element) stack.push_back(c);
+    }
+  }
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool ValidDate(std::string_view d) {
+  // YYYY-MM-DDThh:mm:ss, the start of every valid xsd:dateTime.
+  if (d.size() < 19) return false;
+  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 17u, 18u}) {
+    if (!std::isdigit(static_cast<unsigned char>(d[i]))) return false;
+  }
+  return d[4] == '-' && d[7] == '-' && d[10] == 'T' && d.substr(0, 4) != "0000" &&
+         d.substr(5, 2) != "00" && d.substr(8, 2) != "00";
+}
+
+struct Part {
+  std::string name;
+  pugi::xml_document xml;
+  bool changed = false;
+};
+
+// Bookmarks: drop starts and ends without their other half, then later uses of a name.
+void MendBookmarks(Part& part, std::unordered_set<std::string>& namesInUse) {
+  std::vector<pugi::xml_node> starts;
+  std::vector<pugi::xml_node> ends;
+  ForEachElement(part.xml, [&](pugi::xml_node n) {
+    if (std::strcmp(n.name(), "w:bookmarkStart") == 0) starts.push_back(n);
+    if (std::strcmp(n.name(), "w:bookmarkEnd") == 0) ends.push_back(n);
+  });
+  std::multiset<std::string> endIds;
+  for (auto e : ends) endIds.insert(e.attribute("w:id").value());
+  std::set<std::string> keptIds;
+  std::vector<pugi::xml_node> drop;
+  for (auto s : starts) {
+    const std::string id = s.attribute("w:id").value();
+    const std::string name = Lower(s.attribute("w:name").value());
+    if (endIds.count(id) == 0 || keptIds.count(id) != 0 || !namesInUse.insert(name).second) {
+      drop.push_back(s);
+    } else {
+      keptIds.insert(id);
+    }
+  }
+  std::set<std::string> endSeen;
+  for (auto e : ends) {
+    const std::string id = e.attribute("w:id").value();
+    if (keptIds.count(id) == 0 || !endSeen.insert(id).second) drop.push_back(e);
+  }
+  for (auto n : drop) n.parent().remove_child(n);
+  if (!drop.empty()) part.changed = true;
+}
+
+void MendStory(Part& part, const std::set<std::string>& styleIds, bool knowStyles) {
+  std::vector<pugi::xml_node> drop;
+  ForEachElement(part.xml, [&](pugi::xml_node n) {
+    const std::string_view name = n.name();
+    if (name == "w:pPr") {
+      part.changed |= SortChildren(n, ParagraphPropertyOrder());
+      if (auto r = n.child("w:rPr")) part.changed |= SortChildren(r, RunPropertyOrder());
+    } else if (name == "w:lvl") {
+      part.changed |= SortChildren(n, LevelOrder());
+    } else if (knowStyles && (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") &&
+               std::string_view(n.parent().name()) != "w:lvl" &&
+               styleIds.count(n.attribute("w:val").value()) == 0) {
+      drop.push_back(n);
+    } else if (name == "a:srgbClr") {
+      pugi::xml_attribute v = n.attribute("val");
+      const std::string_view val = v.value();
+      const bool hex = val.size() == 6 && std::all_of(val.begin(), val.end(), [](char c) {
+                         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                       });
+      if (v && !hex) {
+        v.set_value("000000");
+        part.changed = true;
+      }
+    } else if (name == "a:ext" || name == "wp:extent") {
+      for (const char* a : {"cx", "cy"}) {
+        pugi::xml_attribute v = n.attribute(a);
+        if (v && v.value()[0] == '-') {
+          v.set_value("0");
+          part.changed = true;
+        }
+      }
+    } else if (name == "w:comment") {
+      pugi::xml_attribute d = n.attribute("w:date");
+      if (d && !ValidDate(d.value())) {
+        n.remove_attribute(d);
+        part.changed = true;
+      }
+    }
+  });
+  for (auto n : drop) n.parent().remove_child(n);
+  if (!drop.empty()) part.changed = true;
+}
+
+bool IsStoryPart(std::string_view name) {
+  if (!name.starts_with("word/") || !name.ends_with(".xml")) return false;
+  const std::string_view base = name.substr(5);
+  if (base.find('/') != std::string_view::npos) return false;
+  for (std::string_view p : {"document", "header", "footer", "footnotes", "endnotes", "comments",
+                             "numbering", "styles"}) {
+    if (base.starts_with(p)) return true;
+  }
+  return false;
+}
+
+struct ZipCloser {
+  void operator()(zip_t* z) const { zip_discard(z); }
+};
+
+}  // namespace
+
+Status RepairConvertedDocx(const std::string& docxPath) {
+  int err = 0;
+  std::unique_ptr<zip_t, ZipCloser> zip(zip_open(docxPath.c_str(), 0, &err));
+  if (!zip) return MakeError(codes::kConversionFailed, "the converter wrote an unreadable package");
+  const zip_int64_t count = zip_get_num_entries(zip.get(), 0);
+  std::vector<std::unique_ptr<Part>> parts;
+  std::map<std::string, zip_uint64_t> indexOf;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const auto index = static_cast<zip_uint64_t>(i);
+    const char* name = zip_get_name(zip.get(), index, 0);
+    zip_stat_t st;
+    if (name == nullptr || !IsStoryPart(name) || zip_stat_index(zip.get(), index, 0, &st) != 0 ||
+        st.size > kMaxPartBytes) {
+      continue;
+    }
+    std::string bytes(static_cast<std::size_t>(st.size), '\0');
+    zip_file_t* f = zip_fopen_index(zip.get(), index, 0);
+    if (f == nullptr) continue;
+    const zip_int64_t n = zip_fread(f, bytes.data(), st.size);
+    zip_fclose(f);
+    if (n < 0 || static_cast<zip_uint64_t>(n) != st.size) continue;
+    auto part = std::make_unique<Part>();
+    part->name = name;
+    // Whitespace-only text is content in Word ("<w:t xml:space="preserve"> </w:t>").
+    const unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
+    if (!part->xml.load_buffer(bytes.data(), bytes.size(), flags, pugi::encoding_utf8)) continue;
+    indexOf[part->name] = index;
+    parts.push_back(std::move(part));
+  }
+  // The document first, so its bookmarks keep their names over those in notes and headers.
+  std::stable_sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) {
+    return a->name == "word/document.xml" && b->name != "word/document.xml";
+  });
+  std::set<std::string> styleIds;
+  bool knowStyles = false;
+  for (const auto& p : parts) {
+    if (p->name != "word/styles.xml") continue;
+    knowStyles = true;
+    ForEachElement(p->xml, [&](pugi::xml_node n) {
+      if (std::strcmp(n.name(), "w:style") == 0) styleIds.insert(n.attribute("w:styleId").value());
+    });
+  }
+  std::unordered_set<std::string> bookmarkNames;
+  for (const auto& p : parts) {
+    MendStory(*p, styleIds, knowStyles && p->name != "word/styles.xml");
+    if (p->name != "word/styles.xml" && p->name != "word/numbering.xml") {
+      MendBookmarks(*p, bookmarkNames);
+    }
+  }
+  bool any = false;
+  std::vector<std::unique_ptr<std::string>> keep;  // buffers libzip reads when closing
+  for (const auto& p : parts) {
+    if (!p->changed) continue;
+    std::ostringstream out;
+    p->xml.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+    keep.push_back(std::make_unique<std::string>(out.str()));
+    zip_source_t* src = zip_source_buffer(zip.get(), keep.back()->data(), keep.back()->size(), 0);
+    if (src == nullptr || zip_file_replace(zip.get(), indexOf[p->name], src, 0) != 0) {
+      if (src != nullptr) zip_source_free(src);
+      return MakeError(codes::kConversionFailed, "the converted package cannot be mended");
+    }
+    any = true;
+  }
+  if (!any) return Ok();
+  if (zip_close(zip.get()) != 0) {
+    return MakeError(codes::kConversionFailed, "the converted package cannot be mended");
+  }
+  zip.release();
+  return Ok();
+}
+
+}  // namespace plenwick::word::legacy
