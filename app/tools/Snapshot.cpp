@@ -1,7 +1,8 @@
 // plenwick-snapshot OUT_DIR
 // Writes pictures of the main window: initial.png (as it opens) and status.png (after a source
 // folder was chosen: the status area and the red prompt shown, "Join Documents" enabled).
-// Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise; QT_SCALE_FACTOR=2 gives
+// the pictures of a screen with twice the pixel density.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
