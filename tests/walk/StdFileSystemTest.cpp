@@ -211,18 +211,21 @@ TEST(StdFileSystem, PermissionErrorsMapTo70AndOnlyThey) {
   }
 }
 
-TEST(StdFileSystem, UnreadableFolderFailsWith70) {
+TEST(StdFileSystem, UnreadableFolderEndsAWalkWithTheMessage) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder; the walker's tests cover 70";
   TempFolder root;
+  root.File("open.doc");
   root.File("locked/a.doc");
   fs::permissions(root / "locked", fs::perms::none);
-  auto files = MakeFileSystem();
-  Result<std::unique_ptr<Folder>> folder = files->GetFolder((root / "locked").string());
-  ASSERT_TRUE(folder);
-  Result<SharedFiles> listing = (*folder)->Files();
-  ASSERT_FALSE(listing);
-  EXPECT_EQ(listing.error().code, errc::kPermissionDenied);
+  NoMessages messages;
+  pathLogger walker(DefaultFileSystems(), messages);
+  ASSERT_TRUE(walker.PathLogInit());
+  walker.LogPath(root.Path().string());
   fs::permissions(root / "locked", fs::perms::owner_all);
+  EXPECT_EQ(messages.shown, 1);
+  const SharedTexts found = walker.fullFileNames();
+  EXPECT_EQ(std::vector<std::string>(found->begin(), found->end()),
+            (std::vector<std::string>{root.Slash() + "open.doc"}));
 }
 
 TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
