@@ -1,10 +1,18 @@
 #include "app/JoinWiring.h"
 
+#include <memory>
+
 #include "app/Form1.h"
+#include "app/run/DefaultJoinServices.h"
+#include "app/run/JoinRunner.h"
 
 namespace plenwick::app {
 
-// The seam for the join run: replace this body with form.SetJoinHandler(...) that runs it.
-void WireJoinRun(Form1& /*form*/) {}
+// "Join Documents" runs the join run; its walker and file list live with the handler, as long as
+// the window.
+void WireJoinRun(Form1& form) {
+  auto runner = std::make_shared<JoinRunner>(DefaultJoinServices());
+  form.SetJoinHandler([runner](Form1& window) { return runner->Run(window.sourceFolder, window); });
+}
 
 }  // namespace plenwick::app

@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "app/run/DefaultJoinServices.h"
 #include "cli/CommandLine.h"
 #include "cli/JoinCommand.h"
-#include "walk/StdFileSystem.h"
-#include "word/WordApi.h"
 
 #ifndef PLENWICK_DISPLAY_VERSION
 #define PLENWICK_DISPLAY_VERSION "unknown"
@@ -53,9 +52,10 @@ int main(int argc, char** argv) {
       break;
   }
   CatchInterrupts();
+  const plenwick::app::JoinServices services = plenwick::app::DefaultJoinServices();
   JoinEnvironment environment;
-  environment.applications = plenwick::word::CreateObject;
-  environment.fileSystems = plenwick::walk::DefaultFileSystems();
+  environment.applications = services.applications;
+  environment.fileSystems = services.fileSystems;
   environment.interrupted = &interrupted;
   return RunJoinCommand(*line, environment);
 }
