@@ -25,16 +25,29 @@ using namespace plenwick::word;
 
 namespace {
 
-// A private folder for the input and the saves, in memory where the system offers it.
-const std::string& WorkDir() {
-  static const std::string dir = [] {
+// A private folder for the input and the saves, in memory where the system offers it; removed
+// when the fuzzer exits.
+class WorkFolder {
+ public:
+  WorkFolder() {
     const char* base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
     std::string templ = std::string(base) + "/plenwick-fuzz-XXXXXX";
     if (!::mkdtemp(templ.data())) std::abort();
-    std::atexit([] { std::filesystem::remove_all(WorkDir()); });
-    return templ;
-  }();
-  return dir;
+    path_ = templ;
+  }
+  ~WorkFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+const std::string& WorkDir() {
+  static const WorkFolder folder;
+  return folder.path();
 }
 
 std::map<std::string, std::string> Contents(const std::string& path) {
