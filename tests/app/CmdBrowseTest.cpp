@@ -61,11 +61,6 @@ TEST_F(CmdBrowse, TheRootKeepsItsOneSeparator) {
   ExpectSecondStage(true);
 }
 
-TEST_F(CmdBrowse, AFolderThatAlreadyEndsInTheSeparatorIsKeptAsItIs) {
-  Browse("/srv/docs/");
-  EXPECT_EQ(form->sourceFolder, "/srv/docs/");
-}
-
 TEST_F(CmdBrowse, UnicodeNamesArriveUnchanged) {
   const std::string folder = "/tmp/Документы ü 文档 \xF0\x9F\x93\x81";
   Browse(folder);

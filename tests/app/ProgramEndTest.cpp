@@ -44,15 +44,5 @@ TEST(ProgramEnd, HandlersThatReturnWithoutAnEndEndNothing) {
   EXPECT_FALSE(end.ending());
 }
 
-TEST(ProgramEnd, TheEndActionCanBeReplacedBeforeTheEnd) {
-  int first = 0;
-  int second = 0;
-  ProgramEnd end([&] { ++first; });
-  end.SetEndAction([&] { ++second; });
-  end.Request();
-  EXPECT_EQ(first, 0);
-  EXPECT_EQ(second, 1);
-}
-
 }  // namespace
 }  // namespace plenwick::app
