@@ -16,6 +16,8 @@ void SetUpApplication() {
   QApplication::setOrganizationName(QStringLiteral("Tarvik"));
   QApplication::setApplicationVersion(QStringLiteral(PLENWICK_DISPLAY_VERSION));
   QApplication::setWindowIcon(ProgramIcon());
+  // Lets the desktop match the window to its launcher entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.tarvik.Plenwick"));
   // The program ends when Form1 says so, after every running handler has returned; Qt must not
   // end it earlier because the last window went away.
   QApplication::setQuitOnLastWindowClosed(false);
