@@ -191,7 +191,8 @@ int main(int argc, char** argv) {
             std::to_string(legacy::codes::kConversionFailed) + "\t" + Clean(why));
       Finish(4);
     }
-    const helper::ConversionOutcome r = session.Convert(f[1], f[2], f[3], f[4]);
+    const helper::ConversionOutcome r =
+        session.Convert(f[1], f[2], f[3], f[4], [&] { return process.Alive(); });
     using Kind = helper::ConversionOutcome::Kind;
     if (r.kind == Kind::kOk) {
       Reply(std::string(legacy::protocol::kOk) + "\t" + std::to_string(process.Pid()));

@@ -3,17 +3,18 @@
 #include <unistd.h>
 
 #include <rtl/digest.h>
+#include <com/sun/star/awt/AsyncCallback.hpp>
+#include <com/sun/star/awt/XCallback.hpp>
+#include <com/sun/star/awt/XRequestCallback.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
-#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
@@ -27,6 +28,10 @@
 #include <rtl/ref.hxx>
 #include <rtl/ustring.hxx>
 
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -77,30 +82,6 @@ class AbortingInteraction : public cppu::WeakImplHelper1<css::task::XInteraction
     }
   }
 };
-
-// The import filter the office's own type detection picks for a file.
-OUString DetectFilter(const Reference<css::uno::XComponentContext>& context, const OUString& url) {
-  Reference<css::document::XTypeDetection> detection(
-      context->getServiceManager()->createInstanceWithContext("com.sun.star.document.TypeDetection",
-                                                              context),
-      UNO_QUERY_THROW);
-  css::uno::Sequence<css::beans::PropertyValue> descriptor(1);
-  descriptor.getArray()[0] = Prop("URL", css::uno::Any(url));
-  const OUString type = detection->queryTypeByDescriptor(descriptor, true);
-  for (const auto& p : std::as_const(descriptor)) {
-    OUString name;
-    if (p.Name == "FilterName" && (p.Value >>= name) && !name.isEmpty()) return name;
-  }
-  if (type.isEmpty()) return {};
-  Reference<css::container::XNameAccess> types(detection, UNO_QUERY_THROW);
-  css::uno::Sequence<css::beans::PropertyValue> props;
-  if (!(types->getByName(type) >>= props)) return {};
-  for (const auto& p : std::as_const(props)) {
-    OUString name;
-    if (p.Name == "PreferredFilter" && (p.Value >>= name)) return name;
-  }
-  return {};
-}
 
 void CloseDocument(const Reference<css::lang::XComponent>& doc) {
   if (!doc.is()) return;
@@ -160,8 +141,11 @@ bool UnoSession::Healthy() {
   }
 }
 
-ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::string& docxPath,
-                                      const std::string& filter, const std::string& filterOptions) {
+// One conversion, made on the office's main thread (see UnoSession::Convert).
+ConversionOutcome ConvertOnOfficeThread(UnoSession& session, UnoSession::State& state,
+                                        const std::string& sourcePath, const std::string& docxPath,
+                                        const std::string& filter,
+                                        const std::string& filterOptions) {
   ConversionOutcome out;
   Reference<css::lang::XComponent> doc;
   rtl::Reference<AbortingInteraction> interaction = new AbortingInteraction;
@@ -187,25 +171,18 @@ ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::
     if (!filterOptions.empty()) {
       load.push_back(Prop("FilterOptions", css::uno::Any(FromUtf8(filterOptions))));
     }
-    // Loaded as a bare model, without a frame or a view: a view would let the office build
-    // comment windows between our calls, and those need user-interface files a server install
-    // of the office does not have.
-    OUString filterName = FromUtf8(filter);
-    if (filterName.isEmpty()) filterName = DetectFilter(state_->remote, sourceUrl);
-    if (filterName.isEmpty()) {
-      out.kind = ConversionOutcome::Kind::kFailed;
-      out.reason = "damaged: LibreOffice does not recognise it";
+    if (!filter.empty()) load.push_back(Prop("FilterName", css::uno::Any(FromUtf8(filter))));
+    Reference<css::frame::XComponentLoader> loader(state.desktop, UNO_QUERY_THROW);
+    doc = loader->loadComponentFromURL(sourceUrl, "_blank", 0,
+                                       css::uno::Sequence<css::beans::PropertyValue>(
+                                           load.data(), static_cast<sal_Int32>(load.size())));
+    if (!doc.is()) {
+      out.kind = interaction->askedForPassword ? ConversionOutcome::Kind::kPasswordProtected
+                                               : ConversionOutcome::Kind::kFailed;
+      out.reason = interaction->askedForPassword ? "password-protected"
+                                                 : "damaged: LibreOffice cannot read it";
       return out;
     }
-    load.push_back(Prop("URL", css::uno::Any(sourceUrl)));
-    load.push_back(Prop("FilterName", css::uno::Any(filterName)));
-    Reference<css::frame::XLoadable> loadable(
-        state_->remote->getServiceManager()->createInstanceWithContext(
-            "com.sun.star.text.TextDocument", state_->remote),
-        UNO_QUERY_THROW);
-    doc.set(loadable, UNO_QUERY_THROW);
-    loadable->load(css::uno::Sequence<css::beans::PropertyValue>(
-        load.data(), static_cast<sal_Int32>(load.size())));
     Reference<css::frame::XStorable> storable(doc, UNO_QUERY_THROW);
     std::vector<css::beans::PropertyValue> store{
         Prop("FilterName", css::uno::Any(OUString("MS Word 2007 XML"))),
@@ -218,7 +195,7 @@ ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::
   } catch (const css::uno::RuntimeException&) {
     // A dead connection shows as DisposedException or a plain RuntimeException; a filter that
     // gives up on a file throws RuntimeException too, and leaves the office answering.
-    if (!Healthy()) {
+    if (!session.Healthy()) {
       out.kind = ConversionOutcome::Kind::kOfficeLost;
       out.reason = "the converter crashed";
       return out;
@@ -233,6 +210,67 @@ ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::
   }
   CloseDocument(doc);
   return out;
+}
+
+namespace {
+
+// Runs a job on the office's main thread: the office calls notify() from its event loop, and our
+// calls made inside notify() are carried out on that same thread, which waits for us meanwhile.
+// So the office handles none of its own events between loading, storing and closing - just as
+// when it converts from its command line - and never builds windows for the document's view.
+class MainThreadJob : public cppu::WeakImplHelper1<css::awt::XCallback> {
+ public:
+  explicit MainThreadJob(std::function<ConversionOutcome()> work) : work_(std::move(work)) {}
+
+  void SAL_CALL notify(const css::uno::Any&) override {
+    ConversionOutcome result = work_();
+    std::lock_guard lock(mutex_);
+    outcome_ = std::move(result);
+    done_ = true;
+    cv_.notify_all();
+  }
+
+  // Waits for the job; gives up when the office went away in the meantime.
+  bool Wait(const std::function<bool()>& officeAlive, ConversionOutcome& outcome) {
+    std::unique_lock lock(mutex_);
+    while (!done_) {
+      if (cv_.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::timeout && !done_ &&
+          !officeAlive()) {
+        return false;
+      }
+    }
+    outcome = outcome_;
+    return true;
+  }
+
+ private:
+  std::function<ConversionOutcome()> work_;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool done_ = false;
+  ConversionOutcome outcome_;
+};
+
+}  // namespace
+
+ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::string& docxPath,
+                                      const std::string& filter, const std::string& filterOptions,
+                                      const std::function<bool()>& officeAlive) {
+  ConversionOutcome lost;
+  lost.kind = ConversionOutcome::Kind::kOfficeLost;
+  lost.reason = "the converter crashed";
+  try {
+    rtl::Reference<MainThreadJob> job = new MainThreadJob([&] {
+      return ConvertOnOfficeThread(*this, *state_, sourcePath, docxPath, filter, filterOptions);
+    });
+    Reference<css::awt::XRequestCallback> async = css::awt::AsyncCallback::create(state_->remote);
+    async->addCallback(Reference<css::awt::XCallback>(job.get()), css::uno::Any());
+    ConversionOutcome out;
+    if (!job->Wait(officeAlive, out)) return lost;
+    return out;
+  } catch (const css::uno::Exception&) {
+    return lost;
+  }
 }
 
 std::string OfficeInstancePipePath(const std::string& profileUrl) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,11 +26,14 @@ class UnoSession {
   bool TryConnect(const std::string& pipeName, std::string& why);
   // Whether the connection still answers: a killed office shows here before its process is gone.
   bool Healthy();
+  // Converts on the office's main thread; officeAlive tells whether waiting still makes sense.
   ConversionOutcome Convert(const std::string& sourcePath, const std::string& docxPath,
-                            const std::string& filter, const std::string& filterOptions);
+                            const std::string& filter, const std::string& filterOptions,
+                            const std::function<bool()>& officeAlive);
+
+  struct State;
 
  private:
-  struct State;
   std::unique_ptr<State> state_;
 };
 
