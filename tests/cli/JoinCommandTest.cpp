@@ -10,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Progress.h"
 #include "tests/cli/TempTree.h"
+#include "tests/support/FakeFileSystem.h"
 #include "tests/support/RecordingWord.h"
 #include "walk/StdFileSystem.h"
 
@@ -219,6 +220,20 @@ TEST_F(JoinCommandTest, ExistingNameMovesOnInsteadOfReplacing) {
   EXPECT_EQ(Run({"-q", src, dest}), kExitAllJoined);
   const std::string second = SplitLines(out).back();
   EXPECT_NE(second, first);
+}
+
+// A folder that may not be listed (made here by the file-system double: the tests run as root)
+// stops the walk, as in the window; the terminal says so and the status is 1.
+TEST_F(JoinCommandTest, FolderThatMayNotBeListedIsReportedAndStatusIs1) {
+  test::FakeTree fake;
+  fake.AddFile(src + "/a.doc").AddFolder(src + "/S").AddFile(src + "/S/c.doc");
+  fake.Fail(src + "/S", test::FakeTree::Op::kFiles, errc::kPermissionDenied);
+  environment.fileSystems = fake.Factory();
+  EXPECT_EQ(Run({"--list", src}), kExitSomeNotJoined);
+  EXPECT_EQ(out, a + "\n");
+  EXPECT_NE(err.find("may not be listed (permission denied)"), std::string::npos) << err;
+  EXPECT_EQ(Run({"-q", src, dest}), kExitSomeNotJoined);
+  EXPECT_EQ(word.Saved().at(SplitLines(out).back()), (Lines{a}));
 }
 
 TEST_F(JoinCommandTest, InterruptStopsBetweenDocumentsKeepingTheLastSave) {

@@ -310,6 +310,18 @@ TEST_F(CmdSplitClickTest, NeverReplacesAFileItDidNotWrite) {
   EXPECT_EQ(word.Saved().size(), 1u);
 }
 
+// "Browse..." served at the first yield: the walk, which comes after it, uses the new folder.
+TEST_F(CmdSplitClickTest, SourceChosenAtTheFirstYieldIsTheOneWalked) {
+  tree.AddFile("/q/x.doc");
+  host.picks = {"/d"};
+  host.onYield = [this](int number) {
+    if (number == 1) form.sourceFolder = "/q/";
+    return true;
+  };
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/q/x.doc"}));
+}
+
 // A second "Join Documents" at a yield of the first runs to its end, with its own destination,
 // name, Word objects, counter and list; the first goes on with what it had.
 TEST_F(CmdSplitClickTest, NestedRunKeepsItsOwnEverything) {

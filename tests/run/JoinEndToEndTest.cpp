@@ -86,6 +86,24 @@ TEST_F(JoinEndToEndTest, ThreeDocumentsGoIntoOneOutputInWalkOrder) {
   EXPECT_EQ(test::RunDocxCheck(output, report), 0) << ReadText(report);
 }
 
+// The program ends after the second document went in: the output holds what was last saved and
+// nothing else is left in the destination.
+TEST_F(JoinEndToEndTest, EndingMidRunLeavesTheLastSaveAndNothingElse) {
+  int documentsIn = 0;
+  host.onYield = [&documentsIn, this](int) {
+    documentsIn = static_cast<int>(host.Captions().size());
+    return documentsIn < 2;
+  };
+  ASSERT_TRUE(CmdSplit_Click(form, host, services));
+  EXPECT_TRUE(host.Messages().empty());
+  const std::vector<std::string> outputs = FilesIn(dest);
+  ASSERT_EQ(outputs.size(), 1u);
+  const Result<std::string> text = test::DocumentText(dest + "/" + outputs[0]);
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find("Second document"), std::string::npos);
+  EXPECT_EQ(text->find("Third document"), std::string::npos);
+}
+
 TEST_F(JoinEndToEndTest, BrokenDocumentIsLeftOutAndNamed) {
   const std::string broken =
       tree.Write("src/S/broken.docx", std::string("PK\x03\x04\x14\x00 truncated package", 24));
