@@ -1,8 +1,11 @@
 // The converter with a real LibreOffice: one office reused for every file, formats made by the
 // tests, clean failures, a time limit with a restart, and nothing left behind.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,6 +129,69 @@ TEST_F(LibreOfficeTest, ConvertsEveryTextFormatThroughOneOffice) {
   EXPECT_FALSE(fs::exists(work));
   EXPECT_FALSE(fs::exists(home / ".config" / "libreoffice"));
   if (oldHome != nullptr) setenv("HOME", savedHome.c_str(), 1);
+}
+
+// A listening socket on the loopback that counts who knocked.
+class Listener {
+ public:
+  Listener() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || listen(fd_, 16) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+      close(fd_);
+      fd_ = -1;
+      return;
+    }
+    port_ = ntohs(addr.sin_port);
+  }
+  ~Listener() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+  int port() const { return port_; }
+  int Knocks() const {
+    int n = 0;
+    for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; ++n) close(c);
+    return n;
+  }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+TEST_F(LibreOfficeTest, NeverFetchesWhatADocumentLinksTo) {
+  Listener server;
+  ASSERT_GT(server.port(), 0);
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.port());
+  auto c = MakeLibreOfficeConverter();
+  const std::string page = "<!DOCTYPE html><html><head><link rel=\"stylesheet\" href=\"" + url +
+                           "/style.css\"></head><body><p>Linked page</p><img src=\"" + url +
+                           "/picture.png\" width=\"40\" height=\"40\"></body></html>";
+  EXPECT_NE(ConvertText(*c, "linked.htm", page).find("Linked page"), std::string::npos);
+  const std::string rtf = "{\\rtf1\\ansi Linked rtf {\\field{\\*\\fldinst INCLUDEPICTURE \"" + url +
+                          "/field.png\" \\\\d}{\\fldrslt }}\\par}";
+  EXPECT_NE(ConvertText(*c, "linked.rtf", rtf).find("Linked rtf"), std::string::npos);
+  EXPECT_EQ(server.Knocks(), 0);
+}
+
+TEST_F(LibreOfficeTest, SaysWhatToInstallWhenTheOfficeIsMissing) {
+  LibreOfficeOptions options;
+  options.officeProgram = (dir_.path() / "no-office" / "soffice.bin").string();
+  auto c = MakeLibreOfficeConverter(options);
+  const auto out = (dir_.path() / "out.docx").string();
+  Status st = c->ConvertToDocx(dir_.Write("a.doc", kRtf).string(), out);
+  ASSERT_FALSE(st);
+  EXPECT_EQ(st.error().code, codes::kConverterMissing);
+  EXPECT_EQ(
+      st.error().message,
+      "RTF document: install LibreOffice (Debian package libreoffice-writer-nogui) to join it");
+  EXPECT_EQ(c->HelperPid(), -1);
 }
 
 TEST_F(LibreOfficeTest, RejectsWhatItCannotJoinWithoutStartingTheOffice) {

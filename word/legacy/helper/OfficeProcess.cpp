@@ -1,12 +1,14 @@
 #include "word/legacy/helper/OfficeProcess.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace plenwick::word::legacy::helper {
@@ -14,6 +16,14 @@ namespace {
 
 // soffice.bin's exit code when a new profile wants the process started again.
 constexpr int kRestartRequested = 81;
+
+// Async-signal-safe: for the child between fork and exec.
+void WriteFile(const char* path, const char* text) {
+  const int fd = open(path, O_WRONLY);
+  if (fd < 0) return;
+  (void)!write(fd, text, strlen(text));
+  close(fd);
+}
 
 }  // namespace
 
@@ -35,6 +45,11 @@ bool OfficeProcess::Start() {
 
   // The office's own messages only when someone is looking into a problem.
   const bool quiet = std::getenv("PLENWICK_LEGACY_DEBUG") == nullptr;
+  // The office gets a network of its own with nothing in it, so it cannot fetch what a document
+  // links to (pictures and style sheets of web pages, linked files). Prepared before fork: the
+  // child may only make async-signal-safe calls.
+  const std::string uidMap = std::to_string(getuid()) + " " + std::to_string(getuid()) + " 1\n";
+  const std::string gidMap = std::to_string(getgid()) + " " + std::to_string(getgid()) + " 1\n";
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid < 0) return false;
@@ -43,6 +58,11 @@ bool OfficeProcess::Start() {
     setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(127);
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0) {
+      WriteFile("/proc/self/setgroups", "deny");
+      WriteFile("/proc/self/uid_map", uidMap.c_str());
+      WriteFile("/proc/self/gid_map", gidMap.c_str());
+    }
     const int devnull = open("/dev/null", O_RDWR);
     if (devnull >= 0) {
       dup2(devnull, 0);
