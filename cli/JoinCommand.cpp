@@ -1,7 +1,6 @@
 #include "cli/JoinCommand.h"
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -159,6 +158,16 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     return kExitFailed;
   }
 
+  // A DEST that cannot take the output is known before the tree is searched.
+  Result<std::string> destFolder = std::string();
+  if (line.mode == Mode::kJoin && line.output.empty()) {
+    destFolder = CheckedFolder(line.dest, "DEST");
+    if (!destFolder) {
+      reporter.Error(destFolder.error().message);
+      return kExitFailed;
+    }
+  }
+
   StderrMessages messages(reporter, *source);
   walk::pathLogger walker(environment.fileSystems, messages);
   Result<walk::SharedTexts> files = app::CollectFiles(walker, *source);
@@ -179,21 +188,11 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     return kExitFailed;
   }
 
-  std::optional<app::OutputFile> output;
-  if (line.output.empty()) {
-    Result<std::string> dest = CheckedFolder(line.dest, "DEST");
-    if (!dest) {
-      reporter.Error(dest.error().message);
-      return kExitFailed;
-    }
-    output = app::OutputFile::Timestamped(*dest, app::FormatTimestamp(app::CurrentLocalDateTime()),
-                                          app::PathTaken);
-  } else {
+  if (!line.output.empty()) {
     if (Status usable = CheckOutputFile(line.output, documents); !usable) {
       reporter.Error(usable.error().message);
       return kExitFailed;
     }
-    output = app::OutputFile::Fixed(line.output);
   }
 
   app::WordSession session;
@@ -201,6 +200,11 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     reporter.Error("cannot start the Word engine: " + app::ReasonText(started.error()));
     return kExitFailed;
   }
+  app::OutputFile output =
+      line.output.empty()
+          ? app::OutputFile::Timestamped(
+                *destFolder, app::FormatTimestamp(app::CurrentLocalDateTime()), app::PathTaken)
+          : app::OutputFile::Fixed(line.output);
 
   Progress progress(environment.out, Progress::StyleFor(environment.out, line.quiet),
                     static_cast<int>(documents.size()));
@@ -219,7 +223,7 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     if (result) neverSaved = false;
     if (!result && neverSaved) firstSaveFailed = true;
   };
-  const app::JoinOutcome outcome = app::JoinDocuments(session, **files, *output, hooks);
+  const app::JoinOutcome outcome = app::JoinDocuments(session, **files, output, hooks);
   session.Release();
   progress.Finish();
   const bool interrupted = outcome.stopped && !firstSaveFailed;
