@@ -7,8 +7,10 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "word/legacy/DocxRepair.h"
@@ -77,6 +79,26 @@ std::string FileUrl(const std::string& path) {
     }
   }
   return url;
+}
+
+// Settings the private profile starts with: no macros ever (on top of refusing them for each
+// load) and no links followed from documents.
+void WritePrivateSettings(const fs::path& profile) {
+  std::error_code ec;
+  fs::create_directories(profile / "user", ec);
+  std::ofstream out(profile / "user" / "registrymodifications.xcu", std::ios::binary);
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+         "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+  const char* kScripting = "/org.openoffice.Office.Common/Security/Scripting";
+  for (const auto& [name, value] :
+       {std::pair{"DisableMacrosExecution", "true"}, std::pair{"MacroSecurityLevel", "3"},
+        std::pair{"BlockUntrustedRefererLinks", "true"}}) {
+    out << "<item oor:path=\"" << kScripting << "\"><prop oor:name=\"" << name
+        << "\" oor:op=\"fuse\"><value>" << value << "</value></prop></item>\n";
+  }
+  out << "</oor:items>\n";
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {
@@ -155,6 +177,7 @@ class Converter final : public LibreOfficeConverter {
     // A profile an office was killed over may be half written: start from a clean one.
     std::error_code ec;
     fs::remove_all(fs::path(workDir_) / "profile", ec);
+    WritePrivateSettings(fs::path(workDir_) / "profile");
     const auto started = Clock::now();
     std::string why;
     if (!helper_.Spawn(options_.helperProgram,
