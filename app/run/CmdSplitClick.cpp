@@ -43,8 +43,8 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   form.fileList = *collected;
   const walk::SharedTexts fileList = std::move(*collected);
 
-  WordSession word;
-  if (!word.Start(services.applications)) {
+  WordSession session;
+  if (!session.Start(services.applications)) {
     host.ShowMessage(kWordMissingMessage, shell::kMsgInformation);
     return Ok();
   }
@@ -57,8 +57,8 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   hooks.joined = [&host](int count, const std::string&) {
     host.SetCaption(Control::LblProgessCurrent, CombinedCaption(count));
   };
-  const JoinOutcome outcome = JoinDocuments(word, *fileList, output, hooks);
-  word.Release();
+  const JoinOutcome outcome = JoinDocuments(session, *fileList, output, hooks);
+  session.Release();
   // The program is ending: the window may already be gone, so it is not touched again.
   if (outcome.stopped) return Ok();
 
@@ -66,10 +66,6 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   host.Yield();
   return Ok();
 }
-
-}  // namespace plenwick::app
-
-namespace plenwick::app {
 
 Status CmdSplit_Click(JoinState& form, JoinHost& host, const JoinServices& services) {
   return CmdSplit_Click(form.sourceFolder, form, host, services);

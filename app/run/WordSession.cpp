@@ -1,5 +1,7 @@
 #include "app/run/WordSession.h"
 
+#include <exception>
+#include <new>
 #include <utility>
 
 namespace plenwick::app {
@@ -9,10 +11,30 @@ Error Unusable(const char* what) {
   return MakeError(word::wordc::kInvalidState, std::string("Word gave no ") + what);
 }
 
+// Word reports its failures as values; should it throw all the same (out of memory on a huge
+// document), the run reports that document or save as failed instead of ending the program and
+// losing what the window was doing.
+template <typename Call>
+Status Guarded(Call&& call) {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return MakeError(word::wordc::kTooLarge, "not enough memory");
+  } catch (const std::exception& failure) {
+    return MakeError(errc::kGeneric, failure.what());
+  }
+}
+
 }  // namespace
 
 Status WordSession::Start(const word::ApplicationFactory& applications) {
   Release();
+  Status started = Guarded([&] { return StartUnguarded(applications); });
+  if (!started) Release();
+  return started;
+}
+
+Status WordSession::StartUnguarded(const word::ApplicationFactory& applications) {
   if (!applications) return MakeError(errc::kUnavailable, "no Word layer to start");
   Result<std::shared_ptr<word::Application>> application = applications(kWordProgId);
   if (!application) return application.error();
@@ -38,28 +60,26 @@ Status WordSession::Start(const word::ApplicationFactory& applications) {
 }
 
 Status WordSession::Append(const std::string& path) {
-  if (!document_) return Unusable("document to insert into");
-  Error rangeFailure;
-  bool rangeFailed = false;
-  Result<std::shared_ptr<word::Range>> range = document_->Range();
-  if (range && *range) {
-    range_ = std::move(*range);
-  } else {
-    rangeFailure = range ? Unusable("range") : range.error();
-    rangeFailed = true;
-  }
-  if (!range_) return rangeFailure;
-  // Inserting into a range that is not collapsed would replace what the range covers (everything
-  // joined so far), so a failed collapse leaves this document out.
-  if (Status collapsed = range_->Collapse(word::kCollapseEnd); !collapsed) return collapsed;
-  Status inserted = range_->InsertFile(path);
-  if (!inserted && rangeFailed) return rangeFailure;
-  return inserted;
+  return Guarded([&]() -> Status {
+    if (!document_) return Unusable("document to insert into");
+    Result<std::shared_ptr<word::Range>> range = document_->Range();
+    if (range && *range) {
+      range_ = std::move(*range);
+    } else if (!range_) {
+      return range ? Unusable("range") : range.error();
+    }
+    // Inserting into a range that is not collapsed would replace what the range covers
+    // (everything joined so far), so a failed collapse leaves this document out.
+    if (Status collapsed = range_->Collapse(word::kCollapseEnd); !collapsed) return collapsed;
+    return range_->InsertFile(path);
+  });
 }
 
 Status WordSession::Save(const std::string& path) {
-  if (!document_) return Unusable("document to save");
-  return document_->SaveAs(path);
+  return Guarded([&]() -> Status {
+    if (!document_) return Unusable("document to save");
+    return document_->SaveAs(path);
+  });
 }
 
 void WordSession::Release() {

@@ -36,6 +36,8 @@ class WordSession {
   bool Started() const { return document_ != nullptr; }
 
  private:
+  Status StartUnguarded(const word::ApplicationFactory& applications);
+
   std::shared_ptr<word::Application> application_;
   std::shared_ptr<word::Document> document_;
   std::shared_ptr<word::Range> range_;

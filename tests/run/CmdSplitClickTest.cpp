@@ -228,6 +228,16 @@ TEST_F(CmdSplitClickTest, DocumentsThatFailToGoInAreNotCountedAndAreReported) {
                                      "/r/S/c.DOCX: damaged: no main document part"}));
 }
 
+TEST_F(CmdSplitClickTest, WordLayerThatThrowsCostsOnlyThatDocument) {
+  word.script().throwInsert = {"/r/S/c.DOCX"};
+  host.picks = {"/d"};
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/T/e.doc"}));
+  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !\n\n1 document could not be joined:\n"
+                                     "/r/S/c.DOCX: the engine threw"}));
+  EXPECT_EQ(word.LiveObjects(), 0);
+}
+
 TEST_F(CmdSplitClickTest, ManyFailuresListTheFirstFewAndCountTheRest) {
   FakeTree many;
   for (int i = 1; i <= 8; ++i) {

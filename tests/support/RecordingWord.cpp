@@ -1,6 +1,7 @@
 #include "tests/support/RecordingWord.h"
 
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 namespace plenwick::test {
@@ -72,6 +73,10 @@ class FakeRange final : public word::Range, Tracked {
 
   Status InsertFile(const std::string& path) override {
     state_->Call("InsertFile " + path);
+    if (state_->script.throwInsert.count(path) != 0) {
+      state_->MarkFailed();
+      throw std::runtime_error("the engine threw");
+    }
     const auto failure = state_->script.failInsert.find(path);
     if (failure != state_->script.failInsert.end()) {
       state_->MarkFailed();

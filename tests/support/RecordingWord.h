@@ -36,6 +36,7 @@ class RecordingWord {
     std::set<int> failRange;     // 1-based numbers of Range calls that fail (over all documents)
     std::set<int> failCollapse;  // the same for Collapse
     std::map<std::string, Error> failInsert;  // by path as passed
+    std::set<std::string> throwInsert;        // paths whose InsertFile throws instead
     std::set<int> failSave;                   // 1-based numbers of SaveAs calls that fail
     bool failEverySave = false;
     // Runs after every entry of the log, releases included: lets a test interleave the calls with
