@@ -32,9 +32,10 @@ using testing::TempDir;
 
 const char* kRtf =
     "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Plenwick rich text paragraph.\\par}";
-const char* kHtml = "<!DOCTYPE html><html><body><p>Plenwick web page paragraph</p></body></html>";
-const char* kText = "Plenwick plain text paragraph\nSecond line \xC3\xBC\n";
-const char* kWordXml =
+[[maybe_unused]] const char* kHtml =
+    "<!DOCTYPE html><html><body><p>Plenwick web page paragraph</p></body></html>";
+[[maybe_unused]] const char* kText = "Plenwick plain text paragraph\nSecond line \xC3\xBC\n";
+[[maybe_unused]] const char* kWordXml =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
     "<?mso-application progid=\"Word.Document\"?>\n"
     "<w:wordDocument xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\"><w:body>"
@@ -281,6 +282,12 @@ TEST_F(LibreOfficeTest, TheOfficeEndsWhenTheProgramDiesWithoutCleaningUp) {
   EXPECT_FALSE(fs::exists(work));
 }
 
+#else
+TEST(LibreOfficeTest, NeedsTheLibreOfficeConverter) {
+  std::string why;
+  testing::ConverterAvailable(why);
+  GTEST_SKIP() << why;
+}
 #endif
 
 }  // namespace
