@@ -129,13 +129,6 @@ class JoinCommandTest : public ::testing::Test {
   std::string a, c, e, src, dest, out, err;
 };
 
-TEST_F(JoinCommandTest, ListPrintsTheDocumentsInWalkOrder) {
-  EXPECT_EQ(Run({"--list", src}), kExitAllJoined);
-  EXPECT_EQ(SplitLines(out), (Lines{a, c, e}));
-  EXPECT_EQ(err, "");
-  EXPECT_EQ(word.ApplicationsMade(), 0);
-}
-
 TEST_F(JoinCommandTest, JoinsIntoATimestampedFileAndPrintsItsPath) {
   EXPECT_EQ(Run({src, dest}), kExitAllJoined);
   EXPECT_EQ(Inserted(), (Lines{a, c, e}));
@@ -154,13 +147,6 @@ TEST_F(JoinCommandTest, QuietPrintsOnlyTheOutput) {
   EXPECT_EQ(word.Saved().count(tree.Path("dest/out.doc")), 1u);
 }
 
-TEST_F(JoinCommandTest, BrokenDocumentAmongGoodOnesIsNamedAndStatusIs1) {
-  word.script().failInsert[c] = MakeError(1003, "damaged: no main document part");
-  EXPECT_EQ(Run({"-q", src, dest}), kExitSomeNotJoined);
-  EXPECT_EQ(err, "plenwick-join: " + c + ": not joined: damaged: no main document part\n");
-  EXPECT_EQ(word.Saved().at(SplitLines(out).back()), (Lines{a, e}));
-}
-
 TEST_F(JoinCommandTest, NothingJoinedIsStatus2AndWritesNothing) {
   for (const std::string& path : {a, c, e})
     word.script().failInsert[path] = MakeError(1002, "password-protected");
@@ -177,15 +163,6 @@ TEST_F(JoinCommandTest, UnwritableOutputIsStatus2AndStopsAtTheFirstSave) {
   EXPECT_NE(err.find(": cannot be written: disk full"), std::string::npos) << err;
   EXPECT_NE(err.find("no output was written"), std::string::npos);
   EXPECT_EQ(out, "");
-}
-
-TEST_F(JoinCommandTest, DestThatIsNotAFolderIsStatus2) {
-  const std::string file = tree.Write("plain-file");
-  for (const std::string& bad : {file, file + "/below", tree.Path("missing")}) {
-    EXPECT_EQ(Run({src, bad}), kExitFailed) << bad;
-    EXPECT_EQ(err.rfind("plenwick-join: " + bad + ": ", 0), 0u) << err;
-  }
-  EXPECT_EQ(word.ApplicationsMade(), 0);
 }
 
 TEST_F(JoinCommandTest, MissingOrWrongSourceIsAClearError) {

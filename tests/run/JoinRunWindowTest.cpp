@@ -100,23 +100,6 @@ TEST_F(JoinRunWindow, CancelledDestinationLeavesThePromptShown) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(JoinRunWindow, WordMissingIsTheInformationMessage) {
-  word.script().failCreate = MakeError(errc::kUnavailable, "no engine");
-  picker.Answer(dest);
-  ClickJoin();
-  EXPECT_EQ(MessageTexts(), (Lines{"64 MS Word NOT Installed or NOT Working Properly."}));
-  EXPECT_FALSE(Label("LblRMsg")->isVisible());
-}
-
-TEST_F(JoinRunWindow, FailuresAreListedAfterCompleted) {
-  word.script().failInsert[c] = MakeError(1003, "damaged: no main document part");
-  picker.Answer(dest);
-  ClickJoin();
-  EXPECT_EQ(Counter(), "(2) Documents Combined");
-  EXPECT_EQ(MessageTexts(), (Lines{"0 Completed !\n\n1 document could not be joined:\n" + c +
-                                   ": damaged: no main document part"}));
-}
-
 // The walker's permission message has no window of its own: it is the window's message box.
 TEST_F(JoinRunWindow, WalkersPermissionMessageUsesTheWindowsMessageBox) {
   test::FakeTree fake;
