@@ -8,6 +8,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -150,11 +151,14 @@ class BookmarkMapper {
  public:
   explicit BookmarkMapper(AppendContext& ctx) : ctx_(ctx) {}
   void CollectNames(pugi::xml_node root);  // before any story is rewritten
-  void BeginStory() { ids_.clear(); }
+  // Stories nest (a header is rewritten in the middle of the main text): each has its own ids.
+  std::map<std::string, std::string> BeginStory() { return std::exchange(ids_, {}); }
+  void EndStory(std::map<std::string, std::string> outer) { ids_ = std::move(outer); }
   std::string MapId(const std::string& id);
   std::string MapName(const std::string& name) const;
   std::string RewriteInstruction(const std::string& instr) const;
-  bool HasRenames() const { return !renames_.empty(); }
+  // Whether field instructions need rewriting at all.
+  bool RewritesFields() const;
 
  private:
   AppendContext& ctx_;
@@ -188,7 +192,9 @@ class SectionMapper {
  private:
   std::string HeaderPart(const std::string& sourcePart, bool footer);
   std::string EmptyPart(bool footer);
+  void RestartNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings);
   AppendContext& ctx_;
+  pugi::xml_node footnotePr_, endnotePr_;
   bool evenAndOdd_ = false;
   bool firstSection_ = true;
   std::map<std::string, std::string> current_;  // "header:default" -> result part
@@ -228,6 +234,7 @@ struct AppendContext {
   Journal& journal;
   bool first;
   bool needsCustomXml = false;
+  bool singleSection = false;
 
   PartCopier parts;
   StyleMapper styles;

@@ -90,6 +90,7 @@ void Stage(AppendContext& ctx) {
   ctx.sections.Load();
   if (ctx.first) AdoptSettings(ctx);
 
+  ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr");
   // Bookmark names are made unique across every story before any story is rewritten.
   ctx.bookmarks.CollectNames(body);
   for (const Relationship& r : src.Rels(src.mainPart())) {
@@ -193,6 +194,9 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
   index.stylesByName["no list"].push_back({"NoList", "numbering", ""});
   for (const char* id : {"normal", "defaultparagraphfont", "tablenormal", "nolist"}) {
     index.styleIds.insert(id);
+  }
+  for (const char* name : {"normal", "default paragraph font", "normal table", "no list"}) {
+    index.styleNames.insert(name);
   }
   index.defaultParagraphStyle = "Normal";
 

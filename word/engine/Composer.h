@@ -70,6 +70,7 @@ struct ThemeLook {
 struct ResultIndex {
   std::map<std::string, std::vector<StyleRecord>> stylesByName;  // folded name
   std::set<std::string> styleIds;                                // folded
+  std::set<std::string> styleNames;                              // folded, as written
   std::string defaultParagraphStyle;                             // result id
   std::string docDefaultsKey;
   ThemeLook theme;

@@ -92,11 +92,19 @@ std::string BookmarkMapper::MapName(const std::string& name) const {
   return r == renames_.end() ? name : r->second;
 }
 
+bool BookmarkMapper::RewritesFields() const {
+  return !renames_.empty() || ctx_.singleSection;
+}
+
 std::string BookmarkMapper::RewriteInstruction(const std::string& instr) const {
   std::vector<Token> tokens = Tokenise(instr);
   if (tokens.empty()) return instr;
   std::string keyword =
       Upper(std::string_view(instr).substr(tokens[0].begin, tokens[0].end - tokens[0].begin));
+  if (keyword == "NUMPAGES" && ctx_.singleSection) {
+    // A one-section document's page count is its section's page count, wherever it ends up.
+    return instr.substr(0, tokens[0].begin) + "SECTIONPAGES" + instr.substr(tokens[0].end);
+  }
   std::size_t target = 0;
   if (keyword == "REF" || keyword == "PAGEREF" || keyword == "NOTEREF" || keyword == "GOTOBUTTON") {
     if (tokens.size() > 1) target = 1;

@@ -51,6 +51,29 @@ void SectionMapper::Load() {
   std::string_view val = even.attribute("w:val").value();
   evenAndOdd_ = even && val != "0" && val != "false" && val != "off";
   if (evenAndOdd_) ctx_.out.evenAndOddHeaders = true;
+  footnotePr_ = settings.doc->document_element().child("w:footnotePr");
+  endnotePr_ = settings.doc->document_element().child("w:endnotePr");
+}
+
+void SectionMapper::RestartNotes(pugi::xml_node sectPr, const char* name,
+                                 pugi::xml_node fromSettings) {
+  static constexpr const char* kNoteOrder[] = {"w:pos", "w:numFmt", "w:numStart", "w:numRestart"};
+  pugi::xml_node pr = EnsureOrdered(sectPr, name, kSectPrOrder);
+  // The document's own note settings held for the whole document; they now hold for its
+  // sections, and its notes are numbered from its own start again.
+  for (pugi::xml_node c : fromSettings.children()) {
+    std::string_view n = c.name();
+    if (n == "w:footnote" || n == "w:endnote" || pr.child(c.name())) continue;
+    pugi::xml_node place = InsertOrdered(pr, c.name(), kNoteOrder);
+    pr.insert_copy_after(c, place);
+    pr.remove_child(place);
+  }
+  if (!pr.child("w:numStart")) {
+    InsertOrdered(pr, "w:numStart", kNoteOrder).append_attribute("w:val").set_value("1");
+  }
+  if (!pr.child("w:numRestart")) {
+    InsertOrdered(pr, "w:numRestart", kNoteOrder).append_attribute("w:val").set_value("eachSect");
+  }
 }
 
 std::string SectionMapper::EmptyPart(bool footer) {
@@ -146,6 +169,8 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     pugi::xml_node pgNum = EnsureOrdered(sectPr, "w:pgNumType", kSectPrOrder);
     // Without a start of its own the document would go on counting from the one before it.
     if (!pgNum.attribute("w:start")) pgNum.append_attribute("w:start").set_value("1");
+    RestartNotes(sectPr, "w:footnotePr", footnotePr_);
+    RestartNotes(sectPr, "w:endnotePr", endnotePr_);
   }
 }
 

@@ -134,12 +134,12 @@ class Walker {
         node.attribute("w:id").set_value(mapped.c_str());
       }
     } else if (name == "w:fldSimple") {
-      if (ctx_.bookmarks.HasRenames()) {
+      if (ctx_.bookmarks.RewritesFields()) {
         pugi::xml_attribute instr = node.attribute("w:instr");
         instr.set_value(ctx_.bookmarks.RewriteInstruction(instr.value()).c_str());
       }
     } else if (name == "w:instrText") {
-      if (ctx_.bookmarks.HasRenames()) {
+      if (ctx_.bookmarks.RewritesFields()) {
         node.text().set(ctx_.bookmarks.RewriteInstruction(node.text().get()).c_str());
       }
     } else if (name == "w:hyperlink") {
@@ -182,8 +182,9 @@ class Walker {
 }  // namespace
 
 void RewriteStory(AppendContext& ctx, pugi::xml_node root, const StoryOptions& options) {
-  ctx.bookmarks.BeginStory();
+  auto outer = ctx.bookmarks.BeginStory();
   Walker(ctx, options).Walk(root);
+  ctx.bookmarks.EndStory(std::move(outer));
 }
 
 std::span<const char* const> ParagraphPropertyOrder() {

@@ -59,16 +59,19 @@ void StyleMapper::Load() {
     // The result takes this document's defaults and starts its style index afresh.
     auto savedByName = index.stylesByName;
     auto savedIds = index.styleIds;
+    auto savedNames = index.styleNames;
     auto savedDefault = index.defaultParagraphStyle;
     auto savedKey = index.docDefaultsKey;
-    ctx_.journal.Record([&index, savedByName, savedIds, savedDefault, savedKey] {
+    ctx_.journal.Record([&index, savedByName, savedIds, savedNames, savedDefault, savedKey] {
       index.stylesByName = savedByName;
       index.styleIds = savedIds;
+      index.styleNames = savedNames;
       index.defaultParagraphStyle = savedDefault;
       index.docDefaultsKey = savedKey;
     });
     index.stylesByName.clear();
     index.styleIds.clear();
+    index.styleNames.clear();
     index.defaultParagraphStyle.clear();
     index.docDefaultsKey = DefaultsKey(docDefaults_);
     std::string head =
@@ -94,12 +97,14 @@ void StyleMapper::Load() {
       if (ctx_.first) {
         index.defaultParagraphStyle = mapped;
       } else if (mapped != index.defaultParagraphStyle) {
-        paragraphDefault_ = mapped;
+        // Named by its source id: the story walk maps it like any other reference.
+        paragraphDefault_ = s.attribute("w:styleId").value();
       }
     } else if (type == "table" && tableDefault_.empty() && !ctx_.first) {
       std::string mapped = Map(s.attribute("w:styleId").value());
       // Tables name their style only when the document's default table style differs.
-      if (mapped != s.attribute("w:styleId").value()) tableDefault_ = mapped;
+      if (mapped != s.attribute("w:styleId").value())
+        tableDefault_ = s.attribute("w:styleId").value();
     }
   }
 }
@@ -129,7 +134,8 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     }
   }
   while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
-  if (!ctx_.first) copy.remove_attribute("w:default");
+  const bool isDefault = copy.attribute("w:default").as_bool();
+  copy.remove_attribute("w:default");
   if (mergeDefaults_ && type == "paragraph" && !copy.child("w:basedOn") && docDefaults_) {
     // The result's defaults are another document's: make this document's own explicit.
     if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
@@ -147,9 +153,10 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
   if (name.empty()) name = srcId;
 
   ResultIndex& index = ctx_.result.index;
-  auto& sameName = index.stylesByName[Fold(name)];
+  // Styles are matched by the name their document gave them: ids are localised.
+  const std::string sourceName = Fold(name);
   std::string result;
-  for (const StyleRecord& r : sameName) {
+  for (const StyleRecord& r : index.stylesByName[sourceName]) {
     if (r.type == type && r.key == key) result = r.id;
   }
   if (result.empty()) {
@@ -157,12 +164,11 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     for (long n = 2; index.styleIds.count(Fold(result)) != 0; ++n) {
       result = srcId + "-" + std::to_string(n);
     }
-    if (!sameName.empty()) {
+    if (index.styleNames.count(sourceName) != 0) {
       std::string fresh;
       for (long n = 2;; ++n) {
         fresh = name + " " + std::to_string(n);
-        auto f = index.stylesByName.find(Fold(fresh));
-        if (f == index.stylesByName.end() || f->second.empty()) break;
+        if (index.styleNames.count(Fold(fresh)) == 0) break;
       }
       name = fresh;
       pugi::xml_node nameNode = copy.child("w:name");
@@ -171,13 +177,14 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
       nameNode.attribute("w:val").set_value(name.c_str());
     }
     JournalInsert(ctx_, index.styleIds, Fold(result));
-    auto& records = index.stylesByName[Fold(name)];
-    records.push_back(StyleRecord{result, type, key});
-    std::string folded = Fold(name);
+    JournalInsert(ctx_, index.styleNames, Fold(name));
+    index.stylesByName[sourceName].push_back(StyleRecord{result, type, key});
+    std::string folded = sourceName;
     ctx_.journal.Record([&index, folded] {
       auto& list = index.stylesByName[folded];
       if (!list.empty()) list.pop_back();
     });
+    if (ctx_.first && isDefault) copy.append_attribute("w:default").set_value("1");
     copy.append_attribute("w:styleId").set_value(result.c_str());
     added_.emplace_back(copy, result);
     holders_.push_back(holder);
