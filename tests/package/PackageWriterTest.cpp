@@ -195,6 +195,64 @@ TEST(PackageWriter, AMainTextThatOutgrowsItsRoomMovesAndStaysReadable) {
   EXPECT_LT(w.Stats().bytesWritten, fileBytes / 3);
 }
 
+TEST(PackageWriter, RandomGrowthOfSeveralEntriesAlwaysSavesWhatWasGiven) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  PackageWriter w;
+  std::uint32_t x = 12345;
+  auto next = [&x](std::uint32_t n) {
+    x = x * 1664525u + 1013904223u;
+    return (x >> 8) % n;
+  };
+  auto text = [&](std::size_t n, bool random) {
+    std::string t;
+    for (std::size_t i = 0; i < n; ++i) {
+      t += random ? static_cast<char>('a' + next(26)) : static_cast<char>('a' + i % 7);
+    }
+    return t;
+  };
+  std::vector<GrowingEntry> entries;
+  std::vector<std::string> expected(3);
+  for (const char* name : {"[Content_Types].xml", "word/document.xml", "word/footnotes.xml"}) {
+    entries.emplace_back(name);
+  }
+  std::vector<std::pair<std::string, std::string>> fixedParts;
+  for (int save = 0; save < 150; ++save) {
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      if (next(3) == 0) continue;
+      const std::string piece = text(next(e == 1 ? 6000 : 300), next(2) == 0);
+      entries[e].Append(piece);
+      expected[e] += piece;
+    }
+    if (next(4) == 0) {
+      const std::string name = "word/media/m" + std::to_string(save) + ".bin";
+      fixedParts.emplace_back(name, text(next(5000), true));
+      ASSERT_TRUE(w.AddFixed(MakeEntry(name, fixedParts.back().second)));
+    }
+    // Tails vary in length, sometimes far beyond the room first given to them.
+    std::vector<std::string> tails;
+    std::vector<RawEntry> changing;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      tails.push_back(text(next(save % 50 == 49 ? 3000 : 200), next(2) == 0));
+      changing.push_back(entries[e].Finish(tails.back()));
+    }
+    changing.push_back(MakeEntry("word/settings.xml", text(next(500), false)));
+    ASSERT_TRUE(w.Save(target, changing));
+
+    Result<ZipReader> zip = ZipReader::Open(target);
+    ASSERT_TRUE(zip) << zip.error().message;
+    ASSERT_EQ(zip->Names().size(), 4 + fixedParts.size());
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      Result<std::string> got = zip->Read(changing[e].name);
+      ASSERT_TRUE(got) << got.error().message;
+      ASSERT_EQ(*got, expected[e] + tails[e]) << changing[e].name << " after save " << save + 1;
+    }
+    for (const auto& [name, bytes] : fixedParts) ASSERT_EQ(*zip->Read(name), bytes);
+  }
+  EXPECT_TRUE(PythonReads(target));
+  EXPECT_GT(w.Stats().incrementalSaves, 100u);
+}
+
 TEST(PackageWriter, LeavesNothingBehindAndHidesItsSpares) {
   TempDir dir;
   const fs::path target = dir.path() / "out.doc";
