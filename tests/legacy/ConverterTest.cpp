@@ -129,6 +129,12 @@ TEST_F(LibreOfficeTest, ConvertsEveryTextFormatThroughOneOffice) {
   EXPECT_TRUE(testing::ProcessEnds(helper));
   EXPECT_FALSE(fs::exists(work));
   EXPECT_FALSE(fs::exists(home / ".config" / "libreoffice"));
+  // Nor the pipe it talked to the office through.
+  const std::string ours = "_plenwick-" + std::to_string(getpid()) + "-";
+  for (const auto& e : fs::directory_iterator("/tmp")) {
+    const std::string name = e.path().filename().string();
+    EXPECT_FALSE(name.starts_with("OSL_PIPE_") && name.find(ours) != std::string::npos) << name;
+  }
   if (oldHome != nullptr) setenv("HOME", savedHome.c_str(), 1);
 }
 

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -113,6 +115,24 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   return out;
 }
 
+// Kills the office and waits (briefly) until it is gone: it is our helper's child, not ours, so
+// its end shows in /proc only.
+void KillOffice(pid_t office) {
+  if (office <= 0) return;
+  kill(-office, SIGKILL);
+  kill(office, SIGKILL);
+  const std::string stat = "/proc/" + std::to_string(office) + "/stat";
+  for (int i = 0; i < 200; ++i) {
+    std::ifstream in(stat);
+    std::string all((std::istreambuf_iterator<char>(in)), {});
+    const auto close = all.rfind(')');
+    if (!in || close == std::string::npos || close + 2 >= all.size() || all[close + 2] == 'Z') {
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 std::string Seconds(std::chrono::milliseconds ms) {
   if (ms.count() % 1000 == 0) return std::to_string(ms.count() / 1000) + " s";
   return std::to_string(ms.count()) + " ms";
@@ -187,11 +207,16 @@ class Converter final : public LibreOfficeConverter {
                        why)) {
       return MakeError(codes::kConversionFailed, "LibreOffice could not be started: " + why);
     }
+    const auto deadline = started + options_.startTimeLimit + std::chrono::seconds(5);
     std::string line;
-    const auto status =
-        helper_.ReadLine(started + options_.startTimeLimit + std::chrono::seconds(5), line);
-    const auto f = SplitTabs(line);
-    if (status != HelperProcess::ReadStatus::kLine || f.size() < 3 || f[0] != protocol::kReady) {
+    auto status = helper_.ReadLine(deadline, line);
+    auto f = SplitTabs(line);
+    if (status == HelperProcess::ReadStatus::kLine && f.size() == 2 && f[0] == protocol::kPipe) {
+      instancePipe_ = f[1];
+      status = helper_.ReadLine(deadline, line);
+      f = SplitTabs(line);
+    }
+    if (status != HelperProcess::ReadStatus::kLine || f.size() < 2 || f[0] != protocol::kReady) {
       helper_.Kill();
       RemovePipeFiles();
       std::string reason = "LibreOffice could not be started";
@@ -203,7 +228,6 @@ class Converter final : public LibreOfficeConverter {
       return MakeError(codes::kConversionFailed, reason);
     }
     officePid_ = static_cast<pid_t>(std::strtol(f[1].c_str(), nullptr, 10));
-    instancePipe_ = f[2];
     lastStart_ = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     return Ok();
   }
@@ -277,10 +301,7 @@ class Converter final : public LibreOfficeConverter {
     const pid_t office = officePid_;
     helper_.Kill();
     // The office is the helper's child and dies with it; make sure, and tidy its pipes.
-    if (office > 0) {
-      kill(-office, SIGKILL);
-      kill(office, SIGKILL);
-    }
+    KillOffice(office);
     officePid_ = -1;
     RemovePipeFiles();
   }
@@ -295,15 +316,16 @@ class Converter final : public LibreOfficeConverter {
     std::lock_guard lock(mutex_);
     const pid_t office = officePid_;
     helper_.Stop(std::chrono::milliseconds(3000));
-    if (office > 0) {
-      kill(-office, SIGKILL);
-      kill(office, SIGKILL);
-    }
+    KillOffice(office);
     officePid_ = -1;
     RemovePipeFiles();
     if (!workDir_.empty()) {
       std::error_code ec;
-      fs::remove_all(workDir_, ec);
+      for (int attempt = 0;
+           attempt < 3 && fs::remove_all(workDir_, ec) == static_cast<std::uintmax_t>(-1);
+           ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
     }
   }
 

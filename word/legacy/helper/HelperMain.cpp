@@ -3,6 +3,7 @@
 // lets go of the lifeline pipe, exits or dies.
 #include <poll.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -41,6 +42,12 @@ void CleanUp(bool programGone) {
   if (office > 0) {
     kill(-office, SIGKILL);
     kill(office, SIGKILL);
+    // Dead before its files go, or it may write into the folder while it is being removed.
+    for (int i = 0; i < 200; ++i) {
+      const pid_t r = waitpid(office, nullptr, WNOHANG);
+      if (r == office || (r < 0 && errno != EINTR)) break;
+      usleep(10000);
+    }
   }
   for (const auto& p : gPipeFiles) unlink(p.c_str());
   std::error_code ec;
@@ -164,6 +171,8 @@ int main(int argc, char** argv) {
   setenv("UNO_PATH", programDir.c_str(), 1);
   setenv("URE_BOOTSTRAP", ("vnd.sun.star.pathname:" + programDir + "/fundamentalrc").c_str(), 1);
   gPipeFiles = {helper::UnoPipePath(pipeName), helper::OfficeInstancePipePath(profileUrl)};
+  // Told first, so the program can tidy the office's pipe even if this helper dies starting it.
+  Reply(std::string(legacy::protocol::kPipe) + "\t" + gPipeFiles[1]);
 
   helper::OfficeProcess process({office, profileUrl, pipeName});
   helper::UnoSession session;
@@ -173,8 +182,7 @@ int main(int argc, char** argv) {
     Reply(std::string(legacy::protocol::kFail) + "\t" + Clean(why));
     Finish(3);
   }
-  Reply(std::string(legacy::protocol::kReady) + "\t" + std::to_string(process.Pid()) + "\t" +
-        gPipeFiles[1]);
+  Reply(std::string(legacy::protocol::kReady) + "\t" + std::to_string(process.Pid()));
 
   std::string line;
   while (ReadRequest(line)) {

@@ -2,7 +2,8 @@
 // LibreOffice's UNO runtime, threads and signal handling out of the program itself.
 //
 // Once, from the helper:
-//   READY <tab> office pid <tab> office's own pipe path     or     FAIL <tab> reason
+//   PIPE <tab> office's own pipe path
+//   READY <tab> office pid     or     FAIL <tab> reason
 // Then for each file, from the program:
 //   CONVERT <tab> source path <tab> docx path <tab> filter <tab> filter options
 // and from the helper:
@@ -14,6 +15,7 @@
 
 namespace plenwick::word::legacy::protocol {
 
+inline constexpr const char* kPipe = "PIPE";
 inline constexpr const char* kReady = "READY";
 inline constexpr const char* kFail = "FAIL";
 inline constexpr const char* kConvert = "CONVERT";
