@@ -326,6 +326,7 @@ TEST(PackageWriter, RefusesAChangingPartThatRepeatsAName) {
   PackageWriter w;
   ASSERT_TRUE(w.AddFixed(MakeEntry("word/media/a.png", "a")));
   EXPECT_FALSE(w.AddFixed(MakeEntry("Word/Media/A.png", "b")));
+  EXPECT_TRUE(w.AddFixed(MakeEntry("word/media/a.png", "a")));  // the same part again
   EXPECT_TRUE(w.HasFixed("WORD/media/a.png"));
   const Status s = w.Save(dir.path() / "x.doc", {MakeEntry("word/media/A.PNG", "c")});
   ASSERT_FALSE(s);

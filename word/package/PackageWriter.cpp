@@ -30,6 +30,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "word/package/DeflatePadding.h"
@@ -255,7 +256,7 @@ struct PackageWriter::Impl {
   // start of the fixed region; offsets.back() is where the region ends.
   std::vector<RawEntry> fixed;
   std::vector<std::uint64_t> offsets{0};
-  std::unordered_set<std::string> fixedNames;
+  std::unordered_map<std::string, std::size_t> fixedNames;  // folded name -> index in fixed
   // The fixed entries' central headers, kept for the base they were built for.
   std::string fixedDirectory;
   std::uint64_t fixedDirectoryBase = 0;
@@ -590,7 +591,13 @@ PackageWriter::~PackageWriter() {
 
 bool PackageWriter::AddFixed(RawEntry entry) {
   if (!entry.data || entry.data->size() != entry.compressedSize) return false;
-  if (!impl_->fixedNames.insert(FoldCase(entry.name)).second) return false;
+  const auto [it, added] = impl_->fixedNames.emplace(FoldCase(entry.name), impl_->fixed.size());
+  if (!added) {
+    // The same part again is no conflict; another part under the same name is.
+    const RawEntry& had = impl_->fixed[it->second];
+    return had.crc32 == entry.crc32 && had.uncompressedSize == entry.uncompressedSize &&
+           had.name == entry.name && *had.data == *entry.data;
+  }
   impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
   impl_->fixed.push_back(std::move(entry));
   return true;

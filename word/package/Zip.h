@@ -98,7 +98,8 @@ class PackageWriter {
   PackageWriter& operator=(const PackageWriter&) = delete;
 
   // Adds an entry written before the changing ones in every later save. Returns false, adding
-  // nothing, for a name already fixed (names compare case-insensitively) or an entry without data.
+  // nothing, for an entry without data or a name already fixed (names compare case-insensitively)
+  // with other content; the very same entry again is accepted and kept once.
   bool AddFixed(RawEntry entry);
   bool HasFixed(std::string_view name) const;
   // Writes the fixed entries, then `changing` in the order given, to path. Fails (leaving the
