@@ -91,6 +91,9 @@ class LibreOfficeTest : public ::testing::Test {
     return ReadZipEntry(out, "word/document.xml");
   }
 
+  // Converts a web page and an RTF file that link to a port on the loopback; nobody may knock.
+  void ExpectNoFetches();
+
   TempDir dir_;
 };
 
@@ -172,7 +175,7 @@ class Listener {
   int port_ = 0;
 };
 
-TEST_F(LibreOfficeTest, NeverFetchesWhatADocumentLinksTo) {
+void LibreOfficeTest::ExpectNoFetches() {
   Listener server;
   ASSERT_GT(server.port(), 0);
   const std::string url = "http://127.0.0.1:" + std::to_string(server.port());
@@ -185,6 +188,17 @@ TEST_F(LibreOfficeTest, NeverFetchesWhatADocumentLinksTo) {
                           "/field.png\" \\\\d}{\\fldrslt }}\\par}";
   EXPECT_NE(ConvertText(*c, "linked.rtf", rtf).find("Linked rtf"), std::string::npos);
   EXPECT_EQ(server.Knocks(), 0);
+}
+
+TEST_F(LibreOfficeTest, NeverFetchesWhatADocumentLinksTo) {
+  ExpectNoFetches();
+}
+
+TEST_F(LibreOfficeTest, NeverFetchesEvenWithoutANetworkOfItsOwn) {
+  // Where the system allows no namespaces, the private profile's proxy to nowhere holds.
+  setenv("PLENWICK_TEST_NO_NETNS", "1", 1);
+  ExpectNoFetches();
+  unsetenv("PLENWICK_TEST_NO_NETNS");
 }
 
 TEST_F(LibreOfficeTest, SaysWhatToInstallWhenTheOfficeIsMissing) {

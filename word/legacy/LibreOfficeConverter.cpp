@@ -84,8 +84,29 @@ std::string FileUrl(const std::string& path) {
 }
 
 // Settings the private profile starts with: no macros ever (on top of refusing them for each
-// load) and no links followed from documents.
+// load), no links followed from documents, and, should the office's empty network of its own
+// be unavailable on this system, a proxy that leads nowhere for anything it tries to fetch.
 void WritePrivateSettings(const fs::path& profile) {
+  struct Setting {
+    const char* path;
+    const char* name;
+    const char* value;
+  };
+  const char* kScripting = "/org.openoffice.Office.Common/Security/Scripting";
+  const char* kInet = "/org.openoffice.Inet/Settings";
+  const Setting settings[] = {
+      {kScripting, "DisableMacrosExecution", "true"},
+      {kScripting, "MacroSecurityLevel", "3"},
+      {kScripting, "BlockUntrustedRefererLinks", "true"},
+      {kInet, "ooInetProxyType", "2"},
+      {kInet, "ooInetNoProxy", ""},
+      {kInet, "ooInetHTTPProxyName", "127.0.0.1"},
+      {kInet, "ooInetHTTPProxyPort", "9"},
+      {kInet, "ooInetHTTPSProxyName", "127.0.0.1"},
+      {kInet, "ooInetHTTPSProxyPort", "9"},
+      {kInet, "ooInetFTPProxyName", "127.0.0.1"},
+      {kInet, "ooInetFTPProxyPort", "9"},
+  };
   std::error_code ec;
   fs::create_directories(profile / "user", ec);
   std::ofstream out(profile / "user" / "registrymodifications.xcu", std::ios::binary);
@@ -93,12 +114,9 @@ void WritePrivateSettings(const fs::path& profile) {
          "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
          "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
          "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
-  const char* kScripting = "/org.openoffice.Office.Common/Security/Scripting";
-  for (const auto& [name, value] :
-       {std::pair{"DisableMacrosExecution", "true"}, std::pair{"MacroSecurityLevel", "3"},
-        std::pair{"BlockUntrustedRefererLinks", "true"}}) {
-    out << "<item oor:path=\"" << kScripting << "\"><prop oor:name=\"" << name
-        << "\" oor:op=\"fuse\"><value>" << value << "</value></prop></item>\n";
+  for (const Setting& s : settings) {
+    out << "<item oor:path=\"" << s.path << "\"><prop oor:name=\"" << s.name
+        << "\" oor:op=\"fuse\"><value>" << s.value << "</value></prop></item>\n";
   }
   out << "</oor:items>\n";
 }
