@@ -1,0 +1,239 @@
+// What an append keeps: order, sections and headers, styles apart or shared, lists, media.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "DocxFixture.h"
+#include "JoinHelpers.h"
+
+namespace plenwick::word::test {
+namespace {
+
+std::string Para(const std::string& text, const std::string& style = "") {
+  std::string pPr = style.empty() ? "" : "<w:pPr><w:pStyle w:val=\"" + style + "\"/></w:pPr>";
+  return "<w:p>" + pPr + "<w:r><w:t>" + text + "</w:t></w:r></w:p>";
+}
+
+std::string StyleOf(pugi::xml_document& doc, const std::string& text) {
+  for (pugi::xml_node t : Select(doc, "//w:t")) {
+    if (text == t.text().get()) {
+      pugi::xml_node p = t.parent().parent();
+      return p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+    }
+  }
+  return "<missing>";
+}
+
+class AppendTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const FixtureDoc& doc) {
+    return WriteDocx(dir_ / name, doc).string();
+  }
+  ResultPackage Join(const std::vector<std::string>& inputs) {
+    Joiner j;
+    j.InsertAllOrFail(inputs);
+    EXPECT_TRUE(j.Save((dir_ / "out.doc").string()).ok());
+    return ResultPackage(dir_ / "out.doc");
+  }
+  TempFolder dir_;
+};
+
+TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) {
+  FixtureDoc a, b;
+  a.body = Para("alpha one") + Para("alpha two");
+  b.body = Para("beta");
+  b.sectPr =
+      "<w:sectPr><w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/><w:cols "
+      "w:num=\"2\" w:space=\"720\"/></w:sectPr>";
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto paras = Select(doc, "/w:document/w:body/w:p");
+  ASSERT_EQ(paras.size(), 3u);
+  EXPECT_STREQ(paras[0].child("w:r").child("w:t").text().get(), "alpha one");
+  // The first document's section ends in its last paragraph; the last document's at the end.
+  pugi::xml_node first = paras[1].child("w:pPr").child("w:sectPr");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(std::string(first.child("w:pgSz").attribute("w:w").value()), "12240");
+  EXPECT_EQ(std::string(first.child("w:pgNumType").attribute("w:start").value()), "1");
+  pugi::xml_node last = doc.document_element().child("w:body").last_child();
+  EXPECT_STREQ(last.name(), "w:sectPr");
+  EXPECT_EQ(std::string(last.child("w:pgSz").attribute("w:orient").value()), "landscape");
+  EXPECT_EQ(std::string(last.child("w:cols").attribute("w:num").value()), "2");
+  // sectPr children keep the schema's order.
+  std::vector<std::string> order;
+  for (pugi::xml_node c : last.children()) order.push_back(c.name());
+  auto pos = [&](const char* n) {
+    return std::find(order.begin(), order.end(), n) - order.begin();
+  };
+  EXPECT_LT(pos("w:footerReference"), pos("w:pgSz"));
+  EXPECT_LT(pos("w:pgSz"), pos("w:pgNumType"));
+  EXPECT_LT(pos("w:pgNumType"), pos("w:cols"));
+}
+
+TEST_F(AppendTest, EverySectionNamesAllItsHeadersAndFootersSoNothingIsInherited) {
+  FixtureDoc a, b;
+  a.body = Para("with header");
+  a.headers["header1.xml"] = Para("HEADER A");
+  a.sectPr =
+      "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:titlePg/></w:sectPr>";
+  b.body = Para("without header");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto sections = Select(doc, "//w:sectPr");
+  ASSERT_EQ(sections.size(), 2u);
+  std::set<std::string> headerTargets;
+  for (pugi::xml_node s : sections) {
+    EXPECT_EQ(Select(doc, "//w:sectPr").size(), 2u);
+    std::size_t refs = 0;
+    for (pugi::xml_node c : s.children()) {
+      std::string n = c.name();
+      if (n == "w:headerReference" || n == "w:footerReference") ++refs;
+    }
+    EXPECT_EQ(refs, 6u);
+  }
+  EXPECT_TRUE(sections[0].child("w:titlePg"));
+  EXPECT_FALSE(sections[1].child("w:titlePg"));
+  // The second document's default header is not the first one's.
+  auto& rels = r.Xml("word/_rels/document.xml.rels");
+  auto target = [&](pugi::xml_node sect) {
+    std::string id;
+    for (pugi::xml_node c : sect.children("w:headerReference")) {
+      if (std::string_view(c.attribute("w:type").value()) == "default")
+        id = c.attribute("r:id").value();
+    }
+    for (pugi::xml_node rel : rels.document_element().children()) {
+      if (id == rel.attribute("Id").value()) return std::string(rel.attribute("Target").value());
+    }
+    return std::string();
+  };
+  std::string ta = target(sections[0]), tb = target(sections[1]);
+  ASSERT_FALSE(ta.empty());
+  ASSERT_FALSE(tb.empty());
+  EXPECT_NE(ta, tb);
+  EXPECT_NE(r.Text("word/" + ta).find("HEADER A"), std::string::npos);
+  EXPECT_EQ(r.Text("word/" + tb).find("HEADER A"), std::string::npos);
+}
+
+TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
+  const std::string bold =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
+      "<w:basedOn w:val=\"Normal\"/><w:rPr><w:b/></w:rPr></w:style>";
+  const std::string italic =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
+      "<w:basedOn w:val=\"Normal\"/><w:rPr><w:i/></w:rPr></w:style>";
+  FixtureDoc a, b, c;
+  a.styles = bold;
+  a.body = Para("A heading", "Heading1");
+  b.styles = italic;
+  b.body = Para("B heading", "Heading1");
+  c.styles = bold;
+  c.body = Para("C heading", "Heading1");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b), Write("c.docx", c)});
+  auto& doc = r.Xml("word/document.xml");
+  std::string sa = StyleOf(doc, "A heading"), sb = StyleOf(doc, "B heading"),
+              sc = StyleOf(doc, "C heading");
+  EXPECT_EQ(sa, "Heading1");
+  EXPECT_EQ(sc, sa);
+  EXPECT_NE(sb, sa);
+  auto& styles = r.Xml("word/styles.xml");
+  std::set<std::string> ids, names;
+  for (pugi::xml_node s : Select(styles, "//w:style")) {
+    EXPECT_TRUE(ids.insert(s.attribute("w:styleId").value()).second) << "duplicate style id";
+    EXPECT_TRUE(names.insert(s.child("w:name").attribute("w:val").value()).second)
+        << "duplicate style name";
+  }
+  pugi::xml_node copy = styles.select_node(("//w:style[@w:styleId='" + sb + "']").c_str()).node();
+  ASSERT_TRUE(copy);
+  EXPECT_TRUE(copy.child("w:rPr").child("w:i"));
+}
+
+TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
+  FixtureDoc a, b;
+  a.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>";
+  a.body = Para("eleven point");
+  b.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
+  b.body = Para("sixteen point");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  std::string sb = StyleOf(doc, "sixteen point");
+  ASSERT_FALSE(sb.empty());
+  auto& styles = r.Xml("word/styles.xml");
+  pugi::xml_node copy = styles.select_node(("//w:style[@w:styleId='" + sb + "']").c_str()).node();
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(std::string(copy.child("w:rPr").child("w:sz").attribute("w:val").value()), "32");
+}
+
+TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {
+  const std::string numbering =
+      "<w:abstractNum w:abstractNumId=\"0\"><w:nsid w:val=\"12345678\"/><w:lvl w:ilvl=\"0\">"
+      "<w:start w:val=\"3\"/><w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/></w:lvl>"
+      "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
+  const std::string item =
+      "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
+      "<w:r><w:t>item</w:t></w:r></w:p>";
+  FixtureDoc a;
+  a.numbering = numbering;
+  a.body = item + item;
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", a)});
+  auto& doc = r.Xml("word/document.xml");
+  std::vector<std::string> numIds;
+  for (pugi::xml_node n : Select(doc, "//w:numPr/w:numId"))
+    numIds.push_back(n.attribute("w:val").value());
+  ASSERT_EQ(numIds.size(), 4u);
+  EXPECT_EQ(numIds[0], numIds[1]);
+  EXPECT_NE(numIds[1], numIds[2]);
+  auto& num = r.Xml("word/numbering.xml");
+  auto abstracts = Select(num, "//w:abstractNum");
+  ASSERT_EQ(abstracts.size(), 2u);
+  EXPECT_STRNE(abstracts[0].child("w:nsid").attribute("w:val").value(),
+               abstracts[1].child("w:nsid").attribute("w:val").value());
+  EXPECT_STRNE(abstracts[0].attribute("w:abstractNumId").value(),
+               abstracts[1].attribute("w:abstractNumId").value());
+  for (pugi::xml_node def : abstracts) {
+    EXPECT_STREQ(def.child("w:lvl").child("w:start").attribute("w:val").value(), "3");
+  }
+  // Every instance names an existing definition.
+  std::set<std::string> defined;
+  for (pugi::xml_node def : abstracts) defined.insert(def.attribute("w:abstractNumId").value());
+  for (pugi::xml_node n : Select(num, "//w:num")) {
+    EXPECT_EQ(defined.count(n.child("w:abstractNumId").attribute("w:val").value()), 1u);
+  }
+}
+
+TEST_F(AppendTest, IdenticalPicturesAreStoredOnceAndEveryReferenceResolves) {
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  png += std::string(200, 'x');
+  const std::string picture =
+      "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"10\" cy=\"10\"/><wp:docPr id=\"1\" "
+      "name=\"p\"/><a:graphic><a:graphicData "
+      "uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"><pic:pic><pic:nvPicPr>"
+      "<pic:cNvPr id=\"0\" name=\"p\"/><pic:cNvPicPr/></pic:nvPicPr><pic:blipFill><a:blip "
+      "r:embed=\"rIdM1\"/></pic:blipFill><pic:spPr/></pic:pic></a:graphicData></a:graphic>"
+      "</wp:inline></w:drawing></w:r></w:p>";
+  FixtureDoc a;
+  a.media["media/image1.png"] = png;
+  a.body = picture;
+  FixtureDoc b = a;
+  b.media["media/image1.png"] = png + "different";
+  ResultPackage r = Join({Write("a.docx", a), Write("a2.docx", a), Write("b.docx", b)});
+  std::size_t media = 0;
+  for (const std::string& n : r.Names()) {
+    if (n.starts_with("word/media/")) ++media;
+  }
+  EXPECT_EQ(media, 2u);
+  auto& doc = r.Xml("word/document.xml");
+  auto& rels = r.Xml("word/_rels/document.xml.rels");
+  std::set<std::string> docPrIds;
+  for (pugi::xml_node d : Select(doc, "//wp:docPr")) {
+    EXPECT_TRUE(docPrIds.insert(d.attribute("id").value()).second) << "duplicate docPr id";
+  }
+  for (pugi::xml_node blip : Select(doc, "//a:blip")) {
+    std::string id = blip.attribute("r:embed").value();
+    pugi::xml_node rel = rels.select_node(("//*[@Id='" + id + "']").c_str()).node();
+    ASSERT_TRUE(rel) << id;
+    EXPECT_TRUE(r.Has("word/" + std::string(rel.attribute("Target").value())));
+  }
+}
+
+}  // namespace
+}  // namespace plenwick::word::test

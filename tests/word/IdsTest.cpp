@@ -1,0 +1,118 @@
+// Ids that must be unique in the result: notes, comments, bookmarks, drawings; and the fields
+// and links that name renamed bookmarks.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "DocxFixture.h"
+#include "JoinHelpers.h"
+
+namespace plenwick::word::test {
+namespace {
+
+FixtureDoc DocumentWithEverything(const std::string& tag) {
+  FixtureDoc d;
+  d.footnotes =
+      "<w:footnote w:id=\"1\"><w:p><w:r><w:t>note " + tag + "</w:t></w:r></w:p></w:footnote>";
+  d.comments = "<w:comment w:id=\"0\" w:author=\"A\"><w:p><w:r><w:t>comment " + tag +
+               "</w:t></w:r></w:p></w:comment>";
+  d.body =
+      "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"Target\"/><w:commentRangeStart w:id=\"0\"/>"
+      "<w:r><w:t>text " +
+      tag +
+      "</w:t></w:r><w:bookmarkEnd w:id=\"0\"/><w:commentRangeEnd "
+      "w:id=\"0\"/><w:r><w:commentReference w:id=\"0\"/></w:r><w:r><w:footnoteReference "
+      "w:id=\"1\"/></w:r></w:p>"
+      "<w:p><w:fldSimple w:instr=\" REF Target \\h \"><w:r><w:t>ref</w:t></w:r></w:fldSimple>"
+      "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\"> "
+      "PAGEREF Target \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
+      "<w:r><w:t>1</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
+      "<w:hyperlink w:anchor=\"Target\"><w:r><w:t>link</w:t></w:r></w:hyperlink></w:p>";
+  return d;
+}
+
+TEST(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
+  TempFolder dir;
+  WriteDocx(dir / "a.docx", DocumentWithEverything("A"));
+  WriteDocx(dir / "b.docx", DocumentWithEverything("B"));
+  Joiner j;
+  j.InsertAllOrFail({(dir / "a.docx").string(), (dir / "b.docx").string()});
+  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
+  ResultPackage r(dir / "out.doc");
+  auto& doc = r.Xml("word/document.xml");
+
+  std::set<std::string> noteIds;
+  for (pugi::xml_node n : Select(r.Xml("word/footnotes.xml"), "//w:footnote")) {
+    EXPECT_TRUE(noteIds.insert(n.attribute("w:id").value()).second) << "duplicate note id";
+  }
+  EXPECT_EQ(noteIds.size(), 4u);  // two separators and one note of each document
+  std::set<std::string> refs;
+  for (pugi::xml_node n : Select(doc, "//w:footnoteReference")) {
+    std::string id = n.attribute("w:id").value();
+    EXPECT_EQ(noteIds.count(id), 1u);
+    refs.insert(id);
+  }
+  EXPECT_EQ(refs.size(), 2u);
+
+  std::set<std::string> commentIds;
+  for (pugi::xml_node c : Select(r.Xml("word/comments.xml"), "//w:comment")) {
+    EXPECT_TRUE(commentIds.insert(c.attribute("w:id").value()).second);
+  }
+  EXPECT_EQ(commentIds.size(), 2u);
+  for (pugi::xml_node c : Select(doc, "//w:commentReference")) {
+    EXPECT_EQ(commentIds.count(c.attribute("w:id").value()), 1u);
+  }
+
+  auto starts = Select(doc, "//w:bookmarkStart");
+  auto ends = Select(doc, "//w:bookmarkEnd");
+  ASSERT_EQ(starts.size(), 2u);
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_STRNE(starts[0].attribute("w:id").value(), starts[1].attribute("w:id").value());
+  EXPECT_STREQ(starts[0].attribute("w:id").value(), ends[0].attribute("w:id").value());
+  EXPECT_STREQ(starts[1].attribute("w:id").value(), ends[1].attribute("w:id").value());
+  std::string first = starts[0].attribute("w:name").value();
+  std::string second = starts[1].attribute("w:name").value();
+  EXPECT_EQ(first, "Target");
+  EXPECT_NE(second, first);
+  EXPECT_LE(second.size(), 40u);
+
+  // The second document's fields and links point at its renamed bookmark.
+  auto simple = Select(doc, "//w:fldSimple");
+  ASSERT_EQ(simple.size(), 2u);
+  EXPECT_NE(std::string(simple[1].attribute("w:instr").value()).find(" REF " + second + " "),
+            std::string::npos);
+  auto instr = Select(doc, "//w:instrText");
+  ASSERT_EQ(instr.size(), 2u);
+  EXPECT_NE(std::string(instr[0].text().get()).find("PAGEREF Target "), std::string::npos);
+  EXPECT_NE(std::string(instr[1].text().get()).find("PAGEREF " + second + " "), std::string::npos);
+  auto links = Select(doc, "//w:hyperlink");
+  ASSERT_EQ(links.size(), 2u);
+  EXPECT_EQ(std::string(links[1].attribute("w:anchor").value()), second);
+}
+
+TEST(Ids, TakenRenamesDoNotCollideWithTheDocumentsOwnNames) {
+  TempFolder dir;
+  FixtureDoc a;
+  a.body = "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"X\"/><w:bookmarkEnd w:id=\"0\"/></w:p>";
+  FixtureDoc b;
+  b.body =
+      "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"X\"/><w:bookmarkEnd w:id=\"0\"/>"
+      "<w:bookmarkStart w:id=\"1\" w:name=\"X_2\"/><w:bookmarkEnd w:id=\"1\"/></w:p>";
+  WriteDocx(dir / "a.docx", a);
+  WriteDocx(dir / "b.docx", b);
+  Joiner j;
+  j.InsertAllOrFail(
+      {(dir / "a.docx").string(), (dir / "b.docx").string(), (dir / "b.docx").string()});
+  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
+  ResultPackage r(dir / "out.doc");
+  std::set<std::string> names;
+  for (pugi::xml_node s : Select(r.Xml("word/document.xml"), "//w:bookmarkStart")) {
+    std::string n = s.attribute("w:name").value();
+    for (char& ch : n) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_TRUE(names.insert(n).second) << "duplicate bookmark name " << n;
+  }
+  EXPECT_EQ(names.size(), 5u);
+}
+
+}  // namespace
+}  // namespace plenwick::word::test

@@ -1,0 +1,56 @@
+// Drives the Word layer the way the join run does.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "word/WordApi.h"
+
+namespace plenwick::word::test {
+
+class Joiner {
+ public:
+  Joiner() {
+    auto app = CreateObject("Word.Application");
+    EXPECT_TRUE(app.ok());
+    app_ = *app;
+    auto docs = app_->Documents();
+    EXPECT_TRUE(docs.ok());
+    auto doc = (*docs)->Add();
+    EXPECT_TRUE(doc.ok());
+    doc_ = *doc;
+  }
+
+  Status Insert(const std::string& path) {
+    auto range = doc_->Range();
+    if (!range) return range.error();
+    Status collapsed = (*range)->Collapse(kCollapseEnd);
+    if (!collapsed) return collapsed;
+    return (*range)->InsertFile(path);
+  }
+
+  Status Save(const std::string& path) { return doc_->SaveAs(path); }
+
+  void InsertAllOrFail(const std::vector<std::string>& paths) {
+    for (const std::string& p : paths) {
+      Status s = Insert(p);
+      ASSERT_TRUE(s.ok()) << p << ": " << s.error().message;
+    }
+  }
+
+  Document& document() { return *doc_; }
+
+  void Release() {
+    doc_.reset();
+    app_.reset();
+  }
+
+ private:
+  std::shared_ptr<Application> app_;
+  std::shared_ptr<Document> doc_;
+};
+
+}  // namespace plenwick::word::test
