@@ -41,6 +41,15 @@ const char* kRtf =
     "<w:wordDocument xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\"><w:body>"
     "<w:p><w:r><w:t>Plenwick Word XML paragraph</w:t></w:r></w:p></w:body></w:wordDocument>";
 
+[[maybe_unused]] const char* kMhtml =
+    "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"b1\"\r\n\r\n--b1\r\n"
+    "Content-Location: file:///C:/a.htm\r\nContent-Transfer-Encoding: quoted-printable\r\n"
+    "Content-Type: text/html; charset=\"us-ascii\"\r\n\r\n<html><body><p>Plenwick web archive "
+    "paragraph</p><img src=3D\"a_files/i.png\" width=3D\"20\" height=3D\"20\"></body></html>\r\n"
+    "--b1\r\nContent-Location: file:///C:/a_files/i.png\r\nContent-Transfer-Encoding: base64\r\n"
+    "Content-Type: image/png\r\n\r\niVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk"
+    "+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==\r\n--b1--\r\n";
+
 std::string ProtectedDoc() {
   const auto bytes =
       CompoundBuilder().Add("WordDocument", testing::WordFib(0xA5EC, 0x0300)).Add("1Table").Build();
@@ -118,13 +127,16 @@ TEST_F(LibreOfficeTest, ConvertsEveryTextFormatThroughOneOffice) {
   EXPECT_NE(text.find("Second line \xC3\xBC"), std::string::npos);
   EXPECT_NE(ConvertText(*c, "xml.doc", kWordXml).find("Plenwick Word XML paragraph"),
             std::string::npos);
+  EXPECT_NE(ConvertText(*c, "archive.doc", kMhtml).find("Plenwick web archive paragraph"),
+            std::string::npos);
+  EXPECT_FALSE(ReadZipEntry(dir_.path() / "archive.doc.docx", "word/media/image1.png").empty());
   EXPECT_EQ(c->OfficePid(), office);
   EXPECT_EQ(c->HelperPid(), helper);
 
   // The sources are read through private copies: nothing new appears beside them.
   std::size_t beside = 0;
   for (const auto& e : fs::directory_iterator(dir_.path())) beside += e.is_regular_file() ? 1u : 0u;
-  EXPECT_EQ(beside, 8u);  // four sources, four results
+  EXPECT_EQ(beside, 10u);  // five sources, five results
 
   const std::string work = c->WorkDir();
   c.reset();

@@ -18,6 +18,7 @@
 #include "word/legacy/DocxRepair.h"
 #include "word/legacy/HelperProcess.h"
 #include "word/legacy/LegacyErrors.h"
+#include "word/legacy/MhtmlUnpack.h"
 #include "word/legacy/SniffGate.h"
 #include "word/legacy/helper/HelperProtocol.h"
 
@@ -119,6 +120,16 @@ void WritePrivateSettings(const fs::path& profile) {
         << "\" oor:op=\"fuse\"><value>" << s.value << "</value></prop></item>\n";
   }
   out << "</oor:items>\n";
+}
+
+// The source's own path, for links relative to it; not for an unpacked web archive (its pictures
+// are in our folder) nor when the path cannot travel in a protocol line.
+std::string OriginalForLinks(const std::string& sourcePath, bool unpacked) {
+  if (unpacked) return {};
+  std::error_code ec;
+  const std::string absolute = fs::absolute(sourcePath, ec).string();
+  return !ec && PlainPath(absolute) && absolute.find('\t') == std::string::npos ? absolute
+                                                                                : std::string();
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {
@@ -258,20 +269,30 @@ class Converter final : public LibreOfficeConverter {
     const fs::path output = fs::path(workDir_) / ("out-" + n + ".docx");
     // The office sees only a private copy under a plain name: never the person's folder (no
     // lock files there) and never a name it could misread.
+    const fs::path unpacked = fs::path(workDir_) / ("web-" + n);
     struct Remove {
-      fs::path a, b;
+      fs::path a, b, c;
       ~Remove() {
         std::error_code ec;
         fs::remove(a, ec);
         fs::remove(b, ec);
+        fs::remove_all(c, ec);
       }
-    } cleanup{input, output};
+    } cleanup{input, output, unpacked};
+    fs::path page = input;
     std::error_code ec;
-    fs::copy_file(sourcePath, input, fs::copy_options::overwrite_existing, ec);
-    if (ec) return MakeError(codes::kReadFailed, "the file cannot be read: " + ec.message());
+    if (sniff.format == LegacyFormat::kHtml && import.extension == std::string(".mht")) {
+      auto unpackedPage = UnpackMhtml(sourcePath, unpacked);
+      if (!unpackedPage) return unpackedPage.error();
+      page = *unpackedPage;
+    } else {
+      fs::copy_file(sourcePath, input, fs::copy_options::overwrite_existing, ec);
+      if (ec) return MakeError(codes::kReadFailed, "the file cannot be read: " + ec.message());
+    }
 
-    if (!helper_.WriteLine(std::string(protocol::kConvert) + "\t" + input.string() + "\t" +
-                           output.string() + "\t" + import.filter + "\t" + import.options)) {
+    if (!helper_.WriteLine(std::string(protocol::kConvert) + "\t" + page.string() + "\t" +
+                           output.string() + "\t" + import.filter + "\t" + import.options + "\t" +
+                           OriginalForLinks(sourcePath, page != input))) {
       Restart();
       return MakeError(codes::kConversionFailed, "the converter crashed");
     }

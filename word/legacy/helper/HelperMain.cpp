@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
   Reply(std::string(legacy::protocol::kPipe) + "\t" + gPipeFiles[1]);
 
   helper::OfficeProcess process({office, profileUrl, pipeName});
-  helper::UnoSession session;
+  helper::UnoSession session(gWorkDir);
   const long limitMs = startLimitMs > 0 ? startLimitMs : 60000;
   std::string why;
   if (!StartOffice(process, session, pipeName, limitMs, why)) {
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
   std::string line;
   while (ReadRequest(line)) {
     const auto f = SplitTabs(line);
-    if (f.size() != 5 || f[0] != legacy::protocol::kConvert) {
+    if (f.size() != 6 || f[0] != legacy::protocol::kConvert) {
       Reply(std::string(legacy::protocol::kErr) + "\t" +
             std::to_string(legacy::codes::kConversionFailed) + "\tunknown request");
       continue;
@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
       Finish(4);
     }
     const helper::ConversionOutcome r =
-        session.Convert(f[1], f[2], f[3], f[4], [&] { return process.Alive(); });
+        session.Convert({f[1], f[2], f[3], f[4], f[5]}, [&] { return process.Alive(); });
     using Kind = helper::ConversionOutcome::Kind;
     if (r.kind == Kind::kOk) {
       Reply(std::string(legacy::protocol::kOk) + "\t" + std::to_string(process.Pid()));

@@ -5,12 +5,14 @@
 //   PIPE <tab> office's own pipe path
 //   READY <tab> office pid     or     FAIL <tab> reason
 // Then for each file, from the program:
-//   CONVERT <tab> source path <tab> docx path <tab> filter <tab> filter options
+//   CONVERT <tab> source path <tab> docx path <tab> filter <tab> filter options <tab> original
+// where original is the path the source was copied from (relative links resolve against it),
+// empty when it cannot travel in a line.
 // and from the helper:
 //   OK <tab> office pid     or     ERR <tab> code <tab> reason
-// Every message is one line. Paths are inside the converter's private work folder, so they
-// never hold tabs or newlines. Closing the helper's input, or the lifeline pipe on fd 3, asks it
-// to end its office and exit.
+// Every message is one line. Source and docx paths are inside the converter's private work
+// folder, so they never hold tabs or newlines. Closing the helper's input, or the lifeline pipe on
+// fd 3, asks it to end its office and exit.
 #pragma once
 
 namespace plenwick::word::legacy::protocol {

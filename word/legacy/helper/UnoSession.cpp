@@ -7,19 +7,25 @@
 #include <com/sun/star/awt/XCallback.hpp>
 #include <com/sun/star/awt/XRequestCallback.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/graphic/XGraphic.hpp>
+#include <com/sun/star/graphic/XGraphicProvider.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -83,6 +89,37 @@ class AbortingInteraction : public cppu::WeakImplHelper1<css::task::XInteraction
   }
 };
 
+// Pictures a web page links to are kept as links by the office. Those that point into our private
+// folder (the pictures of an unpacked web archive) would dangle once it is gone: embed them.
+void EmbedPrivatePictures(const Reference<css::lang::XComponent>& doc,
+                          const Reference<css::uno::XComponentContext>& context,
+                          const OUString& folderUrl) {
+  Reference<css::text::XTextGraphicObjectsSupplier> supplier(doc, UNO_QUERY);
+  if (!supplier.is() || folderUrl.isEmpty()) return;
+  Reference<css::container::XNameAccess> pictures = supplier->getGraphicObjects();
+  Reference<css::graphic::XGraphicProvider> provider =
+      css::graphic::GraphicProvider::create(context);
+  const auto names = pictures->getElementNames();
+  for (sal_Int32 i = 0; i < names.getLength(); ++i) {
+    try {
+      Reference<css::beans::XPropertySet> frame(pictures->getByName(names[i]), UNO_QUERY);
+      if (!frame.is()) continue;
+      Reference<css::graphic::XGraphic> graphic;
+      frame->getPropertyValue("Graphic") >>= graphic;
+      Reference<css::beans::XPropertySet> described(graphic, UNO_QUERY);
+      OUString origin;
+      if (described.is()) described->getPropertyValue("OriginURL") >>= origin;
+      if (!origin.startsWith(folderUrl)) continue;
+      css::uno::Sequence<css::beans::PropertyValue> source(1);
+      source.getArray()[0] = Prop("URL", css::uno::Any(origin));
+      Reference<css::graphic::XGraphic> loaded = provider->queryGraphic(source);
+      if (loaded.is()) frame->setPropertyValue("Graphic", css::uno::Any(loaded));
+    } catch (const css::uno::Exception&) {
+      // A picture that cannot be embedded stays as the office made it.
+    }
+  }
+}
+
 void CloseDocument(const Reference<css::lang::XComponent>& doc) {
   if (!doc.is()) return;
   try {
@@ -103,10 +140,17 @@ void CloseDocument(const Reference<css::lang::XComponent>& doc) {
 struct UnoSession::State {
   Reference<css::uno::XComponentContext> local;
   Reference<css::uno::XComponentContext> remote;
+  std::string privateFolderUrl;  // file URL of the converter's work folder, with a final slash
   Reference<css::frame::XDesktop2> desktop;
 };
 
-UnoSession::UnoSession() : state_(std::make_unique<State>()) {}
+UnoSession::UnoSession(const std::string& privateFolder) : state_(std::make_unique<State>()) {
+  OUString url;
+  if (!privateFolder.empty() && osl::FileBase::getFileURLFromSystemPath(
+                                    FromUtf8(privateFolder), url) == osl::FileBase::E_None) {
+    state_->privateFolderUrl = ToUtf8(url.endsWith("/") ? url : url + "/");
+  }
+}
 
 UnoSession::~UnoSession() = default;
 
@@ -143,9 +187,11 @@ bool UnoSession::Healthy() {
 
 // One conversion, made on the office's main thread (see UnoSession::Convert).
 ConversionOutcome ConvertOnOfficeThread(UnoSession& session, UnoSession::State& state,
-                                        const std::string& sourcePath, const std::string& docxPath,
-                                        const std::string& filter,
-                                        const std::string& filterOptions) {
+                                        const ConversionRequest& request) {
+  const std::string& sourcePath = request.sourcePath;
+  const std::string& docxPath = request.docxPath;
+  const std::string& filter = request.filter;
+  const std::string& filterOptions = request.filterOptions;
   ConversionOutcome out;
   Reference<css::lang::XComponent> doc;
   rtl::Reference<AbortingInteraction> interaction = new AbortingInteraction;
@@ -172,6 +218,13 @@ ConversionOutcome ConvertOnOfficeThread(UnoSession& session, UnoSession::State& 
       load.push_back(Prop("FilterOptions", css::uno::Any(FromUtf8(filterOptions))));
     }
     if (!filter.empty()) load.push_back(Prop("FilterName", css::uno::Any(FromUtf8(filter))));
+    // Relative links (a web page's pictures) resolve against where the file really is.
+    OUString originalUrl;
+    if (!request.originalPath.empty() &&
+        osl::FileBase::getFileURLFromSystemPath(FromUtf8(request.originalPath), originalUrl) ==
+            osl::FileBase::E_None) {
+      load.push_back(Prop("DocumentBaseURL", css::uno::Any(originalUrl)));
+    }
     Reference<css::frame::XComponentLoader> loader(state.desktop, UNO_QUERY_THROW);
     doc = loader->loadComponentFromURL(sourceUrl, "_blank", 0,
                                        css::uno::Sequence<css::beans::PropertyValue>(
@@ -183,6 +236,7 @@ ConversionOutcome ConvertOnOfficeThread(UnoSession& session, UnoSession::State& 
                                                  : "damaged: LibreOffice cannot read it";
       return out;
     }
+    EmbedPrivatePictures(doc, state.remote, FromUtf8(state.privateFolderUrl));
     Reference<css::frame::XStorable> storable(doc, UNO_QUERY_THROW);
     std::vector<css::beans::PropertyValue> store{
         Prop("FilterName", css::uno::Any(OUString("MS Word 2007 XML"))),
@@ -253,16 +307,14 @@ class MainThreadJob : public cppu::WeakImplHelper1<css::awt::XCallback> {
 
 }  // namespace
 
-ConversionOutcome UnoSession::Convert(const std::string& sourcePath, const std::string& docxPath,
-                                      const std::string& filter, const std::string& filterOptions,
+ConversionOutcome UnoSession::Convert(const ConversionRequest& request,
                                       const std::function<bool()>& officeAlive) {
   ConversionOutcome lost;
   lost.kind = ConversionOutcome::Kind::kOfficeLost;
   lost.reason = "the converter crashed";
   try {
-    rtl::Reference<MainThreadJob> job = new MainThreadJob([&] {
-      return ConvertOnOfficeThread(*this, *state_, sourcePath, docxPath, filter, filterOptions);
-    });
+    rtl::Reference<MainThreadJob> job =
+        new MainThreadJob([&] { return ConvertOnOfficeThread(*this, *state_, request); });
     Reference<css::awt::XRequestCallback> async = css::awt::AsyncCallback::create(state_->remote);
     async->addCallback(Reference<css::awt::XCallback>(job.get()), css::uno::Any());
     ConversionOutcome out;

@@ -9,6 +9,14 @@
 
 namespace plenwick::word::legacy::helper {
 
+struct ConversionRequest {
+  std::string sourcePath;
+  std::string docxPath;
+  std::string filter;
+  std::string filterOptions;
+  std::string originalPath;  // where the source was copied from; may be empty
+};
+
 struct ConversionOutcome {
   enum class Kind { kOk, kFailed, kPasswordProtected, kOfficeLost };
   Kind kind = Kind::kOk;
@@ -17,7 +25,8 @@ struct ConversionOutcome {
 
 class UnoSession {
  public:
-  UnoSession();
+  // Pictures linked into privateFolder (the converter's work folder) are embedded.
+  explicit UnoSession(const std::string& privateFolder);
   ~UnoSession();
   UnoSession(const UnoSession&) = delete;
   UnoSession& operator=(const UnoSession&) = delete;
@@ -27,8 +36,7 @@ class UnoSession {
   // Whether the connection still answers: a killed office shows here before its process is gone.
   bool Healthy();
   // Converts on the office's main thread; officeAlive tells whether waiting still makes sense.
-  ConversionOutcome Convert(const std::string& sourcePath, const std::string& docxPath,
-                            const std::string& filter, const std::string& filterOptions,
+  ConversionOutcome Convert(const ConversionRequest& request,
                             const std::function<bool()>& officeAlive);
 
   struct State;
