@@ -1,13 +1,15 @@
 // Simulates the join run's saves: each step appends one document (a ~6 KB piece of main text
 // and a 30 KB picture plus a header as fixed entries) and, in "each" mode, saves the package.
 //
-//   bench_package_save [--count N] [--mode each|end|full] [--no-sync|--sync-each] [--dir DIR]
+//   bench_package_save [--count N] [--mode each|end|full] [--not-power-safe] [--work-ms N] [--dir
+//   DIR]
 //
 // "each" saves after every step as the join run does, "end" once after the last step, "full"
 // after every step but with the spare dropped each time (every save a full rewrite, for
-// comparison). By default saves are flushed to the disk as the writer does by default (at most
-// once a second, and the last one); --sync-each flushes every save, --no-sync none. Each run is one
-// process, so the peak memory printed is that mode's own.
+// comparison). Saves are power-safe as the writer's are by default; --not-power-safe turns that
+// off. --work-ms N spends N ms of CPU per step besides the bench's own, as the engine's work on
+// each document would (the writer commits each save's rename in the background meanwhile). Each
+// run is one process, so the peak memory printed is that mode's own.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -73,7 +75,8 @@ double CpuSeconds() {
 int main(int argc, char** argv) {
   int count = 1000;
   std::string mode = "each";
-  int sync = 1;  // 0 never, 1 the default interval, 2 every save
+  bool powerSafe = true;
+  int workMs = 0;
   std::filesystem::path dir = std::filesystem::temp_directory_path();
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -81,17 +84,17 @@ int main(int argc, char** argv) {
       count = std::atoi(argv[++i]);
     } else if (a == "--mode" && i + 1 < argc) {
       mode = argv[++i];
-    } else if (a == "--no-sync") {
-      sync = 0;
-    } else if (a == "--sync-each") {
-      sync = 2;
+    } else if (a == "--not-power-safe") {
+      powerSafe = false;
+    } else if (a == "--work-ms" && i + 1 < argc) {
+      workMs = std::atoi(argv[++i]);
     } else if (a == "--dir" && i + 1 < argc) {
       dir = argv[++i];
     } else {
-      std::fprintf(
-          stderr,
-          "usage: %s [--count N] [--mode each|end|full] [--no-sync|--sync-each] [--dir DIR]\n",
-          argv[0]);
+      std::fprintf(stderr,
+                   "usage: %s [--count N] [--mode each|end|full] [--not-power-safe] [--work-ms N] "
+                   "[--dir DIR]\n",
+                   argv[0]);
       return 64;
     }
   }
@@ -102,8 +105,7 @@ int main(int argc, char** argv) {
   double saveSeconds = 0;
   {
     PackageWriter writer;
-    if (sync == 0) writer.SetSyncInterval(std::chrono::milliseconds::max());
-    if (sync == 2) writer.SetSyncInterval(std::chrono::milliseconds(0));
+    writer.SetPowerSafe(powerSafe);
     GrowingEntry document("word/document.xml");
     document.Append("<?xml version=\"1.0\"?><w:document><w:body>");
     // Relationships and content types grow at their end too; like the main text they are kept
@@ -119,6 +121,9 @@ int main(int argc, char** argv) {
       writer.AddFixed(MakeEntry("word/header" + n + ".xml", "<w:hdr><w:p><w:r><w:t>Header " + n +
                                                                 "</w:t></w:r></w:p></w:hdr>"));
       document.Append(Paragraphs(i));
+      const auto busyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(workMs);
+      while (std::chrono::steady_clock::now() < busyUntil) {
+      }
       rels.Append("<Relationship Id=\"rId" + n + "\" Type=\"image\" Target=\"media/image" + n +
                   ".png\"/><Relationship Id=\"rIdh" + n + "\" Type=\"header\" Target=\"header" + n +
                   ".xml\"/>");
@@ -146,13 +151,11 @@ int main(int argc, char** argv) {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(
-        "mode=%s count=%d sync=%s wall=%.2fs cpu=%.2fs saving=%.2fs saves=%llu incremental=%llu "
+        "mode=%s count=%d power-safe=%s work=%dms wall=%.2fs cpu=%.2fs saving=%.2fs saves=%llu "
+        "incremental=%llu "
         "written=%.0fMiB output=%.1fMiB peakRSS=%.0fMiB\n",
-        mode.c_str(), count,
-        sync == 0   ? "never"
-        : sync == 1 ? "interval"
-                    : "each",
-        wall, CpuSeconds(), saveSeconds, static_cast<unsigned long long>(stats.saves),
+        mode.c_str(), count, powerSafe ? "yes" : "no", workMs, wall, CpuSeconds(), saveSeconds,
+        static_cast<unsigned long long>(stats.saves),
         static_cast<unsigned long long>(stats.incrementalSaves),
         static_cast<double>(stats.bytesWritten) / 1048576.0,
         static_cast<double>(std::filesystem::file_size(target)) / 1048576.0, PeakMiB());

@@ -26,10 +26,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -277,13 +277,17 @@ struct PackageWriter::Impl {
 
   std::string token = MakeToken();
   bool linksWork = true;
-  // Flushing to the disk costs a few milliseconds a save (the disk's own cache flush); saving
-  // after every appended document, that would cost more than all the writing. A save is flushed
-  // when the last flushed one is older than syncInterval, and Flush (or the destructor) flushes
-  // the last one. See Zip.h for what that means after a power cut.
-  std::chrono::milliseconds syncInterval{1000};
-  std::chrono::steady_clock::time_point lastSync{};
-  bool lastSaveSynced = true;
+  // Power-cut safety. A save's bytes are written out to the disk (sync_file_range) before its
+  // rename, and the rename is committed to the disk (fsync of the folder) in the background,
+  // while the caller prepares the next save; the next save waits for that commit before it
+  // writes over the spare, which until then may still be what the disk names as the target.
+  // A commit flushes the disk's cache before it records the rename, so the disk never names a
+  // file whose bytes it does not hold.
+  bool powerSafe = true;
+  int dirFd = -1;         // the target's folder
+  std::thread committer;  // the background commit of the last rename
+  bool lastRenameCommitted = false;
+  bool lastSaveFlushed = true;
   SaveStats stats;
 
   std::string Hidden(const std::string& path, char which) const {
@@ -335,30 +339,54 @@ struct PackageWriter::Impl {
     return fixedDirectory;
   }
 
+  void AwaitCommit() {
+    if (committer.joinable()) committer.join();
+  }
+
+  void CloseFolder() {
+    AwaitCommit();
+    if (dirFd >= 0) ::close(dirFd);
+    dirFd = -1;
+    lastRenameCommitted = false;
+  }
+
+  // Commits the last rename (and everything before it) to the disk.
+  bool CommitFolder() {
+    if (dirFd < 0 && !target.empty()) {
+      const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+      dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    return dirFd >= 0 && ::fsync(dirFd) == 0;
+  }
+
+  // Makes the last save durable: its bytes and its name.
   Status Flush() {
-    if (lastSaveSynced || target.empty() || !targetId) return Ok();
+    AwaitCommit();
+    if (lastSaveFlushed || target.empty() || !targetId) return Ok();
     const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return SaveError(target, Reason(errno));
     File file(fd);
     struct stat st {};
     // Only the file this writer saved; someone else's is theirs to flush.
-    if (::fstat(fd, &st) == 0 && IdOf(st) == *targetId && ::fdatasync(fd) != 0) {
-      return SaveError(target, Reason(errno));
+    if (::fstat(fd, &st) == 0 && IdOf(st) == *targetId) {
+      if (::fdatasync(fd) != 0 || !CommitFolder()) return SaveError(target, Reason(errno));
     }
-    lastSaveSynced = true;
-    lastSync = std::chrono::steady_clock::now();
+    lastSaveFlushed = true;
     return Ok();
   }
 
-  Status SyncIfDue(File& out, const std::string& path) {
-    const auto now = std::chrono::steady_clock::now();
-    const bool due = syncInterval != std::chrono::milliseconds::max() &&
-                     (syncInterval.count() <= 0 || now - lastSync >= syncInterval);
-    if (due) {
-      if (::fdatasync(out.fd()) != 0) return SaveError(path, Reason(errno));
-      lastSync = std::chrono::steady_clock::now();
+  // Writes a save's bytes out to the disk without waiting for a commit of its own; falls back
+  // to a full flush where the call is not available.
+  Status WriteOut(File& out, const std::string& path) {
+    if (!powerSafe) return Ok();
+    if (::sync_file_range(out.fd(), 0, 0,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER) == 0) {
+      return Ok();
     }
-    lastSaveSynced = due;
+    if (errno != ENOSYS && errno != EINVAL && errno != ESPIPE)
+      return SaveError(path, Reason(errno));
+    if (::fdatasync(out.fd()) != 0) return SaveError(path, Reason(errno));
     return Ok();
   }
 
@@ -445,8 +473,10 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
 
 Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing) {
   if (path.empty()) return SaveError(path, "no file name");
+  AwaitCommit();
   if (path != target) {
     DropSpares();
+    CloseFolder();
     target = path;
     targetId.reset();
   }
@@ -475,7 +505,12 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   // Into the spare when it can be trusted and its slots still fit, else a full write.
   Layout layout;
   std::optional<std::vector<Slot>> grown;
-  if (SpareUsable()) grown = GrownSlots(growing);
+  if (SpareUsable()) {
+    // The spare was the target one save ago: write over it only once the disk no longer
+    // names it so.
+    if (powerSafe && !lastRenameCommitted) lastRenameCommitted = CommitFolder();
+    if (!powerSafe || lastRenameCommitted) grown = GrownSlots(growing);
+  }
   const bool incremental = grown.has_value();
   if (incremental) {
     layout.slots = std::move(*grown);
@@ -539,7 +574,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
         s = SaveError(path, Reason(errno));
       }
     }
-    if (s) s = SyncIfDue(out, path);
+    if (s) s = WriteOut(out, path);
     if (s && !out.Close()) s = SaveError(path, Reason(errno));
     if (!s) {
       ::unlink(written.c_str());
@@ -579,6 +614,9 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   targetLayout = std::move(layout);
   stats.saves++;
   if (incremental) stats.incrementalSaves++;
+  lastSaveFlushed = false;
+  lastRenameCommitted = false;
+  if (powerSafe) committer = std::thread([this] { lastRenameCommitted = CommitFolder(); });
   return Ok();
 }
 
@@ -587,6 +625,7 @@ PackageWriter::PackageWriter() : impl_(std::make_unique<Impl>()) {}
 PackageWriter::~PackageWriter() {
   (void)impl_->Flush();  // a failure here has no one to go to; the saves themselves succeeded
   impl_->DropSpares();
+  impl_->CloseFolder();
 }
 
 bool PackageWriter::AddFixed(RawEntry entry) {
@@ -612,11 +651,13 @@ Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>&
 }
 
 void PackageWriter::DropSpares() {
+  impl_->AwaitCommit();
   impl_->DropSpares();
 }
 
-void PackageWriter::SetSyncInterval(std::chrono::milliseconds interval) {
-  impl_->syncInterval = interval;
+void PackageWriter::SetPowerSafe(bool powerSafe) {
+  impl_->AwaitCommit();
+  impl_->powerSafe = powerSafe;
 }
 
 Status PackageWriter::Flush() {

@@ -5,7 +5,6 @@
 // implements it (ZipReader.cpp, ZipWriter.cpp, ...) and may add to it, but keeps these names.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -109,15 +108,15 @@ class PackageWriter {
 
   // Removes the hidden files kept beside the last target; the next save is a full write.
   void DropSpares();
-  // Every save is atomic for every program that reads the target: it names the previous save
-  // or the new one, never a torn file, also when this program is killed. Surviving a power cut
-  // or system crash needs the save flushed to the disk before it replaces the target, which
-  // costs a few milliseconds a save. A save is flushed when the last flushed one is older than
-  // the interval (default one second; zero flushes every save, milliseconds::max() none), and
-  // Flush (called by the destructor) flushes the last save. Between flushes, on file systems
-  // that order a renamed file's data before the rename (ext4's default, btrfs) a power cut still
-  // leaves the previous save or the new one; on others the last unflushed save may be lost.
-  void SetSyncInterval(std::chrono::milliseconds interval);
+  // Every save is atomic: the target names the previous save or the new one, never a torn
+  // file, for every program that reads it and also when this program is killed. Power-safe
+  // (the default) extends that to power cuts and system crashes: each save's bytes reach the
+  // disk before its rename, and the rename is committed to the disk in the background before
+  // the next save writes over the file it replaced. The disk may then name a save one older
+  // than the last, never a torn one. Not power-safe saves skip both (a little faster when
+  // saves follow each other with no work between them).
+  void SetPowerSafe(bool powerSafe);
+  // Makes the last save durable, name and bytes; the destructor calls it.
   Status Flush();
 
   struct SaveStats {
