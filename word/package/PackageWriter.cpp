@@ -4,10 +4,10 @@
 // The fixed entries only ever grow at their end, and they come first in every save, so the fixed
 // region of an earlier save is a prefix of the next one. The writer keeps the previous save's
 // file (its inode) under a hidden name beside the target as a "spare": save k opens the spare,
-// which holds save k-2, cuts it after the fixed entries it already has, appends the ones it
-// lacks, then the changing entries and the central directory, flushes it, links the current
-// target (save k-1) to the other hidden name and renames the spare over the target. The target
-// therefore always names a complete save, and each save writes only what is new.
+// which holds save k-2, goes on after the fixed entries it already has with the ones it lacks,
+// then the changing entries and the central directory, writes it out to the disk, links the
+// current target (save k-1) to the other hidden name and renames the spare over the target. The
+// target therefore always names a complete save, and each save writes only what is new.
 //
 // An entry that grows at its end (the main document: RawEntry::stablePrefix) would have to be
 // written whole by every save. Such entries get a slot at the front of the file instead, with
@@ -17,7 +17,7 @@
 //
 // Whenever the spare cannot be trusted (missing, changed, linked elsewhere, a different target,
 // a file system without hard links) or the slots do not fit, the save is a plain full write: a
-// new hidden file, flushed, renamed over the target.
+// new hidden file, written out, renamed over the target.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>

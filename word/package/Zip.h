@@ -75,8 +75,10 @@ class ZipReader {
 class GrowingEntry {
  public:
   explicit GrowingEntry(std::string name);
-  void Append(std::string_view bytes);           // compresses now; keeps only compressed bytes
-  RawEntry Finish(std::string_view tail) const;  // the entry as it stands with tail appended
+  void Append(std::string_view bytes);  // compresses now; keeps only compressed bytes
+  // The entry as it stands with tail appended; its stablePrefix covers the appended pieces, so
+  // PackageWriter rewrites only what is new of it.
+  RawEntry Finish(std::string_view tail) const;
   std::uint64_t UncompressedSize() const;
 
  private:
@@ -88,7 +90,8 @@ class GrowingEntry {
 
 // Writes a package again and again to one path. Entries added with AddFixed never change, so each
 // save writes them once and reuses them afterwards; the changing entries and the central directory
-// are written every time. Every save is atomic: the target holds the previous save or this one.
+// are written every time, except what an entry's stablePrefix says is already there. Every save
+// is atomic: the target holds the previous save or this one. Not thread-safe.
 class PackageWriter {
  public:
   PackageWriter();
