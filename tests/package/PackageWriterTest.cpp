@@ -145,6 +145,24 @@ TEST(PackageWriter, IncrementalSavesHoldWhatAFullWriteHolds) {
   EXPECT_EQ(w.Stats().incrementalSaves, 6u);  // the first two saves have no spare yet
 }
 
+TEST(PackageWriter, SavesThatAreNotPowerSafeHoldTheSame) {
+  TempDir dir;
+  PackageWriter safe;
+  PackageWriter quick;
+  quick.SetPowerSafe(false);
+  Growing a;
+  Growing b;
+  for (int i = 0; i < 6; ++i) {
+    a.Step(safe);
+    b.Step(quick);
+    ASSERT_TRUE(safe.Save(dir.path() / "safe.doc", a.Changing()));
+    ASSERT_TRUE(quick.Save(dir.path() / "quick.doc", b.Changing()));
+    EXPECT_EQ(Contents(dir.path() / "safe.doc"), Contents(dir.path() / "quick.doc"));
+  }
+  EXPECT_EQ(quick.Stats().incrementalSaves, 4u);
+  EXPECT_TRUE(quick.Flush());
+}
+
 TEST(PackageWriter, WithoutGrowingEntriesSavesAreByteForByteTheSame) {
   TempDir dir;
   PackageWriter a;
