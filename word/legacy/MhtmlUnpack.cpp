@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "word/legacy/LegacyErrors.h"
@@ -126,13 +127,6 @@ std::string DecodeBase64(std::string_view s) {
   return out;
 }
 
-void ReplaceAll(std::string& s, const std::string& from, const std::string& to) {
-  if (from.empty()) return;
-  for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {
-    s.replace(at, from.size(), to);
-  }
-}
-
 }  // namespace
 
 Result<fs::path> UnpackMhtml(const std::string& mhtmlPath, const fs::path& dir) {
@@ -194,8 +188,10 @@ Result<fs::path> UnpackMhtml(const std::string& mhtmlPath, const fs::path& dir) 
   if (page == parts.end())
     return MakeError(codes::kDamaged, "damaged: the web archive holds no page");
 
-  std::string html = page->body;
+  // Pages refer to their pictures by location (full, relative to the page, or by file name) or
+  // by content id, always inside quotes: one pass over the page swaps every known reference.
   const std::string base = page->location.substr(0, page->location.find_last_of("/\\") + 1);
+  std::unordered_map<std::string, std::string> renamed;
   fs::create_directories(dir / "page-files", ec);
   int n = 0;
   for (const Part& p : parts) {
@@ -206,15 +202,32 @@ Result<fs::path> UnpackMhtml(const std::string& mhtmlPath, const fs::path& dir) 
     }
     const std::string name = "page-files/" + std::to_string(++n) + "." + ext;
     std::ofstream(dir / name, std::ios::binary) << p.body;
-    // Pages refer to their pictures by location (full or by file name) or by content id.
-    ReplaceAll(html, p.location, name);
-    if (!base.empty() && p.location.starts_with(base)) {
-      ReplaceAll(html, "\"" + p.location.substr(base.size()) + "\"", "\"" + name + "\"");
+    if (!p.location.empty()) {
+      renamed.emplace(p.location, name);
+      if (!base.empty() && p.location.starts_with(base)) {
+        renamed.emplace(p.location.substr(base.size()), name);
+      }
+      if (const auto slash = p.location.find_last_of("/\\"); slash != std::string::npos) {
+        renamed.emplace(p.location.substr(slash + 1), name);
+      }
     }
-    if (const auto slash = p.location.find_last_of("/\\"); slash != std::string::npos) {
-      ReplaceAll(html, "\"" + p.location.substr(slash + 1) + "\"", "\"" + name + "\"");
-    }
-    if (!p.id.empty()) ReplaceAll(html, "cid:" + p.id, name);
+    if (!p.id.empty()) renamed.emplace("cid:" + p.id, name);
+  }
+  std::string html;
+  html.reserve(page->body.size());
+  const std::string& body = page->body;
+  for (std::size_t i = 0; i < body.size();) {
+    const char q = body[i];
+    html.push_back(q);
+    ++i;
+    if (q != '"' && q != '\'') continue;
+    const std::size_t close = body.find(q, i);
+    if (close == std::string::npos || close - i > 2048) continue;
+    const auto hit = renamed.find(body.substr(i, close - i));
+    if (hit == renamed.end()) continue;
+    html += hit->second;
+    html.push_back(q);
+    i = close + 1;
   }
   if (!page->charset.empty()) {
     html = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + page->charset +
