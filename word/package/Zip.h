@@ -2,7 +2,7 @@
 // document saved again and again reuses what it already wrote.
 //
 // Agreed interface between the package layer and the composer. The package layer's owner
-// implements it (ZipReader.cpp, ZipWriter.cpp, ...) and may add to it, but keeps these names.
+// implements it (ZipReader.cpp, PackageWriter.cpp, ...) and may add to it, but keeps these names.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +36,8 @@ struct RawEntry {
   // For a deflated entry that only grows at its end (the main document): data's first
   // stablePrefix bytes are whole non-final deflate blocks ending on a byte boundary, and the
   // data of every later save of the entry starts with them. The writer then rewrites only what
-  // follows them. 0 when the entry does not grow that way.
+  // follows them (it compares, so a prefix that did change costs a full write, nothing worse).
+  // 0 when the entry does not grow that way.
   std::uint64_t stablePrefix = 0;
 };
 
