@@ -76,7 +76,9 @@ class StyleMapper {
 
  private:
   std::string MapOne(pugi::xml_node style);
+  void BuildEffectiveDefaults();
   AppendContext& ctx_;
+  pugi::xml_document effective_;
   pugi::xml_node stylesRoot_;
   std::map<std::string, pugi::xml_node> byId_;
   std::map<std::string, std::string> mapped_;

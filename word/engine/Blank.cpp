@@ -183,12 +183,17 @@ std::string AppProperties() {
          "</Properties>";
 }
 
+// The smallest paragraph a header can hold, so an empty header takes next to no room.
+constexpr std::string_view kEmptyParagraph =
+    "<w:p><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"20\" w:lineRule=\"exact\"/>"
+    "<w:rPr><w:sz w:val=\"2\"/><w:szCs w:val=\"2\"/></w:rPr></w:pPr></w:p>";
+
 std::string EmptyHeader() {
-  return std::string(kDecl) + Root("w:hdr") + "<w:p/></w:hdr>";
+  return std::string(kDecl) + Root("w:hdr") + std::string(kEmptyParagraph) + "</w:hdr>";
 }
 
 std::string EmptyFooter() {
-  return std::string(kDecl) + Root("w:ftr") + "<w:p/></w:ftr>";
+  return std::string(kDecl) + Root("w:ftr") + std::string(kEmptyParagraph) + "</w:ftr>";
 }
 
 }  // namespace blank

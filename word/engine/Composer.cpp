@@ -199,6 +199,11 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
     index.styleNames.insert(name);
   }
   index.defaultParagraphStyle = "Normal";
+  {
+    pugi::xml_document blankStyles;
+    blankStyles.load_string(styles.c_str());
+    index.docDefaultsKey = NodeToString(blankStyles.document_element().child("w:docDefaults"));
+  }
 
   std::string fonts = blank::FontTable();
   auto firstFont = fonts.find("<w:font ");

@@ -153,7 +153,16 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
         // default header on both.
         if (auto c = current_.find(prefix + "default"); c != current_.end()) part = c->second;
       }
-      if (part.empty()) part = EmptyPart(footer);
+      auto& seen = index.headerKindsSeen;
+      const std::string kindKey = prefix + type;
+      if (part.empty()) {
+        // Without a reference a section inherits the header of the section before it; that
+        // matters only once some earlier section of the result had a real one.
+        if (seen.count(kindKey) == 0) continue;
+        part = EmptyPart(footer);
+      } else {
+        JournalInsert(ctx_, seen, kindKey);
+      }
       pugi::xml_node ref = sectPr.prepend_child(footer ? "w:footerReference" : "w:headerReference");
       ref.append_attribute("w:type").set_value(type.c_str());
       ref.append_attribute("r:id").set_value(relFor(part, footer).c_str());

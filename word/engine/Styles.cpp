@@ -21,15 +21,39 @@ constexpr const char* kStyleOrder[] = {"w:name",          "w:aliases",
                                        "w:tblPr",         "w:trPr",
                                        "w:tcPr",          "w:tblStylePr"};
 
+const char* const kNs = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
 std::string DefaultsKey(pugi::xml_node docDefaults) {
   return docDefaults ? NodeToString(docDefaults) : std::string();
+}
+
+// A font set by name and the same font set from the theme are one property.
+std::string FontPartner(std::string_view attr) {
+  static const std::pair<std::string_view, std::string_view> kPairs[] = {
+      {"w:ascii", "w:asciiTheme"},
+      {"w:hAnsi", "w:hAnsiTheme"},
+      {"w:eastAsia", "w:eastAsiaTheme"},
+      {"w:cs", "w:cstheme"}};
+  for (const auto& [plain, theme] : kPairs) {
+    if (attr == plain) return std::string(theme);
+    if (attr == theme) return std::string(plain);
+  }
+  return "-";
 }
 
 // Adds to `target` every property of `defaults` it does not set itself.
 void MergeProperties(pugi::xml_node target, pugi::xml_node defaults,
                      std::span<const char* const> order) {
   for (pugi::xml_node d : defaults.children()) {
-    if (d.type() != pugi::node_element || target.child(d.name())) continue;
+    if (d.type() != pugi::node_element) continue;
+    if (pugi::xml_node own = target.child(d.name())) {
+      // Attributes are properties of their own (spacing before, after, line...).
+      for (pugi::xml_attribute a : d.attributes()) {
+        if (own.attribute(a.name()) || own.attribute(FontPartner(a.name()).c_str())) continue;
+        own.append_attribute(a.name()).set_value(a.value());
+      }
+      continue;
+    }
     pugi::xml_node placeholder =
         order.empty() ? target.append_child(d.name()) : InsertOrdered(target, d.name(), order);
     target.insert_copy_after(d, placeholder);
@@ -87,6 +111,7 @@ void StyleMapper::Load() {
     ctx_.out.stylesHead = std::move(head);
   } else {
     mergeDefaults_ = DefaultsKey(docDefaults_) != index.docDefaultsKey;
+    if (mergeDefaults_) BuildEffectiveDefaults();
   }
 
   for (pugi::xml_node s : stylesRoot_.children("w:style")) {
@@ -107,6 +132,60 @@ void StyleMapper::Load() {
         tableDefault_ = s.attribute("w:styleId").value();
     }
   }
+}
+
+// What this document's text falls back on: its own defaults, and where the result's defaults set
+// something this document leaves alone, the value a word processor uses when nothing is set.
+void StyleMapper::BuildEffectiveDefaults() {
+  pugi::xml_node effective = effective_.append_child("w:docDefaults");
+  pugi::xml_node pPr = effective.append_child("w:pPrDefault").append_child("w:pPr");
+  pugi::xml_node rPr = effective.append_child("w:rPrDefault").append_child("w:rPr");
+  if (docDefaults_) {
+    for (pugi::xml_node c : docDefaults_.child("w:pPrDefault").child("w:pPr").children()) {
+      pPr.append_copy(c);
+    }
+    for (pugi::xml_node c : docDefaults_.child("w:rPrDefault").child("w:rPr").children()) {
+      rPr.append_copy(c);
+    }
+  }
+  pugi::xml_document result;
+  result.load_string(ctx_.result.index.docDefaultsKey.c_str());
+  pugi::xml_node theirs = result.document_element();
+  static const std::map<std::string, std::string> kNeutral = {
+      {"w:spacing", "<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"},
+      {"w:ind", "<w:ind w:left=\"0\" w:right=\"0\" w:firstLine=\"0\"/>"},
+      {"w:jc", "<w:jc w:val=\"left\"/>"},
+      {"w:contextualSpacing", "<w:contextualSpacing w:val=\"0\"/>"},
+      {"w:keepNext", "<w:keepNext w:val=\"0\"/>"},
+      {"w:keepLines", "<w:keepLines w:val=\"0\"/>"},
+      {"w:widowControl", "<w:widowControl w:val=\"0\"/>"},
+      {"w:rFonts",
+       "<w:rFonts w:ascii=\"Times New Roman\" w:hAnsi=\"Times New Roman\" "
+       "w:eastAsia=\"Times New Roman\" w:cs=\"Times New Roman\"/>"},
+      {"w:sz", "<w:sz w:val=\"20\"/>"},
+      {"w:szCs", "<w:szCs w:val=\"20\"/>"},
+      {"w:b", "<w:b w:val=\"0\"/>"},
+      {"w:i", "<w:i w:val=\"0\"/>"},
+      {"w:color", "<w:color w:val=\"auto\"/>"},
+      {"w:kern", "<w:kern w:val=\"0\"/>"},
+  };
+  auto neutralise = [&](pugi::xml_node mine, pugi::xml_node other, bool ordered) {
+    for (pugi::xml_node c : other.children()) {
+      if (c.type() != pugi::node_element || mine.child(c.name())) continue;
+      auto neutral = kNeutral.find(c.name());
+      if (neutral == kNeutral.end()) continue;
+      pugi::xml_document value;
+      value.load_string(("<x " + std::string(kNs) + ">" + neutral->second + "</x>").c_str());
+      pugi::xml_node v = value.document_element().first_child();
+      pugi::xml_node place = ordered ? InsertOrdered(mine, c.name(), ParagraphPropertyOrder())
+                                     : mine.append_child(c.name());
+      mine.insert_copy_after(v, place);
+      mine.remove_child(place);
+    }
+  };
+  neutralise(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
+  neutralise(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
+  docDefaults_ = effective;
 }
 
 std::string StyleMapper::Map(const std::string& id) {
