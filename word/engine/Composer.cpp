@@ -89,6 +89,7 @@ void Stage(AppendContext& ctx) {
   ctx.comments.Load();
   ctx.sections.Load();
   if (ctx.first) AdoptSettings(ctx);
+  ctx.out.compatibility = CompatibilityOf(ctx);
 
   ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr");
   // Bookmark names are made unique across every story before any story is rewritten.
@@ -296,6 +297,24 @@ void Composer::Commit(Staging& s) {
     settingsDirty_ = true;
   }
   if (s.theme) theme_ = s.theme;
+  // Compatibility options decide how every page is laid out and hold for the whole result:
+  // it takes those under which most of its text was written.
+  std::uint64_t size = 0;
+  for (const std::string& piece : s.bodyPieces) size += piece.size();
+  index.compatibilityWeight[s.compatibility] += size + 1;
+  const std::string* best = &index.compatibility;
+  std::uint64_t bestWeight = s.settings ? 0 : index.compatibilityWeight[index.compatibility];
+  for (const auto& [compat, weight] : index.compatibilityWeight) {
+    if (weight > bestWeight) {
+      best = &compat;
+      bestWeight = weight;
+    }
+  }
+  if (s.settings || *best != index.compatibility) {
+    index.compatibility = *best;
+    ApplyCompatibility(settings, index.compatibility);
+    settingsDirty_ = true;
+  }
 
   std::string types = std::move(s.contentTypes);
   std::string rels = std::move(s.documentRels);

@@ -1,6 +1,7 @@
 // Sections: each appended document starts on a new page with its own page set-up and page
 // numbers, and every section names its headers and footers (first, even, default) explicitly,
 // so nothing is inherited from the document before it.
+#include <algorithm>
 #include <array>
 
 #include "word/engine/Append.h"
@@ -109,6 +110,25 @@ std::string SectionMapper::HeaderPart(const std::string& sourcePart, bool footer
   return result;
 }
 
+// A section that had no header of its own now names an empty one. Its distance from the edge
+// did not matter before; it is brought inside the margin so the empty header cannot push the
+// text down (a header placed lower than the margin moves the body below it).
+void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
+  pugi::xml_node pgMar = sectPr.child("w:pgMar");
+  if (!pgMar) return;
+  const char* edge = footer ? "w:bottom" : "w:top";
+  const char* distance = footer ? "w:footer" : "w:header";
+  long margin = pgMar.attribute(edge).as_llong(1440) >= 0
+                    ? static_cast<long>(pgMar.attribute(edge).as_llong(1440))
+                    : -static_cast<long>(pgMar.attribute(edge).as_llong(1440));
+  long current = static_cast<long>(pgMar.attribute(distance).as_llong(720));
+  long fitted = std::min(current, margin / 4);
+  if (current <= fitted) return;
+  pugi::xml_attribute a = pgMar.attribute(distance);
+  if (!a) a = pgMar.append_attribute(distance);
+  a.set_value(std::to_string(fitted).c_str());
+}
+
 void SectionMapper::Rewrite(pugi::xml_node sectPr) {
   const std::string& main = ctx_.src.mainPart();
   for (pugi::xml_node ref = sectPr.first_child(); ref;) {
@@ -143,6 +163,7 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
   // Written in reverse, each put first: headers default, even, first, then footers.
   for (int kind = 1; kind >= 0; --kind) {
     bool footer = kind == 1;
+    bool onlyEmpty = true, anyEmpty = false;
     std::string prefix = footer ? "f:" : "h:";
     for (auto t = kTypes.rbegin(); t != kTypes.rend(); ++t) {
       std::string type = *t;
@@ -160,13 +181,16 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
         // matters only once some earlier section of the result had a real one.
         if (seen.count(kindKey) == 0) continue;
         part = EmptyPart(footer);
+        anyEmpty = true;
       } else {
         JournalInsert(ctx_, seen, kindKey);
+        onlyEmpty = false;
       }
       pugi::xml_node ref = sectPr.prepend_child(footer ? "w:footerReference" : "w:headerReference");
       ref.append_attribute("w:type").set_value(type.c_str());
       ref.append_attribute("r:id").set_value(relFor(part, footer).c_str());
     }
+    if (anyEmpty && onlyEmpty) FitEmptyIntoMargin(sectPr, footer);
   }
 
   if (firstSection_) {

@@ -164,3 +164,26 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
 }
 
 }  // namespace plenwick::word::engine
+
+namespace plenwick::word::engine {
+
+std::string CompatibilityOf(AppendContext& ctx) {
+  const Relationship* rel = ctx.src.RelOfKind(ctx.src.mainPart(), "settings");
+  if (rel == nullptr || rel->part.empty() || !ctx.src.Has(rel->part)) return "";
+  XmlPart& part = ctx.src.Xml(rel->part);
+  pugi::xml_node compat = part.doc->document_element().child("w:compat");
+  return compat ? NodeToString(compat) : std::string();
+}
+
+void ApplyCompatibility(pugi::xml_document& settings, const std::string& compat) {
+  pugi::xml_node root = settings.document_element();
+  while (pugi::xml_node old = root.child("w:compat")) root.remove_child(old);
+  if (compat.empty()) return;
+  pugi::xml_document parsed;
+  if (!parsed.load_string(compat.c_str())) return;
+  pugi::xml_node place = InsertOrdered(root, "w:compat", kSettingsOrder);
+  root.insert_copy_after(parsed.document_element(), place);
+  root.remove_child(place);
+}
+
+}  // namespace plenwick::word::engine

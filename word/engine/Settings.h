@@ -1,6 +1,8 @@
 // Settings of the result document.
 #pragma once
 
+#include <string>
+
 #include <pugixml.hpp>
 
 namespace plenwick::word::engine {
@@ -9,6 +11,10 @@ struct AppendContext;
 
 // Takes the first document's settings for the result (into the staging area).
 void AdoptSettings(AppendContext& ctx);
+// A document's compatibility options as written ("" when it has none).
+std::string CompatibilityOf(AppendContext& ctx);
+// Puts compatibility options into the result's settings ("" removes them).
+void ApplyCompatibility(pugi::xml_document& settings, const std::string& compat);
 // Odd and even pages get their own headers when any appended document asked for it.
 void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on);
 
