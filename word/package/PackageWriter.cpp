@@ -277,12 +277,11 @@ struct PackageWriter::Impl {
 
   std::string token = MakeToken();
   bool linksWork = true;
-  // Power-cut safety. A save's bytes are written out to the disk (sync_file_range) before its
-  // rename, and the rename is committed to the disk (fsync of the folder) in the background,
-  // while the caller prepares the next save; the next save waits for that commit before it
-  // writes over the spare, which until then may still be what the disk names as the target.
-  // A commit flushes the disk's cache before it records the rename, so the disk never names a
-  // file whose bytes it does not hold.
+  // Power-cut safety. A save's bytes are flushed to the disk before its rename, and the rename
+  // is committed to the disk (fsync of the folder) in the background, while the caller prepares
+  // the next save; the next save waits for that commit before it writes over the spare, which
+  // until then may still be what the disk names as the target. The disk therefore never names
+  // a file whose bytes it does not hold.
   bool powerSafe = true;
   int dirFd = -1;         // the target's folder
   std::thread committer;  // the background commit of the last rename
@@ -375,18 +374,11 @@ struct PackageWriter::Impl {
     return Ok();
   }
 
-  // Writes a save's bytes out to the disk without waiting for a commit of its own; falls back
-  // to a full flush where the call is not available.
+  // Flushes a save's bytes to the disk before its rename. (Writing them out without the flush,
+  // sync_file_range, is cheaper, but only a journal commit would then order them before the
+  // rename, and not every file system keeps a journal; this one's may not.)
   Status WriteOut(File& out, const std::string& path) {
-    if (!powerSafe) return Ok();
-    if (::sync_file_range(out.fd(), 0, 0,
-                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                              SYNC_FILE_RANGE_WAIT_AFTER) == 0) {
-      return Ok();
-    }
-    if (errno != ENOSYS && errno != EINVAL && errno != ESPIPE)
-      return SaveError(path, Reason(errno));
-    if (::fdatasync(out.fd()) != 0) return SaveError(path, Reason(errno));
+    if (powerSafe && ::fdatasync(out.fd()) != 0) return SaveError(path, Reason(errno));
     return Ok();
   }
 

@@ -114,11 +114,11 @@ class PackageWriter {
   void DropSpares();
   // Every save is atomic: the target names the previous save or the new one, never a torn
   // file, for every program that reads it and also when this program is killed. Power-safe
-  // (the default) extends that to power cuts and system crashes: each save's bytes reach the
-  // disk before its rename, and the rename is committed to the disk in the background before
-  // the next save writes over the file it replaced. The disk may then name a save one older
-  // than the last, never a torn one. Not power-safe saves skip both (a little faster when
-  // saves follow each other with no work between them).
+  // (the default) extends that to power cuts and system crashes: each save's bytes are flushed
+  // to the disk before its rename, and the rename is committed to the disk in the background
+  // before the next save writes over the file it replaced. The disk may then name a save one
+  // older than the last, never a torn one. Not power-safe saves skip both (faster on a busy
+  // disk; a power cut may then tear the output).
   void SetPowerSafe(bool powerSafe);
   // Makes the last save durable, name and bytes; the destructor calls it.
   Status Flush();
