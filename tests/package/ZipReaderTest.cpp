@@ -97,6 +97,10 @@ TEST(ZipReader, OpenReportsMissingFilesAndFoldersByPath) {
   Result<ZipReader> folder = ZipReader::Open("/tmp");
   ASSERT_FALSE(folder);
   EXPECT_EQ(folder.error().code, 1005);
+  // A device that never ends is not read at all.
+  Result<ZipReader> device = ZipReader::Open("/dev/zero");
+  ASSERT_FALSE(device);
+  EXPECT_EQ(device.error().message, "cannot read /dev/zero: not a regular file");
 }
 
 }  // namespace

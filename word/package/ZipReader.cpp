@@ -361,6 +361,10 @@ Result<ZipReader> ZipReader::Open(const std::string& path, const ReadLimits& lim
   if (std::filesystem::is_directory(st)) {
     return MakeError(pkgc::kReadFailed, "cannot read " + path + ": it is a folder");
   }
+  // A pipe or device would block or never end.
+  if (!std::filesystem::is_regular_file(st)) {
+    return MakeError(pkgc::kReadFailed, "cannot read " + path + ": not a regular file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) return MakeError(pkgc::kReadFailed, "cannot read " + path);
   in.seekg(0, std::ios::end);
