@@ -117,6 +117,7 @@ class NoteMapper {
   void Load();
   std::string Map(const std::string& id);  // "" when the note does not exist
   bool Drain();
+  bool HasNotes() const { return !notes_.empty(); }
 
  private:
   AppendContext& ctx_;
@@ -237,6 +238,7 @@ struct AppendContext {
   Journal& journal;
   bool first;
   bool needsCustomXml = false;
+  RelMapper* bodyRels = nullptr;  // the main text's, while it is rewritten
   bool singleSection = false;
 
   PartCopier parts;

@@ -109,6 +109,7 @@ void Stage(AppendContext& ctx) {
   }
 
   RelMapper bodyRels(ctx, src.mainPart(), "/word/document.xml", &ctx.out.documentRels);
+  ctx.bodyRels = &bodyRels;
   StoryOptions options;
   options.rels = &bodyRels;
   options.body = true;
@@ -135,6 +136,7 @@ void Stage(AppendContext& ctx) {
     }
   }
 
+  ctx.bodyRels = nullptr;
   PlaceLastParagraph(ctx, body, sectPr, main);
   body.remove_child(sectPr);
   std::string pieces;
@@ -348,6 +350,7 @@ void Composer::Commit(Staging& s) {
     bool has = i == 0 ? !(s.abstractNums.empty() && s.nums.empty()) : !contents[i]->empty();
     if (!has || index.*(lazy.flag)) continue;
     index.*(lazy.flag) = true;
+    settingsDirty_ = true;
     std::string relType = lazy.relType;
     if (relType.find('/') == std::string::npos) relType = kRel + relType;
     rels += Rel(NewRelId(), relType, lazy.partName);
@@ -397,6 +400,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   out.push_back(styles_.Entry());
   if (settingsDirty_) {
     ApplyEvenAndOddHeaders(settings, index.evenAndOddHeaders);
+    if (index.endnotes) PlaceEndnotesAtSectionEnds(settings);
     settingsEntry_ = package::MakeEntry("word/settings.xml", DocumentToString(settings));
     settingsDirty_ = false;
   }

@@ -119,6 +119,28 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
   const bool strictXml = ctx_.src.strict() && IsXmlType(contentType);
   const bool leaf = ctx_.src.Rels(sourcePart).empty();
 
+  if (contentType == "application/vnd.openxmlformats-officedocument.drawingml.diagramData+xml" &&
+      ctx_.bodyRels != nullptr) {
+    // A diagram's data names its drawing by a relationship id of the main text, not its own.
+    std::string name = FreshName(sourcePart);
+    copied_[Fold(sourcePart)] = name;
+    CopyRelsKeepingIds(sourcePart, name);
+    std::string bytes = ctx_.src.Read(sourcePart);
+    if (strictXml) bytes = ReplaceStrictUris(std::move(bytes));
+    const std::string marker = "relId=\"";
+    for (std::size_t pos = bytes.find(marker); pos != std::string::npos;
+         pos = bytes.find(marker, pos + 1)) {
+      std::size_t start = pos + marker.size();
+      std::size_t end = bytes.find('"', start);
+      if (end == std::string::npos) break;
+      std::string mapped = ctx_.bodyRels->Map(bytes.substr(start, end - start));
+      bytes.replace(start, end - start, mapped);
+    }
+    AddFixed(name, std::move(bytes));
+    AddOverride(name, contentType);
+    return name;
+  }
+
   if (leaf) {
     std::string bytes = ctx_.src.Read(sourcePart);  // checks the CRC and the limits
     if (strictXml) bytes = ReplaceStrictUris(std::move(bytes));

@@ -193,6 +193,12 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     if (anyEmpty && onlyEmpty) FitEmptyIntoMargin(sectPr, footer);
   }
 
+  // Endnotes are placed at the end of each section of the result; within a document they are
+  // held back to its last section, so they still come where its own end was.
+  if (ctx_.endnotes.HasNotes() && std::string_view(sectPr.parent().name()) != "w:body" &&
+      !sectPr.child("w:noEndnote")) {
+    InsertOrdered(sectPr, "w:noEndnote", kSectPrOrder);
+  }
   if (firstSection_) {
     firstSection_ = false;
     pugi::xml_node type = sectPr.child("w:type");

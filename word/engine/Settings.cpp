@@ -156,6 +156,15 @@ void AdoptSettings(AppendContext& ctx) {
   ctx.out.settings->append_copy(root);
 }
 
+void PlaceEndnotesAtSectionEnds(pugi::xml_document& settings) {
+  static constexpr const char* kOrder[] = {"w:pos", "w:numFmt", "w:numStart", "w:numRestart",
+                                           "w:endnote"};
+  pugi::xml_node pr = EnsureOrdered(settings.document_element(), "w:endnotePr", kSettingsOrder);
+  pugi::xml_node pos = EnsureOrdered(pr, "w:pos", kOrder);
+  if (!pos.attribute("w:val")) pos.append_attribute("w:val");
+  pos.attribute("w:val").set_value("sectEnd");
+}
+
 void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
   pugi::xml_node root = settings.document_element();
   pugi::xml_node existing = root.child("w:evenAndOddHeaders");

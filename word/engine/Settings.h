@@ -15,6 +15,8 @@ void AdoptSettings(AppendContext& ctx);
 std::string CompatibilityOf(AppendContext& ctx);
 // Puts compatibility options into the result's settings ("" removes them).
 void ApplyCompatibility(pugi::xml_document& settings, const std::string& compat);
+// Endnotes go to the end of each section (each appended document keeps its own at its end).
+void PlaceEndnotesAtSectionEnds(pugi::xml_document& settings);
 // Odd and even pages get their own headers when any appended document asked for it.
 void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on);
 
