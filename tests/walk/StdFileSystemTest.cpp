@@ -230,8 +230,8 @@ TEST(StdFileSystem, UnreadableFolderEndsAWalkWithTheMessage) {
 
 TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
   TempFolder root;
-  root.File("Part 10.docx");
-  root.File("Part 9.docx");
+  root.File("Volume 10.docx");
+  root.File("Volume 9.docx");
   root.File("Études/Intro.doc");
   root.File("Études/deeper/notes.txt");
   root.Folder("empty");
@@ -248,7 +248,7 @@ TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
             (std::vector<std::string>{root.Slash(), root.Slash() + "empty/",
                                       root.Slash() + "Études/", root.Slash() + "Études/deeper/"}));
   EXPECT_EQ(std::vector<std::string>(files->begin(), files->end()),
-            (std::vector<std::string>{root.Slash() + "Part 9.docx", root.Slash() + "Part 10.docx",
+            (std::vector<std::string>{root.Slash() + "Volume 9.docx", root.Slash() + "Volume 10.docx",
                                       root.Slash() + "Études/Intro.doc",
                                       root.Slash() + "Études/deeper/notes.txt"}));
   EXPECT_EQ(walker.Count(), 5);
