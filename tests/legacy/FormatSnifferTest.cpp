@@ -173,7 +173,11 @@ TEST(FormatSniffer, RecognisesTextFormats) {
       LegacyFormat::kHtml);
   EXPECT_EQ(
       Sniff(Bytes("MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=x\r\n")).format,
-      LegacyFormat::kHtml);
+      LegacyFormat::kWebArchive);
+  EXPECT_EQ(Sniff(Bytes("From: <Saved by Word>\r\nSubject: x\r\nMIME-Version: 1.0\r\n"
+                        "Content-Type: multipart/related; boundary=x\r\n"))
+                .format,
+            LegacyFormat::kWebArchive);
   ExpectRejected(Sniff(Bytes("<?xml version=\"1.0\"?><catalog><book/></catalog>")),
                  codes::kNotWordDocument, "not a Word document (an XML file");
 }

@@ -182,7 +182,7 @@ SniffResult SniffText(std::span<const unsigned char> head) {
   if (lower.starts_with("mime-version:") ||
       (lower.find("\nmime-version:") < 4096 &&
        lower.find("multipart/related") != std::string::npos)) {
-    return Convertible(LegacyFormat::kHtml, "web page (MHTML)");
+    return Convertible(LegacyFormat::kWebArchive, "web archive (MHTML)");
   }
   if (lower.starts_with("<")) {
     if (lower.find("schemas.microsoft.com/office/word/2003/wordml") != std::string::npos ||

@@ -16,7 +16,8 @@ enum class LegacyFormat {
   kWord2,   // Word for Windows 1.x/2.0, not a compound file
   kRtf,
   kWordXml2003,  // Word 2003 XML ("WordprocessingML 2003")
-  kHtml,         // HTML or MHTML ("web page" saved as .doc)
+  kHtml,         // HTML ("web page" saved as .doc)
+  kWebArchive,   // MHTML ("single file web page")
   kPlainText,
   kOoxmlPackage,  // a ZIP package: the engine reads it directly
   kRejected,      // not convertible; see SniffResult::reason

@@ -48,9 +48,8 @@ Import ImportFor(const SniffResult& sniff) {
     case LegacyFormat::kWordXml2003:
       return {".xml", "MS Word 2003 XML", {}};
     case LegacyFormat::kHtml:
-      return {sniff.description.find("MHTML") != std::string::npos ? ".mht" : ".htm",
-              "HTML (StarWriter)",
-              {}};
+    case LegacyFormat::kWebArchive:  // unpacked to its page first
+      return {".htm", "HTML (StarWriter)", {}};
     case LegacyFormat::kPlainText:
       return {".txt", "Text (encoded)", sniff.textCharset + ",LF,,,"};
     case LegacyFormat::kOoxmlPackage:
@@ -281,7 +280,7 @@ class Converter final : public LibreOfficeConverter {
     } cleanup{input, output, unpacked};
     fs::path page = input;
     std::error_code ec;
-    if (sniff.format == LegacyFormat::kHtml && import.extension == std::string(".mht")) {
+    if (sniff.format == LegacyFormat::kWebArchive) {
       auto unpackedPage = UnpackMhtml(sourcePath, unpacked);
       if (!unpackedPage) return unpackedPage.error();
       page = *unpackedPage;
