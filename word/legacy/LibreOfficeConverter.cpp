@@ -396,9 +396,11 @@ std::string DefaultOfficeProgram() {
 std::string DefaultHelperProgram() {
   if (const char* p = std::getenv("PLENWICK_LEGACY_HELPER"); p != nullptr && *p != 0) return p;
   std::error_code ec;
-  // Installed beside the program, or else where this build put it.
+  // Installed (bin/../libexec/plenwick) or beside the program, or else where this build put it.
+  const std::string self = SelfDir();
   for (const std::string& candidate :
-       {SelfDir() + "/plenwick-legacy-helper", std::string(PLENWICK_LEGACY_HELPER_PATH)}) {
+       {self + "/../libexec/plenwick/plenwick-legacy-helper", self + "/plenwick-legacy-helper",
+        std::string(PLENWICK_LEGACY_HELPER_PATH)}) {
     if (fs::is_regular_file(candidate, ec)) return candidate;
   }
   return {};
