@@ -26,7 +26,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
 
 bool Run(const std::string& cmd) {
   std::printf("$ %s\n", cmd.c_str());
@@ -72,9 +74,10 @@ void Summarise(const char* what, std::vector<double> ms) {
   std::sort(ms.begin(), ms.end());
   double sum = 0;
   for (double m : ms) sum += m;
-  std::printf("%s after the first (%zu docs): mean %.1f ms, median %.1f ms, p90 %.1f ms, max %.1f ms\n",
-              what, ms.size(), sum / static_cast<double>(ms.size()), ms[ms.size() / 2],
-              ms[ms.size() * 9 / 10], ms.back());
+  std::printf(
+      "%s after the first (%zu docs): mean %.1f ms, median %.1f ms, p90 %.1f ms, max %.1f ms\n",
+      what, ms.size(), sum / static_cast<double>(ms.size()), ms[ms.size() / 2],
+      ms[ms.size() * 9 / 10], ms.back());
 }
 
 }  // namespace
@@ -97,7 +100,8 @@ int main(int argc, char** argv) {
     std::sort(docs.begin(), docs.end());
   }
   std::printf("%zu legacy documents\n", docs.size());
-  const fs::path work = fs::temp_directory_path() / ("plenwick-legacy-bench-" + std::to_string(getpid()));
+  const fs::path work =
+      fs::temp_directory_path() / ("plenwick-legacy-bench-" + std::to_string(getpid()));
   fs::create_directories(work);
   if (!keep.empty()) fs::create_directories(keep);
 
@@ -145,9 +149,11 @@ int main(int argc, char** argv) {
         later.push_back(ms);
       }
     }
-    std::printf("join + save: %zu documents in %.2f s\n", docs.size(), Ms(Clock::now() - all0) / 1000);
+    std::printf("join + save: %zu documents in %.2f s\n", docs.size(),
+                Ms(Clock::now() - all0) / 1000);
     Summarise("join + save", later);
-    if (!keep.empty()) fs::copy_file(result, keep / "joined.docx", fs::copy_options::overwrite_existing);
+    if (!keep.empty())
+      fs::copy_file(result, keep / "joined.docx", fs::copy_options::overwrite_existing);
   }
 #endif
   rusage ru{};
