@@ -89,7 +89,7 @@ void Stage(AppendContext& ctx) {
   ctx.comments.Load();
   ctx.sections.Load();
   if (ctx.first) AdoptSettings(ctx);
-  ctx.out.compatibility = CompatibilityOf(ctx);
+  ctx.out.compatibility = LayoutSettingsOf(ctx);
 
   ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr");
   // Bookmark names are made unique across every story before any story is rewritten.
@@ -299,8 +299,8 @@ void Composer::Commit(Staging& s) {
     settingsDirty_ = true;
   }
   if (s.theme) theme_ = s.theme;
-  // Compatibility options decide how every page is laid out and hold for the whole result:
-  // it takes those under which most of its text was written.
+  // Tab stops, hyphenation and compatibility options decide how every page is laid out and
+  // hold for the whole result: it takes those under which most of its text was written.
   std::uint64_t size = 0;
   for (const std::string& piece : s.bodyPieces) size += piece.size();
   index.compatibilityWeight[s.compatibility] += size + 1;
@@ -314,7 +314,7 @@ void Composer::Commit(Staging& s) {
   }
   if (s.settings || *best != index.compatibility) {
     index.compatibility = *best;
-    ApplyCompatibility(settings, index.compatibility);
+    ApplyLayoutSettings(settings, index.compatibility);
     settingsDirty_ = true;
   }
 

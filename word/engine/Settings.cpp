@@ -176,23 +176,42 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
 
 namespace plenwick::word::engine {
 
-std::string CompatibilityOf(AppendContext& ctx) {
+// Settings that decide how text is laid out and hold for the whole document.
+constexpr const char* kLayoutSettings[] = {"w:defaultTabStop",         "w:autoHyphenation",
+                                           "w:consecutiveHyphenLimit", "w:hyphenationZone",
+                                           "w:doNotHyphenateCaps",     "w:characterSpacingControl",
+                                           "w:noPunctuationKerning",   "w:compat"};
+constexpr char kSeparator = '\x1f';
+
+std::string LayoutSettingsOf(AppendContext& ctx) {
   const Relationship* rel = ctx.src.RelOfKind(ctx.src.mainPart(), "settings");
-  if (rel == nullptr || rel->part.empty() || !ctx.src.Has(rel->part)) return "";
-  XmlPart& part = ctx.src.Xml(rel->part);
-  pugi::xml_node compat = part.doc->document_element().child("w:compat");
-  return compat ? NodeToString(compat) : std::string();
+  pugi::xml_node root;
+  if (rel != nullptr && !rel->part.empty() && ctx.src.Has(rel->part)) {
+    root = ctx.src.Xml(rel->part).doc->document_element();
+  }
+  std::string signature;
+  for (const char* name : kLayoutSettings) {
+    if (pugi::xml_node n = root.child(name)) signature += NodeToString(n);
+    signature += kSeparator;
+  }
+  return signature;
 }
 
-void ApplyCompatibility(pugi::xml_document& settings, const std::string& compat) {
+void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signature) {
   pugi::xml_node root = settings.document_element();
-  while (pugi::xml_node old = root.child("w:compat")) root.remove_child(old);
-  if (compat.empty()) return;
-  pugi::xml_document parsed;
-  if (!parsed.load_string(compat.c_str())) return;
-  pugi::xml_node place = InsertOrdered(root, "w:compat", kSettingsOrder);
-  root.insert_copy_after(parsed.document_element(), place);
-  root.remove_child(place);
+  std::size_t begin = 0;
+  for (const char* name : kLayoutSettings) {
+    std::size_t end = signature.find(kSeparator, begin);
+    if (end == std::string::npos) break;
+    std::string xml = signature.substr(begin, end - begin);
+    begin = end + 1;
+    while (pugi::xml_node old = root.child(name)) root.remove_child(old);
+    pugi::xml_document parsed;
+    if (xml.empty() || !parsed.load_string(xml.c_str())) continue;
+    pugi::xml_node place = InsertOrdered(root, name, kSettingsOrder);
+    root.insert_copy_after(parsed.document_element(), place);
+    root.remove_child(place);
+  }
 }
 
 }  // namespace plenwick::word::engine

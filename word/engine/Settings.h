@@ -11,10 +11,10 @@ struct AppendContext;
 
 // Takes the first document's settings for the result (into the staging area).
 void AdoptSettings(AppendContext& ctx);
-// A document's compatibility options as written ("" when it has none).
-std::string CompatibilityOf(AppendContext& ctx);
-// Puts compatibility options into the result's settings ("" removes them).
-void ApplyCompatibility(pugi::xml_document& settings, const std::string& compat);
+// A document's layout settings (tab stops, hyphenation, compatibility options) as one value.
+std::string LayoutSettingsOf(AppendContext& ctx);
+// Puts layout settings taken by LayoutSettingsOf into the result's settings.
+void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signature);
 // Endnotes go to the end of each section (each appended document keeps its own at its end).
 void PlaceEndnotesAtSectionEnds(pugi::xml_document& settings);
 // Odd and even pages get their own headers when any appended document asked for it.
