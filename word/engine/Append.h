@@ -88,7 +88,6 @@ class StyleMapper {
   const XmlPart* part_ = nullptr;
   pugi::xml_node docDefaults_;
   bool mergeDefaults_ = false;
-  bool mergeParagraphDefaults_ = false;
   std::string paragraphDefault_, tableDefault_;
 };
 

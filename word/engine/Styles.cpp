@@ -97,31 +97,21 @@ void StyleMapper::Load() {
     index.styleIds.clear();
     index.styleNames.clear();
     index.defaultParagraphStyle.clear();
+    index.docDefaultsKey = DefaultsKey(docDefaults_);
     std::string head =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:styles" +
         StandardNamespaceDeclarations() + " mc:Ignorable=\"" + StandardIgnorable() + "\">";
-    // The result's paragraph defaults stay empty: the first document's go into its own root
-    // styles like every later document's, so no document's spacing reaches another's text.
-    pugi::xml_document scratch;
-    pugi::xml_node copy = scratch.append_copy(docDefaults_ ? docDefaults_ : pugi::xml_node());
     if (docDefaults_) {
-      if (pugi::xml_node pPrDefault = copy.child("w:pPrDefault")) {
-        while (pPrDefault.first_child()) pPrDefault.remove_child(pPrDefault.first_child());
-      }
-      index.docDefaultsKey = DefaultsKey(copy);
-      mergeParagraphDefaults_ = true;
-      BuildEffectiveDefaults();
+      pugi::xml_document scratch;
+      pugi::xml_node copy = scratch.append_copy(docDefaults_);
       RewriteStory(ctx_, copy, StoryOptions{});
       head += NodeToString(copy);
-    } else {
-      index.docDefaultsKey.clear();
     }
     if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
     ctx_.out.stylesHead = std::move(head);
   } else {
     mergeDefaults_ = DefaultsKey(docDefaults_) != index.docDefaultsKey;
-    mergeParagraphDefaults_ = true;
-    BuildEffectiveDefaults();
+    if (mergeDefaults_) BuildEffectiveDefaults();
   }
 
   for (pugi::xml_node s : stylesRoot_.children("w:style")) {
@@ -193,13 +183,8 @@ void StyleMapper::BuildEffectiveDefaults() {
       mine.remove_child(place);
     }
   };
-  // Paragraph defaults of the result are empty; spacing is still stated, since readers differ
-  // in what they assume when it is not.
-  pugi::xml_document spacing;
-  spacing.append_child("w:pPr").append_child("w:spacing");
-  neutralise(pPr, spacing.document_element(), true);
   neutralise(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
-  if (!ctx_.first) neutralise(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
+  neutralise(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
   docDefaults_ = effective;
 }
 
@@ -230,15 +215,12 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
   while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
   const bool isDefault = copy.attribute("w:default").as_bool();
   copy.remove_attribute("w:default");
-  if ((mergeDefaults_ || mergeParagraphDefaults_) && type == "paragraph" &&
-      !copy.child("w:basedOn") && docDefaults_) {
+  if (mergeDefaults_ && type == "paragraph" && !copy.child("w:basedOn") && docDefaults_) {
     // The result's defaults are another document's: make this document's own explicit.
-    pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr");
-    if (pPr && pPr.first_child()) {
+    if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
       MergeProperties(EnsureOrdered(copy, "w:pPr", kStyleOrder), pPr, ParagraphPropertyOrder());
     }
-    pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr");
-    if (mergeDefaults_ && rPr) {
+    if (pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr")) {
       MergeProperties(EnsureOrdered(copy, "w:rPr", kStyleOrder), rPr, {});
     }
   }
