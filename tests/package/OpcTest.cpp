@@ -120,7 +120,8 @@ TEST(PartNames, MapsBetweenPartsRelsAndRelativeTargets) {
             "../embeddings/b.xlsx");
   EXPECT_EQ(RelativeTarget("/", "/word/document.xml"), "word/document.xml");
   // What RelativeTarget writes, ResolveTarget reads back.
-  for (const char* part : {"/word/media/a b.png", "/customXml/item1.xml", "/word/x%y.bin"}) {
+  for (const char* part :
+       {"/word/media/a b.png", "/customXml/item1.xml", "/word/x%y.bin", "/word/a:b.xml"}) {
     EXPECT_EQ(*ResolveTarget("/word/document.xml", RelativeTarget("/word/document.xml", part)),
               part);
   }
