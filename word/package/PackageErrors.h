@@ -6,21 +6,12 @@
 #include <string>
 
 #include "base/Result.h"
+#include "word/WordApi.h"
 
 namespace plenwick::word::package {
 
-// The Word layer's reason numbers (wordc in word/WordApi.h), repeated here so the package layer
-// builds on its own.
-namespace pkgc {
-inline constexpr int kNotWordDocument = 1001;
-inline constexpr int kPasswordProtected = 1002;
-inline constexpr int kDamaged = 1003;
-inline constexpr int kUnsupported = 1004;
-inline constexpr int kReadFailed = 1005;
-inline constexpr int kWriteFailed = 1006;
-inline constexpr int kTooLarge = 1007;
-inline constexpr int kInvalidState = 1010;
-}  // namespace pkgc
+// The reasons carry the Word layer's numbers, so the engine can pass them on as they are.
+namespace pkgc = word::wordc;
 
 inline Error Damaged(const std::string& what) {
   return MakeError(pkgc::kDamaged, "damaged: " + what);
