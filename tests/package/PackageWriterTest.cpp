@@ -1,5 +1,6 @@
 // Saving again and again: every save is a complete package that other tools read, incremental
 // saves equal full ones byte for byte, failures leave the previous save, nothing is left behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -392,6 +393,31 @@ TEST(PackageWriter, NeverWritesIntoAnOldSaveThatSomeoneLinkedElsewhere) {
     EXPECT_EQ(Contents(target), Contents(dir.path() / "full.docx"));
   }
   EXPECT_EQ(Slurp(backup), snapshot);
+}
+
+TEST(PackageWriter, AViewerStillReadingAnOldSaveKeepsItIntact) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  PackageWriter w;
+  Growing g;
+  for (int i = 0; i < 3; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+  }
+  // A viewer opens the output and reads its parts later, as it needs them.
+  const std::string snapshot = Slurp(target);
+  const int viewer = ::open(target.c_str(), O_RDONLY);
+  ASSERT_GE(viewer, 0);
+  for (int i = 0; i < 4; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Save(target, g.Changing()));
+  }
+  std::string seen(snapshot.size(), '\0');
+  EXPECT_EQ(::pread(viewer, seen.data(), seen.size(), 0), static_cast<ssize_t>(seen.size()));
+  ::close(viewer);
+  EXPECT_EQ(seen, snapshot);
+  ASSERT_TRUE(FullWrite(g.steps(), dir.path() / "full.docx"));
+  EXPECT_EQ(Contents(target), Contents(dir.path() / "full.docx"));
 }
 
 TEST(PackageWriter, SavingToAnotherPathStartsAfreshAndCleansUp) {

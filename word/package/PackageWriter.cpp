@@ -141,6 +141,12 @@ class File {
     return true;
   }
 
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
   bool Close() {
     const int fd = fd_;
     fd_ = -1;
@@ -503,6 +509,22 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     if (powerSafe && !lastRenameCommitted) lastRenameCommitted = CommitFolder();
     if (!powerSafe || lastRenameCommitted) grown = GrownSlots(growing);
   }
+  int spareFd = -1;
+  if (grown) {
+    spareFd = ::open(spare->path.c_str(), O_WRONLY | O_CLOEXEC);
+    // Someone who opened the target two saves ago (a viewer reading its parts as it needs
+    // them) may still be reading this file: then it is theirs to keep as it is. A write lease
+    // is granted only to a file nobody else has open; it is dropped at once, since only this
+    // writer knows the file's hidden name.
+    if (spareFd >= 0 && ::fcntl(spareFd, F_SETLEASE, F_WRLCK) == 0) {
+      ::fcntl(spareFd, F_SETLEASE, F_UNLCK);
+    } else {
+      if (spareFd >= 0) ::close(spareFd);
+      spareFd = -1;
+      grown.reset();
+    }
+  }
+  File spareHolder(spareFd);  // closes it on every way out until the write takes it
   const bool incremental = grown.has_value();
   if (incremental) {
     layout.slots = std::move(*grown);
@@ -532,7 +554,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   int fd = -1;
   if (incremental) {
     written = spare->path;
-    fd = ::open(written.c_str(), O_WRONLY | O_CLOEXEC);
+    fd = spareHolder.Release();
   } else {
     if (spare) ::unlink(spare->path.c_str());
     spare.reset();
@@ -543,14 +565,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
   }
-  if (fd < 0) {
-    const int err = errno;
-    if (incremental) {
-      ::unlink(written.c_str());
-      spare.reset();
-    }
-    return SaveError(path, Reason(err));
-  }
+  if (fd < 0) return SaveError(path, Reason(errno));
   {
     File out(fd);
     Status s = WriteSlots(out, path, layout.slots, growing, incremental ? &spare->layout : nullptr);
