@@ -165,6 +165,52 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   EXPECT_EQ(std::string(copy.child("w:rPr").child("w:sz").attribute("w:val").value()), "32");
 }
 
+TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTableStyle) {
+  const std::string tableNormal =
+      "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
+      "<w:name w:val=\"Normal Table\"/><w:tblPr><w:tblInd w:w=\"0\" w:type=\"dxa\"/>"
+      "</w:tblPr></w:style>";
+  const std::string table =
+      "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr><w:tblGrid>"
+      "<w:gridCol w:w=\"2000\"/></w:tblGrid><w:tr><w:tc><w:tcPr><w:tcW w:w=\"2000\" "
+      "w:type=\"dxa\"/></w:tcPr>" +
+      Para("in a cell") + "</w:tc></w:tr></w:tbl>";
+  FixtureDoc a, b, c;
+  a.docDefaults =
+      "<w:pPrDefault><w:pPr><w:spacing w:after=\"200\" w:line=\"276\" "
+      "w:lineRule=\"auto\"/></w:pPr></w:pPrDefault>";
+  a.styles = tableNormal;
+  a.body = Para("first");
+  b.styles = tableNormal;
+  b.body = table + Para("after the table");
+  c.docDefaults = a.docDefaults;
+  c.styles = tableNormal;
+  c.body = table + Para("same defaults");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b), Write("c.docx", c)});
+  auto& doc = r.Xml("word/document.xml");
+  auto& styles = r.Xml("word/styles.xml");
+  auto tables = Select(doc, "//w:tbl");
+  ASSERT_EQ(tables.size(), 2U);
+  // The second document's tables name its own default table style, which states its spacing.
+  std::string named = tables[0].child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
+  ASSERT_FALSE(named.empty());
+  pugi::xml_node style =
+      styles.select_node(("//w:style[@w:styleId='" + named + "']").c_str()).node();
+  ASSERT_TRUE(style);
+  EXPECT_STREQ(style.attribute("w:type").value(), "table");
+  pugi::xml_node spacing = style.child("w:pPr").child("w:spacing");
+  EXPECT_STREQ(spacing.attribute("w:after").value(), "0");
+  EXPECT_STREQ(spacing.attribute("w:line").value(), "240");
+  // A document with the result's own defaults gets no spacing of another's in its tables.
+  std::string third = tables[1].child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
+  EXPECT_NE(third, named);
+  if (!third.empty()) {
+    pugi::xml_node own =
+        styles.select_node(("//w:style[@w:styleId='" + third + "']").c_str()).node();
+    EXPECT_FALSE(own.child("w:pPr").child("w:spacing"));
+  }
+}
+
 TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {
   const std::string numbering =
       "<w:abstractNum w:abstractNumId=\"0\"><w:nsid w:val=\"12345678\"/><w:lvl w:ilvl=\"0\">"

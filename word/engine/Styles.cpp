@@ -127,8 +127,9 @@ void StyleMapper::Load() {
       }
     } else if (type == "table" && tableDefault_.empty() && !ctx_.first) {
       std::string mapped = Map(s.attribute("w:styleId").value());
-      // Tables name their style only when the document's default table style differs.
-      if (mapped != s.attribute("w:styleId").value())
+      // Tables name their style when the document's default table style differs from the
+      // result's, or carries paragraph defaults the result's does not.
+      if (mergeDefaults_ || mapped != s.attribute("w:styleId").value())
         tableDefault_ = s.attribute("w:styleId").value();
     }
   }
@@ -222,6 +223,13 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     }
     if (pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr")) {
       MergeProperties(EnsureOrdered(copy, "w:rPr", kStyleOrder), rPr, {});
+    }
+  } else if (mergeDefaults_ && type == "table" && !copy.child("w:basedOn") && docDefaults_) {
+    // A table style ranks above the defaults and below the paragraph style, so stating this
+    // document's own paragraph defaults in it changes nothing in Word; LibreOffice lays out
+    // cell paragraphs with the result's defaults carried through the table style otherwise.
+    if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
+      MergeProperties(EnsureOrdered(copy, "w:pPr", kStyleOrder), pPr, ParagraphPropertyOrder());
     }
   }
   RewriteStory(ctx_, copy, StoryOptions{});
