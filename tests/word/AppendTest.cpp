@@ -177,8 +177,9 @@ TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTable
       Para("in a cell") + "</w:tc></w:tr></w:tbl>";
   FixtureDoc a, b, c;
   a.docDefaults =
-      "<w:pPrDefault><w:pPr><w:spacing w:after=\"200\" w:line=\"276\" "
-      "w:lineRule=\"auto\"/></w:pPr></w:pPrDefault>";
+      "<w:rPrDefault><w:rPr><w:sz w:val=\"24\"/></w:rPr></w:rPrDefault>"
+      "<w:pPrDefault><w:pPr><w:spacing w:after=\"200\" w:line=\"276\" w:lineRule=\"auto\"/>"
+      "</w:pPr></w:pPrDefault>";
   a.styles = tableNormal;
   a.body = Para("first");
   b.styles = tableNormal;
@@ -201,6 +202,7 @@ TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTable
   pugi::xml_node spacing = style.child("w:pPr").child("w:spacing");
   EXPECT_STREQ(spacing.attribute("w:after").value(), "0");
   EXPECT_STREQ(spacing.attribute("w:line").value(), "240");
+  EXPECT_STREQ(style.child("w:rPr").child("w:sz").attribute("w:val").value(), "20");
   // A document with the result's own defaults gets no spacing of another's in its tables.
   std::string third = tables[1].child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
   EXPECT_NE(third, named);

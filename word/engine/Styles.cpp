@@ -216,20 +216,17 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
   while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
   const bool isDefault = copy.attribute("w:default").as_bool();
   copy.remove_attribute("w:default");
-  if (mergeDefaults_ && type == "paragraph" && !copy.child("w:basedOn") && docDefaults_) {
-    // The result's defaults are another document's: make this document's own explicit.
+  if (mergeDefaults_ && (type == "paragraph" || type == "table") && !copy.child("w:basedOn") &&
+      docDefaults_) {
+    // The result's defaults are another document's: make this document's own explicit. A table
+    // style ranks above the defaults and below the paragraph style, so stating them there too
+    // changes nothing in Word; LibreOffice lays out cell text with the result's defaults carried
+    // through the table style otherwise.
     if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
       MergeProperties(EnsureOrdered(copy, "w:pPr", kStyleOrder), pPr, ParagraphPropertyOrder());
     }
     if (pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr")) {
       MergeProperties(EnsureOrdered(copy, "w:rPr", kStyleOrder), rPr, {});
-    }
-  } else if (mergeDefaults_ && type == "table" && !copy.child("w:basedOn") && docDefaults_) {
-    // A table style ranks above the defaults and below the paragraph style, so stating this
-    // document's own paragraph defaults in it changes nothing in Word; LibreOffice lays out
-    // cell paragraphs with the result's defaults carried through the table style otherwise.
-    if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
-      MergeProperties(EnsureOrdered(copy, "w:pPr", kStyleOrder), pPr, ParagraphPropertyOrder());
     }
   }
   RewriteStory(ctx_, copy, StoryOptions{});
