@@ -213,6 +213,25 @@ TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTable
   }
 }
 
+TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
+  FixtureDoc a, b;
+  a.settings =
+      "<w:defaultTabStop w:val=\"720\"/><w:footnotePr><w:pos w:val=\"beneathText\"/>"
+      "</w:footnotePr><w:decimalSymbol w:val=\".\"/><w:listSeparator w:val=\",\"/>";
+  a.body = Para("short");
+  b.settings =
+      "<w:defaultTabStop w:val=\"708\"/><w:decimalSymbol w:val=\",\"/>"
+      "<w:listSeparator w:val=\";\"/>";
+  for (int i = 0; i < 50; ++i) b.body += Para("a much longer document, with decimal commas");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
+  EXPECT_STREQ(settings.child("w:defaultTabStop").attribute("w:val").value(), "708");
+  EXPECT_STREQ(settings.child("w:decimalSymbol").attribute("w:val").value(), ",");
+  EXPECT_STREQ(settings.child("w:listSeparator").attribute("w:val").value(), ";");
+  // Footnotes go where most of the text had them: at the page bottom, the default.
+  EXPECT_FALSE(settings.child("w:footnotePr").child("w:pos"));
+}
+
 TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {
   const std::string numbering =
       "<w:abstractNum w:abstractNumId=\"0\"><w:nsid w:val=\"12345678\"/><w:lvl w:ilvl=\"0\">"

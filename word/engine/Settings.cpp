@@ -177,10 +177,11 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
 namespace plenwick::word::engine {
 
 // Settings that decide how text is laid out and hold for the whole document.
-constexpr const char* kLayoutSettings[] = {"w:defaultTabStop",         "w:autoHyphenation",
-                                           "w:consecutiveHyphenLimit", "w:hyphenationZone",
-                                           "w:doNotHyphenateCaps",     "w:characterSpacingControl",
-                                           "w:noPunctuationKerning",   "w:compat"};
+constexpr const char* kLayoutSettings[] = {
+    "w:defaultTabStop",       "w:autoHyphenation",    "w:consecutiveHyphenLimit",
+    "w:hyphenationZone",      "w:doNotHyphenateCaps", "w:characterSpacingControl",
+    "w:noPunctuationKerning", "w:footnotePr",         "w:compat",
+    "w:decimalSymbol",        "w:listSeparator"};
 constexpr char kSeparator = '\x1f';
 
 std::string LayoutSettingsOf(AppendContext& ctx) {
@@ -191,7 +192,16 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
   }
   std::string signature;
   for (const char* name : kLayoutSettings) {
-    if (pugi::xml_node n = root.child(name)) signature += NodeToString(n);
+    pugi::xml_node n = root.child(name);
+    if (n && std::string_view(name) == "w:footnotePr") {
+      // Where footnotes go (below the text or at the page bottom) holds for the whole result;
+      // the rest of these settings each section states for itself.
+      if (pugi::xml_node pos = n.child("w:pos")) {
+        signature += "<w:footnotePr>" + NodeToString(pos) + "</w:footnotePr>";
+      }
+    } else if (n) {
+      signature += NodeToString(n);
+    }
     signature += kSeparator;
   }
   return signature;
