@@ -19,6 +19,7 @@
 #include "word/legacy/HelperProcess.h"
 #include "word/legacy/LegacyErrors.h"
 #include "word/legacy/MhtmlUnpack.h"
+#include "word/legacy/RtfRepair.h"
 #include "word/legacy/SniffGate.h"
 #include "word/legacy/helper/HelperProtocol.h"
 
@@ -284,6 +285,8 @@ class Converter final : public LibreOfficeConverter {
       auto unpackedPage = UnpackMhtml(sourcePath, unpacked);
       if (!unpackedPage) return unpackedPage.error();
       page = *unpackedPage;
+    } else if (sniff.format == LegacyFormat::kRtf) {
+      if (auto st = CopyRtfRepaired(sourcePath, input.string()); !st) return st;
     } else {
       fs::copy_file(sourcePath, input, fs::copy_options::overwrite_existing, ec);
       if (ec) return MakeError(codes::kReadFailed, "the file cannot be read: " + ec.message());
