@@ -116,6 +116,40 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   EXPECT_EQ(r.Text("word/" + tb).find("HEADER A"), std::string::npos);
 }
 
+TEST_F(AppendTest, AnEvenHeaderIsShownOnlyWhereItsDocumentAskedForIt) {
+  FixtureDoc a, b;
+  a.settings = "<w:evenAndOddHeaders/>";
+  a.body = Para("odd and even");
+  a.headers["header1.xml"] = Para("ODD A");
+  a.headers["header2.xml"] = Para("EVEN A");
+  a.sectPr =
+      "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/>"
+      "<w:headerReference w:type=\"even\" r:id=\"rIdH2\"/></w:sectPr>";
+  // Word never shows this document's even header: its odd and even pages do not differ.
+  b.body = Para("every page alike");
+  b.headers["header1.xml"] = Para("EVERY PAGE B");
+  b.headers["header2.xml"] = Para("NEVER SHOWN B");
+  b.sectPr = a.sectPr;
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto sections = Select(doc, "//w:sectPr");
+  ASSERT_EQ(sections.size(), 2u);
+  auto ref = [](pugi::xml_node sect, std::string_view type) {
+    for (pugi::xml_node c : sect.children("w:headerReference")) {
+      if (type == c.attribute("w:type").value()) return std::string(c.attribute("r:id").value());
+    }
+    return std::string();
+  };
+  EXPECT_NE(ref(sections[0], "even"), ref(sections[0], "default"));
+  ASSERT_FALSE(ref(sections[1], "default").empty());
+  EXPECT_EQ(ref(sections[1], "even"), ref(sections[1], "default"));
+  // The header that is never shown is not carried either.
+  for (const std::string& name : r.Names()) {
+    if (name.find("header") == std::string::npos || !name.ends_with(".xml")) continue;
+    EXPECT_EQ(r.Text(name).find("NEVER SHOWN B"), std::string::npos) << name;
+  }
+}
+
 TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   const std::string bold =
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"

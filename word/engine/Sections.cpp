@@ -139,7 +139,10 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
       std::string type = ref.attribute("w:type").value();
       if (type.empty()) type = "default";
       const Relationship* rel = ctx_.src.RelById(main, ref.attribute("r:id").value());
-      std::string part = rel != nullptr && !rel->external ? HeaderPart(rel->part, footer) : "";
+      // An even header of a document whose odd and even pages do not differ is never shown.
+      const bool shown = type != "even" || evenAndOdd_;
+      std::string part =
+          shown && rel != nullptr && !rel->external ? HeaderPart(rel->part, footer) : "";
       if (!part.empty()) current_[std::string(footer ? "f:" : "h:") + type] = part;
       sectPr.remove_child(ref);
     } else if (name == "w:printerSettings") {
@@ -168,12 +171,10 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     for (auto t = kTypes.rbegin(); t != kTypes.rend(); ++t) {
       std::string type = *t;
       std::string part;
-      if (auto c = current_.find(prefix + type); c != current_.end()) part = c->second;
-      if (part.empty() && type == "even" && !evenAndOdd_) {
-        // Odd and even pages differ only if some document asks for it; this one shows its
-        // default header on both.
-        if (auto c = current_.find(prefix + "default"); c != current_.end()) part = c->second;
-      }
+      // A document that does not ask for odd and even pages to differ shows its default header
+      // on both.
+      const std::string source = type == "even" && !evenAndOdd_ ? "default" : type;
+      if (auto c = current_.find(prefix + source); c != current_.end()) part = c->second;
       auto& seen = index.headerKindsSeen;
       const std::string kindKey = prefix + type;
       if (part.empty()) {
