@@ -2,47 +2,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "word/ElementOrder.h"
 #include "word/engine/Append.h"
 
 namespace plenwick::word::engine {
 namespace {
-
-constexpr const char* kPPrOrder[] = {"w:pStyle",
-                                     "w:keepNext",
-                                     "w:keepLines",
-                                     "w:pageBreakBefore",
-                                     "w:framePr",
-                                     "w:widowControl",
-                                     "w:numPr",
-                                     "w:suppressLineNumbers",
-                                     "w:pBdr",
-                                     "w:shd",
-                                     "w:tabs",
-                                     "w:suppressAutoHyphens",
-                                     "w:kinsoku",
-                                     "w:wordWrap",
-                                     "w:overflowPunct",
-                                     "w:topLinePunct",
-                                     "w:autoSpaceDE",
-                                     "w:autoSpaceDN",
-                                     "w:bidi",
-                                     "w:adjustRightInd",
-                                     "w:snapToGrid",
-                                     "w:spacing",
-                                     "w:ind",
-                                     "w:contextualSpacing",
-                                     "w:mirrorIndents",
-                                     "w:suppressOverlap",
-                                     "w:jc",
-                                     "w:textDirection",
-                                     "w:textAlignment",
-                                     "w:textboxTightWrap",
-                                     "w:outlineLvl",
-                                     "w:divId",
-                                     "w:cnfStyle",
-                                     "w:rPr",
-                                     "w:sectPr",
-                                     "w:pPrChange"};
 
 bool IsRelAttribute(std::string_view name) {
   return name.starts_with("r:") || name == "o:relid";
@@ -188,7 +152,7 @@ void RewriteStory(AppendContext& ctx, pugi::xml_node root, const StoryOptions& o
 }
 
 std::span<const char* const> ParagraphPropertyOrder() {
-  return kPPrOrder;
+  return kParagraphPropertyOrder;
 }
 
 }  // namespace plenwick::word::engine

@@ -16,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "word/ElementOrder.h"
 #include "word/legacy/LegacyErrors.h"
 
 namespace plenwick::word::legacy {
@@ -34,42 +35,12 @@ Ranks MakeRanks(std::initializer_list<std::string_view> names) {
 }
 
 const Ranks& ParagraphPropertyOrder() {
-  static const Ranks r = MakeRanks({"w:pStyle",
-                                    "w:keepNext",
-                                    "w:keepLines",
-                                    "w:pageBreakBefore",
-                                    "w:framePr",
-                                    "w:widowControl",
-                                    "w:numPr",
-                                    "w:suppressLineNumbers",
-                                    "w:pBdr",
-                                    "w:shd",
-                                    "w:tabs",
-                                    "w:suppressAutoHyphens",
-                                    "w:kinsoku",
-                                    "w:wordWrap",
-                                    "w:overflowPunct",
-                                    "w:topLinePunct",
-                                    "w:autoSpaceDE",
-                                    "w:autoSpaceDN",
-                                    "w:bidi",
-                                    "w:adjustRightInd",
-                                    "w:snapToGrid",
-                                    "w:spacing",
-                                    "w:ind",
-                                    "w:contextualSpacing",
-                                    "w:mirrorIndents",
-                                    "w:suppressOverlap",
-                                    "w:jc",
-                                    "w:textDirection",
-                                    "w:textAlignment",
-                                    "w:textboxTightWrap",
-                                    "w:outlineLvl",
-                                    "w:divId",
-                                    "w:cnfStyle",
-                                    "w:rPr",
-                                    "w:sectPr",
-                                    "w:pPrChange"});
+  static const Ranks r = [] {
+    Ranks ranks;
+    int i = 0;
+    for (const char* name : kParagraphPropertyOrder) ranks.emplace(name, i++);
+    return ranks;
+  }();
   return r;
 }
 
