@@ -1,5 +1,6 @@
 #include "word/engine/Composer.h"
 
+#include <cassert>
 #include <exception>
 #include <new>
 
@@ -385,7 +386,12 @@ void Composer::Commit(Staging& s) {
   people_.Append(0, s.people);
   documentRels_.Append(0, rels);
   contentTypes_.Append(0, types);
-  for (package::RawEntry& e : s.fixed) writer_->AddFixed(std::move(e));
+  for (package::RawEntry& e : s.fixed) {
+    // Names come from the result's index of part names, so a clash cannot happen; the very
+    // same part added twice is kept once.
+    [[maybe_unused]] const bool added = writer_->AddFixed(std::move(e));
+    assert(added);
+  }
   blank_ = false;
   ++documents_;
 }

@@ -6,9 +6,6 @@
 namespace plenwick::word::engine {
 namespace {
 
-constexpr std::string_view kRelPrefix =
-    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-
 std::string KindOf(std::string_view type) {
   auto slash = type.rfind('/');
   return std::string(slash == std::string_view::npos ? type : type.substr(slash + 1));
