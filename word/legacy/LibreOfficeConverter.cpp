@@ -132,18 +132,6 @@ std::string OriginalForLinks(const std::string& sourcePath, bool unpacked) {
                                                                                 : std::string();
 }
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> out(1);
-  for (char c : line) {
-    if (c == '\t') {
-      out.emplace_back();
-    } else {
-      out.back().push_back(c);
-    }
-  }
-  return out;
-}
-
 // Kills the office and waits (briefly) until it is gone: it is our helper's child, not ours, so
 // its end shows in /proc only.
 void KillOffice(pid_t office) {
@@ -239,11 +227,11 @@ class Converter final : public LibreOfficeConverter {
     const auto deadline = started + options_.startTimeLimit + std::chrono::seconds(5);
     std::string line;
     auto status = helper_.ReadLine(deadline, line);
-    auto f = SplitTabs(line);
+    auto f = protocol::SplitTabs(line);
     if (status == HelperProcess::ReadStatus::kLine && f.size() == 2 && f[0] == protocol::kPipe) {
       instancePipe_ = f[1];
       status = helper_.ReadLine(deadline, line);
-      f = SplitTabs(line);
+      f = protocol::SplitTabs(line);
     }
     if (status != HelperProcess::ReadStatus::kLine || f.size() < 2 || f[0] != protocol::kReady) {
       helper_.Kill();
@@ -309,7 +297,7 @@ class Converter final : public LibreOfficeConverter {
       Restart();
       return MakeError(codes::kConversionFailed, "the converter crashed");
     }
-    const auto f = SplitTabs(line);
+    const auto f = protocol::SplitTabs(line);
     if (f[0] == protocol::kErr && f.size() >= 3) {
       // The helper itself starts a new office after one it lost.
       return MakeError(static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10)), f[2]);

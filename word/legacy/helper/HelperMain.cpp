@@ -81,18 +81,6 @@ std::string Clean(std::string s) {
   return s;
 }
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> out(1);
-  for (char c : line) {
-    if (c == '\t') {
-      out.emplace_back();
-    } else {
-      out.back().push_back(c);
-    }
-  }
-  return out;
-}
-
 // Starts the office and connects to it, within the time limit.
 bool StartOffice(helper::OfficeProcess& process, helper::UnoSession& session,
                  const std::string& pipeName, long limitMs, std::string& why) {
@@ -186,7 +174,7 @@ int main(int argc, char** argv) {
 
   std::string line;
   while (ReadRequest(line)) {
-    const auto f = SplitTabs(line);
+    const auto f = legacy::protocol::SplitTabs(line);
     if (f.size() != 6 || f[0] != legacy::protocol::kConvert) {
       Reply(std::string(legacy::protocol::kErr) + "\t" +
             std::to_string(legacy::codes::kConversionFailed) + "\tunknown request");

@@ -15,6 +15,9 @@
 // fd 3, asks it to end its office and exit.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace plenwick::word::legacy::protocol {
 
 inline constexpr const char* kPipe = "PIPE";
@@ -24,5 +27,18 @@ inline constexpr const char* kConvert = "CONVERT";
 inline constexpr const char* kOk = "OK";
 inline constexpr const char* kErr = "ERR";
 inline constexpr int kLifelineFd = 3;
+
+// The fields of one message.
+inline std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> out(1);
+  for (char c : line) {
+    if (c == '\t') {
+      out.emplace_back();
+    } else {
+      out.back().push_back(c);
+    }
+  }
+  return out;
+}
 
 }  // namespace plenwick::word::legacy::protocol
