@@ -14,15 +14,12 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "shell/FolderPath.h"
 
 namespace plenwick::walk {
 
 // The platform's path separator; every folder path the walker builds ends in it.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+inline constexpr char kPathSeparator = shell::kFolderSeparator;
 
 // An item of a folder's Files: a file known by its own name with its extension, without path.
 class File {
