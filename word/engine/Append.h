@@ -62,6 +62,8 @@ class RelMapper {
   std::map<std::string, std::string> ids_;
 };
 
+struct CellProperty;  // a paragraph property a table style can set
+
 class StyleMapper {
  public:
   explicit StyleMapper(AppendContext& ctx) : ctx_(ctx) {}
@@ -72,10 +74,20 @@ class StyleMapper {
   // result's default paragraph style already is that look.
   const std::string& ParagraphDefault() const { return paragraphDefault_; }
   const std::string& TableDefault() const { return tableDefault_; }
+  // Called on a table before its styles are mapped: where this document's defaults were carried
+  // into its paragraph styles, those would now outrank the table style's paragraph properties,
+  // so cell paragraphs state the table style's spacing, indents and alignment themselves.
+  void KeepTableParagraphLook(pugi::xml_node table);
+  // For a document whose spaces between paragraphs add up, where the result takes the larger of
+  // the two: each body paragraph's space before becomes the sum it had.
+  void StateSummedSpacing(pugi::xml_node body) const;
   void Finish();
 
  private:
   std::string MapOne(pugi::xml_node style);
+  // The element of the source style `id`, or of a style it is based on, that sets `property`.
+  pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
+  long SpacingOf(pugi::xml_node paragraph, const char* side, const char* autoSide) const;
   void BuildEffectiveDefaults();
   AppendContext& ctx_;
   pugi::xml_document effective_;
@@ -240,6 +252,7 @@ struct AppendContext {
   bool needsCustomXml = false;
   RelMapper* bodyRels = nullptr;  // the main text's, while it is rewritten
   bool singleSection = false;
+  bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
 
   PartCopier parts;
   StyleMapper styles;
@@ -258,7 +271,12 @@ long NextId(AppendContext& ctx, long Counters::*counter);
 void JournalInsert(AppendContext& ctx, std::set<std::string>& set, const std::string& key);
 
 std::string Fold(std::string_view text);
-ThemeLook LookOfTheme(const pugi::xml_document& theme);
+// The languages whose script fonts a document's theme fonts stand for.
+struct ThemeFontLanguages {
+  std::string eastAsia, bidi;
+};
+ThemeFontLanguages ThemeFontLanguagesOf(pugi::xml_node settingsRoot);
+ThemeLook LookOfTheme(const pugi::xml_document& theme, const ThemeFontLanguages& languages);
 std::span<const char* const> ParagraphPropertyOrder();
 std::span<const char* const> SectionPropertyOrder();
 

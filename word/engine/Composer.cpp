@@ -76,6 +76,31 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   ctx.out.finalSectPr = NodeToString(sectPr);
 }
 
+bool IsOn(pugi::xml_attribute a) {
+  std::string_view v = a.value();
+  return v == "1" || v == "true" || v == "on";
+}
+
+// HTML-style automatic space before is dropped on a document's first paragraph, as a browser
+// drops the margin at the top of a page. Once the document follows another in the result its
+// first paragraph is no longer first, so the space is stated as none.
+void KeepLeadingAutoSpacingNone(pugi::xml_node body) {
+  pugi::xml_node first = body.first_child();
+  while (first &&
+         (first.type() != pugi::node_element || std::string_view(first.name()) == "w:sdt")) {
+    first = first.type() == pugi::node_element ? first.child("w:sdtContent").first_child()
+                                               : first.next_sibling();
+  }
+  if (!first || std::string_view(first.name()) != "w:p") return;
+  pugi::xml_node spacing = first.child("w:pPr").child("w:spacing");
+  pugi::xml_attribute autoBefore = spacing.attribute("w:beforeAutospacing");
+  if (!autoBefore || !IsOn(autoBefore)) return;
+  autoBefore.set_value("0");
+  pugi::xml_attribute before = spacing.attribute("w:before");
+  if (!before) before = spacing.insert_attribute_before("w:before", autoBefore);
+  before.set_value("0");
+}
+
 void Stage(AppendContext& ctx) {
   SourcePackage& src = ctx.src;
   XmlPart& main = src.Xml(src.mainPart());
@@ -108,6 +133,9 @@ void Stage(AppendContext& ctx) {
   if (!sectPr || std::string_view(sectPr.name()) != "w:sectPr") {
     sectPr = body.append_child("w:sectPr");
   }
+
+  KeepLeadingAutoSpacingNone(body);
+  if (ctx.sumsParagraphSpacing) ctx.styles.StateSummedSpacing(body);
 
   RelMapper bodyRels(ctx, src.mainPart(), "/word/document.xml", &ctx.out.documentRels);
   ctx.bodyRels = &bodyRels;
@@ -219,7 +247,7 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
   settings.load_string(blank::Settings().c_str(), pugi::parse_default);
   pugi::xml_document theme;
   theme.load_string(blank::Theme().c_str());
-  index.theme = LookOfTheme(theme);
+  index.theme = LookOfTheme(theme, ThemeFontLanguagesOf(settings.document_element()));
   theme_ = std::make_shared<package::RawEntry>(
       package::MakeEntry("word/theme/theme1.xml", blank::Theme()));
 

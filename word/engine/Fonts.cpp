@@ -11,20 +11,55 @@ std::string Typeface(pugi::xml_node font, const char* script) {
   return font.child(script).attribute("typeface").value();
 }
 
+// The theme's script font a language selects (themeFontLang): a Korean document's East Asian
+// text takes the theme's Hangul face, not the generic one.
+std::string_view ScriptOfLanguage(std::string_view lang) {
+  std::string_view primary = lang.substr(0, lang.find('-'));
+  if (primary == "ja") return "Jpan";
+  if (primary == "ko") return "Hang";
+  if (primary == "zh") {
+    for (std::string_view traditional : {"zh-TW", "zh-HK", "zh-MO"}) {
+      if (lang == traditional) return "Hant";
+    }
+    return "Hans";
+  }
+  if (primary == "ar" || primary == "fa" || primary == "ur") return "Arab";
+  if (primary == "he" || primary == "yi") return "Hebr";
+  if (primary == "th") return "Thai";
+  if (primary == "hi" || primary == "mr" || primary == "ne") return "Deva";
+  return {};
+}
+
+std::string ScriptTypeface(pugi::xml_node font, const char* generic, std::string_view lang) {
+  std::string_view script = ScriptOfLanguage(lang);
+  if (!script.empty()) {
+    for (pugi::xml_node f : font.children("a:font")) {
+      std::string_view face = f.attribute("typeface").value();
+      if (script == f.attribute("script").value() && !face.empty()) return std::string(face);
+    }
+  }
+  return Typeface(font, generic);
+}
+
 }  // namespace
 
-ThemeLook LookOfTheme(const pugi::xml_document& theme) {
+ThemeFontLanguages ThemeFontLanguagesOf(pugi::xml_node settingsRoot) {
+  pugi::xml_node lang = settingsRoot.child("w:themeFontLang");
+  return {lang.attribute("w:eastAsia").value(), lang.attribute("w:bidi").value()};
+}
+
+ThemeLook LookOfTheme(const pugi::xml_document& theme, const ThemeFontLanguages& languages) {
   ThemeLook look;
   pugi::xml_node elements = theme.document_element().child("a:themeElements");
   pugi::xml_node scheme = elements.child("a:fontScheme");
   pugi::xml_node major = scheme.child("a:majorFont");
   pugi::xml_node minor = scheme.child("a:minorFont");
   look.majorLatin = Typeface(major, "a:latin");
-  look.majorEa = Typeface(major, "a:ea");
-  look.majorCs = Typeface(major, "a:cs");
+  look.majorEa = ScriptTypeface(major, "a:ea", languages.eastAsia);
+  look.majorCs = ScriptTypeface(major, "a:cs", languages.bidi);
   look.minorLatin = Typeface(minor, "a:latin");
-  look.minorEa = Typeface(minor, "a:ea");
-  look.minorCs = Typeface(minor, "a:cs");
+  look.minorEa = ScriptTypeface(minor, "a:ea", languages.eastAsia);
+  look.minorCs = ScriptTypeface(minor, "a:cs", languages.bidi);
   for (pugi::xml_node c : elements.child("a:clrScheme").children()) {
     pugi::xml_node value = c.first_child();
     look.colours += c.name();
@@ -37,15 +72,20 @@ ThemeLook LookOfTheme(const pugi::xml_document& theme) {
 }
 
 void ThemeMapper::Load() {
+  ThemeFontLanguages languages;
+  const Relationship* settings = ctx_.src.RelOfKind(ctx_.src.mainPart(), "settings");
+  if (settings != nullptr && !settings->part.empty() && ctx_.src.Has(settings->part)) {
+    languages = ThemeFontLanguagesOf(ctx_.src.Xml(settings->part).doc->document_element());
+  }
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
   bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
   if (has) {
     XmlPart& part = ctx_.src.Xml(rel->part);
-    look_ = LookOfTheme(*part.doc);
+    look_ = LookOfTheme(*part.doc, languages);
   } else {
     pugi::xml_document blankTheme;
     blankTheme.load_string(blank::Theme().c_str());
-    look_ = LookOfTheme(blankTheme);
+    look_ = LookOfTheme(blankTheme, languages);
   }
   ThemeLook& resultLook = ctx_.result.index.theme;
   if (ctx_.first) {

@@ -199,6 +199,17 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
       if (pugi::xml_node pos = n.child("w:pos")) {
         signature += "<w:footnotePr>" + NodeToString(pos) + "</w:footnotePr>";
       }
+    } else if (n && std::string_view(name) == "w:compat") {
+      // Whether the spaces after one paragraph and before the next add up is kept off in the
+      // result; a document written with it on states the sums in its own paragraphs.
+      pugi::xml_document copy;
+      pugi::xml_node compat = copy.append_copy(n);
+      if (pugi::xml_node sum = compat.child("w:doNotUseHTMLParagraphAutoSpacing")) {
+        std::string_view v = sum.attribute("w:val").value();
+        ctx.sumsParagraphSpacing = v.empty() || v == "1" || v == "true" || v == "on";
+        compat.remove_child(sum);
+      }
+      signature += NodeToString(compat);
     } else if (n) {
       signature += NodeToString(n);
     }

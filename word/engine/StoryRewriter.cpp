@@ -55,6 +55,7 @@ class Walker {
         }
       }
     } else if (name == "w:tbl") {
+      ctx_.styles.KeepTableParagraphLook(node);
       const std::string& def = ctx_.styles.TableDefault();
       pugi::xml_node tblPr = node.child("w:tblPr");
       if (!def.empty() && tblPr && !tblPr.child("w:tblStyle")) {

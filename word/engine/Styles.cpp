@@ -1,7 +1,9 @@
 // Styles: the first document's styles become the result's; a later document's style is shared
 // when the result has one of that name with the same definition, and kept apart (fresh id and
 // name) when it differs. Only styles the text uses are taken, with what they are based on.
+#include <array>
 #include <memory>
+#include <optional>
 
 #include "word/engine/Append.h"
 
@@ -172,12 +174,24 @@ void StyleMapper::BuildEffectiveDefaults() {
   };
   auto neutralise = [&](pugi::xml_node mine, pugi::xml_node other, bool ordered) {
     for (pugi::xml_node c : other.children()) {
-      if (c.type() != pugi::node_element || mine.child(c.name())) continue;
+      if (c.type() != pugi::node_element) continue;
       auto neutral = kNeutral.find(c.name());
       if (neutral == kNeutral.end()) continue;
       pugi::xml_document value;
       value.load_string(("<x " + std::string(kNs) + ">" + neutral->second + "</x>").c_str());
       pugi::xml_node v = value.document_element().first_child();
+      if (pugi::xml_node own = mine.child(c.name())) {
+        // Spacing and indents are several properties in one element: a document that sets
+        // only the space after still means single line spacing when the result's defaults
+        // say otherwise. Fonts stay whole: their theme and explicit halves go together.
+        if (std::string_view(c.name()) == "w:rFonts") continue;
+        for (pugi::xml_attribute a : c.attributes()) {
+          pugi::xml_attribute fallback = v.attribute(a.name());
+          if (!fallback || own.attribute(a.name())) continue;
+          own.append_attribute(a.name()).set_value(fallback.value());
+        }
+        continue;
+      }
       pugi::xml_node place = ordered ? InsertOrdered(mine, c.name(), ParagraphPropertyOrder())
                                      : mine.append_child(c.name());
       mine.insert_copy_after(v, place);
@@ -276,6 +290,231 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
   mapped_[srcId] = result;
   inProgress_.erase(srcId);
   return result;
+}
+
+// A property a table style may give the text of its cells: an element of the paragraph (w:pPr)
+// or run (w:rPr) properties, or the attributes of one that together make one setting (a line
+// height and its rule, a first-line or hanging indent).
+struct CellProperty {
+  const char* container;
+  const char* element;
+  std::array<const char*, 2> attributes;  // none: the whole element
+
+  bool SetBy(pugi::xml_node properties) const {
+    pugi::xml_node e = properties.child(element);
+    if (!e || attributes[0] == nullptr) return bool(e);
+    for (const char* a : attributes) {
+      if (a != nullptr && e.attribute(a)) return true;
+    }
+    return false;
+  }
+
+  // Gives `owner` (a paragraph or run) this property with the attributes of `value`.
+  void Give(pugi::xml_node owner, pugi::xml_node value, const char* propertiesName) const {
+    pugi::xml_node properties = owner.child(propertiesName);
+    if (!properties) properties = owner.prepend_child(propertiesName);
+    pugi::xml_node own = properties.child(element);
+    if (!own || attributes[0] == nullptr) {
+      pugi::xml_node place = std::string_view(propertiesName) == "w:pPr"
+                                 ? InsertOrdered(properties, element, ParagraphPropertyOrder())
+                                 : properties.append_child(element);
+      if (own) properties.remove_child(own);
+      own = properties.insert_child_after(element, place);
+      properties.remove_child(place);
+      if (attributes[0] == nullptr) {
+        for (pugi::xml_attribute a : value.attributes()) own.append_copy(a);
+        return;
+      }
+    }
+    for (const char* a : attributes) {
+      if (a != nullptr && value.attribute(a)) own.append_copy(value.attribute(a));
+    }
+  }
+};
+
+constexpr CellProperty kCellProperties[] = {
+    {"w:pPr", "w:spacing", {"w:before", "w:beforeAutospacing"}},
+    {"w:pPr", "w:spacing", {"w:after", "w:afterAutospacing"}},
+    {"w:pPr", "w:spacing", {"w:line", "w:lineRule"}},
+    {"w:pPr", "w:ind", {"w:left", "w:start"}},
+    {"w:pPr", "w:ind", {"w:right", "w:end"}},
+    {"w:pPr", "w:ind", {"w:firstLine", "w:hanging"}},
+    {"w:pPr", "w:jc", {nullptr, nullptr}},
+    {"w:pPr", "w:contextualSpacing", {nullptr, nullptr}},
+    {"w:rPr", "w:rFonts", {nullptr, nullptr}},
+    {"w:rPr", "w:sz", {nullptr, nullptr}},
+    {"w:rPr", "w:szCs", {nullptr, nullptr}},
+    {"w:rPr", "w:b", {nullptr, nullptr}},
+    {"w:rPr", "w:i", {nullptr, nullptr}},
+    {"w:rPr", "w:color", {nullptr, nullptr}}};
+
+// The runs of a paragraph, in links, fields and tracked changes too, but not those of the
+// paragraphs of a text box inside it.
+std::vector<pugi::xml_node> RunsOf(pugi::xml_node paragraph) {
+  std::vector<pugi::xml_node> runs;
+  std::vector<pugi::xml_node> pending{paragraph};
+  while (!pending.empty()) {
+    pugi::xml_node n = pending.back();
+    pending.pop_back();
+    for (pugi::xml_node c : n.children()) {
+      std::string_view name = c.name();
+      if (name == "w:r") {
+        runs.push_back(c);
+      } else if (c.type() == pugi::node_element && name != "w:p" && name != "w:pPr") {
+        pending.push_back(c);
+      }
+    }
+  }
+  return runs;
+}
+
+pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& property) const {
+  for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
+    auto style = byId_.find(id);
+    if (style == byId_.end()) break;
+    pugi::xml_node properties = style->second.child(property.container);
+    if (property.SetBy(properties)) return properties.child(property.element);
+    id = style->second.child("w:basedOn").attribute("w:val").value();
+  }
+  return {};
+}
+
+void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
+  if (!mergeDefaults_) return;
+  std::string tableStyle = table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
+  std::string paragraphStyle;
+  for (const auto& [id, style] : byId_) {
+    if (!style.attribute("w:default").as_bool()) continue;
+    std::string_view type = style.attribute("w:type").value();
+    if (type == "table" && tableStyle.empty()) tableStyle = id;
+    if (type == "paragraph") paragraphStyle = id;
+  }
+  std::vector<std::pair<const CellProperty*, pugi::xml_node>> fromTable;
+  for (const CellProperty& property : kCellProperties) {
+    if (pugi::xml_node value = ChainSetting(tableStyle, property)) {
+      fromTable.emplace_back(&property, value);
+    }
+  }
+  if (fromTable.empty()) return;
+
+  for (pugi::xml_node row : table.children("w:tr")) {
+    for (pugi::xml_node cell : row.children("w:tc")) {
+      for (pugi::xml_node p : cell.children("w:p")) {
+        pugi::xml_node pPr = p.child("w:pPr");
+        std::string style = pPr.child("w:pStyle").attribute("w:val").value();
+        if (style.empty()) style = paragraphStyle;
+        for (const auto& [property, value] : fromTable) {
+          pPr = p.child("w:pPr");  // giving a property may have made it
+          if (ChainSetting(style, *property)) continue;
+          if (std::string_view(property->container) == "w:pPr") {
+            if (!property->SetBy(pPr)) property->Give(p, value, "w:pPr");
+            continue;
+          }
+          // Run properties go on every run and on the paragraph mark, unless the run or its
+          // character style sets them.
+          for (pugi::xml_node r : RunsOf(p)) {
+            pugi::xml_node rPr = r.child("w:rPr");
+            if (property->SetBy(rPr) ||
+                ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), *property)) {
+              continue;
+            }
+            property->Give(r, value, "w:rPr");
+          }
+          if (!pPr) pPr = p.prepend_child("w:pPr");
+          pugi::xml_node mark = pPr.child("w:rPr");
+          if (!property->SetBy(mark)) {
+            if (!mark) {
+              pugi::xml_node place = InsertOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
+              mark = pPr.insert_child_after("w:rPr", place);
+              pPr.remove_child(place);
+            }
+            property->Give(pPr, value, "w:rPr");
+          }
+        }
+      }
+    }
+  }
+}
+
+// A paragraph's space before or after in twips as its document lays it out; -1 for automatic
+// spacing, which follows rules of its own.
+long StyleMapper::SpacingOf(pugi::xml_node paragraph, const char* side,
+                            const char* autoSide) const {
+  auto read = [&](pugi::xml_node spacing) -> std::optional<long> {
+    pugi::xml_attribute automatic = spacing.attribute(autoSide);
+    std::string_view a = automatic.value();
+    if (automatic && (a == "1" || a == "true" || a == "on")) return -1;
+    if (pugi::xml_attribute v = spacing.attribute(side)) return v.as_int();
+    return std::nullopt;
+  };
+  pugi::xml_node pPr = paragraph.child("w:pPr");
+  if (auto v = read(pPr.child("w:spacing"))) return *v;
+  std::string id = pPr.child("w:pStyle").attribute("w:val").value();
+  if (id.empty()) {
+    for (const auto& [styleId, style] : byId_) {
+      if (style.attribute("w:default").as_bool() &&
+          std::string_view(style.attribute("w:type").value()) == "paragraph") {
+        id = styleId;
+      }
+    }
+  }
+  for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
+    auto style = byId_.find(id);
+    if (style == byId_.end()) break;
+    if (auto v = read(style->second.child("w:pPr").child("w:spacing"))) return *v;
+    id = style->second.child("w:basedOn").attribute("w:val").value();
+  }
+  if (auto v = read(docDefaults_.child("w:pPrDefault").child("w:pPr").child("w:spacing"))) {
+    return *v;
+  }
+  return 0;
+}
+
+void StyleMapper::StateSummedSpacing(pugi::xml_node body) const {
+  static constexpr CellProperty kContextual = {"w:pPr", "w:contextualSpacing", {nullptr, nullptr}};
+  auto styleOf = [](pugi::xml_node p) {
+    return std::string(p.child("w:pPr").child("w:pStyle").attribute("w:val").value());
+  };
+  auto contextual = [&](pugi::xml_node p) {
+    if (pugi::xml_node own = p.child("w:pPr").child("w:contextualSpacing")) {
+      std::string_view v = own.attribute("w:val").value();
+      return v.empty() || v == "1" || v == "true" || v == "on";
+    }
+    pugi::xml_node styled = ChainSetting(styleOf(p), kContextual);
+    std::string_view v = styled.attribute("w:val").value();
+    return styled && (v.empty() || v == "1" || v == "true" || v == "on");
+  };
+  pugi::xml_node previous;
+  for (pugi::xml_node p = body.first_child(); p; p = p.next_sibling()) {
+    if (p.type() != pugi::node_element) continue;
+    std::string_view name = p.name();
+    if (name != "w:p") {
+      // Bookmarks and other marks between two paragraphs leave them neighbours.
+      if (name == "w:tbl" || name == "w:sdt" || name == "w:customXml" || name == "w:altChunk") {
+        previous = pugi::xml_node();
+      }
+      continue;
+    }
+    pugi::xml_node before = std::exchange(previous, p);
+    if (!before || before.child("w:pPr").child("w:sectPr")) continue;
+    // Paragraphs of one style that ignore the space between them stay as they are.
+    if (styleOf(before) == styleOf(p) && (contextual(before) || contextual(p))) continue;
+    long after = SpacingOf(before, "w:after", "w:afterAutospacing");
+    long own = SpacingOf(p, "w:before", "w:beforeAutospacing");
+    if (after <= 0 || own <= 0) continue;
+    pugi::xml_node pPr = p.child("w:pPr");
+    if (!pPr) pPr = p.prepend_child("w:pPr");
+    pugi::xml_node spacing = pPr.child("w:spacing");
+    if (!spacing) {
+      pugi::xml_node place = InsertOrdered(pPr, "w:spacing", ParagraphPropertyOrder());
+      spacing = pPr.insert_child_after("w:spacing", place);
+      pPr.remove_child(place);
+    }
+    pugi::xml_attribute b = spacing.attribute("w:before");
+    if (!b) b = spacing.prepend_attribute("w:before");
+    b.set_value(std::to_string(after + own).c_str());
+    spacing.remove_attribute("w:beforeLines");
+  }
 }
 
 void StyleMapper::Finish() {

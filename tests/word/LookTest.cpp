@@ -1,0 +1,175 @@
+// What keeps a later document's look when the result's defaults and layout options are another
+// document's: spacing it never stated, its table styles, automatic and summed paragraph spacing.
+#include <gtest/gtest.h>
+
+#include "DocxFixture.h"
+#include "JoinHelpers.h"
+
+namespace plenwick::word::test {
+namespace {
+
+std::string Para(const std::string& text, const std::string& pPr = "") {
+  return "<w:p>" + (pPr.empty() ? "" : "<w:pPr>" + pPr + "</w:pPr>") + "<w:r><w:t>" + text +
+         "</w:t></w:r></w:p>";
+}
+
+pugi::xml_node ParagraphWith(pugi::xml_document& doc, const std::string& text) {
+  for (pugi::xml_node t : Select(doc, "//w:t")) {
+    if (text == t.text().get()) return t.parent().parent();
+  }
+  return {};
+}
+
+const char* const kNormal =
+    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
+    "<w:name w:val=\"Normal\"/></w:style>";
+
+const char* const kWordDefaults =
+    "<w:rPrDefault><w:rPr><w:sz w:val=\"24\"/></w:rPr></w:rPrDefault>"
+    "<w:pPrDefault><w:pPr><w:spacing w:after=\"200\" w:line=\"276\" w:lineRule=\"auto\"/>"
+    "</w:pPr></w:pPrDefault>";
+
+class LookTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const FixtureDoc& doc) {
+    return WriteDocx(dir_ / name, doc).string();
+  }
+  ResultPackage Join(const std::vector<std::string>& inputs) {
+    Joiner j;
+    j.InsertAllOrFail(inputs);
+    EXPECT_TRUE(j.Save((dir_ / "out.doc").string()).ok());
+    return ResultPackage(dir_ / "out.doc");
+  }
+  // The value a paragraph's style (or the styles it is based on) gives an attribute.
+  static std::string Styled(pugi::xml_document& styles, pugi::xml_node paragraph,
+                            const char* element, const char* attribute) {
+    std::string id = paragraph.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+    for (int depth = 0; depth < 8 && !id.empty(); ++depth) {
+      pugi::xml_node style =
+          styles.select_node(("//w:style[@w:styleId='" + id + "']").c_str()).node();
+      pugi::xml_attribute a = style.child("w:pPr").child(element).attribute(attribute);
+      if (a) return a.value();
+      id = style.child("w:basedOn").attribute("w:val").value();
+    }
+    return "";
+  }
+  TempFolder dir_;
+};
+
+TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
+  FixtureDoc a, b;
+  a.docDefaults = kWordDefaults;
+  a.body = Para("first");
+  // Space after only: its lines are single, not the result's 1.15.
+  b.docDefaults = "<w:pPrDefault><w:pPr><w:spacing w:after=\"120\"/></w:pPr></w:pPrDefault>";
+  b.styles = kNormal;
+  b.body = Para("second");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto& styles = r.Xml("word/styles.xml");
+  pugi::xml_node second = ParagraphWith(doc, "second");
+  ASSERT_TRUE(second);
+  EXPECT_EQ(Styled(styles, second, "w:spacing", "w:after"), "120");
+  EXPECT_EQ(Styled(styles, second, "w:spacing", "w:line"), "240");
+  EXPECT_EQ(Styled(styles, second, "w:spacing", "w:lineRule"), "auto");
+}
+
+TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {
+  const std::string grid =
+      "<w:style w:type=\"table\" w:styleId=\"TableGrid\"><w:name w:val=\"Table Grid\"/>"
+      "<w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/><w:jc "
+      "w:val=\"center\"/></w:pPr><w:rPr><w:sz w:val=\"18\"/></w:rPr></w:style>"
+      "<w:style w:type=\"paragraph\" w:styleId=\"Spaced\"><w:name w:val=\"Spaced\"/>"
+      "<w:pPr><w:spacing w:after=\"480\"/></w:pPr></w:style>"
+      "<w:style w:type=\"character\" w:styleId=\"Big\"><w:name w:val=\"Big\"/>"
+      "<w:rPr><w:sz w:val=\"40\"/></w:rPr></w:style>";
+  FixtureDoc a, b;
+  a.docDefaults = kWordDefaults;
+  a.body = Para("first");
+  b.docDefaults =
+      "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
+      "<w:pPrDefault><w:pPr><w:spacing w:after=\"160\" w:line=\"259\" w:lineRule=\"auto\"/>"
+      "</w:pPr></w:pPrDefault>";
+  b.styles = kNormal + grid;
+  b.body =
+      "<w:tbl><w:tblPr><w:tblStyle w:val=\"TableGrid\"/><w:tblW w:w=\"0\" w:type=\"auto\"/>"
+      "</w:tblPr><w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
+      Para("plain cell") + Para("spaced cell", "<w:pStyle w:val=\"Spaced\"/>") +
+      "<w:p><w:r><w:rPr><w:rStyle w:val=\"Big\"/></w:rPr><w:t>big run</w:t></w:r></w:p>" +
+      "</w:tc></w:tr></w:tbl>" + Para("after the table");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+
+  pugi::xml_node plain = ParagraphWith(doc, "plain cell");
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(Select(doc, "//w:p[count(w:pPr) > 1]").size(), 0U);
+  pugi::xml_node spacing = plain.child("w:pPr").child("w:spacing");
+  EXPECT_STREQ(spacing.attribute("w:after").value(), "0");
+  EXPECT_STREQ(spacing.attribute("w:line").value(), "240");
+  EXPECT_STREQ(plain.child("w:pPr").child("w:jc").attribute("w:val").value(), "center");
+  EXPECT_STREQ(plain.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value(), "18");
+  EXPECT_STREQ(plain.child("w:pPr").child("w:rPr").child("w:sz").attribute("w:val").value(), "18");
+
+  // What the paragraph's own style or the run's character style sets still wins.
+  pugi::xml_node spaced = ParagraphWith(doc, "spaced cell");
+  ASSERT_TRUE(spaced);
+  EXPECT_FALSE(spaced.child("w:pPr").child("w:spacing").attribute("w:after"));
+  EXPECT_STREQ(spaced.child("w:pPr").child("w:spacing").attribute("w:line").value(), "240");
+  pugi::xml_node big = ParagraphWith(doc, "big run");
+  ASSERT_TRUE(big);
+  EXPECT_FALSE(big.child("w:r").child("w:rPr").child("w:sz"));
+
+  // Text outside the table is left to its styles.
+  pugi::xml_node after = ParagraphWith(doc, "after the table");
+  ASSERT_TRUE(after);
+  EXPECT_FALSE(after.child("w:pPr").child("w:spacing"));
+}
+
+TEST_F(LookTest, AutomaticSpaceBeforeADocumentsFirstParagraphStaysNone) {
+  FixtureDoc a, b;
+  a.body = Para("first");
+  const std::string automatic =
+      "<w:spacing w:before=\"100\" w:beforeAutospacing=\"1\" w:after=\"100\" "
+      "w:afterAutospacing=\"1\"/>";
+  b.body = Para("opening", automatic) + Para("following", automatic);
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  pugi::xml_node opening = ParagraphWith(doc, "opening").child("w:pPr").child("w:spacing");
+  EXPECT_STREQ(opening.attribute("w:beforeAutospacing").value(), "0");
+  EXPECT_STREQ(opening.attribute("w:before").value(), "0");
+  EXPECT_STREQ(opening.attribute("w:afterAutospacing").value(), "1");
+  pugi::xml_node following = ParagraphWith(doc, "following").child("w:pPr").child("w:spacing");
+  EXPECT_STREQ(following.attribute("w:beforeAutospacing").value(), "1");
+}
+
+TEST_F(LookTest, SpacesThatAddedUpInTheirDocumentAreStatedAsTheirSum) {
+  FixtureDoc a, b;
+  a.body = Para("first");
+  b.settings = "<w:compat><w:doNotUseHTMLParagraphAutoSpacing/></w:compat>";
+  b.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Tight\"><w:name w:val=\"Tight\"/>"
+      "<w:pPr><w:spacing w:before=\"120\" w:after=\"120\"/><w:contextualSpacing/></w:pPr>"
+      "</w:style>";
+  b.body = Para("title", "<w:spacing w:before=\"0\" w:after=\"240\"/>") +
+           "<w:bookmarkStart w:id=\"0\" w:name=\"here\"/>" +
+           Para("body", "<w:spacing w:before=\"120\" w:after=\"0\"/>") +
+           Para("no space before", "<w:spacing w:before=\"0\"/>") +
+           Para("tight one", "<w:pStyle w:val=\"Tight\"/>") +
+           Para("tight two", "<w:pStyle w:val=\"Tight\"/>") + "<w:bookmarkEnd w:id=\"0\"/>";
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto before = [&](const char* text) {
+    return std::string(
+        ParagraphWith(doc, text).child("w:pPr").child("w:spacing").attribute("w:before").value());
+  };
+  EXPECT_EQ(before("body"), "360");  // 240 after the title and its own 120
+  EXPECT_EQ(before("no space before"), "0");
+  // Paragraphs of one style that drop the space between them are left alone.
+  EXPECT_EQ(before("tight two"), "");
+  // The result itself keeps taking the larger of two spaces.
+  pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
+  EXPECT_FALSE(settings.child("w:compat").child("w:doNotUseHTMLParagraphAutoSpacing"));
+}
+
+}  // namespace
+}  // namespace plenwick::word::test
