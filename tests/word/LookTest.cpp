@@ -156,6 +156,19 @@ TEST_F(LookTest, SpacesThatAddedUpInTheirDocumentAreStatedAsTheirSum) {
            Para("no space before", "<w:spacing w:before=\"0\"/>") +
            Para("tight one", "<w:pStyle w:val=\"Tight\"/>") +
            Para("tight two", "<w:pStyle w:val=\"Tight\"/>") + "<w:bookmarkEnd w:id=\"0\"/>";
+  // In a table the table style's spacing counts: here it leaves no space after a cell's text.
+  b.styles +=
+      "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Grid\"/><w:pPr>"
+      "<w:spacing w:after=\"0\"/></w:pPr></w:style>";
+  b.body +=
+      "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/></w:tblPr><w:tblGrid><w:gridCol "
+      "w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
+      Para("cell one") + Para("cell two", "<w:spacing w:before=\"100\"/>") +
+      Para("cell three", "<w:spacing w:before=\"100\" w:after=\"50\"/>") +
+      Para("cell four", "<w:spacing w:before=\"100\"/>") + "</w:tc></w:tr></w:tbl>";
+  b.headers["header1.xml"] = Para("head one", "<w:spacing w:after=\"200\"/>") +
+                             Para("head two", "<w:spacing w:before=\"100\"/>");
+  b.sectPr = "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/></w:sectPr>";
   ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
   auto& doc = r.Xml("word/document.xml");
   auto before = [&](const char* text) {
@@ -163,6 +176,17 @@ TEST_F(LookTest, SpacesThatAddedUpInTheirDocumentAreStatedAsTheirSum) {
         ParagraphWith(doc, text).child("w:pPr").child("w:spacing").attribute("w:before").value());
   };
   EXPECT_EQ(before("body"), "360");  // 240 after the title and its own 120
+  EXPECT_EQ(before("cell two"), "100");
+  EXPECT_EQ(before("cell four"), "150");
+  bool headerSeen = false;
+  for (const std::string& name : r.Names()) {
+    if (name.find("header") == std::string::npos || !name.ends_with(".xml")) continue;
+    pugi::xml_node second = ParagraphWith(r.Xml(name), "head two");
+    if (!second) continue;
+    headerSeen = true;
+    EXPECT_STREQ(second.child("w:pPr").child("w:spacing").attribute("w:before").value(), "300");
+  }
+  EXPECT_TRUE(headerSeen);
   EXPECT_EQ(before("no space before"), "0");
   // Paragraphs of one style that drop the space between them are left alone.
   EXPECT_EQ(before("tight two"), "");

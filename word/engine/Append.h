@@ -80,14 +80,17 @@ class StyleMapper {
   void KeepTableParagraphLook(pugi::xml_node table);
   // For a document whose spaces between paragraphs add up, where the result takes the larger of
   // the two: each body paragraph's space before becomes the sum it had.
-  void StateSummedSpacing(pugi::xml_node body) const;
+  void StateSummedSpacing(pugi::xml_node story) const;
   void Finish();
 
  private:
   std::string MapOne(pugi::xml_node style);
   // The element of the source style `id`, or of a style it is based on, that sets `property`.
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
-  long SpacingOf(pugi::xml_node paragraph, const char* side, const char* autoSide) const;
+  void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle) const;
+  long SpacingOf(pugi::xml_node paragraph, const std::string& tableStyle, const char* side,
+                 const char* autoSide) const;
+  std::string SourceDefault(std::string_view type) const;  // the source's default style id
   void BuildEffectiveDefaults();
   AppendContext& ctx_;
   pugi::xml_document effective_;

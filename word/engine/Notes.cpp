@@ -42,6 +42,7 @@ bool NoteMapper::Drain() {
     note.attribute("w:id").set_value(fresh.c_str());
     StoryOptions options;
     options.rels = rels_.get();
+    if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(note);
     RewriteStory(ctx_, note, options);
     AddPieceNamespaces(note, *part_);
     (endnotes_ ? ctx_.out.endnotes : ctx_.out.footnotes) += NodeToString(note);

@@ -99,6 +99,7 @@ std::string SectionMapper::HeaderPart(const std::string& sourcePart, bool footer
     pugi::xml_node root = part.doc->document_element();
     if (std::string_view(root.name()) == (footer ? "w:ftr" : "w:hdr")) {
       result = ctx_.parts.FreshName(footer ? "/word/footer1.xml" : "/word/header1.xml");
+      if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(root);
       RewriteStory(ctx_, root, StoryOptions{});
       ctx_.parts.CopyRelsKeepingIds(sourcePart, result);
       ResetRootNamespaces(root, part);

@@ -63,6 +63,72 @@ void MergeProperties(pugi::xml_node target, pugi::xml_node defaults,
   }
 }
 
+// What a word processor uses for a property nobody sets.
+std::string NeutralValue(std::string_view name) {
+  static const std::map<std::string, std::string, std::less<>> kNeutral = {
+      {"w:spacing", "<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"},
+      {"w:ind", "<w:ind w:left=\"0\" w:right=\"0\" w:firstLine=\"0\"/>"},
+      {"w:jc", "<w:jc w:val=\"left\"/>"},
+      {"w:contextualSpacing", "<w:contextualSpacing w:val=\"0\"/>"},
+      {"w:keepNext", "<w:keepNext w:val=\"0\"/>"},
+      {"w:keepLines", "<w:keepLines w:val=\"0\"/>"},
+      {"w:widowControl", "<w:widowControl w:val=\"0\"/>"},
+      {"w:rFonts",
+       "<w:rFonts w:ascii=\"Times New Roman\" w:hAnsi=\"Times New Roman\" "
+       "w:eastAsia=\"Times New Roman\" w:cs=\"Times New Roman\"/>"},
+      {"w:sz", "<w:sz w:val=\"20\"/>"},
+      {"w:szCs", "<w:szCs w:val=\"20\"/>"},
+      {"w:b", "<w:b w:val=\"0\"/>"},
+      {"w:i", "<w:i w:val=\"0\"/>"},
+      {"w:color", "<w:color w:val=\"auto\"/>"},
+      {"w:kern", "<w:kern w:val=\"0\"/>"},
+  };
+  auto neutral = kNeutral.find(name);
+  return neutral == kNeutral.end() ? std::string() : neutral->second;
+}
+
+// Gives `mine` every property `other` sets and `mine` leaves alone: the value `fallback` (the
+// document's own defaults) has for it, else the neutral one. Spacing and indents are several
+// properties in one element and are filled attribute by attribute: a document that sets only
+// the space after still means single lines. Fonts stay whole: their theme and explicit halves
+// go together.
+void FillUnset(pugi::xml_node mine, pugi::xml_node other, pugi::xml_node fallback, bool ordered) {
+  for (pugi::xml_node c : other.children()) {
+    if (c.type() != pugi::node_element) continue;
+    std::string neutralXml = NeutralValue(c.name());
+    if (neutralXml.empty()) continue;
+    pugi::xml_document value;
+    value.load_string(("<x " + std::string(kNs) + ">" + neutralXml + "</x>").c_str());
+    pugi::xml_node v = value.document_element().first_child();
+    if (pugi::xml_node own = fallback.child(c.name())) {
+      for (pugi::xml_attribute a : own.attributes()) {
+        if (pugi::xml_attribute there = v.attribute(a.name())) {
+          there.set_value(a.value());
+        } else {
+          v.append_copy(a);
+        }
+      }
+      if (std::string_view(c.name()) == "w:rFonts") {
+        v.remove_attributes();
+        for (pugi::xml_attribute a : own.attributes()) v.append_copy(a);
+      }
+    }
+    if (pugi::xml_node own = mine.child(c.name())) {
+      if (std::string_view(c.name()) == "w:rFonts") continue;
+      for (pugi::xml_attribute a : c.attributes()) {
+        pugi::xml_attribute known = v.attribute(a.name());
+        if (!known || own.attribute(a.name())) continue;
+        own.append_attribute(a.name()).set_value(known.value());
+      }
+      continue;
+    }
+    pugi::xml_node place = ordered ? InsertOrdered(mine, c.name(), ParagraphPropertyOrder())
+                                   : mine.append_child(c.name());
+    mine.insert_copy_after(v, place);
+    mine.remove_child(place);
+  }
+}
+
 }  // namespace
 
 void StyleMapper::Load() {
@@ -154,52 +220,8 @@ void StyleMapper::BuildEffectiveDefaults() {
   pugi::xml_document result;
   result.load_string(ctx_.result.index.docDefaultsKey.c_str());
   pugi::xml_node theirs = result.document_element();
-  static const std::map<std::string, std::string> kNeutral = {
-      {"w:spacing", "<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/>"},
-      {"w:ind", "<w:ind w:left=\"0\" w:right=\"0\" w:firstLine=\"0\"/>"},
-      {"w:jc", "<w:jc w:val=\"left\"/>"},
-      {"w:contextualSpacing", "<w:contextualSpacing w:val=\"0\"/>"},
-      {"w:keepNext", "<w:keepNext w:val=\"0\"/>"},
-      {"w:keepLines", "<w:keepLines w:val=\"0\"/>"},
-      {"w:widowControl", "<w:widowControl w:val=\"0\"/>"},
-      {"w:rFonts",
-       "<w:rFonts w:ascii=\"Times New Roman\" w:hAnsi=\"Times New Roman\" "
-       "w:eastAsia=\"Times New Roman\" w:cs=\"Times New Roman\"/>"},
-      {"w:sz", "<w:sz w:val=\"20\"/>"},
-      {"w:szCs", "<w:szCs w:val=\"20\"/>"},
-      {"w:b", "<w:b w:val=\"0\"/>"},
-      {"w:i", "<w:i w:val=\"0\"/>"},
-      {"w:color", "<w:color w:val=\"auto\"/>"},
-      {"w:kern", "<w:kern w:val=\"0\"/>"},
-  };
-  auto neutralise = [&](pugi::xml_node mine, pugi::xml_node other, bool ordered) {
-    for (pugi::xml_node c : other.children()) {
-      if (c.type() != pugi::node_element) continue;
-      auto neutral = kNeutral.find(c.name());
-      if (neutral == kNeutral.end()) continue;
-      pugi::xml_document value;
-      value.load_string(("<x " + std::string(kNs) + ">" + neutral->second + "</x>").c_str());
-      pugi::xml_node v = value.document_element().first_child();
-      if (pugi::xml_node own = mine.child(c.name())) {
-        // Spacing and indents are several properties in one element: a document that sets
-        // only the space after still means single line spacing when the result's defaults
-        // say otherwise. Fonts stay whole: their theme and explicit halves go together.
-        if (std::string_view(c.name()) == "w:rFonts") continue;
-        for (pugi::xml_attribute a : c.attributes()) {
-          pugi::xml_attribute fallback = v.attribute(a.name());
-          if (!fallback || own.attribute(a.name())) continue;
-          own.append_attribute(a.name()).set_value(fallback.value());
-        }
-        continue;
-      }
-      pugi::xml_node place = ordered ? InsertOrdered(mine, c.name(), ParagraphPropertyOrder())
-                                     : mine.append_child(c.name());
-      mine.insert_copy_after(v, place);
-      mine.remove_child(place);
-    }
-  };
-  neutralise(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
-  neutralise(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
+  FillUnset(pPr, theirs.child("w:pPrDefault").child("w:pPr"), {}, true);
+  FillUnset(rPr, theirs.child("w:rPrDefault").child("w:rPr"), {}, false);
   docDefaults_ = effective;
 }
 
@@ -436,10 +458,20 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   }
 }
 
-// A paragraph's space before or after in twips as its document lays it out; -1 for automatic
-// spacing, which follows rules of its own.
-long StyleMapper::SpacingOf(pugi::xml_node paragraph, const char* side,
-                            const char* autoSide) const {
+std::string StyleMapper::SourceDefault(std::string_view type) const {
+  for (const auto& [id, style] : byId_) {
+    if (style.attribute("w:default").as_bool() && type == style.attribute("w:type").value()) {
+      return id;
+    }
+  }
+  return "";
+}
+
+// A paragraph's space before or after in twips as its document lays it out (its own, its
+// style's, its table style's, the defaults); -1 for automatic spacing, which follows rules of
+// its own.
+long StyleMapper::SpacingOf(pugi::xml_node paragraph, const std::string& tableStyle,
+                            const char* side, const char* autoSide) const {
   auto read = [&](pugi::xml_node spacing) -> std::optional<long> {
     pugi::xml_attribute automatic = spacing.attribute(autoSide);
     std::string_view a = automatic.value();
@@ -447,47 +479,58 @@ long StyleMapper::SpacingOf(pugi::xml_node paragraph, const char* side,
     if (pugi::xml_attribute v = spacing.attribute(side)) return v.as_int();
     return std::nullopt;
   };
+  auto fromChain = [&](std::string id) -> std::optional<long> {
+    for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
+      auto style = byId_.find(id);
+      if (style == byId_.end()) break;
+      if (auto v = read(style->second.child("w:pPr").child("w:spacing"))) return v;
+      id = style->second.child("w:basedOn").attribute("w:val").value();
+    }
+    return std::nullopt;
+  };
   pugi::xml_node pPr = paragraph.child("w:pPr");
   if (auto v = read(pPr.child("w:spacing"))) return *v;
   std::string id = pPr.child("w:pStyle").attribute("w:val").value();
-  if (id.empty()) {
-    for (const auto& [styleId, style] : byId_) {
-      if (style.attribute("w:default").as_bool() &&
-          std::string_view(style.attribute("w:type").value()) == "paragraph") {
-        id = styleId;
-      }
-    }
-  }
-  for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
-    auto style = byId_.find(id);
-    if (style == byId_.end()) break;
-    if (auto v = read(style->second.child("w:pPr").child("w:spacing"))) return *v;
-    id = style->second.child("w:basedOn").attribute("w:val").value();
-  }
+  if (auto v = fromChain(id.empty() ? SourceDefault("paragraph") : id)) return *v;
+  if (auto v = fromChain(tableStyle)) return *v;
   if (auto v = read(docDefaults_.child("w:pPrDefault").child("w:pPr").child("w:spacing"))) {
     return *v;
   }
   return 0;
 }
 
-void StyleMapper::StateSummedSpacing(pugi::xml_node body) const {
+void StyleMapper::StateSummedSpacing(pugi::xml_node story) const {
+  StateSummedSpacing(story, "");
+}
+
+void StyleMapper::StateSummedSpacing(pugi::xml_node container,
+                                     const std::string& tableStyle) const {
   static constexpr CellProperty kContextual = {"w:pPr", "w:contextualSpacing", {nullptr, nullptr}};
+  auto on = [](pugi::xml_node n) {
+    std::string_view v = n.attribute("w:val").value();
+    return n && (v.empty() || v == "1" || v == "true" || v == "on");
+  };
   auto styleOf = [](pugi::xml_node p) {
     return std::string(p.child("w:pPr").child("w:pStyle").attribute("w:val").value());
   };
   auto contextual = [&](pugi::xml_node p) {
-    if (pugi::xml_node own = p.child("w:pPr").child("w:contextualSpacing")) {
-      std::string_view v = own.attribute("w:val").value();
-      return v.empty() || v == "1" || v == "true" || v == "on";
-    }
-    pugi::xml_node styled = ChainSetting(styleOf(p), kContextual);
-    std::string_view v = styled.attribute("w:val").value();
-    return styled && (v.empty() || v == "1" || v == "true" || v == "on");
+    if (pugi::xml_node own = p.child("w:pPr").child("w:contextualSpacing")) return on(own);
+    std::string style = styleOf(p);
+    return on(ChainSetting(style.empty() ? SourceDefault("paragraph") : style, kContextual));
   };
   pugi::xml_node previous;
-  for (pugi::xml_node p = body.first_child(); p; p = p.next_sibling()) {
+  for (pugi::xml_node p = container.first_child(); p; p = p.next_sibling()) {
     if (p.type() != pugi::node_element) continue;
     std::string_view name = p.name();
+    if (name == "w:tbl") {
+      std::string style = p.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
+      if (style.empty()) style = SourceDefault("table");
+      for (pugi::xml_node row : p.children("w:tr")) {
+        for (pugi::xml_node cell : row.children("w:tc")) StateSummedSpacing(cell, style);
+      }
+    } else if (name == "w:sdt") {
+      StateSummedSpacing(p.child("w:sdtContent"), tableStyle);
+    }
     if (name != "w:p") {
       // Bookmarks and other marks between two paragraphs leave them neighbours.
       if (name == "w:tbl" || name == "w:sdt" || name == "w:customXml" || name == "w:altChunk") {
@@ -499,8 +542,8 @@ void StyleMapper::StateSummedSpacing(pugi::xml_node body) const {
     if (!before || before.child("w:pPr").child("w:sectPr")) continue;
     // Paragraphs of one style that ignore the space between them stay as they are.
     if (styleOf(before) == styleOf(p) && (contextual(before) || contextual(p))) continue;
-    long after = SpacingOf(before, "w:after", "w:afterAutospacing");
-    long own = SpacingOf(p, "w:before", "w:beforeAutospacing");
+    long after = SpacingOf(before, tableStyle, "w:after", "w:afterAutospacing");
+    long own = SpacingOf(p, tableStyle, "w:before", "w:beforeAutospacing");
     if (after <= 0 || own <= 0) continue;
     pugi::xml_node pPr = p.child("w:pPr");
     if (!pPr) pPr = p.prepend_child("w:pPr");
