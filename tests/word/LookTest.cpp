@@ -195,5 +195,50 @@ TEST_F(LookTest, SpacesThatAddedUpInTheirDocumentAreStatedAsTheirSum) {
   EXPECT_FALSE(settings.child("w:compat").child("w:doNotUseHTMLParagraphAutoSpacing"));
 }
 
+TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) {
+  auto compat = [](int mode) {
+    return "<w:compat><w:compatSetting w:name=\"compatibilityMode\" "
+           "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"" +
+           std::to_string(mode) + "\"/></w:compat>";
+  };
+  const std::string tableNormal =
+      "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
+      "<w:name w:val=\"Normal Table\"/><w:tblPr><w:tblInd w:w=\"0\" w:type=\"dxa\"/>"
+      "<w:tblCellMar><w:left w:w=\"108\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr></w:style>";
+  auto table = [](const std::string& tblPr, const std::string& text) {
+    return "<w:tbl><w:tblPr>" + tblPr +
+           "</w:tblPr><w:tblGrid><w:gridCol w:w=\"2000\"/></w:tblGrid><w:tr><w:tc>" + Para(text) +
+           "</w:tc></w:tr></w:tbl>";
+  };
+  FixtureDoc current, older;
+  current.settings = compat(15);
+  current.styles = tableNormal;
+  current.body = table("", "current") + Para("after");
+  older.settings = compat(14);
+  older.styles = tableNormal;
+  older.body =
+      table("", "plain") + Para("-") + table("<w:tblInd w:w=\"360\" w:type=\"dxa\"/>", "indented") +
+      Para("-") + table("<w:jc w:val=\"center\"/>", "centred") + Para("-") +
+      table("<w:tblCellMar><w:left w:w=\"0\" w:type=\"dxa\"/></w:tblCellMar>", "no margin");
+  for (int i = 0; i < 30; ++i) older.body += Para("an older document with most of the text");
+  ResultPackage r = Join({Write("current.docx", current), Write("older.docx", older)});
+  auto& doc = r.Xml("word/document.xml");
+  auto indent = [&](const char* text) {
+    pugi::xml_node p = ParagraphWith(doc, text);
+    pugi::xml_node tbl = p.parent().parent().parent();
+    return std::string(tbl.child("w:tblPr").child("w:tblInd").attribute("w:w").value());
+  };
+  EXPECT_EQ(indent("current"), "");
+  EXPECT_EQ(indent("plain"), "-108");
+  EXPECT_EQ(indent("indented"), "252");
+  EXPECT_EQ(indent("centred"), "");
+  EXPECT_EQ(indent("no margin"), "");
+  // The result is laid out as a current document even where older text is the most.
+  pugi::xml_node mode = r.Xml("word/settings.xml")
+                            .select_node("//w:compat/w:compatSetting[@w:name='compatibilityMode']")
+                            .node();
+  EXPECT_STREQ(mode.attribute("w:val").value(), "15");
+}
+
 }  // namespace
 }  // namespace plenwick::word::test

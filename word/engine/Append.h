@@ -78,6 +78,9 @@ class StyleMapper {
   // into its paragraph styles, those would now outrank the table style's paragraph properties,
   // so cell paragraphs state the table style's spacing, indents and alignment themselves.
   void KeepTableParagraphLook(pugi::xml_node table);
+  // Called on a table of a document laid out by an older Word, which indents a table so that
+  // its text, not its edge, stands at the indent: the indent is made the edge's.
+  void KeepTableIndent(pugi::xml_node table) const;
   // For a document whose spaces between paragraphs add up, where the result takes the larger of
   // the two: each body paragraph's space before becomes the sum it had.
   void StateSummedSpacing(pugi::xml_node story) const;
@@ -256,6 +259,7 @@ struct AppendContext {
   RelMapper* bodyRels = nullptr;  // the main text's, while it is rewritten
   bool singleSection = false;
   bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
+  bool olderLayout = false;           // the source was laid out by a Word before 2013
 
   PartCopier parts;
   StyleMapper styles;

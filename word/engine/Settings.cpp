@@ -183,6 +183,7 @@ constexpr const char* kLayoutSettings[] = {
     "w:noPunctuationKerning", "w:footnotePr",         "w:compat",
     "w:decimalSymbol",        "w:listSeparator"};
 constexpr char kSeparator = '\x1f';
+constexpr long kCurrentCompatibilityMode = 15;
 
 std::string LayoutSettingsOf(AppendContext& ctx) {
   const Relationship* rel = ctx.src.RelOfKind(ctx.src.mainPart(), "settings");
@@ -199,16 +200,33 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
       if (pugi::xml_node pos = n.child("w:pos")) {
         signature += "<w:footnotePr>" + NodeToString(pos) + "</w:footnotePr>";
       }
-    } else if (n && std::string_view(name) == "w:compat") {
+    } else if (std::string_view(name) == "w:compat") {
       // Whether the spaces after one paragraph and before the next add up is kept off in the
       // result; a document written with it on states the sums in its own paragraphs.
       pugi::xml_document copy;
-      pugi::xml_node compat = copy.append_copy(n);
+      pugi::xml_node compat = n ? copy.append_copy(n) : copy.append_child("w:compat");
       if (pugi::xml_node sum = compat.child("w:doNotUseHTMLParagraphAutoSpacing")) {
         std::string_view v = sum.attribute("w:val").value();
         ctx.sumsParagraphSpacing = v.empty() || v == "1" || v == "true" || v == "on";
         compat.remove_child(sum);
       }
+      // The result is laid out as a current Word document; one written for an older Word
+      // (no mode stated means Word 2007) keeps its tables where they were.
+      long mode = 12;
+      for (pugi::xml_node c = compat.first_child(); c;) {
+        pugi::xml_node next = c.next_sibling();
+        if (std::string_view(c.name()) == "w:compatSetting" &&
+            std::string_view(c.attribute("w:name").value()) == "compatibilityMode") {
+          mode = c.attribute("w:val").as_int(12);
+          compat.remove_child(c);
+        }
+        c = next;
+      }
+      ctx.olderLayout = mode < kCurrentCompatibilityMode;
+      pugi::xml_node current = compat.append_child("w:compatSetting");
+      current.append_attribute("w:name").set_value("compatibilityMode");
+      current.append_attribute("w:uri").set_value("http://schemas.microsoft.com/office/word");
+      current.append_attribute("w:val").set_value(kCurrentCompatibilityMode);
       signature += NodeToString(compat);
     } else if (n) {
       signature += NodeToString(n);

@@ -56,6 +56,7 @@ class Walker {
       }
     } else if (name == "w:tbl") {
       ctx_.styles.KeepTableParagraphLook(node);
+      if (ctx_.olderLayout) ctx_.styles.KeepTableIndent(node);
       const std::string& def = ctx_.styles.TableDefault();
       pugi::xml_node tblPr = node.child("w:tblPr");
       if (!def.empty() && tblPr && !tblPr.child("w:tblStyle")) {

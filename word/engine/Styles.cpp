@@ -560,6 +560,71 @@ void StyleMapper::StateSummedSpacing(pugi::xml_node container,
   }
 }
 
+void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
+  pugi::xml_node tblPr = table.child("w:tblPr");
+  if (!tblPr || tblPr.child("w:tblpPr") || tblPr.child("w:bidiVisual")) return;
+  std::string_view jc = tblPr.child("w:jc").attribute("w:val").value();
+  if (!jc.empty() && jc != "left" && jc != "start") return;
+  std::string style = tblPr.child("w:tblStyle").attribute("w:val").value();
+  if (style.empty()) style = SourceDefault("table");
+  // A setting of the table's own, else of its style or the style that is based on.
+  auto setting = [&](const char* path) -> pugi::xml_node {
+    if (pugi::xml_node own = tblPr.first_element_by_path(path)) return own;
+    std::string id = style;
+    for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
+      auto s = byId_.find(id);
+      if (s == byId_.end()) break;
+      if (pugi::xml_node found = s->second.child("w:tblPr").first_element_by_path(path)) {
+        return found;
+      }
+      id = s->second.child("w:basedOn").attribute("w:val").value();
+    }
+    return {};
+  };
+  auto twips = [](pugi::xml_node width, long otherwise) -> std::optional<long> {
+    if (!width) return otherwise;
+    std::string_view type = width.attribute("w:type").value();
+    if (!type.empty() && type != "dxa") return std::nullopt;
+    return width.attribute("w:w").as_int();
+  };
+  pugi::xml_node firstCell = table.child("w:tr").child("w:tc");
+  pugi::xml_node margin = firstCell.child("w:tcPr").child("w:tcMar").child("w:left");
+  if (!margin) margin = firstCell.child("w:tcPr").child("w:tcMar").child("w:start");
+  if (!margin) margin = setting("w:tblCellMar/w:left");
+  if (!margin) margin = setting("w:tblCellMar/w:start");
+  std::optional<long> left = twips(margin, 108);  // Word's margin when nothing says otherwise
+  std::optional<long> indent = twips(setting("w:tblInd"), 0);
+  if (!left || !indent || *left == 0) return;
+
+  pugi::xml_node tblInd = tblPr.child("w:tblInd");
+  if (!tblInd) {
+    static constexpr const char* kTablePropertyOrder[] = {"w:tblStyle",
+                                                          "w:tblpPr",
+                                                          "w:tblOverlap",
+                                                          "w:bidiVisual",
+                                                          "w:tblStyleRowBandSize",
+                                                          "w:tblStyleColBandSize",
+                                                          "w:tblW",
+                                                          "w:jc",
+                                                          "w:tblCellSpacing",
+                                                          "w:tblInd",
+                                                          "w:tblBorders",
+                                                          "w:shd",
+                                                          "w:tblLayout",
+                                                          "w:tblCellMar",
+                                                          "w:tblLook",
+                                                          "w:tblCaption",
+                                                          "w:tblDescription",
+                                                          "w:tblPrChange"};
+    pugi::xml_node place = InsertOrdered(tblPr, "w:tblInd", kTablePropertyOrder);
+    tblInd = tblPr.insert_child_after("w:tblInd", place);
+    tblPr.remove_child(place);
+  }
+  tblInd.remove_attributes();
+  tblInd.append_attribute("w:w").set_value(std::to_string(*indent - *left).c_str());
+  tblInd.append_attribute("w:type").set_value("dxa");
+}
+
 void StyleMapper::Finish() {
   for (auto& [style, id] : added_) {
     for (const char* ref : {"w:next", "w:link"}) {
