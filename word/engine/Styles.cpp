@@ -404,13 +404,8 @@ pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& pro
 void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   if (!mergeDefaults_) return;
   std::string tableStyle = table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
-  std::string paragraphStyle;
-  for (const auto& [id, style] : byId_) {
-    if (!style.attribute("w:default").as_bool()) continue;
-    std::string_view type = style.attribute("w:type").value();
-    if (type == "table" && tableStyle.empty()) tableStyle = id;
-    if (type == "paragraph") paragraphStyle = id;
-  }
+  if (tableStyle.empty()) tableStyle = SourceDefault("table");
+  const std::string paragraphStyle = SourceDefault("paragraph");
   std::vector<std::pair<const CellProperty*, pugi::xml_node>> fromTable;
   for (const CellProperty& property : kCellProperties) {
     if (pugi::xml_node value = ChainSetting(tableStyle, property)) {
