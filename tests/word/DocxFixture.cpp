@@ -103,6 +103,17 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
     rels += Rel("rIdH" + std::to_string(++n), footer ? "footer" : "header", name);
     (void)n;
   }
+  if (!doc.theme.empty()) {
+    add("word/theme/theme1.xml",
+        kDecl +
+            "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+            "name=\"Fixture\"><a:themeElements>" +
+            doc.theme + "</a:themeElements></a:theme>");
+    types +=
+        "<Override PartName=\"/word/theme/theme1.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.theme+xml\"/>";
+    rels += Rel("rIdTheme", "theme", "theme/theme1.xml");
+  }
   n = 0;
   for (const auto& [name, bytes] : doc.media) {
     add("word/" + name, bytes);

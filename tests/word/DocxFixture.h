@@ -22,6 +22,7 @@ struct FixtureDoc {
   std::string footnotes;                       // normal w:footnote elements
   std::string comments;                        // w:comment elements
   std::string settings;                        // inner XML of w:settings
+  std::string theme;                           // inner XML of a:themeElements
   std::map<std::string, std::string> headers;  // "header1.xml" -> inner XML of w:hdr
   std::map<std::string, std::string> media;    // "media/image1.png" -> bytes
   std::string extraRels;                       // more Relationship elements of the main part

@@ -20,10 +20,6 @@ pugi::xml_node ParagraphWith(pugi::xml_document& doc, const std::string& text) {
   return {};
 }
 
-const char* const kNormal =
-    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
-    "<w:name w:val=\"Normal\"/></w:style>";
-
 const char* const kWordDefaults =
     "<w:rPrDefault><w:rPr><w:sz w:val=\"24\"/></w:rPr></w:rPrDefault>"
     "<w:pPrDefault><w:pPr><w:spacing w:after=\"200\" w:line=\"276\" w:lineRule=\"auto\"/>"
@@ -62,7 +58,6 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   a.body = Para("first");
   // Space after only: its lines are single, not the result's 1.15.
   b.docDefaults = "<w:pPrDefault><w:pPr><w:spacing w:after=\"120\"/></w:pPr></w:pPrDefault>";
-  b.styles = kNormal;
   b.body = Para("second");
   ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
   auto& doc = r.Xml("word/document.xml");
@@ -90,7 +85,7 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
       "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
       "<w:pPrDefault><w:pPr><w:spacing w:after=\"160\" w:line=\"259\" w:lineRule=\"auto\"/>"
       "</w:pPr></w:pPrDefault>";
-  b.styles = kNormal + grid;
+  b.styles = grid;
   b.body =
       "<w:tbl><w:tblPr><w:tblStyle w:val=\"TableGrid\"/><w:tblW w:w=\"0\" w:type=\"auto\"/>"
       "</w:tblPr><w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
@@ -238,6 +233,52 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
                             .select_node("//w:compat/w:compatSetting[@w:name='compatibilityMode']")
                             .node();
   EXPECT_STREQ(mode.attribute("w:val").value(), "15");
+}
+
+TEST_F(LookTest, ThemeFontsFollowTheDocumentsOwnScriptLanguages) {
+  const std::string theme =
+      "<a:fontScheme name=\"Fixture\"><a:majorFont><a:latin typeface=\"Calibri Light\"/>"
+      "<a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont><a:minorFont><a:latin "
+      "typeface=\"Calibri\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/><a:font "
+      "script=\"Jpan\" typeface=\"Jpan Face\"/><a:font script=\"Hang\" "
+      "typeface=\"Hang Face\"/><a:font script=\"Arab\" typeface=\"Arab Face\"/>"
+      "</a:minorFont></a:fontScheme>";
+  const std::string themed =
+      "<w:style w:type=\"character\" w:styleId=\"Themed\"><w:name w:val=\"Themed\"/>"
+      "<w:rPr><w:rFonts w:asciiTheme=\"minorHAnsi\" w:eastAsiaTheme=\"minorEastAsia\" "
+      "w:cstheme=\"minorBidi\"/></w:rPr></w:style>";
+  auto run = [](const std::string& text) {
+    return "<w:p><w:r><w:rPr><w:rStyle w:val=\"Themed\"/></w:rPr><w:t>" + text +
+           "</w:t></w:r></w:p>";
+  };
+  FixtureDoc a, b;
+  a.theme = theme;
+  a.settings = "<w:themeFontLang w:val=\"en-US\"/>";
+  a.styles = themed;
+  a.body = run("english");
+  b.theme = theme;
+  b.settings = "<w:themeFontLang w:val=\"en-US\" w:eastAsia=\"ko-KR\" w:bidi=\"ar-SA\"/>";
+  b.styles = themed;
+  b.body = run("korean");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto& styles = r.Xml("word/styles.xml");
+  auto fontsOf = [&](const char* text) {
+    std::string id = ParagraphWith(doc, text)
+                         .child("w:r")
+                         .child("w:rPr")
+                         .child("w:rStyle")
+                         .attribute("w:val")
+                         .value();
+    return styles.select_node(("//w:style[@w:styleId='" + id + "']/w:rPr/w:rFonts").c_str()).node();
+  };
+  // The first document's theme is the result's: its text still names theme fonts.
+  EXPECT_STREQ(fontsOf("english").attribute("w:eastAsiaTheme").value(), "minorEastAsia");
+  // The Korean document's East Asian and complex-script text keep the faces its languages chose.
+  pugi::xml_node korean = fontsOf("korean");
+  EXPECT_STREQ(korean.attribute("w:eastAsia").value(), "Hang Face");
+  EXPECT_STREQ(korean.attribute("w:cs").value(), "Arab Face");
+  EXPECT_STREQ(korean.attribute("w:ascii").value(), "Calibri");
 }
 
 }  // namespace
