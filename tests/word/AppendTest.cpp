@@ -24,19 +24,7 @@ std::string StyleOf(pugi::xml_document& doc, const std::string& text) {
   return "<missing>";
 }
 
-class AppendTest : public ::testing::Test {
- protected:
-  std::string Write(const std::string& name, const FixtureDoc& doc) {
-    return WriteDocx(dir_ / name, doc).string();
-  }
-  ResultPackage Join(const std::vector<std::string>& inputs) {
-    Joiner j;
-    j.InsertAllOrFail(inputs);
-    EXPECT_TRUE(j.Save((dir_ / "out.doc").string()).ok());
-    return ResultPackage(dir_ / "out.doc");
-  }
-  TempFolder dir_;
-};
+class AppendTest : public JoinTest {};
 
 TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) {
   FixtureDoc a, b;

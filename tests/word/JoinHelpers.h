@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "DocxFixture.h"
 #include "word/WordApi.h"
 
 namespace plenwick::word::test {
@@ -51,6 +52,21 @@ class Joiner {
  private:
   std::shared_ptr<Application> app_;
   std::shared_ptr<Document> doc_;
+};
+
+// Tests that write fixture packages into a scratch folder and join them as the join run does.
+class JoinTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const FixtureDoc& doc) {
+    return WriteDocx(dir_ / name, doc).string();
+  }
+  ResultPackage Join(const std::vector<std::string>& inputs) {
+    Joiner j;
+    j.InsertAllOrFail(inputs);
+    EXPECT_TRUE(j.Save((dir_ / "out.doc").string()).ok());
+    return ResultPackage(dir_ / "out.doc");
+  }
+  TempFolder dir_;
 };
 
 }  // namespace plenwick::word::test

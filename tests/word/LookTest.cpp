@@ -25,17 +25,8 @@ const char* const kWordDefaults =
     "<w:pPrDefault><w:pPr><w:spacing w:after=\"200\" w:line=\"276\" w:lineRule=\"auto\"/>"
     "</w:pPr></w:pPrDefault>";
 
-class LookTest : public ::testing::Test {
+class LookTest : public JoinTest {
  protected:
-  std::string Write(const std::string& name, const FixtureDoc& doc) {
-    return WriteDocx(dir_ / name, doc).string();
-  }
-  ResultPackage Join(const std::vector<std::string>& inputs) {
-    Joiner j;
-    j.InsertAllOrFail(inputs);
-    EXPECT_TRUE(j.Save((dir_ / "out.doc").string()).ok());
-    return ResultPackage(dir_ / "out.doc");
-  }
   // The value a paragraph's style (or the styles it is based on) gives an attribute.
   static std::string Styled(pugi::xml_document& styles, pugi::xml_node paragraph,
                             const char* element, const char* attribute) {
@@ -49,7 +40,6 @@ class LookTest : public ::testing::Test {
     }
     return "";
   }
-  TempFolder dir_;
 };
 
 TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -89,16 +90,20 @@ class StyleMapper {
  private:
   std::string MapOne(pugi::xml_node style);
   // The element of the source style `id`, or of a style it is based on, that sets `property`.
+  // The first node `find` gives for the source style `id` or a style it is based on.
+  pugi::xml_node FindInChain(std::string id,
+                             const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
   void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle) const;
   long SpacingOf(pugi::xml_node paragraph, const std::string& tableStyle, const char* side,
                  const char* autoSide) const;
-  std::string SourceDefault(std::string_view type) const;  // the source's default style id
+  std::string SourceDefault(const std::string& type) const;  // the source's default style id
   void BuildEffectiveDefaults();
   AppendContext& ctx_;
   pugi::xml_document effective_;
   pugi::xml_node stylesRoot_;
   std::map<std::string, pugi::xml_node> byId_;
+  std::map<std::string, std::string> sourceDefaults_;  // style type -> the source's default id
   std::map<std::string, std::string> mapped_;
   std::set<std::string> inProgress_;
   std::vector<std::pair<pugi::xml_node, std::string>> added_;  // style node, result id

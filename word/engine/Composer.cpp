@@ -76,11 +76,6 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   ctx.out.finalSectPr = NodeToString(sectPr);
 }
 
-bool IsOn(pugi::xml_attribute a) {
-  std::string_view v = a.value();
-  return v == "1" || v == "true" || v == "on";
-}
-
 // HTML-style automatic space before is dropped on a document's first paragraph, as a browser
 // drops the margin at the top of a page. Once the document follows another in the result its
 // first paragraph is no longer first, so the space is stated as none.
@@ -94,7 +89,7 @@ void KeepLeadingAutoSpacingNone(pugi::xml_node body) {
   if (!first || std::string_view(first.name()) != "w:p") return;
   pugi::xml_node spacing = first.child("w:pPr").child("w:spacing");
   pugi::xml_attribute autoBefore = spacing.attribute("w:beforeAutospacing");
-  if (!autoBefore || !IsOn(autoBefore)) return;
+  if (!IsOn(autoBefore)) return;
   autoBefore.set_value("0");
   pugi::xml_attribute before = spacing.attribute("w:before");
   if (!before) before = spacing.insert_attribute_before("w:before", autoBefore);

@@ -206,8 +206,7 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
       pugi::xml_document copy;
       pugi::xml_node compat = n ? copy.append_copy(n) : copy.append_child("w:compat");
       if (pugi::xml_node sum = compat.child("w:doNotUseHTMLParagraphAutoSpacing")) {
-        std::string_view v = sum.attribute("w:val").value();
-        ctx.sumsParagraphSpacing = v.empty() || v == "1" || v == "true" || v == "on";
+        ctx.sumsParagraphSpacing = IsOn(sum);
         compat.remove_child(sum);
       }
       // The result is laid out as a current Word document; one written for an older Word

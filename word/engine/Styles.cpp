@@ -2,6 +2,7 @@
 // when the result has one of that name with the same definition, and kept apart (fresh id and
 // name) when it differs. Only styles the text uses are taken, with what they are based on.
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -87,12 +88,11 @@ std::string NeutralValue(std::string_view name) {
   return neutral == kNeutral.end() ? std::string() : neutral->second;
 }
 
-// Gives `mine` every property `other` sets and `mine` leaves alone: the value `fallback` (the
-// document's own defaults) has for it, else the neutral one. Spacing and indents are several
-// properties in one element and are filled attribute by attribute: a document that sets only
-// the space after still means single lines. Fonts stay whole: their theme and explicit halves
-// go together.
-void FillUnset(pugi::xml_node mine, pugi::xml_node other, pugi::xml_node fallback, bool ordered) {
+// Gives `mine` the neutral value of every property `other` sets and `mine` leaves alone.
+// Spacing and indents are several properties in one element and are filled attribute by
+// attribute: a document that sets only the space after still means single lines. Fonts stay
+// whole: their theme and explicit halves go together.
+void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
   for (pugi::xml_node c : other.children()) {
     if (c.type() != pugi::node_element) continue;
     std::string neutralXml = NeutralValue(c.name());
@@ -100,19 +100,6 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, pugi::xml_node fallbac
     pugi::xml_document value;
     value.load_string(("<x " + std::string(kNs) + ">" + neutralXml + "</x>").c_str());
     pugi::xml_node v = value.document_element().first_child();
-    if (pugi::xml_node own = fallback.child(c.name())) {
-      for (pugi::xml_attribute a : own.attributes()) {
-        if (pugi::xml_attribute there = v.attribute(a.name())) {
-          there.set_value(a.value());
-        } else {
-          v.append_copy(a);
-        }
-      }
-      if (std::string_view(c.name()) == "w:rFonts") {
-        v.remove_attributes();
-        for (pugi::xml_attribute a : own.attributes()) v.append_copy(a);
-      }
-    }
     if (pugi::xml_node own = mine.child(c.name())) {
       if (std::string_view(c.name()) == "w:rFonts") continue;
       for (pugi::xml_attribute a : c.attributes()) {
@@ -142,7 +129,10 @@ void StyleMapper::Load() {
     return;
   }
   for (pugi::xml_node s : stylesRoot_.children("w:style")) {
-    byId_.emplace(s.attribute("w:styleId").value(), s);
+    std::string id = s.attribute("w:styleId").value();
+    byId_.emplace(id, s);
+    if (s.attribute("w:default").as_bool())
+      sourceDefaults_.emplace(s.attribute("w:type").value(), id);
   }
   docDefaults_ = stylesRoot_.child("w:docDefaults");
   ResultIndex& index = ctx_.result.index;
@@ -220,8 +210,8 @@ void StyleMapper::BuildEffectiveDefaults() {
   pugi::xml_document result;
   result.load_string(ctx_.result.index.docDefaultsKey.c_str());
   pugi::xml_node theirs = result.document_element();
-  FillUnset(pPr, theirs.child("w:pPrDefault").child("w:pPr"), {}, true);
-  FillUnset(rPr, theirs.child("w:rPrDefault").child("w:rPr"), {}, false);
+  FillUnset(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
+  FillUnset(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
   docDefaults_ = effective;
 }
 
@@ -335,21 +325,19 @@ struct CellProperty {
   void Give(pugi::xml_node owner, pugi::xml_node value, const char* propertiesName) const {
     pugi::xml_node properties = owner.child(propertiesName);
     if (!properties) properties = owner.prepend_child(propertiesName);
+    const bool whole = attributes[0] == nullptr;
     pugi::xml_node own = properties.child(element);
-    if (!own || attributes[0] == nullptr) {
-      pugi::xml_node place = std::string_view(propertiesName) == "w:pPr"
-                                 ? InsertOrdered(properties, element, ParagraphPropertyOrder())
-                                 : properties.append_child(element);
-      if (own) properties.remove_child(own);
-      own = properties.insert_child_after(element, place);
-      properties.remove_child(place);
-      if (attributes[0] == nullptr) {
-        for (pugi::xml_attribute a : value.attributes()) own.append_copy(a);
-        return;
-      }
+    if (own && whole) properties.remove_child(std::exchange(own, pugi::xml_node()));
+    if (!own) {
+      own = std::string_view(propertiesName) == "w:pPr"
+                ? InsertOrdered(properties, element, ParagraphPropertyOrder())
+                : properties.append_child(element);
     }
-    for (const char* a : attributes) {
-      if (a != nullptr && value.attribute(a)) own.append_copy(value.attribute(a));
+    for (pugi::xml_attribute a : value.attributes()) {
+      if (whole || a.name() == std::string_view(attributes[0]) ||
+          (attributes[1] != nullptr && a.name() == std::string_view(attributes[1]))) {
+        own.append_copy(a);
+      }
     }
   }
 };
@@ -390,15 +378,22 @@ std::vector<pugi::xml_node> RunsOf(pugi::xml_node paragraph) {
   return runs;
 }
 
-pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& property) const {
+pugi::xml_node StyleMapper::FindInChain(
+    std::string id, const std::function<pugi::xml_node(pugi::xml_node style)>& find) const {
   for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
     auto style = byId_.find(id);
     if (style == byId_.end()) break;
-    pugi::xml_node properties = style->second.child(property.container);
-    if (property.SetBy(properties)) return properties.child(property.element);
+    if (pugi::xml_node found = find(style->second)) return found;
     id = style->second.child("w:basedOn").attribute("w:val").value();
   }
   return {};
+}
+
+pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& property) const {
+  return FindInChain(std::move(id), [&](pugi::xml_node style) {
+    pugi::xml_node properties = style.child(property.container);
+    return property.SetBy(properties) ? properties.child(property.element) : pugi::xml_node();
+  });
 }
 
 void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
@@ -420,6 +415,7 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
         pugi::xml_node pPr = p.child("w:pPr");
         std::string style = pPr.child("w:pStyle").attribute("w:val").value();
         if (style.empty()) style = paragraphStyle;
+        const std::vector<pugi::xml_node> runs = RunsOf(p);
         for (const auto& [property, value] : fromTable) {
           pPr = p.child("w:pPr");  // giving a property may have made it
           if (ChainSetting(style, *property)) continue;
@@ -429,7 +425,7 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
           }
           // Run properties go on every run and on the paragraph mark, unless the run or its
           // character style sets them.
-          for (pugi::xml_node r : RunsOf(p)) {
+          for (pugi::xml_node r : runs) {
             pugi::xml_node rPr = r.child("w:rPr");
             if (property->SetBy(rPr) ||
                 ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), *property)) {
@@ -438,13 +434,8 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
             property->Give(r, value, "w:rPr");
           }
           if (!pPr) pPr = p.prepend_child("w:pPr");
-          pugi::xml_node mark = pPr.child("w:rPr");
-          if (!property->SetBy(mark)) {
-            if (!mark) {
-              pugi::xml_node place = InsertOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
-              mark = pPr.insert_child_after("w:rPr", place);
-              pPr.remove_child(place);
-            }
+          if (!property->SetBy(pPr.child("w:rPr"))) {
+            EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
             property->Give(pPr, value, "w:rPr");
           }
         }
@@ -453,13 +444,9 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   }
 }
 
-std::string StyleMapper::SourceDefault(std::string_view type) const {
-  for (const auto& [id, style] : byId_) {
-    if (style.attribute("w:default").as_bool() && type == style.attribute("w:type").value()) {
-      return id;
-    }
-  }
-  return "";
+std::string StyleMapper::SourceDefault(const std::string& type) const {
+  auto found = sourceDefaults_.find(type);
+  return found == sourceDefaults_.end() ? std::string() : found->second;
 }
 
 // A paragraph's space before or after in twips as its document lays it out (its own, its
@@ -468,20 +455,15 @@ std::string StyleMapper::SourceDefault(std::string_view type) const {
 long StyleMapper::SpacingOf(pugi::xml_node paragraph, const std::string& tableStyle,
                             const char* side, const char* autoSide) const {
   auto read = [&](pugi::xml_node spacing) -> std::optional<long> {
-    pugi::xml_attribute automatic = spacing.attribute(autoSide);
-    std::string_view a = automatic.value();
-    if (automatic && (a == "1" || a == "true" || a == "on")) return -1;
+    if (IsOn(spacing.attribute(autoSide))) return -1;
     if (pugi::xml_attribute v = spacing.attribute(side)) return v.as_int();
     return std::nullopt;
   };
-  auto fromChain = [&](std::string id) -> std::optional<long> {
-    for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
-      auto style = byId_.find(id);
-      if (style == byId_.end()) break;
-      if (auto v = read(style->second.child("w:pPr").child("w:spacing"))) return v;
-      id = style->second.child("w:basedOn").attribute("w:val").value();
-    }
-    return std::nullopt;
+  auto fromChain = [&](std::string id) {
+    return read(FindInChain(std::move(id), [&](pugi::xml_node style) {
+      pugi::xml_node spacing = style.child("w:pPr").child("w:spacing");
+      return read(spacing) ? spacing : pugi::xml_node();
+    }));
   };
   pugi::xml_node pPr = paragraph.child("w:pPr");
   if (auto v = read(pPr.child("w:spacing"))) return *v;
@@ -501,17 +483,13 @@ void StyleMapper::StateSummedSpacing(pugi::xml_node story) const {
 void StyleMapper::StateSummedSpacing(pugi::xml_node container,
                                      const std::string& tableStyle) const {
   static constexpr CellProperty kContextual = {"w:pPr", "w:contextualSpacing", {nullptr, nullptr}};
-  auto on = [](pugi::xml_node n) {
-    std::string_view v = n.attribute("w:val").value();
-    return n && (v.empty() || v == "1" || v == "true" || v == "on");
-  };
   auto styleOf = [](pugi::xml_node p) {
     return std::string(p.child("w:pPr").child("w:pStyle").attribute("w:val").value());
   };
   auto contextual = [&](pugi::xml_node p) {
-    if (pugi::xml_node own = p.child("w:pPr").child("w:contextualSpacing")) return on(own);
+    if (pugi::xml_node own = p.child("w:pPr").child("w:contextualSpacing")) return IsOn(own);
     std::string style = styleOf(p);
-    return on(ChainSetting(style.empty() ? SourceDefault("paragraph") : style, kContextual));
+    return IsOn(ChainSetting(style.empty() ? SourceDefault("paragraph") : style, kContextual));
   };
   pugi::xml_node previous;
   for (pugi::xml_node p = container.first_child(); p; p = p.next_sibling()) {
@@ -542,12 +520,7 @@ void StyleMapper::StateSummedSpacing(pugi::xml_node container,
     if (after <= 0 || own <= 0) continue;
     pugi::xml_node pPr = p.child("w:pPr");
     if (!pPr) pPr = p.prepend_child("w:pPr");
-    pugi::xml_node spacing = pPr.child("w:spacing");
-    if (!spacing) {
-      pugi::xml_node place = InsertOrdered(pPr, "w:spacing", ParagraphPropertyOrder());
-      spacing = pPr.insert_child_after("w:spacing", place);
-      pPr.remove_child(place);
-    }
+    pugi::xml_node spacing = EnsureOrdered(pPr, "w:spacing", ParagraphPropertyOrder());
     pugi::xml_attribute b = spacing.attribute("w:before");
     if (!b) b = spacing.prepend_attribute("w:before");
     b.set_value(std::to_string(after + own).c_str());
@@ -565,16 +538,8 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
   // A setting of the table's own, else of its style or the style that is based on.
   auto setting = [&](const char* path) -> pugi::xml_node {
     if (pugi::xml_node own = tblPr.first_element_by_path(path)) return own;
-    std::string id = style;
-    for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
-      auto s = byId_.find(id);
-      if (s == byId_.end()) break;
-      if (pugi::xml_node found = s->second.child("w:tblPr").first_element_by_path(path)) {
-        return found;
-      }
-      id = s->second.child("w:basedOn").attribute("w:val").value();
-    }
-    return {};
+    return FindInChain(
+        style, [&](pugi::xml_node s) { return s.child("w:tblPr").first_element_by_path(path); });
   };
   auto twips = [](pugi::xml_node width, long otherwise) -> std::optional<long> {
     if (!width) return otherwise;
@@ -591,30 +556,25 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
   std::optional<long> indent = twips(setting("w:tblInd"), 0);
   if (!left || !indent || *left == 0) return;
 
-  pugi::xml_node tblInd = tblPr.child("w:tblInd");
-  if (!tblInd) {
-    static constexpr const char* kTablePropertyOrder[] = {"w:tblStyle",
-                                                          "w:tblpPr",
-                                                          "w:tblOverlap",
-                                                          "w:bidiVisual",
-                                                          "w:tblStyleRowBandSize",
-                                                          "w:tblStyleColBandSize",
-                                                          "w:tblW",
-                                                          "w:jc",
-                                                          "w:tblCellSpacing",
-                                                          "w:tblInd",
-                                                          "w:tblBorders",
-                                                          "w:shd",
-                                                          "w:tblLayout",
-                                                          "w:tblCellMar",
-                                                          "w:tblLook",
-                                                          "w:tblCaption",
-                                                          "w:tblDescription",
-                                                          "w:tblPrChange"};
-    pugi::xml_node place = InsertOrdered(tblPr, "w:tblInd", kTablePropertyOrder);
-    tblInd = tblPr.insert_child_after("w:tblInd", place);
-    tblPr.remove_child(place);
-  }
+  static constexpr const char* kTablePropertyOrder[] = {"w:tblStyle",
+                                                        "w:tblpPr",
+                                                        "w:tblOverlap",
+                                                        "w:bidiVisual",
+                                                        "w:tblStyleRowBandSize",
+                                                        "w:tblStyleColBandSize",
+                                                        "w:tblW",
+                                                        "w:jc",
+                                                        "w:tblCellSpacing",
+                                                        "w:tblInd",
+                                                        "w:tblBorders",
+                                                        "w:shd",
+                                                        "w:tblLayout",
+                                                        "w:tblCellMar",
+                                                        "w:tblLook",
+                                                        "w:tblCaption",
+                                                        "w:tblDescription",
+                                                        "w:tblPrChange"};
+  pugi::xml_node tblInd = EnsureOrdered(tblPr, "w:tblInd", kTablePropertyOrder);
   tblInd.remove_attributes();
   tblInd.append_attribute("w:w").set_value(std::to_string(*indent - *left).c_str());
   tblInd.append_attribute("w:type").set_value("dxa");

@@ -412,6 +412,17 @@ pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
   return parent.append_child(name);
 }
 
+bool IsOn(pugi::xml_attribute onOff) {
+  std::string_view v = onOff.value();
+  return v == "1" || v == "true" || v == "on";
+}
+
+bool IsOn(pugi::xml_node onOff) {
+  if (!onOff) return false;
+  pugi::xml_attribute val = onOff.attribute("w:val");
+  return !val || *val.value() == '\0' || IsOn(val);
+}
+
 pugi::xml_node EnsureOrdered(pugi::xml_node parent, const char* name,
                              std::span<const char* const> order) {
   pugi::xml_node existing = parent.child(name);

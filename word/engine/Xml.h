@@ -57,6 +57,10 @@ std::string_view AttrView(pugi::xml_node node, const char* name);
 // child names in schema order; names not in it count as belonging at the end.
 pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
                              std::span<const char* const> order);
+// OOXML on/off values: an attribute is on when it says "1", "true" or "on"; an element is on
+// when present with no (or an empty) value or an on value.
+bool IsOn(pugi::xml_attribute onOff);
+bool IsOn(pugi::xml_node onOff);
 // Returns the existing child or inserts it in schema order.
 pugi::xml_node EnsureOrdered(pugi::xml_node parent, const char* name,
                              std::span<const char* const> order);
