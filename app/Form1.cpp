@@ -261,23 +261,23 @@ void Form1::ShowMessage(std::string_view text, int style) {
   services_.messages.Show(text, style);
 }
 
-QWidget* Form1::ControlWidget(Control control) const {
+QWidget* Form1::ControlWidget(join::Control control) const {
   switch (control) {
-    case Control::ImgRMsg:
+    case join::Control::ImgRMsg:
       return ImgRMsg;
-    case Control::LblRMsg:
+    case join::Control::LblRMsg:
       return LblRMsg;
-    case Control::LblProgessCurrent:
+    case join::Control::LblProgessCurrent:
       return LblProgessCurrent;
   }
   return nullptr;
 }
 
-void Form1::SetVisible(Control control, bool visible) {
+void Form1::SetVisible(join::Control control, bool visible) {
   if (QWidget* widget = ControlWidget(control)) widget->setVisible(visible);
 }
 
-void Form1::SetCaption(Control control, const std::string& caption) {
+void Form1::SetCaption(join::Control control, const std::string& caption) {
   // Only the labels have a caption; the picture has none to set.
   if (auto* label = qobject_cast<QLabel*>(ControlWidget(control)); label && label != ImgRMsg) {
     label->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));

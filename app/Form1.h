@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "app/ProgramEnd.h"
-#include "app/run/JoinHost.h"
 #include "base/Result.h"
+#include "join/JoinHost.h"
 #include "shell/ShellServices.h"
 
 class QLabel;
@@ -37,7 +37,7 @@ struct Form1Services {
 inline constexpr const char* kWindowTitle = "Tarvik Plenwick";
 inline constexpr const char* kBrowseTitle = "Choose Folder Having Word Documents...";
 
-class Form1 final : public QWidget, public JoinHost {
+class Form1 final : public QWidget, public join::JoinHost {
  public:
   // What "Join Documents" runs. The join run is plugged in here (see JoinWiring.h); until then
   // the button does nothing.
@@ -70,8 +70,8 @@ class Form1 final : public QWidget, public JoinHost {
   std::string PickFolder(const std::string& title) override;
   bool Yield() override;
   void ShowMessage(std::string_view text, int style) override;
-  void SetVisible(Control control, bool visible) override;
-  void SetCaption(Control control, const std::string& caption) override;
+  void SetVisible(join::Control control, bool visible) override;
+  void SetCaption(join::Control control, const std::string& caption) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,7 +84,7 @@ class Form1 final : public QWidget, public JoinHost {
   void Dispatch(Status (Form1::*handler)());
   // Unloads the window and ends the program as soon as no handler runs.
   void EndProgram();
-  QWidget* ControlWidget(Control control) const;
+  QWidget* ControlWidget(join::Control control) const;
 
   Form1Services services_;
   ProgramEnd end_;

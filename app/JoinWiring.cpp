@@ -3,15 +3,15 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "app/run/DefaultJoinServices.h"
-#include "app/run/JoinRunner.h"
+#include "join/DefaultJoinServices.h"
+#include "join/JoinRunner.h"
 
 namespace plenwick::app {
 
 // "Join Documents" runs the join run; its walker and file list live with the handler, as long as
 // the window.
 void WireJoinRun(Form1& form) {
-  auto runner = std::make_shared<JoinRunner>(DefaultJoinServices());
+  auto runner = std::make_shared<join::JoinRunner>(join::DefaultJoinServices());
   form.SetJoinHandler([runner](Form1& window) { return runner->Run(window.sourceFolder, window); });
 }
 

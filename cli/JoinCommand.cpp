@@ -5,13 +5,13 @@
 #include <system_error>
 #include <vector>
 
-#include "app/run/CollectFiles.h"
-#include "app/run/JoinLoop.h"
-#include "app/run/JoinReport.h"
-#include "app/run/OutputName.h"
-#include "app/run/Timestamp.h"
-#include "app/run/WordSession.h"
 #include "cli/Progress.h"
+#include "join/CollectFiles.h"
+#include "join/JoinLoop.h"
+#include "join/JoinReport.h"
+#include "join/OutputName.h"
+#include "join/Timestamp.h"
+#include "join/WordSession.h"
 #include "shell/ShellServices.h"
 #include "walk/pathLogger.h"
 
@@ -112,15 +112,15 @@ Status CheckOutputFile(const std::string& output, const std::vector<std::string>
   return Ok();
 }
 
-int ReportOutcome(const app::JoinOutcome& outcome, bool walkCutShort, bool interrupted,
+int ReportOutcome(const join::JoinOutcome& outcome, bool walkCutShort, bool interrupted,
                   const Reporter& reporter, std::FILE* out) {
-  for (const app::NotJoined& failure : outcome.notJoined) {
-    reporter.Error(failure.path + ": not joined: " + app::ReasonText(failure.reason));
+  for (const join::NotJoined& failure : outcome.notJoined) {
+    reporter.Error(failure.path + ": not joined: " + join::ReasonText(failure.reason));
   }
   const std::string savePath =
       outcome.lastFailedSavePath.empty() ? outcome.outputPath : outcome.lastFailedSavePath;
   const std::string saveReason =
-      outcome.lastSaveError ? app::ReasonText(*outcome.lastSaveError) : std::string();
+      outcome.lastSaveError ? join::ReasonText(*outcome.lastSaveError) : std::string();
   if (!outcome.anySaved) {
     if (outcome.savesFailed > 0) {
       reporter.Error(savePath + ": cannot be written: " + saveReason);
@@ -170,12 +170,12 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
 
   StderrMessages messages(reporter, *source);
   walk::pathLogger walker(environment.fileSystems, messages);
-  Result<walk::SharedTexts> files = app::CollectFiles(walker, *source);
+  Result<walk::SharedTexts> files = join::CollectFiles(walker, *source);
   if (!files) {
-    reporter.Error("cannot search " + *source + ": " + app::ReasonText(files.error()));
+    reporter.Error("cannot search " + *source + ": " + join::ReasonText(files.error()));
     return kExitFailed;
   }
-  const std::vector<std::string> documents = app::DocumentsAmong(**files);
+  const std::vector<std::string> documents = join::DocumentsAmong(**files);
 
   if (line.mode == Mode::kList) {
     for (const std::string& document : documents)
@@ -195,23 +195,23 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     }
   }
 
-  app::WordSession session;
+  join::WordSession session;
   if (Status started = session.Start(environment.applications); !started) {
-    reporter.Error("cannot start the Word engine: " + app::ReasonText(started.error()));
+    reporter.Error("cannot start the Word engine: " + join::ReasonText(started.error()));
     return kExitFailed;
   }
-  app::OutputFile output =
+  join::OutputFile output =
       line.output.empty()
-          ? app::OutputFile::Timestamped(
-                *destFolder, app::FormatTimestamp(app::CurrentLocalDateTime()), app::PathTaken)
-          : app::OutputFile::Fixed(line.output);
+          ? join::OutputFile::Timestamped(
+                *destFolder, join::FormatTimestamp(join::CurrentLocalDateTime()), join::PathTaken)
+          : join::OutputFile::Fixed(line.output);
 
   Progress progress(environment.out, Progress::StyleFor(environment.out, line.quiet),
                     static_cast<int>(documents.size()));
   int number = 0;
   bool neverSaved = true;
   bool firstSaveFailed = false;
-  app::JoinHooks hooks;
+  join::JoinHooks hooks;
   // Unlike the window, a terminal join gives up when its output cannot be written at all: every
   // further document would only fail to be saved again.
   hooks.yield = [&] {
@@ -223,7 +223,7 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     if (result) neverSaved = false;
     if (!result && neverSaved) firstSaveFailed = true;
   };
-  const app::JoinOutcome outcome = app::JoinDocuments(session, **files, output, hooks);
+  const join::JoinOutcome outcome = join::JoinDocuments(session, **files, output, hooks);
   session.Release();
   progress.Finish();
   const bool interrupted = outcome.stopped && !firstSaveFailed;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/run/DefaultJoinServices.h"
 #include "cli/CommandLine.h"
 #include "cli/JoinCommand.h"
+#include "join/DefaultJoinServices.h"
 
 #ifndef PLENWICK_DISPLAY_VERSION
 #define PLENWICK_DISPLAY_VERSION "unknown"
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
       break;
   }
   CatchInterrupts();
-  const plenwick::app::JoinServices services = plenwick::app::DefaultJoinServices();
+  const plenwick::join::JoinServices services = plenwick::join::DefaultJoinServices();
   JoinEnvironment environment;
   environment.applications = services.applications;
   environment.fileSystems = services.fileSystems;

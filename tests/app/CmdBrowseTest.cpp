@@ -87,10 +87,10 @@ TEST_F(CmdBrowse, TheSameFolderTwiceGivesTheSameState) {
 TEST_F(CmdBrowse, ChoosingAfterAJoinRunShowsThePromptAgainAndKeepsTheCount) {
   Browse("/srv/docs");
   // What a join run leaves behind, through the window's interface for the run.
-  app::JoinHost& host = *form;
-  host.SetVisible(app::Control::ImgRMsg, false);
-  host.SetVisible(app::Control::LblRMsg, false);
-  host.SetCaption(app::Control::LblProgessCurrent, "(3) Documents Combined");
+  join::JoinHost& host = *form;
+  host.SetVisible(join::Control::ImgRMsg, false);
+  host.SetVisible(join::Control::LblRMsg, false);
+  host.SetCaption(join::Control::LblProgessCurrent, "(3) Documents Combined");
   EXPECT_FALSE(Control("ImgRMsg")->isVisible());
   EXPECT_FALSE(Control("LblRMsg")->isVisible());
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 // The controls the run changes.
 enum class Control { ImgRMsg, LblRMsg, LblProgessCurrent };
@@ -23,4 +23,4 @@ class JoinHost {
   virtual void SetCaption(Control control, const std::string& caption) = 0;
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run/JoinHost.h"
+#include "join/JoinHost.h"
 #include "shell/ShellServices.h"
 
 namespace plenwick::test {
 
-class FakeJoinHost : public app::JoinHost {
+class FakeJoinHost : public join::JoinHost {
  public:
   // Answers of the picker, in order; "" once they run out.
   std::deque<std::string> picks;
@@ -49,11 +49,11 @@ class FakeJoinHost : public app::JoinHost {
     Record("Message " + std::to_string(style) + " " + std::string(text));
   }
 
-  void SetVisible(app::Control control, bool visible) override {
+  void SetVisible(join::Control control, bool visible) override {
     Record(std::string(visible ? "Show " : "Hide ") + Name(control));
   }
 
-  void SetCaption(app::Control control, const std::string& caption) override {
+  void SetCaption(join::Control control, const std::string& caption) override {
     Record("Caption " + Name(control) + " " + caption);
   }
 
@@ -74,13 +74,13 @@ class FakeJoinHost : public app::JoinHost {
     return captions;
   }
 
-  static std::string Name(app::Control control) {
+  static std::string Name(join::Control control) {
     switch (control) {
-      case app::Control::ImgRMsg:
+      case join::Control::ImgRMsg:
         return "ImgRMsg";
-      case app::Control::LblRMsg:
+      case join::Control::LblRMsg:
         return "LblRMsg";
-      case app::Control::LblProgessCurrent:
+      case join::Control::LblProgessCurrent:
         return "LblProgessCurrent";
     }
     return "?";

@@ -1,5 +1,5 @@
 // "Join Documents" driven through a recorded window, a recording Word layer and an in-memory tree.
-#include "app/run/CmdSplitClick.h"
+#include "join/CmdSplitClick.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/run/FakeJoinHost.h"
+#include "tests/join/FakeJoinHost.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/RecordingWord.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 using test::FakeJoinHost;
@@ -421,4 +421,4 @@ TEST_F(CmdSplitClickTest, EndingTheProgramInsideANestedRunEndsBothRuns) {
 }
 
 }  // namespace
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 bool IsWordDocument(std::string_view path);
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

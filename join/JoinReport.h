@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <string>
 
-#include "app/run/JoinLoop.h"
+#include "join/JoinLoop.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 inline constexpr std::string_view kCompletedMessage = "Completed !";
 inline constexpr std::size_t kNotJoinedListed = 5;
@@ -18,4 +18,4 @@ std::string ReasonText(const Error& error);
 
 std::string CompletionMessage(const JoinOutcome& outcome, std::size_t maxListed = kNotJoinedListed);
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,10 +1,10 @@
-#include "app/run/OutputName.h"
+#include "join/OutputName.h"
 
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 // Far more than two runs in one second could ever need; the bound keeps a probe that always
@@ -67,4 +67,4 @@ std::string OutputFile::Path() const {
   return name_.ok() ? folder_ + *name_ : std::string();
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/run/OutputName.h"
-#include "app/run/WordSession.h"
 #include "base/Result.h"
+#include "join/OutputName.h"
+#include "join/WordSession.h"
 #include "walk/KeyedCollection.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 struct JoinHooks {
   // Called before each item is looked at, and again before a document goes in. Returning false
@@ -53,4 +53,4 @@ struct JoinOutcome {
 JoinOutcome JoinDocuments(WordSession& session, const walk::TextCollection& items,
                           OutputFile& output, const JoinHooks& hooks);
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,6 +1,6 @@
-#include "app/run/JoinReport.h"
+#include "join/JoinReport.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -52,4 +52,4 @@ std::string CompletionMessage(const JoinOutcome& outcome, std::size_t maxListed)
   return message;
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -7,7 +7,7 @@
 #include "walk/KeyedCollection.h"
 #include "walk/pathLogger.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 struct JoinState {
   // The source folder of the next run, ending in a separator when not empty.
@@ -18,4 +18,4 @@ struct JoinState {
   walk::SharedTexts fileList = std::make_shared<walk::TextCollection>();
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 // A local calendar date and time of day, as the clock reads it.
 struct LocalDateTime {
@@ -29,4 +29,4 @@ int DayOfYear(const LocalDateTime& when);
 
 std::string FormatTimestamp(const LocalDateTime& when);
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -7,11 +7,11 @@
 #include <set>
 #include <string>
 
-#include "app/run/DocumentTest.h"
-#include "app/run/OutputName.h"
-#include "app/run/Timestamp.h"
+#include "join/DocumentTest.h"
+#include "join/OutputName.h"
+#include "join/Timestamp.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 TEST(TimestampTest, WorkedExamples) {
@@ -103,4 +103,4 @@ TEST(OutputNameTest, RealProbeSeesFilesFoldersAndBrokenLinks) {
 }
 
 }  // namespace
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,8 +1,8 @@
-#include "app/run/CollectFiles.h"
+#include "join/CollectFiles.h"
 
-#include "app/run/DocumentTest.h"
+#include "join/DocumentTest.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 Result<walk::SharedTexts> CollectFiles(walk::pathLogger& walker, std::string_view source) {
   if (Status started = walker.PathLogInit(); !started) return started.error();
@@ -21,4 +21,4 @@ std::vector<std::string> DocumentsAmong(const walk::TextCollection& files) {
   return documents;
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,9 +1,9 @@
-#include "app/run/Timestamp.h"
+#include "join/Timestamp.h"
 
 #include <array>
 #include <ctime>
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 bool IsLeapYear(int year) {
@@ -34,4 +34,4 @@ std::string FormatTimestamp(const LocalDateTime& when) {
          std::to_string(when.second);
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

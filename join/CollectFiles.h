@@ -10,7 +10,7 @@
 #include "walk/KeyedCollection.h"
 #include "walk/pathLogger.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 // On walker: PathLogInit, fullFileNamesOnly True, LogPath(source), fullFileNames, Terminate.
 // The list outlives the walk. A folder that does not exist ("" included) gives an empty list;
@@ -20,4 +20,4 @@ Result<walk::SharedTexts> CollectFiles(walk::pathLogger& walker, std::string_vie
 // The items of files that are Word documents, in order: what a join appends.
 std::vector<std::string> DocumentsAmong(const walk::TextCollection& files);
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/JoinWiring.h"
-#include "app/run/JoinRunner.h"
+#include "join/JoinRunner.h"
 #include "tests/app/Form1Fixture.h"
 #include "tests/cli/TempTree.h"
 #include "tests/support/FakeFileSystem.h"
@@ -37,7 +37,7 @@ class JoinRunWindow : public Form1Fixture {
     dest = tree.Folder("dest");
     services.applications = word.Factory();
     services.fileSystems = walk::DefaultFileSystems();
-    services.clock = [] { return app::LocalDateTime{2026, 1, 9, 14, 5, 30}; };
+    services.clock = [] { return join::LocalDateTime{2026, 1, 9, 14, 5, 30}; };
     Wire();
     ShowAndActivate();
     picker.Answer(tree.Path("src"));
@@ -45,7 +45,7 @@ class JoinRunWindow : public Form1Fixture {
   }
 
   void Wire() {
-    auto runner = std::make_shared<app::JoinRunner>(services);
+    auto runner = std::make_shared<join::JoinRunner>(services);
     form->SetJoinHandler(
         [runner](app::Form1& window) { return runner->Run(window.sourceFolder, window); });
   }
@@ -66,7 +66,7 @@ class JoinRunWindow : public Form1Fixture {
 
   test::TempTree tree;
   test::RecordingWord word;
-  app::JoinServices services;
+  join::JoinServices services;
   std::string a, c, e, dest;
 };
 

@@ -2,13 +2,13 @@
 // and the existence test for output names. The window passes the real ones, tests their doubles.
 #pragma once
 
-#include "app/run/OutputName.h"
-#include "app/run/Timestamp.h"
+#include "join/OutputName.h"
+#include "join/Timestamp.h"
 #include "shell/ShellServices.h"
 #include "walk/FileSystem.h"
 #include "word/WordApi.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 struct JoinServices {
   // Resolves "Word.Application".
@@ -22,4 +22,4 @@ struct JoinServices {
   PathProbe pathTaken = PathTaken;
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -8,7 +8,7 @@
 
 #include "base/Result.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 // True when something already lives at the path (a file, a folder, a link, even a broken one),
 // or when that cannot be ruled out.
@@ -53,4 +53,4 @@ class OutputFile {
   bool saved_ = false;
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,9 +1,9 @@
-#include "app/run/DefaultJoinServices.h"
+#include "join/DefaultJoinServices.h"
 
 #include "walk/StdFileSystem.h"
 #include "word/WordApi.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 JoinServices DefaultJoinServices() {
   JoinServices services;
@@ -12,4 +12,4 @@ JoinServices DefaultJoinServices() {
   return services;
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

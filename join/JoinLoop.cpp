@@ -1,10 +1,10 @@
-#include "app/run/JoinLoop.h"
+#include "join/JoinLoop.h"
 
 #include <utility>
 
-#include "app/run/DocumentTest.h"
+#include "join/DocumentTest.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 void SaveOutput(WordSession& session, OutputFile& output, JoinOutcome& outcome,
@@ -60,4 +60,4 @@ JoinOutcome JoinDocuments(WordSession& session, const walk::TextCollection& item
   return outcome;
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -9,7 +9,7 @@
 #include "base/Result.h"
 #include "word/WordApi.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 inline constexpr std::string_view kWordProgId = "Word.Application";
 
@@ -43,4 +43,4 @@ class WordSession {
   std::shared_ptr<word::Range> range_;
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,10 +1,10 @@
-#include "app/run/JoinRunner.h"
+#include "join/JoinRunner.h"
 
 #include <utility>
 
-#include "app/run/CmdSplitClick.h"
+#include "join/CmdSplitClick.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 JoinRunner::JoinRunner(JoinServices services) : services_(std::move(services)) {
   if (services_.walkerMessages == nullptr) services_.walkerMessages = &windowMessages_;
@@ -15,4 +15,4 @@ Status JoinRunner::Run(const std::string& sourceFolder, JoinHost& window) {
   return CmdSplit_Click(sourceFolder, state_, window, services_);
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

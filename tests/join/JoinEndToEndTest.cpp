@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "app/run/CmdSplitClick.h"
+#include "join/CmdSplitClick.h"
 #include "tests/cli/TempTree.h"
-#include "tests/run/FakeJoinHost.h"
+#include "tests/join/FakeJoinHost.h"
 #include "tests/support/DocxCheck.h"
 #include "tests/support/MiniDocx.h"
 #include "walk/StdFileSystem.h"
 #include "word/WordApi.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 namespace fs = std::filesystem;
@@ -119,4 +119,4 @@ TEST_F(JoinEndToEndTest, BrokenDocumentIsLeftOutAndNamed) {
 }
 
 }  // namespace
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,10 +1,10 @@
-#include "app/run/WordSession.h"
+#include "join/WordSession.h"
 
 #include <exception>
 #include <new>
 #include <utility>
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 Error Unusable(const char* what) {
@@ -88,4 +88,4 @@ void WordSession::Release() {
   application_.reset();
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

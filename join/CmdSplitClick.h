@@ -9,12 +9,12 @@
 // what was last saved.
 #pragma once
 
-#include "app/run/JoinHost.h"
-#include "app/run/JoinServices.h"
-#include "app/run/JoinState.h"
 #include "base/Result.h"
+#include "join/JoinHost.h"
+#include "join/JoinServices.h"
+#include "join/JoinState.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 inline constexpr std::string_view kChooseDestinationTitle = "Choose Folder to Save...";
 inline constexpr std::string_view kWordMissingMessage =
@@ -31,4 +31,4 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
 // The same with form.sourceFolder.
 Status CmdSplit_Click(JoinState& form, JoinHost& host, const JoinServices& services);
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -1,18 +1,18 @@
-#include "app/run/CmdSplitClick.h"
+#include "join/CmdSplitClick.h"
 
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "app/run/CollectFiles.h"
-#include "app/run/JoinLoop.h"
-#include "app/run/JoinReport.h"
-#include "app/run/OutputName.h"
-#include "app/run/WordSession.h"
+#include "join/CollectFiles.h"
+#include "join/JoinLoop.h"
+#include "join/JoinReport.h"
+#include "join/OutputName.h"
+#include "join/WordSession.h"
 #include "shell/ShellServices.h"
 #include "walk/FileSystem.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 std::string CombinedCaption(int count) {
   return "(" + std::to_string(count) + ")" + " Documents Combined";
@@ -71,4 +71,4 @@ Status CmdSplit_Click(JoinState& form, JoinHost& host, const JoinServices& servi
   return CmdSplit_Click(form.sourceFolder, form, host, services);
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

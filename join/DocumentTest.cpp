@@ -1,8 +1,8 @@
-#include "app/run/DocumentTest.h"
+#include "join/DocumentTest.h"
 
 #include <string>
 
-namespace plenwick::app {
+namespace plenwick::join {
 namespace {
 
 // Only ASCII letters change case: the suffixes compared are ASCII, and bytes of UTF-8 sequences
@@ -25,4 +25,4 @@ bool IsWordDocument(std::string_view path) {
   return name.ends_with(".doc") || name.ends_with(".docx");
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join

@@ -5,13 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/run/JoinHost.h"
-#include "app/run/JoinServices.h"
-#include "app/run/JoinState.h"
 #include "base/Result.h"
+#include "join/JoinHost.h"
+#include "join/JoinServices.h"
+#include "join/JoinState.h"
 #include "shell/ShellServices.h"
 
-namespace plenwick::app {
+namespace plenwick::join {
 
 class JoinRunner {
  public:
@@ -41,4 +41,4 @@ class JoinRunner {
   JoinState state_;
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::join
