@@ -46,8 +46,8 @@ class Form1 final : public QWidget, public join::JoinHost {
   explicit Form1(Form1Services services);
   ~Form1() override;
 
-  // The source folder of the next join run: what the picker returned, ending in the separator,
-  // or "" after a cancelled selection.
+  // The source folder of the next join run: the last folder the picker returned, ending in the
+  // separator, or "" until one was chosen (a cancelled selection changes nothing).
   std::string sourceFolder;
 
   // The click handlers. Called directly they run without Dispatch()'s bookkeeping; clicks on

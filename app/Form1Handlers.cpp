@@ -12,13 +12,13 @@
 namespace plenwick::app {
 
 Status Form1::CmdBrowse_Click() {
-  // Replaced even by "": a cancelled selection leaves no source folder for the next run.
-  sourceFolder = PickFolder(kBrowseTitle);
-  if (sourceFolder.empty()) return Ok();
-  sourceFolder = shell::WithTrailingSeparator(std::move(sourceFolder));
+  // A cancel keeps the earlier choice in force, so the text box, the enabled "Join Documents" and
+  // the folder the next run walks always agree.
+  std::string picked = PickFolder(kBrowseTitle);
+  if (picked.empty()) return Ok();
+  sourceFolder = shell::WithTrailingSeparator(std::move(picked));
   if (!Yield()) return Ok();  // the program is ending
-  // Tested again: the yield may have run another selection that was cancelled.
-  if (sourceFolder.empty()) return Ok();
+  // A selection made during the yield has replaced ours; the window shows whichever is in force.
   txtvCFPath->setText(
       QString::fromUtf8(sourceFolder.data(), static_cast<qsizetype>(sourceFolder.size())));
   LblStatusHead->setVisible(true);

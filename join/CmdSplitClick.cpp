@@ -38,7 +38,10 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   // This run's own hold on the walker and on its list: a nested run started at a later yield
   // replaces the window's fileList, not the list this run goes through.
   const std::shared_ptr<walk::pathLogger> walker = form.walker;
-  Result<walk::SharedTexts> collected = CollectFiles(*walker, sourceFolder);
+  // The folder walked, kept for the closing message: a Browse at a later yield changes the
+  // window's choice, not what this run went through.
+  const std::string walked = sourceFolder;
+  Result<walk::SharedTexts> collected = CollectFiles(*walker, walked);
   if (!collected) return collected.error();
   form.fileList = *collected;
   const walk::SharedTexts fileList = std::move(*collected);
@@ -62,7 +65,8 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   // The program is ending: the window may already be gone, so it is not touched again.
   if (outcome.stopped) return Ok();
 
-  host.ShowMessage(CompletionMessage(outcome), shell::kMsgOk);
+  const EndMessage end = RunEndMessage(outcome, walked);
+  host.ShowMessage(end.text, end.style);
   host.Yield();
   return Ok();
 }

@@ -1,5 +1,7 @@
 #include "join/JoinReport.h"
 
+#include "shell/ShellServices.h"
+
 namespace plenwick::join {
 namespace {
 
@@ -45,11 +47,27 @@ std::string ReasonText(const Error& error) {
   return "error " + std::to_string(error.code);
 }
 
-std::string CompletionMessage(const JoinOutcome& outcome, std::size_t maxListed) {
-  std::string message(kCompletedMessage);
-  if (!outcome.notJoined.empty()) message += "\n\n" + NotJoinedText(outcome, maxListed);
-  if (outcome.savesFailed > 0) message += "\n\n" + SaveFailureText(outcome);
-  return message;
+EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFolder,
+                         std::size_t maxListed) {
+  const bool outputBehind = outcome.joined > 0 && (!outcome.anySaved || outcome.unsavedAtEnd);
+  if (outcome.joined > 0 && !outputBehind) {
+    std::string text(kCompletedMessage);
+    if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
+    if (outcome.savesFailed > 0) text += "\n\n" + SaveFailureText(outcome);
+    return {std::move(text), shell::kMsgOk};
+  }
+  std::string text;
+  if (outputBehind) {
+    text = SaveFailureText(outcome);
+  } else if (!outcome.notJoined.empty()) {
+    text = "No document could be joined, so no output was written.";
+  } else if (sourceFolder.empty()) {
+    text = "No documents were found: no source folder was chosen.";
+  } else {
+    text = "No documents were found in " + std::string(sourceFolder) + ".";
+  }
+  if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
+  return {std::move(text), shell::kMsgWarning};
 }
 
 }  // namespace plenwick::join

@@ -1,10 +1,13 @@
 // What a join tells the person at its end: "Completed !" alone when everything went in and was
-// saved; otherwise "Completed !" followed by the documents not joined with their reasons (the first
-// few, then how many more) and what became of the output when a save failed.
+// saved; "Completed !" followed by the documents not joined with their reasons (the first few, then
+// how many more) and any save that failed on the way, when the output holds every document that
+// went in. A run that joined nothing, or whose output is missing or behind, never says "Completed
+// !": it says what happened, under a warning icon.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "join/JoinLoop.h"
 
@@ -16,6 +19,13 @@ inline constexpr std::size_t kNotJoinedListed = 5;
 // The reason as a person reads it: the error's message, or its number when it has none.
 std::string ReasonText(const Error& error);
 
-std::string CompletionMessage(const JoinOutcome& outcome, std::size_t maxListed = kNotJoinedListed);
+struct EndMessage {
+  std::string text;
+  int style = 0;  // a message box style of shell/ShellServices.h
+};
+
+// sourceFolder is the folder the run walked, as the window holds it.
+EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFolder,
+                         std::size_t maxListed = kNotJoinedListed);
 
 }  // namespace plenwick::join

@@ -10,8 +10,10 @@ namespace plenwick::shell {
 // The application title: the caption of every message box.
 inline constexpr std::string_view kAppTitle = "Plenwick";
 
-// Message box styles: 0 is an OK button without icon, 64 an OK button with the information icon.
+// Message box styles: 0 is an OK button without icon, 64 an OK button with the information icon,
+// 48 an OK button with the warning icon (for a run that ended without the output it promised).
 inline constexpr int kMsgOk = 0;
+inline constexpr int kMsgWarning = 48;
 inline constexpr int kMsgInformation = 64;
 
 // Opaque handle of a window that owns a modal dialog (a QWidget* on the Qt side).

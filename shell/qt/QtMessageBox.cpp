@@ -7,8 +7,9 @@
 namespace plenwick::shell {
 
 void QtMessageBox::Show(std::string_view text, int style) {
-  const QMessageBox::Icon icon =
-      style == kMsgInformation ? QMessageBox::Information : QMessageBox::NoIcon;
+  const QMessageBox::Icon icon = style == kMsgInformation ? QMessageBox::Information
+                                 : style == kMsgWarning   ? QMessageBox::Warning
+                                                          : QMessageBox::NoIcon;
   QMessageBox box(icon,
                   QString::fromUtf8(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())),
                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),

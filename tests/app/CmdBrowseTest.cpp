@@ -68,10 +68,12 @@ TEST_F(CmdBrowse, UnicodeNamesArriveUnchanged) {
   EXPECT_EQ(TextBox()->text().toStdString(), folder + "/");
 }
 
-TEST_F(CmdBrowse, ACancelAfterASuccessEmptiesTheSourceButLeavesTheWindow) {
+TEST_F(CmdBrowse, ACancelAfterASuccessKeepsTheEarlierChoiceInForce) {
+  // Emptying the source while the text box still showed it made the next join silently join
+  // nothing: the window must say what it will do.
   Browse("/srv/docs");
   Browse("");
-  EXPECT_EQ(form->sourceFolder, "");
+  EXPECT_EQ(form->sourceFolder, "/srv/docs/");
   EXPECT_EQ(TextBox()->text(), "/srv/docs/");
   ExpectSecondStage(true);
 }
@@ -101,7 +103,7 @@ TEST_F(CmdBrowse, ChoosingAfterAJoinRunShowsThePromptAgainAndKeepsTheCount) {
   EXPECT_EQ(Label("LblProgessCurrent")->text(), "(3) Documents Combined");
 }
 
-TEST_F(CmdBrowse, ASelectionCancelledDuringTheYieldWins) {
+TEST_F(CmdBrowse, ASelectionCancelledDuringTheYieldKeepsTheOneMadeBefore) {
   // A second "Browse..." click is served inside the first selection's yield and cancelled.
   yield.during = [this] {
     yield.during = nullptr;
@@ -111,9 +113,9 @@ TEST_F(CmdBrowse, ASelectionCancelledDuringTheYieldWins) {
   picker.Answer("");
   ASSERT_TRUE(form->CmdBrowse_Click().ok());
   EXPECT_EQ(picker.calls.size(), 2u);
-  EXPECT_EQ(form->sourceFolder, "");
-  EXPECT_TRUE(TextBox()->text().isEmpty());
-  ExpectSecondStage(false);
+  EXPECT_EQ(form->sourceFolder, "/srv/docs/");
+  EXPECT_EQ(TextBox()->text(), "/srv/docs/");
+  ExpectSecondStage(true);
 }
 
 TEST_F(CmdBrowse, ASelectionMadeDuringTheYieldIsTheOneShown) {

@@ -159,7 +159,8 @@ TEST_F(CmdSplitClickTest, TreeWithoutDocumentsStartsWordButNeverSaves) {
   EXPECT_EQ(word.ApplicationsMade(), 1);
   EXPECT_TRUE(host.Captions().empty());
   EXPECT_TRUE(word.Saved().empty());
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !"}));
+  // A run that wrote nothing says so, with a warning, never "Completed !".
+  EXPECT_EQ(host.Messages(), (Events{"Message 48 No documents were found in /r/S/T-none/."}));
 }
 
 TEST_F(CmdSplitClickTest, EmptySourceFolderJoinsNothing) {
@@ -167,10 +168,10 @@ TEST_F(CmdSplitClickTest, EmptySourceFolderJoinsNothing) {
   host.picks = {"/d"};
   ASSERT_TRUE(Run());
   EXPECT_EQ(form.fileList->Count(), 0u);
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !"}));
+  EXPECT_EQ(host.Messages(),
+            (Events{"Message 48 No documents were found: no source folder was chosen."}));
 }
 
-// Steps 7 and 8 fail together with one message; the list is already replaced and the prompt hidden.
 TEST_F(CmdSplitClickTest, WordThatCannotStartIsReportedOnce) {
   for (int failing = 0; failing < 3; ++failing) {
     RecordingWord broken;
@@ -254,7 +255,8 @@ TEST_F(CmdSplitClickTest, ManyFailuresListTheFirstFewAndCountTheRest) {
   const Events messages = host.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0],
-            "Message 0 Completed !\n\n8 documents could not be joined:\n"
+            "Message 48 No document could be joined, so no output was written.\n\n"
+            "8 documents could not be joined:\n"
             "/m/1.doc: password-protected\n/m/2.doc: password-protected\n"
             "/m/3.doc: password-protected\n/m/4.doc: password-protected\n"
             "/m/5.doc: password-protected\n... and 3 more.");
@@ -277,7 +279,7 @@ TEST_F(CmdSplitClickTest, LastSaveFailingSaysHowMuchTheOutputHolds) {
   ASSERT_TRUE(Run());
   EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/S/c.DOCX"}));
   EXPECT_EQ(host.Messages(),
-            (Events{"Message 0 Completed !\n\nThe output could not be saved to /d/" + kOutput +
+            (Events{"Message 48 The output could not be saved to /d/" + kOutput +
                     ": disk full\nIt holds only the 2 documents joined before its last "
                     "successful save."}));
 }
@@ -287,9 +289,8 @@ TEST_F(CmdSplitClickTest, NoSaveEverSucceedingSaysNoOutputWasWritten) {
   host.picks = {"/d"};
   ASSERT_TRUE(Run());
   EXPECT_EQ(host.Captions().size(), 3u);
-  EXPECT_EQ(host.Messages(),
-            (Events{"Message 0 Completed !\n\nThe output could not be saved to /d/" + kOutput +
-                    ": disk full\nNo output was written."}));
+  EXPECT_EQ(host.Messages(), (Events{"Message 48 The output could not be saved to /d/" + kOutput +
+                                     ": disk full\nNo output was written."}));
 }
 
 TEST_F(CmdSplitClickTest, FailedRangeUsesThePreviousDocumentsRange) {
