@@ -32,26 +32,21 @@ class Reporter {
   std::FILE* err_;
 };
 
-// The walker's one message has no window here: it goes to stderr, with what it means for a walk
-// started from the terminal.
-class StderrMessages final : public shell::MessageBoxService {
+// The walker's message has no window here; every folder it could not read is named on stderr
+// after the walk instead, with its reason.
+class SilentMessages final : public shell::MessageBoxService {
  public:
-  StderrMessages(const Reporter& reporter, std::string source)
-      : reporter_(reporter), source_(std::move(source)) {}
-  void Show(std::string_view text, int) override {
-    shown_ = true;
-    reporter_.Error("a folder in " + source_ +
-                    " may not be listed (permission denied); the search stopped there, so "
-                    "documents in later folders are left out (" +
-                    std::string(text) + ")");
-  }
-  bool Shown() const { return shown_; }
-
- private:
-  const Reporter& reporter_;
-  std::string source_;
-  bool shown_ = false;
+  void Show(std::string_view, int) override {}
 };
+
+// Names each folder the walk left out; true when there was one.
+bool ReportUnreadFolders(const std::vector<walk::UnreadFolder>& unread, const Reporter& reporter) {
+  for (const walk::UnreadFolder& folder : unread) {
+    reporter.Error(folder.path + ": cannot be read (" + join::ReasonText(folder.reason) +
+                   "); documents in it are left out");
+  }
+  return !unread.empty();
+}
 
 std::string WithSeparator(std::string folder) {
   if (folder.empty() || folder.back() != walk::kPathSeparator) folder += walk::kPathSeparator;
@@ -168,20 +163,22 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     }
   }
 
-  StderrMessages messages(reporter, *source);
+  SilentMessages messages;
   walk::pathLogger walker(environment.fileSystems, messages);
-  Result<walk::SharedTexts> files = join::CollectFiles(walker, *source);
-  if (!files) {
-    reporter.Error("cannot search " + *source + ": " + join::ReasonText(files.error()));
+  Result<join::CollectedFiles> collected = join::CollectFiles(walker, *source);
+  if (!collected) {
+    reporter.Error("cannot search " + *source + ": " + join::ReasonText(collected.error()));
     return kExitFailed;
   }
-  const std::vector<std::string> documents = join::DocumentsAmong(**files);
+  const walk::SharedTexts& files = collected->files;
+  const bool walkCutShort = ReportUnreadFolders(collected->unreadFolders, reporter);
+  const std::vector<std::string> documents = join::DocumentsAmong(*files);
 
   if (line.mode == Mode::kList) {
     for (const std::string& document : documents)
       std::fprintf(environment.out, "%s\n", document.c_str());
     std::fflush(environment.out);
-    return messages.Shown() ? kExitSomeNotJoined : kExitAllJoined;
+    return walkCutShort ? kExitSomeNotJoined : kExitAllJoined;
   }
   if (documents.empty()) {
     reporter.Error("no Word documents (.doc, .docx) in " + *source + "; no output was written");
@@ -223,11 +220,11 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     if (result) neverSaved = false;
     if (!result && neverSaved) firstSaveFailed = true;
   };
-  const join::JoinOutcome outcome = join::JoinDocuments(session, **files, output, hooks);
+  const join::JoinOutcome outcome = join::JoinDocuments(session, *files, output, hooks);
   session.Release();
   progress.Finish();
   const bool interrupted = outcome.stopped && !firstSaveFailed;
-  return ReportOutcome(outcome, messages.Shown(), interrupted, reporter, environment.out);
+  return ReportOutcome(outcome, walkCutShort, interrupted, reporter, environment.out);
 }
 
 }  // namespace plenwick::cli

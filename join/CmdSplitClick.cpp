@@ -41,10 +41,10 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   // The folder walked, kept for the closing message: a Browse at a later yield changes the
   // window's choice, not what this run went through.
   const std::string walked = sourceFolder;
-  Result<walk::SharedTexts> collected = CollectFiles(*walker, walked);
+  Result<CollectedFiles> collected = CollectFiles(*walker, walked);
   if (!collected) return collected.error();
-  form.fileList = *collected;
-  const walk::SharedTexts fileList = std::move(*collected);
+  form.fileList = collected->files;
+  const walk::SharedTexts fileList = std::move(collected->files);
 
   WordSession session;
   if (!session.Start(services.applications)) {
@@ -65,7 +65,7 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   // The program is ending: the window may already be gone, so it is not touched again.
   if (outcome.stopped) return Ok();
 
-  const EndMessage end = RunEndMessage(outcome, walked);
+  const EndMessage end = RunEndMessage(outcome, walked, collected->unreadFolders);
   host.ShowMessage(end.text, end.style);
   host.Yield();
   return Ok();

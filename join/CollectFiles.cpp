@@ -4,13 +4,13 @@
 
 namespace plenwick::join {
 
-Result<walk::SharedTexts> CollectFiles(walk::pathLogger& walker, std::string_view source) {
+Result<CollectedFiles> CollectFiles(walk::pathLogger& walker, std::string_view source) {
   if (Status started = walker.PathLogInit(); !started) return started.error();
   walker.fullFileNamesOnly(true);
   walker.LogPath(source);
-  walk::SharedTexts files = walker.fullFileNames();
+  CollectedFiles collected{walker.fullFileNames(), walker.unreadFolders()};
   walker.Terminate();
-  return files;
+  return collected;
 }
 
 std::vector<std::string> DocumentsAmong(const walk::TextCollection& files) {

@@ -12,10 +12,16 @@
 
 namespace plenwick::join {
 
+struct CollectedFiles {
+  walk::SharedTexts files;
+  // Folders of the tree left out because they could not be listed: the run names them at its end.
+  std::vector<walk::UnreadFolder> unreadFolders;
+};
+
 // On walker: PathLogInit, fullFileNamesOnly True, LogPath(source), fullFileNames, Terminate.
 // The list outlives the walk. A folder that does not exist ("" included) gives an empty list;
 // only a walker that cannot start fails.
-Result<walk::SharedTexts> CollectFiles(walk::pathLogger& walker, std::string_view source);
+Result<CollectedFiles> CollectFiles(walk::pathLogger& walker, std::string_view source);
 
 // The items of files that are Word documents, in order: what a join appends.
 std::vector<std::string> DocumentsAmong(const walk::TextCollection& files);

@@ -9,17 +9,23 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string NotJoinedText(const JoinOutcome& outcome, std::size_t maxListed) {
-  const std::size_t count = outcome.notJoined.size();
-  std::string text = Plural(count, "document", "documents") + " could not be joined:";
+// head, then one line per item (path: reason) for the first maxListed items and how many more.
+template <typename Item>
+std::string Listed(std::string head, const std::vector<Item>& items, std::size_t maxListed) {
   std::size_t listed = 0;
-  for (const NotJoined& failure : outcome.notJoined) {
+  for (const Item& item : items) {
     if (listed == maxListed) break;
-    text += "\n" + failure.path + ": " + ReasonText(failure.reason);
+    head += "\n" + item.path + ": " + ReasonText(item.reason);
     ++listed;
   }
-  if (listed < count) text += "\n... and " + std::to_string(count - listed) + " more.";
-  return text;
+  if (listed < items.size())
+    head += "\n... and " + std::to_string(items.size() - listed) + " more.";
+  return head;
+}
+
+std::string NotJoinedText(const JoinOutcome& outcome, std::size_t maxListed) {
+  return Listed(Plural(outcome.notJoined.size(), "document", "documents") + " could not be joined:",
+                outcome.notJoined, maxListed);
 }
 
 std::string SaveFailureText(const JoinOutcome& outcome) {
@@ -40,6 +46,13 @@ std::string SaveFailureText(const JoinOutcome& outcome) {
          "); the last save succeeded, so it holds every document joined.";
 }
 
+std::string UnreadFoldersText(const std::vector<walk::UnreadFolder>& unread,
+                              std::size_t maxListed) {
+  return Listed(Plural(unread.size(), "folder could not be read; its documents were not joined:",
+                       "folders could not be read; their documents were not joined:"),
+                unread, maxListed);
+}
+
 }  // namespace
 
 std::string ReasonText(const Error& error) {
@@ -48,10 +61,12 @@ std::string ReasonText(const Error& error) {
 }
 
 EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFolder,
+                         const std::vector<walk::UnreadFolder>& unreadFolders,
                          std::size_t maxListed) {
   const bool outputBehind = outcome.joined > 0 && (!outcome.anySaved || outcome.unsavedAtEnd);
   if (outcome.joined > 0 && !outputBehind) {
     std::string text(kCompletedMessage);
+    if (!unreadFolders.empty()) text += "\n\n" + UnreadFoldersText(unreadFolders, maxListed);
     if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
     if (outcome.savesFailed > 0) text += "\n\n" + SaveFailureText(outcome);
     return {std::move(text), shell::kMsgOk};
@@ -66,6 +81,7 @@ EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFold
   } else {
     text = "No documents were found in " + std::string(sourceFolder) + ".";
   }
+  if (!unreadFolders.empty()) text += "\n\n" + UnreadFoldersText(unreadFolders, maxListed);
   if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
   return {std::move(text), shell::kMsgWarning};
 }

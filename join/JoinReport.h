@@ -8,8 +8,10 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "join/JoinLoop.h"
+#include "walk/pathLogger.h"
 
 namespace plenwick::join {
 
@@ -24,8 +26,10 @@ struct EndMessage {
   int style = 0;  // a message box style of shell/ShellServices.h
 };
 
-// sourceFolder is the folder the run walked, as the window holds it.
+// sourceFolder is the folder the run walked, as the window holds it; unreadFolders are the
+// folders of its tree the walk had to leave out, each named with its reason.
 EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFolder,
+                         const std::vector<walk::UnreadFolder>& unreadFolders,
                          std::size_t maxListed = kNotJoinedListed);
 
 }  // namespace plenwick::join

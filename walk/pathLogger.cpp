@@ -1,5 +1,6 @@
 #include "walk/pathLogger.h"
 
+#include <algorithm>
 #include <exception>
 #include <limits>
 #include <utility>
@@ -48,6 +49,7 @@ Status pathLogger::PathLogInit() {
   pathPointers_.reset();
   pathNames_.reset();
   fullFileNames_.reset();
+  unreadFolders_.clear();
   return Ok();
 }
 
@@ -60,10 +62,14 @@ void pathLogger::LogPath(std::string_view strPARENT) {
     // what was collected stays, and the caller goes on with it.
     walked = MakeError(errc::kGeneric, exception.what());
   }
-  // Only a permission failure is worth telling the user about: it means the chosen folder (or
-  // part of it) is not one this user may read. Everything else ends the walk quietly and the
-  // caller sees what was collected.
-  if (!walked && walked.error().code == errc::kPermissionDenied) {
+  // A permission failure is worth telling the user about at once: it means the chosen folder (or
+  // part of it) is not one this user may read. Every folder left out is named in unreadFolders
+  // for the caller to report; a failure of the walk itself ends it and the caller sees what was
+  // collected.
+  const bool denied = std::any_of(
+      unreadFolders_.begin(), unreadFolders_.end(),
+      [](const UnreadFolder& folder) { return folder.reason.code == errc::kPermissionDenied; });
+  if (denied || (!walked && walked.error().code == errc::kPermissionDenied)) {
     messages_.Show(kSelectStoreFolderMessage, shell::kMsgInformation);
   }
 }
@@ -82,6 +88,7 @@ void pathLogger::Terminate() {
   pathNames_.reset();
   pathPointers_.reset();
   fullFileNames_.reset();
+  unreadFolders_.clear();
 }
 
 void pathLogger::fullFileNamesOnly(bool fullPath) {
@@ -141,9 +148,9 @@ Status pathLogger::ProcessFolder(std::int32_t cursor, std::int32_t& queued) {
   // Subfolders first: every one is queued before this folder's files are collected.
   {
     Result<std::unique_ptr<Folder>> folder = fileSystem->GetFolder(folderPath);
-    if (!folder) return folder.error();
+    if (!folder) return SkipFolder(std::move(folderPath), folder.error());
     Result<SharedSubFolders> subFolders = (*folder)->SubFolders();
-    if (!subFolders) return subFolders.error();
+    if (!subFolders) return SkipFolder(std::move(folderPath), subFolders.error());
     currentSubFolders = std::move(*subFolders);
   }
   for (const SubFolder& subFolder : *currentSubFolders) {
@@ -156,10 +163,11 @@ Status pathLogger::ProcessFolder(std::int32_t cursor, std::int32_t& queued) {
   // The folder is opened a second time for its files, by the path as queued.
   folderPath = *pathNames_->Item(position);
   {
+    // Its subfolders stay queued: they are listed (or named) in their own turn.
     Result<std::unique_ptr<Folder>> folder = fileSystem->GetFolder(folderPath);
-    if (!folder) return folder.error();
+    if (!folder) return SkipFolder(std::move(folderPath), folder.error());
     Result<SharedFiles> files = (*folder)->Files();
-    if (!files) return files.error();
+    if (!files) return SkipFolder(std::move(folderPath), files.error());
     currentFiles = std::move(*files);
   }
   for (const File& file : *currentFiles) {
@@ -174,6 +182,11 @@ Status pathLogger::ProcessFolder(std::int32_t cursor, std::int32_t& queued) {
     }
     if (Status counted = Increment(fileCounter); !counted) return counted;
   }
+  return Ok();
+}
+
+Status pathLogger::SkipFolder(std::string path, Error reason) {
+  unreadFolders_.push_back({std::move(path), std::move(reason)});
   return Ok();
 }
 

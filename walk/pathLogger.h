@@ -2,15 +2,17 @@
 //
 // The folder list pathNames is also the walk's queue: the root under "K0", then every folder in
 // walk order under K2, K3, ... Files are numbered K1, K2, ... across the whole walk, and Count
-// reads one more than the number of files collected. LogPath never reports a failure: a permission
-// failure anywhere in the tree shows one message and ends the walk, any other failure ends it
-// silently, and what was collected until then stays.
+// reads one more than the number of files collected. LogPath never reports a failure: a folder
+// that cannot be listed is left out and named in unreadFolders, and the walk goes on with the
+// rest of the tree (a permission failure also shows one message per walk). Only a failure of the
+// walk itself (memory, keys, counters) ends it; what was collected until then stays.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Result.h"
 #include "shell/ShellServices.h"
@@ -21,6 +23,13 @@ namespace plenwick::walk {
 
 // The message a permission failure during a walk shows (information icon, one OK button).
 inline constexpr std::string_view kSelectStoreFolderMessage = "Please Select Correct Store Folder.";
+
+// A folder of the tree that could not be listed, and why; its files and subfolders are not in
+// the walk.
+struct UnreadFolder {
+  std::string path;
+  Error reason;
+};
 
 class pathLogger {
  public:
@@ -45,12 +54,16 @@ class pathLogger {
   SharedTexts pathNames();
   SharedNumbers pathPointers();
   SharedTexts fullFileNames();
+  // The folders the last walk could not list, in walk order.
+  const std::vector<UnreadFolder>& unreadFolders() const { return unreadFolders_; }
 
  private:
   static std::string EnsureBackslash(std::string_view strFolder);
   // The walk itself; the first failure ends it and is returned for LogPath to sort out.
   Status Walk(std::string_view strPARENT);
   Status ProcessFolder(std::int32_t cursor, std::int32_t& queued);
+  // Leaves a folder out of the walk and names it; the walk goes on.
+  Status SkipFolder(std::string path, Error reason);
 
   FileSystemFactory fileSystems_;
   shell::MessageBoxService& messages_;
@@ -66,6 +79,7 @@ class pathLogger {
   SharedTexts pathNames_;
   SharedTexts fullFileNames_;
   bool fullFileNamesOnly_ = false;
+  std::vector<UnreadFolder> unreadFolders_;
 };
 
 }  // namespace plenwick::walk

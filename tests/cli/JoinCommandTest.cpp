@@ -200,17 +200,19 @@ TEST_F(JoinCommandTest, ExistingNameMovesOnInsteadOfReplacing) {
 }
 
 // A folder that may not be listed (made here by the file-system double: the tests run as root)
-// stops the walk, as in the window; the terminal says so and the status is 1.
-TEST_F(JoinCommandTest, FolderThatMayNotBeListedIsReportedAndStatusIs1) {
+// is left out, as in the window, and the walk goes on below it; the terminal names the folder
+// and the status is 1.
+TEST_F(JoinCommandTest, FolderThatMayNotBeListedIsNamedAndTheRestIsJoinedWithStatus1) {
   test::FakeTree fake;
-  fake.AddFile(src + "/a.doc").AddFolder(src + "/S").AddFile(src + "/S/c.doc");
+  const std::string deep = src + "/S/U/d.doc";
+  fake.AddFile(src + "/a.doc").AddFolder(src + "/S").AddFile(src + "/S/c.doc").AddFile(deep);
   fake.Fail(src + "/S", test::FakeTree::Op::kFiles, errc::kPermissionDenied);
   environment.fileSystems = fake.Factory();
   EXPECT_EQ(Run({"--list", src}), kExitSomeNotJoined);
-  EXPECT_EQ(out, a + "\n");
-  EXPECT_NE(err.find("may not be listed (permission denied)"), std::string::npos) << err;
+  EXPECT_EQ(out, a + "\n" + deep + "\n");
+  EXPECT_NE(err.find(src + "/S/: cannot be read ("), std::string::npos) << err;
   EXPECT_EQ(Run({"-q", src, dest}), kExitSomeNotJoined);
-  EXPECT_EQ(word.Saved().at(SplitLines(out).back()), (Lines{a}));
+  EXPECT_EQ(word.Saved().at(SplitLines(out).back()), (Lines{a, deep}));
 }
 
 TEST_F(JoinCommandTest, InterruptStopsBetweenDocumentsKeepingTheLastSave) {

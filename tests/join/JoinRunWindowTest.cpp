@@ -111,7 +111,10 @@ TEST_F(JoinRunWindow, WalkersPermissionMessageUsesTheWindowsMessageBox) {
   form->sourceFolder = "/r/";
   picker.Answer(dest);
   ClickJoin();
-  EXPECT_EQ(MessageTexts(), (Lines{"64 Please Select Correct Store Folder.", "0 Completed !"}));
+  EXPECT_EQ(MessageTexts(),
+            (Lines{"64 Please Select Correct Store Folder.",
+                   "0 Completed !\n\n1 folder could not be read; its documents were "
+                   "not joined:\n/r/S/: injected failure at /r/S/"}));
   EXPECT_EQ(SavedIn(dest + "/" + kOutput), (Lines{"/r/a.doc"}));
 }
 

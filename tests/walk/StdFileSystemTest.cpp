@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -211,21 +212,46 @@ TEST(StdFileSystem, PermissionErrorsMapTo70AndOnlyThey) {
   }
 }
 
-TEST(StdFileSystem, UnreadableFolderEndsAWalkWithTheMessage) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder; the walker's tests cover 70";
+// Root reads every folder, so as root the walk runs in a child that has become "nobody".
+TEST(StdFileSystem, UnreadableFolderIsNamedWithTheMessageAndTheWalkGoesOn) {
   TempFolder root;
   root.File("open.doc");
   root.File("locked/a.doc");
+  root.File("later/deeper/b.doc");
+  fs::permissions(root.Path(), fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
   fs::permissions(root / "locked", fs::perms::none);
-  NoMessages messages;
-  pathLogger walker(DefaultFileSystems(), messages);
-  ASSERT_TRUE(walker.PathLogInit());
-  walker.LogPath(root.Path().string());
+  const auto walk = [&root] {
+    NoMessages messages;
+    pathLogger walker(DefaultFileSystems(), messages);
+    if (!walker.PathLogInit()) return 10;
+    walker.LogPath(root.Path().string());
+    const SharedTexts found = walker.fullFileNames();
+    const std::vector<std::string> expected = {root.Slash() + "open.doc",
+                                               root.Slash() + "later/deeper/b.doc"};
+    if (messages.shown != 1) return 11;
+    if (std::vector<std::string>(found->begin(), found->end()) != expected) return 12;
+    if (walker.unreadFolders().size() != 1) return 13;
+    if (walker.unreadFolders()[0].path != root.Slash() + "locked/") return 14;
+    if (walker.unreadFolders()[0].reason.code != errc::kPermissionDenied) return 15;
+    return 0;
+  };
+  if (geteuid() != 0) {
+    EXPECT_EQ(walk(), 0);
+  } else {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+      _exit(dropped ? walk() : 9);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "9: could not become nobody; 11 to 15: see the checks";
+  }
   fs::permissions(root / "locked", fs::perms::owner_all);
-  EXPECT_EQ(messages.shown, 1);
-  const SharedTexts found = walker.fullFileNames();
-  EXPECT_EQ(std::vector<std::string>(found->begin(), found->end()),
-            (std::vector<std::string>{root.Slash() + "open.doc"}));
 }
 
 TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
@@ -248,9 +274,9 @@ TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
             (std::vector<std::string>{root.Slash(), root.Slash() + "empty/",
                                       root.Slash() + "Études/", root.Slash() + "Études/deeper/"}));
   EXPECT_EQ(std::vector<std::string>(files->begin(), files->end()),
-            (std::vector<std::string>{root.Slash() + "Volume 9.docx", root.Slash() + "Volume 10.docx",
-                                      root.Slash() + "Études/Intro.doc",
-                                      root.Slash() + "Études/deeper/notes.txt"}));
+            (std::vector<std::string>{
+                root.Slash() + "Volume 9.docx", root.Slash() + "Volume 10.docx",
+                root.Slash() + "Études/Intro.doc", root.Slash() + "Études/deeper/notes.txt"}));
   EXPECT_EQ(walker.Count(), 5);
   EXPECT_EQ(messages.shown, 0);
 }

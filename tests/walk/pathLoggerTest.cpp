@@ -174,18 +174,29 @@ void BuildTwoLevels(FakeTree& tree) {
   tree.AddFile("/r/A/A1/deep.doc");
 }
 
-TEST_F(WalkerTest, PermissionFailureAnywhereShowsTheMessageOnceAndKeepsEarlierResults) {
+TEST_F(WalkerTest, PermissionFailureShowsTheMessageOnceAndTheWalkGoesOnPastTheFolder) {
   BuildTwoLevels(tree);
   tree.Fail("/r/B", Op::kSubFolders, errc::kPermissionDenied);
+  tree.Fail("/r/A/A1", Op::kFiles, errc::kPermissionDenied);
+  tree.AddFile("/r/A/A1/A2/deeper.doc");
   Walk("/r");
   ASSERT_EQ(messages.shown.size(), 1U);
   EXPECT_EQ(messages.shown[0].first, "Please Select Correct Store Folder.");
   EXPECT_EQ(messages.shown[0].second, shell::kMsgInformation);
-  // A's subfolder was queued before B failed; it is never processed.
+  // Ending the walk at B silently dropped every deeper level; now only B and A1's own files are
+  // missing, and both folders are named.
   EXPECT_EQ(Items(walker.pathNames()),
-            (std::vector<std::string>{"/r/", "/r/A/", "/r/B/", "/r/A/A1/"}));
-  EXPECT_EQ(Items(walker.fullFileNames()), (std::vector<std::string>{"/r/x.doc", "/r/A/a.doc"}));
-  EXPECT_EQ(walker.Count(), 3);
+            (std::vector<std::string>{"/r/", "/r/A/", "/r/B/", "/r/A/A1/", "/r/A/A1/A2/"}));
+  EXPECT_EQ(Items(walker.fullFileNames()),
+            (std::vector<std::string>{"/r/x.doc", "/r/A/a.doc", "/r/A/A1/A2/deeper.doc"}));
+  EXPECT_EQ(walker.Count(), 4);
+  ASSERT_EQ(walker.unreadFolders().size(), 2U);
+  EXPECT_EQ(walker.unreadFolders()[0].path, "/r/B/");
+  EXPECT_EQ(walker.unreadFolders()[0].reason.code, errc::kPermissionDenied);
+  EXPECT_EQ(walker.unreadFolders()[1].path, "/r/A/A1/");
+  // A new walk starts with none.
+  Walk("/r/A/a.doc");
+  EXPECT_TRUE(walker.unreadFolders().empty());
 }
 
 TEST_F(WalkerTest, PermissionFailureOfEveryOperationIsReported) {
@@ -207,36 +218,44 @@ TEST_F(WalkerTest, PermissionFailureOfEveryOperationIsReported) {
   EXPECT_EQ(walks, 6);
 }
 
-TEST_F(WalkerTest, OtherFailuresEndTheWalkSilently) {
+// Other failures of one folder leave out that folder alone, without the message; running out of
+// memory ends the walk.
+TEST_F(WalkerTest, OtherFailuresSkipTheirFolderSilentlyAndMemoryEndsTheWalk) {
   struct Case {
     const char* what;
     std::function<void(FakeTree&)> breakTree;
     std::vector<std::string> files;
+    std::vector<std::string> unread;
   };
   const std::vector<Case> cases = {
       {"folder vanished after being listed",
        [](FakeTree& t) { t.Vanish("/r/B"); },
-       {"/r/x.doc", "/r/A/a.doc"}},
+       {"/r/x.doc", "/r/A/a.doc", "/r/A/A1/deep.doc"},
+       {"/r/B/"}},
       {"folder cannot be opened",
        [](FakeTree& t) { t.Fail("/r/A", Op::kGetFolder, 76); },
-       {"/r/x.doc"}},
+       {"/r/x.doc", "/r/B/b.doc"},
+       {"/r/A/"}},
       {"files cannot be listed",
        [](FakeTree& t) { t.Fail("/r/A/A1", Op::kFiles, 5); },
-       {"/r/x.doc", "/r/A/a.doc", "/r/B/b.doc"}},
+       {"/r/x.doc", "/r/A/a.doc", "/r/B/b.doc"},
+       {"/r/A/A1/"}},
       {"folder vanished between its two opens",
        [](FakeTree& t) {
          t.OnCall([&t, opens = 0](Op op, const std::string& path) mutable {
            if (op == Op::kGetFolder && path == "/r/A/" && ++opens == 2) t.Vanish("/r/A");
          });
        },
-       {"/r/x.doc"}},
+       {"/r/x.doc", "/r/B/b.doc", "/r/A/A1/deep.doc"},
+       {"/r/A/"}},
       {"memory ran out",
        [](FakeTree& t) {
          t.OnCall([](Op op, const std::string& path) {
            if (op == Op::kFiles && path == "/r/B/") throw std::bad_alloc();
          });
        },
-       {"/r/x.doc", "/r/A/a.doc"}},
+       {"/r/x.doc", "/r/A/a.doc"},
+       {}},
   };
   for (const Case& c : cases) {
     FakeTree broken;
@@ -248,6 +267,9 @@ TEST_F(WalkerTest, OtherFailuresEndTheWalkSilently) {
     walk.LogPath("/r");
     EXPECT_TRUE(shown.shown.empty()) << c.what;
     EXPECT_EQ(Items(walk.fullFileNames()), c.files) << c.what;
+    std::vector<std::string> unread;
+    for (const UnreadFolder& folder : walk.unreadFolders()) unread.push_back(folder.path);
+    EXPECT_EQ(unread, c.unread) << c.what;
     EXPECT_EQ(walk.Count(), static_cast<std::int32_t>(c.files.size()) + 1) << c.what;
   }
 }
