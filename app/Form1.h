@@ -82,6 +82,8 @@ class Form1 final : public QWidget, public join::JoinHost {
   void CreateControls();
   // Runs a click handler unless the program is ending; an error it returns is shown.
   void Dispatch(Status (Form1::*handler)());
+  // Opens a page of the product's site; tells the person when nothing could open it.
+  void OpenWebPage(const std::string& address);
   // Unloads the window and ends the program as soon as no handler runs.
   void EndProgram();
   QWidget* ControlWidget(join::Control control) const;

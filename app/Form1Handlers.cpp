@@ -36,15 +36,22 @@ Status Form1::CmdSplit_Click() {
 }
 
 Status Form1::LblProductHelp_Click() {
-  const std::string address = SiteAddress(kProductHelpPath);
-  shell::ShellOpen(services_.opener, address);
+  OpenWebPage(SiteAddress(kProductHelpPath));
   return Ok();
 }
 
 Status Form1::LblWebsite_Click() {
-  const std::string address = SiteAddress(kWebsitePath);
-  shell::ShellOpen(services_.opener, address);
+  OpenWebPage(SiteAddress(kWebsitePath));
   return Ok();
+}
+
+void Form1::OpenWebPage(const std::string& address) {
+  const Status opened = shell::ShellOpen(services_.opener, address);
+  if (opened) return;
+  // The address stays in the box, selectable, so it can be copied into a browser by hand.
+  services_.messages.Show("The web page could not be opened: " + opened.error().message +
+                              ".\n\nIts address is:\n" + address,
+                          shell::kMsgWarning);
 }
 
 Status Form1::LblClose_Click() {

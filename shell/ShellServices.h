@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Result.h"
+
 namespace plenwick::shell {
 
 // The application title: the caption of every message box.
@@ -26,11 +28,12 @@ class MessageBoxService {
   virtual void Show(std::string_view text, int style) = 0;
 };
 
-// Asks the desktop to open a path or web address with its registered program; never waits.
+// Asks the desktop to open a path or web address with its registered program. It waits only as
+// long as it takes to learn that nothing could open the target, which it then reports.
 class ShellOpenService {
  public:
   virtual ~ShellOpenService() = default;
-  virtual void Open(const std::string& target) = 0;
+  virtual Status Open(const std::string& target) = 0;
 };
 
 // A modal folder dialog; returns the chosen folder (no trailing separator except the root) or "".

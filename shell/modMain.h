@@ -10,11 +10,15 @@
 
 namespace plenwick::shell {
 
-// Opens a path or web address with its registered program. An empty target opens nothing.
-// Nothing is waited for or reported: the opener's failures are the desktop's business.
-inline void ShellOpen(ShellOpenService& opener, const std::string& target) {
-  if (target.empty()) return;
-  opener.Open(target);
+// Opens a path or web address with its registered program. An empty target opens nothing. A
+// target nothing could open is reported, so the person can be told instead of left wondering.
+inline Status ShellOpen(ShellOpenService& opener, const std::string& target) {
+  if (target.empty()) return Ok();
+  try {
+    return opener.Open(target);
+  } catch (const std::exception& failure) {
+    return MakeError(errc::kGeneric, failure.what());
+  }
 }
 
 // Asks the user for a folder in a modal dialog owned by `owner`. Returns the folder's path (no

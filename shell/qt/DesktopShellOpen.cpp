@@ -2,7 +2,10 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QStandardPaths>
 #include <QString>
+
+#include "shell/qt/XdgOpen.h"
 
 namespace plenwick::shell {
 
@@ -15,8 +18,18 @@ QUrl TargetToUrl(const std::string& target) {
   return QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile);
 }
 
-void DesktopShellOpen::Open(const std::string& target) {
-  (void)QDesktopServices::openUrl(TargetToUrl(target));
+Status DesktopShellOpen::Open(const std::string& target) {
+  const QUrl url = TargetToUrl(target);
+  // Through xdg-open where the desktop has it, because it says when nothing can open the target;
+  // Qt's own opener reports only whether it found something to start.
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (!opener.isEmpty()) {
+    const QString argument =
+        url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded);
+    return RunXdgOpen(opener.toStdString(), argument.toStdString());
+  }
+  if (QDesktopServices::openUrl(url)) return Ok();
+  return MakeError(errc::kGeneric, "no program is set up to open it");
 }
 
 }  // namespace plenwick::shell

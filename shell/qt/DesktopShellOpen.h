@@ -15,8 +15,8 @@ QUrl TargetToUrl(const std::string& target);
 
 class DesktopShellOpen final : public ShellOpenService {
  public:
-  // Starts the registered program and returns at once; whether it could be opened is not reported.
-  void Open(const std::string& target) override;
+  // Starts the registered program; fails with the reason when nothing could open the target.
+  Status Open(const std::string& target) override;
 };
 
 }  // namespace plenwick::shell

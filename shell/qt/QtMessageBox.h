@@ -1,6 +1,7 @@
 // Modal message boxes captioned with the application title.
 #pragma once
 
+#include <QString>
 #include <string_view>
 
 #include "shell/ShellServices.h"
@@ -9,6 +10,9 @@ namespace plenwick::shell {
 
 // The object name of an open message box, so tests can find and dismiss it.
 inline constexpr const char* kMessageBoxName = "PlenwickMessageBox";
+
+// The least width of a message box whose title bar shows `title` whole.
+int MessageBoxMinimumWidth(const QString& title);
 
 class QtMessageBox final : public MessageBoxService {
  public:

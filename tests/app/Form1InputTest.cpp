@@ -40,6 +40,18 @@ TEST_F(Form1Input, EachWebLinkOpensItsPageOnceAndTheWindowStays) {
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(ended, 0);
   EXPECT_TRUE(messages.shown.empty());
+
+  // With no browser the click used to do nothing at all; now the person is told, with the
+  // address to copy.
+  opener.failure = MakeError(errc::kGeneric, "no program is set up to open it");
+  QTest::mouseClick(Label("LblWebsite"), Qt::LeftButton);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].style, shell::kMsgWarning);
+  EXPECT_EQ(messages.shown[0].text,
+            "The web page could not be opened: no program is set up to open it.\n\nIts address "
+            "is:\n" +
+                kSite + "/plenwick.html");
+  EXPECT_TRUE(form->isVisible());
 }
 
 TEST_F(Form1Input, ARightClickOrADragOffTheLinkOpensNothing) {

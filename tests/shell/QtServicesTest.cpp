@@ -2,6 +2,7 @@
 // message box, the yield and the addresses handed to the desktop.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -15,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +27,7 @@
 #include "shell/qt/EventYield.h"
 #include "shell/qt/QtFolderPicker.h"
 #include "shell/qt/QtMessageBox.h"
+#include "shell/qt/XdgOpen.h"
 
 namespace plenwick::shell {
 namespace {
@@ -172,6 +177,10 @@ TEST(QtMessageBoxTest, ShowsTheTextCaptionedWithTheApplicationTitle) {
       seen = true;
       EXPECT_EQ(box->windowTitle(), "Plenwick");
       EXPECT_EQ(box->text(), "Completed !");
+      // Wide enough for the title bar to show "Plenwick" whole, and the text can be copied.
+      EXPECT_GE(box->width(), MessageBoxMinimumWidth(box->windowTitle()));
+      EXPECT_GE(box->width(), 200);
+      EXPECT_TRUE(box->textInteractionFlags() & Qt::TextSelectableByMouse);
       EXPECT_EQ(box->icon(),
                 style == kMsgInformation ? QMessageBox::Information : QMessageBox::NoIcon);
       ASSERT_EQ(box->buttons().size(), 1);
@@ -210,6 +219,29 @@ TEST(EventYieldTest, ReportsAnEndThatHappensDuringTheYield) {
   QMetaObject::invokeMethod(
       qApp, [&] { ending = true; }, Qt::QueuedConnection);
   EXPECT_FALSE(yield.Yield());
+}
+
+// A stand-in for xdg-open that ends with the given status, after a pause when asked.
+std::string FakeOpener(const QTemporaryDir& folder, const std::string& name, const char* body) {
+  const std::string path = folder.filePath(QString::fromStdString(name)).toStdString();
+  std::FILE* script = std::fopen(path.c_str(), "w");
+  std::fprintf(script, "#!/bin/sh\n%s\n", body);
+  std::fclose(script);
+  ::chmod(path.c_str(), 0755);
+  return path;
+}
+
+// Failing silently left the person clicking a link that did nothing; the reason now comes back.
+TEST(DesktopShellOpenTest, AnOpenerThatFindsNothingIsReportedAndOneStillRunningIsNot) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const Status none = RunXdgOpen(FakeOpener(folder, "none", "exit 3"), "https://example.com/");
+  ASSERT_FALSE(none);
+  EXPECT_EQ(none.error().message, "no program is set up to open it");
+  EXPECT_TRUE(RunXdgOpen(FakeOpener(folder, "fine", "exit 0"), "https://example.com/"));
+  EXPECT_TRUE(RunXdgOpen(FakeOpener(folder, "browser", "exec sleep 2 >/dev/null 2>&1"), "https://example.com/",
+                         std::chrono::milliseconds(100)));
+  EXPECT_FALSE(RunXdgOpen(folder.filePath("missing").toStdString(), "https://example.com/"));
 }
 
 TEST(DesktopShellOpenTest, WebAddressesStayAsWritten) {

@@ -13,18 +13,22 @@ namespace {
 
 TEST(ShellOpen, AnEmptyTargetOpensNothing) {
   testing::RecordingOpener opener;
-  ShellOpen(opener, "");
+  EXPECT_TRUE(ShellOpen(opener, ""));
   EXPECT_TRUE(opener.opened.empty());
 }
 
 TEST(ShellOpen, HandsTheTargetOverOnceAndUnchanged) {
   testing::RecordingOpener opener;
   const std::string target = "/home/anna/Отчёты 2024/文档.docx";
-  ShellOpen(opener, target);
-  ShellOpen(opener, "https://www.example.com/plenwick/");
+  EXPECT_TRUE(ShellOpen(opener, target));
+  EXPECT_TRUE(ShellOpen(opener, "https://www.example.com/plenwick/"));
   ASSERT_EQ(opener.opened.size(), 2u);
   EXPECT_EQ(opener.opened[0], target);
   EXPECT_EQ(opener.opened[1], "https://www.example.com/plenwick/");
+  opener.failure = MakeError(errc::kGeneric, "no program is set up to open it");
+  const Status failed = ShellOpen(opener, target);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().message, "no program is set up to open it");
 }
 
 TEST(PickFolder, PassesOwnerAndTitleAndReturnsTheAnswer) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,8 +39,13 @@ class ScriptedPicker final : public shell::FolderPickerService {
 
 class RecordingOpener final : public shell::ShellOpenService {
  public:
-  void Open(const std::string& target) override { opened.push_back(target); }
+  Status Open(const std::string& target) override {
+    opened.push_back(target);
+    if (failure) return *failure;
+    return Ok();
+  }
   std::vector<std::string> opened;
+  std::optional<Error> failure;  // what every Open reports when set
 };
 
 class RecordingMessages final : public shell::MessageBoxService {
