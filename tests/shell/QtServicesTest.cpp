@@ -239,8 +239,8 @@ TEST(DesktopShellOpenTest, AnOpenerThatFindsNothingIsReportedAndOneStillRunningI
   ASSERT_FALSE(none);
   EXPECT_EQ(none.error().message, "no program is set up to open it");
   EXPECT_TRUE(RunXdgOpen(FakeOpener(folder, "fine", "exit 0"), "https://example.com/"));
-  EXPECT_TRUE(RunXdgOpen(FakeOpener(folder, "browser", "exec sleep 2 >/dev/null 2>&1"), "https://example.com/",
-                         std::chrono::milliseconds(100)));
+  EXPECT_TRUE(RunXdgOpen(FakeOpener(folder, "browser", "exec sleep 2 >/dev/null 2>&1"),
+                         "https://example.com/", std::chrono::milliseconds(100)));
   EXPECT_FALSE(RunXdgOpen(folder.filePath("missing").toStdString(), "https://example.com/"));
 }
 
