@@ -4,12 +4,18 @@
 
 #include "app/Artwork.h"
 #include "app/JoinWiring.h"
+#include "join/CmdSplitClick.h"
 
 #ifndef PLENWICK_DISPLAY_VERSION
 #error "PLENWICK_DISPLAY_VERSION must give the version people see"
 #endif
 
 namespace plenwick::app {
+
+std::map<std::string, std::string> RememberedFolders() {
+  return {{kBrowseTitle, "Folders/LastSource"},
+          {std::string(join::kChooseDestinationTitle), "Folders/LastDestination"}};
+}
 
 void SetUpApplication() {
   QApplication::setApplicationName(QStringLiteral("Plenwick"));

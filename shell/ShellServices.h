@@ -37,10 +37,21 @@ class ShellOpenService {
 };
 
 // A modal folder dialog; returns the chosen folder (no trailing separator except the root) or "".
+// It opens at startFolder when that is an existing folder, else at the user's home.
 class FolderPickerService {
  public:
   virtual ~FolderPickerService() = default;
-  virtual std::string Pick(WindowHandle owner, const std::string& title) = 0;
+  virtual std::string Pick(WindowHandle owner, const std::string& title,
+                           const std::string& startFolder) = 0;
+};
+
+// A few texts kept between runs of the program, per user (the platform's settings store).
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // "" when nothing is stored under key.
+  virtual std::string Read(std::string_view key) = 0;
+  virtual void Write(std::string_view key, const std::string& value) = 0;
 };
 
 // Processes the window events that are pending, once. Returns false when the program is ending

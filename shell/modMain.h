@@ -27,7 +27,7 @@ inline Status ShellOpen(ShellOpenService& opener, const std::string& target) {
 inline std::string PickFolder(FolderPickerService& picker, WindowHandle owner,
                               const std::string& title) {
   try {
-    return picker.Pick(owner, title);
+    return picker.Pick(owner, title, {});
   } catch (const std::exception&) {
     return {};
   }

@@ -20,7 +20,7 @@ namespace {
 // Answers every folder question with one fixed folder, as a user would.
 class FixedPicker final : public plenwick::shell::FolderPickerService {
  public:
-  std::string Pick(plenwick::shell::WindowHandle, const std::string&) override {
+  std::string Pick(plenwick::shell::WindowHandle, const std::string&, const std::string&) override {
     return "/home/user/Documents/Quarterly reports";
   }
 };

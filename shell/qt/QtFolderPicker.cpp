@@ -9,10 +9,14 @@
 
 namespace plenwick::shell {
 
-QtFolderPicker::QtFolderPicker(QString startFolder) : startFolder_(std::move(startFolder)) {}
+QtFolderPicker::QtFolderPicker(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
 
-std::string QtFolderPicker::Pick(WindowHandle owner, const std::string& title) {
-  const QString start = startFolder_.isEmpty() ? QDir::homePath() : startFolder_;
+std::string QtFolderPicker::Pick(WindowHandle owner, const std::string& title,
+                                 const std::string& startFolder) {
+  const QString given = QFile::decodeName(QByteArray::fromStdString(startFolder));
+  const QString start = !given.isEmpty() && QFileInfo(given).isDir() ? given
+                        : homeFolder_.isEmpty()                      ? QDir::homePath()
+                                                                     : homeFolder_;
   // The dialog lives on this frame; the pointer only guards against it being destroyed while its
   // own event loop runs (the program ending underneath it).
   QFileDialog dialog(static_cast<QWidget*>(owner),

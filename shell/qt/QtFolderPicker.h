@@ -13,16 +13,17 @@ inline constexpr const char* kFolderDialogName = "PickFolderDialog";
 
 class QtFolderPicker final : public FolderPickerService {
  public:
-  // Every dialog opens at `startFolder` (the home folder when empty), with nothing selected and
-  // no memory of earlier choices.
-  explicit QtFolderPicker(QString startFolder = {});
+  // A dialog opens at the folder Pick is given when it exists, else at `homeFolder` (the user's
+  // home when empty), with nothing selected and no history of earlier dialogs.
+  explicit QtFolderPicker(QString homeFolder = {});
 
   // `owner` is a QWidget* (or null). Returns the chosen folder without a trailing separator, "/"
   // for the root, "" when cancelled or when the choice names no folder.
-  std::string Pick(WindowHandle owner, const std::string& title) override;
+  std::string Pick(WindowHandle owner, const std::string& title,
+                   const std::string& startFolder) override;
 
  private:
-  QString startFolder_;
+  QString homeFolder_;
 };
 
 }  // namespace plenwick::shell

@@ -145,7 +145,7 @@ TEST_F(CmdBrowse, ClosingDuringTheYieldLeavesTheWindowAlone) {
 TEST_F(CmdBrowse, APickerThatFailsCountsAsACancel) {
   class ThrowingPicker final : public shell::FolderPickerService {
    public:
-    std::string Pick(shell::WindowHandle, const std::string&) override {
+    std::string Pick(shell::WindowHandle, const std::string&, const std::string&) override {
       throw std::runtime_error("no dialog");
     }
   } throwing;

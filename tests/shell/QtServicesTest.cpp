@@ -108,7 +108,7 @@ TEST_F(FolderPickerDialog, ThePickedFolderComesBackWithoutSeparator) {
     PressAccept(dialog);
   });
   const std::string picked =
-      picker.Pick(static_cast<QWidget*>(&owner), "Choose Folder Having Word Documents... ✓");
+      picker.Pick(static_cast<QWidget*>(&owner), "Choose Folder Having Word Documents... ✓", {});
   EXPECT_EQ(picked, Utf8(QDir::cleanPath(chosen)));
   EXPECT_NE(picked.back(), '/');
   EXPECT_TRUE(QFileInfo(QString::fromStdString(picked)).isDir());
@@ -117,7 +117,7 @@ TEST_F(FolderPickerDialog, ThePickedFolderComesBackWithoutSeparator) {
 TEST_F(FolderPickerDialog, CancelGivesNothing) {
   QtFolderPicker picker(temp.path());
   WhenDialogOpens([](QFileDialog& dialog) { dialog.reject(); });
-  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "title"), "");
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "title", {}), "");
 }
 
 TEST_F(FolderPickerDialog, TheRootComesBackAsOneSeparator) {
@@ -126,10 +126,10 @@ TEST_F(FolderPickerDialog, TheRootComesBackAsOneSeparator) {
     dialog.setDirectory(QStringLiteral("/"));
     PressAccept(dialog);
   });
-  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "title"), "/");
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "title", {}), "/");
 }
 
-TEST_F(FolderPickerDialog, EveryDialogStartsAfreshAtHome) {
+TEST_F(FolderPickerDialog, EveryDialogStartsAtHomeOrAtTheFolderItIsGiven) {
   QtFolderPicker picker;
   const QString home = QDir(QDir::homePath()).absolutePath();
   const QString chosen = root.filePath(QStringLiteral("plain"));
@@ -138,7 +138,7 @@ TEST_F(FolderPickerDialog, EveryDialogStartsAfreshAtHome) {
     dialog.setDirectory(chosen);
     PressAccept(dialog);
   });
-  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "first"), Utf8(chosen));
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "first", {}), Utf8(chosen));
   WhenDialogOpens([&](QFileDialog& dialog) {
     EXPECT_EQ(QDir(dialog.directory()).absolutePath(), home);
     EXPECT_FALSE(dialog.history().contains(chosen));
@@ -146,7 +146,18 @@ TEST_F(FolderPickerDialog, EveryDialogStartsAfreshAtHome) {
                 QDir(dialog.selectedFiles().constFirst()).absolutePath() == home);
     dialog.reject();
   });
-  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "second"), "");
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "second", {}), "");
+  // A start folder that exists is where the dialog opens; one that has gone counts as none.
+  WhenDialogOpens([&](QFileDialog& dialog) {
+    EXPECT_EQ(QDir(dialog.directory()).absolutePath(), QDir(chosen).absolutePath());
+    dialog.reject();
+  });
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "third", Utf8(chosen)), "");
+  WhenDialogOpens([&](QFileDialog& dialog) {
+    EXPECT_EQ(QDir(dialog.directory()).absolutePath(), home);
+    dialog.reject();
+  });
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "fourth", Utf8(chosen) + "/gone"), "");
 }
 
 TEST_F(FolderPickerDialog, AFolderThatVanishedBeforeTheAnswerGivesNothing) {
@@ -164,7 +175,7 @@ TEST_F(FolderPickerDialog, AFolderThatVanishedBeforeTheAnswerGivesNothing) {
     PressAccept(dialog);
     if (dialog.isVisible()) dialog.reject();
   });
-  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "title"), "");
+  EXPECT_EQ(picker.Pick(static_cast<QWidget*>(&owner), "title", {}), "");
 }
 
 TEST(QtMessageBoxTest, ShowsTheTextCaptionedWithTheApplicationTitle) {

@@ -1,10 +1,12 @@
 // ShellOpen, PickFolder and folder paths over replaceable services (no Qt).
 #include <gtest/gtest.h>
 
+#include <map>
 #include <stdexcept>
 #include <string>
 
 #include "shell/FolderPath.h"
+#include "shell/RememberingPicker.h"
 #include "shell/modMain.h"
 #include "tests/support/ScriptedServices.h"
 
@@ -42,10 +44,51 @@ TEST(PickFolder, PassesOwnerAndTitleAndReturnsTheAnswer) {
   EXPECT_EQ(PickFolder(picker, &owner, "again"), "");
 }
 
+// Browse and the destination question open where the user was the last time, also after a
+// restart (the store outlives the picker); a cancel forgets nothing.
+TEST(RememberingPicker, OpensAtTheLastAnswerToTheSameQuestion) {
+  struct MemoryStore final : SettingsStore {
+    std::map<std::string, std::string, std::less<>> values;
+    std::string Read(std::string_view key) override {
+      const auto found = values.find(key);
+      return found == values.end() ? std::string() : found->second;
+    }
+    void Write(std::string_view key, const std::string& value) override {
+      values[std::string(key)] = value;
+    }
+  } store;
+  testing::ScriptedPicker dialogs;
+  const std::map<std::string, std::string> keys = {{"Source?", "LastSource"},
+                                                   {"Destination?", "LastDestination"}};
+  {
+    RememberingPicker picker(dialogs, store, keys);
+    dialogs.Answer("/srv/docs");
+    dialogs.Answer("/srv/out");
+    EXPECT_EQ(picker.Pick(nullptr, "Source?", {}), "/srv/docs");
+    EXPECT_EQ(picker.Pick(nullptr, "Destination?", {}), "/srv/out");
+  }
+  RememberingPicker picker(dialogs, store, keys);
+  EXPECT_EQ(picker.Pick(nullptr, "Source?", {}), "");  // cancelled
+  dialogs.Answer("/srv/out2");
+  EXPECT_EQ(picker.Pick(nullptr, "Destination?", {}), "/srv/out2");
+  EXPECT_EQ(picker.Pick(nullptr, "Something else?", {}), "");
+  dialogs.Answer("/x");
+  EXPECT_EQ(picker.Pick(nullptr, "Source?", "/given"), "/x");
+  const std::vector<std::string> starts = {"", "", "/srv/docs", "/srv/out", "", "/given"};
+  ASSERT_EQ(dialogs.calls.size(), starts.size());
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    EXPECT_EQ(dialogs.calls[i].startFolder, starts[i]) << i;
+  }
+  EXPECT_EQ(store.values["LastSource"], "/srv/docs");
+  EXPECT_EQ(store.values["LastDestination"], "/srv/out2");
+}
+
 TEST(PickFolder, AnyFailureIsAnEmptyAnswer) {
   class Failing final : public FolderPickerService {
    public:
-    std::string Pick(WindowHandle, const std::string&) override { throw std::bad_alloc(); }
+    std::string Pick(WindowHandle, const std::string&, const std::string&) override {
+      throw std::bad_alloc();
+    }
   } failing;
   EXPECT_EQ(PickFolder(failing, nullptr, "title"), "");
 }

@@ -18,13 +18,15 @@ class ScriptedPicker final : public shell::FolderPickerService {
   struct Call {
     shell::WindowHandle owner;
     std::string title;
+    std::string startFolder;
   };
 
   void Answer(std::string path) { answers_.push_back(std::move(path)); }
 
   // Answers in order; a picker with no answer left behaves like a cancel.
-  std::string Pick(shell::WindowHandle owner, const std::string& title) override {
-    calls.push_back({owner, title});
+  std::string Pick(shell::WindowHandle owner, const std::string& title,
+                   const std::string& startFolder) override {
+    calls.push_back({owner, title, startFolder});
     if (answers_.empty()) return {};
     std::string answer = std::move(answers_.front());
     answers_.pop_front();
