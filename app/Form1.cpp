@@ -17,6 +17,7 @@
 #include "app/ClickLabel.h"
 #include "app/ShapeRect.h"
 #include "app/TahomaFont.h"
+#include "shell/FolderPath.h"
 #include "shell/modMain.h"
 
 namespace plenwick::app {
@@ -259,6 +260,12 @@ bool Form1::Yield() {
 
 void Form1::ShowMessage(std::string_view text, int style) {
   services_.messages.Show(text, style);
+}
+
+void Form1::ShowCompletion(std::string_view text, int style, const std::string& outputPath) {
+  const bool open = services_.messages.ShowWithAction(
+      text, "The joined document is saved as:\n" + outputPath, style, kOpenFolderCaption);
+  if (open) OpenFolder(shell::ParentFolder(outputPath));
 }
 
 QWidget* Form1::ControlWidget(join::Control control) const {

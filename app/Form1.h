@@ -36,6 +36,8 @@ struct Form1Services {
 
 inline constexpr const char* kWindowTitle = "Tarvik Plenwick";
 inline constexpr const char* kBrowseTitle = "Choose Folder Having Word Documents...";
+// The extra button of the closing message of a run that saved its output.
+inline constexpr const char* kOpenFolderCaption = "Open Folder";
 
 class Form1 final : public QWidget, public join::JoinHost {
  public:
@@ -70,6 +72,7 @@ class Form1 final : public QWidget, public join::JoinHost {
   std::string PickFolder(const std::string& title) override;
   bool Yield() override;
   void ShowMessage(std::string_view text, int style) override;
+  void ShowCompletion(std::string_view text, int style, const std::string& outputPath) override;
   void SetVisible(join::Control control, bool visible) override;
   void SetCaption(join::Control control, const std::string& caption) override;
 
@@ -82,8 +85,10 @@ class Form1 final : public QWidget, public join::JoinHost {
   void CreateControls();
   // Runs a click handler unless the program is ending; an error it returns is shown.
   void Dispatch(Status (Form1::*handler)());
-  // Opens a page of the product's site; tells the person when nothing could open it.
+  // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
+  // showing the address to copy.
   void OpenWebPage(const std::string& address);
+  void OpenFolder(const std::string& folder);
   // Unloads the window and ends the program as soon as no handler runs.
   void EndProgram();
   QWidget* ControlWidget(join::Control control) const;

@@ -45,13 +45,27 @@ Status Form1::LblWebsite_Click() {
   return Ok();
 }
 
+namespace {
+
+// Tells the person that `what` could not be opened; the address stays in the box, selectable,
+// so it can be copied by hand.
+void ShowCouldNotOpen(shell::MessageBoxService& messages, const char* what, const Status& opened,
+                      const std::string& address) {
+  messages.Show("The " + std::string(what) + " could not be opened: " + opened.error().message +
+                    ".\n\nIts address is:\n" + address,
+                shell::kMsgWarning);
+}
+
+}  // namespace
+
 void Form1::OpenWebPage(const std::string& address) {
   const Status opened = shell::ShellOpen(services_.opener, address);
-  if (opened) return;
-  // The address stays in the box, selectable, so it can be copied into a browser by hand.
-  services_.messages.Show("The web page could not be opened: " + opened.error().message +
-                              ".\n\nIts address is:\n" + address,
-                          shell::kMsgWarning);
+  if (!opened) ShowCouldNotOpen(services_.messages, "web page", opened, address);
+}
+
+void Form1::OpenFolder(const std::string& folder) {
+  const Status opened = shell::ShellOpen(services_.opener, folder);
+  if (!opened) ShowCouldNotOpen(services_.messages, "folder", opened, folder);
 }
 
 Status Form1::LblClose_Click() {

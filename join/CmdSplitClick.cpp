@@ -66,7 +66,11 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   if (outcome.stopped) return Ok();
 
   const EndMessage end = RunEndMessage(outcome, walked, collected->unreadFolders);
-  host.ShowMessage(end.text, end.style);
+  if (end.outputPath.empty()) {
+    host.ShowMessage(end.text, end.style);
+  } else {
+    host.ShowCompletion(end.text, end.style, end.outputPath);
+  }
   host.Yield();
   return Ok();
 }

@@ -69,7 +69,7 @@ EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFold
     if (!unreadFolders.empty()) text += "\n\n" + UnreadFoldersText(unreadFolders, maxListed);
     if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
     if (outcome.savesFailed > 0) text += "\n\n" + SaveFailureText(outcome);
-    return {std::move(text), shell::kMsgOk};
+    return {std::move(text), shell::kMsgOk, outcome.outputPath};
   }
   std::string text;
   if (outputBehind) {
@@ -83,7 +83,7 @@ EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFold
   }
   if (!unreadFolders.empty()) text += "\n\n" + UnreadFoldersText(unreadFolders, maxListed);
   if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
-  return {std::move(text), shell::kMsgWarning};
+  return {std::move(text), shell::kMsgWarning, {}};
 }
 
 }  // namespace plenwick::join

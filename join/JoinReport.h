@@ -23,7 +23,8 @@ std::string ReasonText(const Error& error);
 
 struct EndMessage {
   std::string text;
-  int style = 0;  // a message box style of shell/ShellServices.h
+  int style = 0;           // a message box style of shell/ShellServices.h
+  std::string outputPath;  // the output every joined document is in; "" when there is none
 };
 
 // sourceFolder is the folder the run walked, as the window holds it; unreadFolders are the

@@ -18,4 +18,10 @@ inline std::string WithTrailingSeparator(std::string path) {
   return path;
 }
 
+// The folder a file is in, ending in the separator; the path itself when it holds no separator.
+inline std::string ParentFolder(const std::string& filePath) {
+  const std::size_t last = filePath.rfind(kFolderSeparator);
+  return last == std::string::npos ? filePath : filePath.substr(0, last + 1);
+}
+
 }  // namespace plenwick::shell

@@ -26,6 +26,15 @@ class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;
   virtual void Show(std::string_view text, int style) = 0;
+  // Shows text with details (a path, say: selectable, so it can be copied) below it, and one more
+  // button captioned `action` beside OK. True when that button closed the box. Where a platform
+  // has no such box, the details are added to the text and there is no extra button.
+  virtual bool ShowWithAction(std::string_view text, std::string_view details, int style,
+                              std::string_view action) {
+    (void)action;
+    Show(std::string(text) + "\n\n" + std::string(details), style);
+    return false;
+  }
 };
 
 // Asks the desktop to open a path or web address with its registered program. It waits only as

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpacerItem>
 #include <QString>
 
@@ -18,18 +20,32 @@ int MessageBoxMinimumWidth(const QString& title) {
   return QFontMetrics(titleFont).horizontalAdvance(title) + kTitleBarChrome;
 }
 
-void QtMessageBox::Show(std::string_view text, int style) {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Runs a box captioned with the application title; `action` adds a button. True when that
+// button closed it.
+bool Run(std::string_view text, std::string_view details, int style, std::string_view action) {
   const QMessageBox::Icon icon = style == kMsgInformation ? QMessageBox::Information
                                  : style == kMsgWarning   ? QMessageBox::Warning
                                                           : QMessageBox::NoIcon;
-  QMessageBox box(icon,
-                  QString::fromUtf8(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                  QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(icon, FromUtf8(kAppTitle), FromUtf8(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
   box.setObjectName(QString::fromLatin1(kMessageBoxName));
   box.setTextFormat(Qt::PlainText);
-  // Paths and addresses in a message can be selected and copied.
+  if (!details.empty()) box.setInformativeText(FromUtf8(details));
+  QPushButton* actionButton =
+      action.empty() ? nullptr : box.addButton(FromUtf8(action), QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::Ok);
+  // Paths and addresses in a message can be selected and copied; a name holding "<" stays text.
   box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+    informative->setTextFormat(Qt::PlainText);
+    informative->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  }
   // A box sized to a short text ("Completed !") is narrower than its title bar needs, and window
   // managers then cut the title to "...": keep room for the title and the bar's buttons.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
@@ -38,6 +54,18 @@ void QtMessageBox::Show(std::string_view text, int style) {
                   grid->rowCount(), 0, 1, grid->columnCount());
   }
   (void)box.exec();
+  return actionButton != nullptr && box.clickedButton() == actionButton;
+}
+
+}  // namespace
+
+void QtMessageBox::Show(std::string_view text, int style) {
+  (void)Run(text, {}, style, {});
+}
+
+bool QtMessageBox::ShowWithAction(std::string_view text, std::string_view details, int style,
+                                  std::string_view action) {
+  return Run(text, details, style, action);
 }
 
 }  // namespace plenwick::shell

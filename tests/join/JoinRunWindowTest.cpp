@@ -84,12 +84,54 @@ TEST_F(JoinRunWindow, JoinsWithALiveCounterAndEndsWithCompleted) {
   EXPECT_TRUE(Label("LblProgessCurrent")->isVisible());
   EXPECT_TRUE(Button("CmdSplit")->isEnabled());
   EXPECT_EQ(MessageTexts(), (Lines{"0 Completed !"}));
+  // The closing box says where the output is and offers its folder, which stays closed unless
+  // asked.
+  ASSERT_EQ(messages.actions.size(), 1u);
+  EXPECT_EQ(messages.actions[0].details,
+            "The joined document is saved as:\n" + dest + "/" + kOutput);
+  EXPECT_EQ(messages.actions[0].caption, "Open Folder");
+  EXPECT_TRUE(opener.opened.empty());
   EXPECT_EQ(word.LiveObjects(), 0);
   // The counter keeps its earlier text until the first document is in, then counts.
   ASSERT_GE(counterAtYields.size(), 4u);
   EXPECT_EQ(counterAtYields[0], "(0) Documents Combined");
   EXPECT_EQ(counterAtYields[3], "(1) Documents Combined");
   EXPECT_EQ(counterAtYields.back(), "(3) Documents Combined");
+}
+
+TEST_F(JoinRunWindow, OpenFolderOpensTheOutputsFolderAndSaysWhenItCannot) {
+  messages.pressAction = true;
+  picker.Answer(dest);
+  ClickJoin();
+  ASSERT_EQ(opener.opened.size(), 1u);
+  EXPECT_EQ(opener.opened[0], dest + "/");
+  opener.failure = MakeError(errc::kGeneric, "no program is set up to open it");
+  picker.Answer(dest);
+  ClickJoin();
+  ASSERT_EQ(messages.shown.size(), 3u);
+  EXPECT_EQ(messages.shown[2].style, shell::kMsgWarning);
+  EXPECT_EQ(messages.shown[2].text,
+            "The folder could not be opened: no program is set up to open "
+            "it.\n\nIts address is:\n" +
+                dest + "/");
+}
+
+// A run that wrote nothing used to end with "Completed !" all the same.
+TEST_F(JoinRunWindow, RunsThatWriteNothingSayWhatHappenedUnderAWarning) {
+  const std::string empty = tree.Folder("empty");
+  picker.Answer(empty);
+  ASSERT_TRUE(form->CmdBrowse_Click().ok());
+  picker.Answer(dest);
+  ClickJoin();
+  picker.Answer(tree.Path("src"));
+  ASSERT_TRUE(form->CmdBrowse_Click().ok());
+  word.script().failEverySave = true;
+  picker.Answer(dest);
+  ClickJoin();
+  EXPECT_EQ(MessageTexts(), (Lines{"48 No documents were found in " + empty + "/.",
+                                   "48 The output could not be saved to " + dest + "/" + kOutput +
+                                       ": disk full\nNo output was written."}));
+  EXPECT_TRUE(messages.actions.empty());
 }
 
 TEST_F(JoinRunWindow, CancelledDestinationLeavesThePromptShown) {

@@ -202,6 +202,31 @@ TEST(QtMessageBoxTest, ShowsTheTextCaptionedWithTheApplicationTitle) {
   }
 }
 
+TEST(QtMessageBoxTest, ActionBoxShowsSelectableDetailsAndTellsWhichButtonClosedIt) {
+  QtMessageBox messages;
+  for (const bool pressAction : {true, false}) {
+    QTimer::singleShot(0, [&] {
+      auto* box = FindTopLevel<QMessageBox>(kMessageBoxName);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->informativeText(), "Saved as:\n/d/<out>.doc");
+      auto* details = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+      ASSERT_NE(details, nullptr);
+      EXPECT_TRUE(details->textInteractionFlags() & Qt::TextSelectableByMouse);
+      EXPECT_EQ(details->textFormat(), Qt::PlainText);
+      ASSERT_EQ(box->buttons().size(), 2);
+      for (QAbstractButton* button : box->buttons()) {
+        if ((button->text() == "Open Folder") == pressAction) {
+          QTest::mouseClick(button, Qt::LeftButton);
+          return;
+        }
+      }
+    });
+    EXPECT_EQ(
+        messages.ShowWithAction("Completed !", "Saved as:\n/d/<out>.doc", kMsgOk, "Open Folder"),
+        pressAction);
+  }
+}
+
 TEST(EventYieldTest, ProcessesPendingEventsOnceAndStopsWhenTheProgramEnds) {
   bool ending = false;
   EventYield yield([&] { return ending; });

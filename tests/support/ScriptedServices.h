@@ -59,7 +59,21 @@ class RecordingMessages final : public shell::MessageBoxService {
   void Show(std::string_view text, int style) override {
     shown.push_back({std::string(text), style});
   }
+  // Recorded in `shown` like Show, the details and action in `actions`; pressing the action is
+  // what pressAction says.
+  bool ShowWithAction(std::string_view text, std::string_view details, int style,
+                      std::string_view action) override {
+    shown.push_back({std::string(text), style});
+    actions.push_back({std::string(details), std::string(action)});
+    return pressAction;
+  }
+  struct Action {
+    std::string details;
+    std::string caption;
+  };
   std::vector<Message> shown;
+  std::vector<Action> actions;
+  bool pressAction = false;
 };
 
 }  // namespace plenwick::testing
