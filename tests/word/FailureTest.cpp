@@ -1,4 +1,10 @@
 // Bad input gets a clear error and the document stays exactly as it was.
+#include <sys/resource.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "DocxFixture.h"
@@ -112,6 +118,81 @@ TEST_F(FailureTest, AGoodFileStillAppendsAfterRefusals) {
   ResultPackage r(dir_ / "after.doc");
   EXPECT_EQ(Select(r.Xml("word/document.xml"), "//w:t").size(), 2u);
   EXPECT_EQ(Select(r.Xml("word/footnotes.xml"), "//w:footnote").size(), 4u);
+}
+
+// A part can nest elements far deeper than any stack holds frames: a few kilobytes inflate to
+// tens of thousands of levels. Each level carries a number of its own, so the part stays under
+// the inflate-ratio limit as a real attack's would.
+std::string Nested(const std::string& open, const std::string& inner, const std::string& close,
+                   int depth) {
+  std::string out;
+  std::uint32_t x = 12345;
+  for (int i = 0; i < depth; ++i) {
+    x = x * 1664525u + 1013904223u;
+    std::string level = open;
+    level.insert(level.find('>'), " w:rsidR=\"" + std::to_string(x >> 8) + "\"");
+    out += level;
+  }
+  out += inner;
+  for (int i = 0; i < depth; ++i) out += close;
+  return out;
+}
+
+TEST_F(FailureTest, DeepNestingJoinsWithoutExhaustingTheStack) {
+  constexpr int kDepth = 30000;
+  FixtureDoc d;
+  // Content controls inside content controls, each walked by every pass over a story.
+  d.body = Nested("<w:sdt><w:sdtContent>",
+                  "<w:p><w:bookmarkStart w:id=\"7\" w:name=\"deep\"/><w:r><w:t>deep</w:t></w:r>"
+                  "<w:bookmarkEnd w:id=\"7\"/></w:p>",
+                  "</w:sdtContent></w:sdt>", kDepth);
+  d.settings =
+      "<w:compat><w:doNotUseHTMLParagraphAutoSpacing/></w:compat>" +
+      Nested("<w:docVars>", "<w:docVar w:name=\"a\" w:val=\"b\"/>", "</w:docVars>", kDepth);
+  WriteDocx(dir_ / "deep.docx", d);
+  const Status inserted = joiner_.Insert((dir_ / "deep.docx").string());
+  ASSERT_TRUE(inserted.ok()) << inserted.error().message;
+  ASSERT_TRUE(joiner_.Save((dir_ / "after.doc").string()).ok());
+  ResultPackage r(dir_ / "after.doc");
+  EXPECT_EQ(Select(r.Xml("word/document.xml"), "//w:t").size(), 2u);
+  EXPECT_EQ(Select(r.Xml("word/document.xml"), "//w:sdt").size(), std::size_t{kDepth});
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PLENWICK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PLENWICK_ASAN 1
+#endif
+#endif
+
+TEST_F(FailureTest, NestedNamespaceDeclarationsNeedMemoryInProportion) {
+#ifdef PLENWICK_ASAN
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit this test sets";
+#else
+  // Every level declares a prefix of its own: 5,000 levels once needed 1.4 GB.
+  std::string open;
+  std::string close;
+  for (int i = 0; i < 5000; ++i) {
+    open += "<w:customXml xmlns:p" + std::to_string(i) +
+            "=\"urn:plenwick:test:" + std::to_string(i) + "\" w:element=\"e\">";
+    close += "</w:customXml>";
+  }
+  FixtureDoc d;
+  d.body = open + "<w:p><w:r><w:t>ns</w:t></w:r></w:p>" + close;
+  WriteDocx(dir_ / "namespaces.docx", d);
+  const std::string path = (dir_ / "namespaces.docx").string();
+  const std::string out = (dir_ / "after.doc").string();
+  EXPECT_EXIT(
+      {
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = rlim_t{512} << 20;
+        setrlimit(RLIMIT_AS, &limit);
+        const bool ok = joiner_.Insert(path).ok() && joiner_.Save(out).ok();
+        std::_Exit(ok ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 }  // namespace

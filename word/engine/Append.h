@@ -94,7 +94,9 @@ class StyleMapper {
   pugi::xml_node FindInChain(std::string id,
                              const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
-  void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle) const;
+  // One container's paragraphs; the cells and content controls inside it go onto `inner`.
+  void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle,
+                          std::vector<std::pair<pugi::xml_node, std::string>>& inner) const;
   long SpacingOf(pugi::xml_node paragraph, const std::string& tableStyle, const char* side,
                  const char* autoSide) const;
   std::string SourceDefault(const std::string& type) const;  // the source's default style id

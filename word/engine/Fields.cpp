@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "word/engine/Append.h"
+#include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
 namespace {
@@ -45,12 +46,11 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
-void CollectStarts(pugi::xml_node node, std::vector<pugi::xml_node>& out) {
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    if (std::string_view(c.name()) == "w:bookmarkStart") out.push_back(c);
-    CollectStarts(c, out);
-  }
+void CollectStarts(pugi::xml_node root, std::vector<pugi::xml_node>& out) {
+  WalkElements(root, [&](pugi::xml_node node) {
+    if (node != root && std::string_view(node.name()) == "w:bookmarkStart") out.push_back(node);
+    return true;
+  });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "word/engine/Settings.h"
 
 #include "word/engine/Append.h"
+#include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
 namespace {
@@ -107,14 +108,15 @@ constexpr const char* kSettingsOrder[] = {"w:writeProtection",
                                           "w:decimalSymbol",
                                           "w:listSeparator"};
 
-bool HasRelAttribute(pugi::xml_node node) {
-  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-    if (std::string_view(a.name()).starts_with("r:")) return true;
-  }
-  for (pugi::xml_node c : node.children()) {
-    if (c.type() == pugi::node_element && HasRelAttribute(c)) return true;
-  }
-  return false;
+bool HasRelAttribute(pugi::xml_node root) {
+  bool found = false;
+  WalkElements(root, [&found](pugi::xml_node node) {
+    for (pugi::xml_attribute a = node.first_attribute(); a && !found; a = a.next_attribute()) {
+      found = std::string_view(a.name()).starts_with("r:");
+    }
+    return !found;
+  });
+  return found;
 }
 
 }  // namespace

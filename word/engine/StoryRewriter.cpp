@@ -4,6 +4,7 @@
 
 #include "word/ElementOrder.h"
 #include "word/engine/Append.h"
+#include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
 namespace {
@@ -16,35 +17,39 @@ class Walker {
  public:
   Walker(AppendContext& ctx, const StoryOptions& options) : ctx_(ctx), options_(options) {}
 
-  void Walk(pugi::xml_node node) {
+  void Walk(pugi::xml_node root) {
+    WalkElements(root, [this](pugi::xml_node node) { return Enter(node); });
+  }
+
+ private:
+  // Returns whether to go on into the node's children.
+  bool Enter(pugi::xml_node node) {
     std::string_view name = node.name();
     if (name == "w:sectPr") {
       if (options_.body && std::string_view(node.parent().name()) != "w:sectPrChange") {
         ctx_.sections.Rewrite(node);
       }
-      return;  // sections own everything inside them
+      return false;  // sections own everything inside them
     }
-    Element(node, name);
+    if (!Element(node, name)) return false;
     if (options_.rels != nullptr) Relationships(node);
-    for (pugi::xml_node c = node.first_child(); c;) {
-      pugi::xml_node next = c.next_sibling();
-      if (c.type() == pugi::node_element) Walk(c);
-      c = next;
-    }
+    return true;
   }
 
- private:
-  void MapStyle(pugi::xml_node node) {
+  // Returns false when it removed the node.
+  bool MapStyle(pugi::xml_node node) {
     std::string mapped = ctx_.styles.Map(node.attribute("w:val").value());
     if (mapped.empty()) {
       node.parent().remove_child(node);
-    } else {
-      node.attribute("w:val").set_value(mapped.c_str());
+      return false;
     }
+    node.attribute("w:val").set_value(mapped.c_str());
+    return true;
   }
 
-  void Element(pugi::xml_node node, std::string_view name) {
-    if (name.size() < 3) return;
+  // Rewrites what the element refers to; returns false when the element went with its referent.
+  bool Element(pugi::xml_node node, std::string_view name) {
+    if (name.size() < 3) return true;
     if (name == "w:p") {
       const std::string& def = ctx_.styles.ParagraphDefault();
       if (!def.empty()) {
@@ -63,7 +68,7 @@ class Walker {
         tblPr.prepend_child("w:tblStyle").append_attribute("w:val").set_value(def.c_str());
       }
     } else if (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") {
-      MapStyle(node);
+      if (!MapStyle(node)) return false;
     } else if (name == "w:numId") {
       if (std::string_view(node.parent().name()) == "w:numPr") {
         std::string mapped = ctx_.numbering.MapNum(node.attribute("w:val").value());
@@ -88,6 +93,7 @@ class Walker {
       std::string mapped = notes.Map(node.attribute("w:id").value());
       if (mapped.empty()) {
         node.parent().remove_child(node);
+        return false;
       } else {
         node.attribute("w:id").set_value(mapped.c_str());
       }
@@ -96,6 +102,7 @@ class Walker {
       std::string mapped = ctx_.comments.Map(node.attribute("w:id").value());
       if (mapped.empty()) {
         node.parent().remove_child(node);
+        return false;
       } else {
         node.attribute("w:id").set_value(mapped.c_str());
       }
@@ -124,6 +131,7 @@ class Walker {
         p.set_value(ctx_.comments.MapParaId(p.value()).c_str());
       }
     }
+    return true;
   }
 
   void Relationships(pugi::xml_node node) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "word/engine/Append.h"
+#include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
 
@@ -477,11 +478,20 @@ long StyleMapper::SpacingOf(pugi::xml_node paragraph, const std::string& tableSt
 }
 
 void StyleMapper::StateSummedSpacing(pugi::xml_node story) const {
-  StateSummedSpacing(story, "");
+  // Each table cell and content control is a run of neighbours of its own; they are taken one
+  // after another from a list rather than by recursion, as tables can nest without limit.
+  std::vector<std::pair<pugi::xml_node, std::string>> containers;
+  containers.emplace_back(story, "");
+  while (!containers.empty()) {
+    auto [container, tableStyle] = std::move(containers.back());
+    containers.pop_back();
+    StateSummedSpacing(container, tableStyle, containers);
+  }
 }
 
-void StyleMapper::StateSummedSpacing(pugi::xml_node container,
-                                     const std::string& tableStyle) const {
+void StyleMapper::StateSummedSpacing(
+    pugi::xml_node container, const std::string& tableStyle,
+    std::vector<std::pair<pugi::xml_node, std::string>>& inner) const {
   static constexpr CellProperty kContextual = {"w:pPr", "w:contextualSpacing", {nullptr, nullptr}};
   auto styleOf = [](pugi::xml_node p) {
     return std::string(p.child("w:pPr").child("w:pStyle").attribute("w:val").value());
@@ -499,10 +509,10 @@ void StyleMapper::StateSummedSpacing(pugi::xml_node container,
       std::string style = p.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
       if (style.empty()) style = SourceDefault("table");
       for (pugi::xml_node row : p.children("w:tr")) {
-        for (pugi::xml_node cell : row.children("w:tc")) StateSummedSpacing(cell, style);
+        for (pugi::xml_node cell : row.children("w:tc")) inner.emplace_back(cell, style);
       }
     } else if (name == "w:sdt") {
-      StateSummedSpacing(p.child("w:sdtContent"), tableStyle);
+      inner.emplace_back(p.child("w:sdtContent"), tableStyle);
     }
     if (name != "w:p") {
       // Bookmarks and other marks between two paragraphs leave them neighbours.

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 namespace plenwick::word::engine {
@@ -102,17 +104,32 @@ struct StringWriter : pugi::xml_writer {
 };
 
 // Brings every prefix of a part to ours, walking scopes so that local declarations are honoured.
+// One map holds the declarations in force; an element's own declarations are undone when the walk
+// leaves it, so memory follows the number of declarations, not declarations times depth.
 class Normaliser {
  public:
   explicit Normaliser(XmlPart& part) : part_(part) {}
 
   void Run(pugi::xml_node root) {
-    std::map<std::string, std::string> scope;
-    scope["xml"] = "http://www.w3.org/XML/1998/namespace";
-    Walk(root, scope);
+    scope_["xml"] = "http://www.w3.org/XML/1998/namespace";
+    WalkElements(
+        root,
+        [this](pugi::xml_node node) {
+          Enter(node);
+          return true;
+        },
+        [this](pugi::xml_node) { Leave(); });
   }
 
  private:
+  using Scope = std::map<std::string, std::string>;
+
+  // A declaration to undo: the prefix and what it meant before (nullopt: it was undeclared).
+  struct Shadowed {
+    std::string prefix;
+    std::optional<std::string> before;
+  };
+
   // The prefix this engine writes for a namespace seen under `prefix`.
   std::string Canonical(const std::string& prefix, const std::string& uri) {
     if (const KnownNamespace* k = ByUri(uri)) {
@@ -181,23 +198,21 @@ class Normaliser {
     return out;
   }
 
-  void Walk(pugi::xml_node node, const std::map<std::string, std::string>& outer) {
-    const std::map<std::string, std::string>* scope = &outer;
-    std::map<std::string, std::string> local;
-    bool declares = false;
+  void Enter(pugi::xml_node node) {
+    undoMarks_.push_back(undo_.size());
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
       std::string_view n = a.name();
       if (n == "xmlns" || n.starts_with("xmlns:")) {
-        if (!declares) {
-          local = outer;
-          declares = true;
+        std::string prefix = n == "xmlns" ? std::string() : std::string(n.substr(6));
+        auto [it, inserted] = scope_.try_emplace(prefix, a.value());
+        if (inserted) {
+          undo_.push_back({std::move(prefix), std::nullopt});
+        } else {
+          undo_.push_back({std::move(prefix), std::exchange(it->second, a.value())});
         }
-        local[n == "xmlns" ? std::string() : std::string(n.substr(6))] = a.value();
       }
     }
-    if (declares) scope = &local;
-
-    std::string name = MapName(node.name(), *scope, false);
+    std::string name = MapName(node.name(), scope_, false);
     if (name != node.name()) node.set_name(name.c_str());
     for (pugi::xml_attribute a = node.first_attribute(); a;) {
       pugi::xml_attribute next = a.next_attribute();
@@ -205,11 +220,11 @@ class Normaliser {
       if (n == "xmlns" || n.starts_with("xmlns:")) {
         node.remove_attribute(a);
       } else {
-        std::string mapped = MapName(n, *scope, true);
+        std::string mapped = MapName(n, scope_, true);
         if (mapped != n) a.set_name(mapped.c_str());
         if (mapped == "mc:Ignorable" || mapped == "mc:ProcessContent" ||
             mapped == "mc:MustUnderstand" || (mapped == "Requires" && name == "mc:Choice")) {
-          std::string v = MapPrefixList(a.value(), *scope, mapped == "mc:Ignorable");
+          std::string v = MapPrefixList(a.value(), scope_, mapped == "mc:Ignorable");
           if (mapped == "mc:Ignorable" && node.parent().type() == pugi::node_document) {
             node.remove_attribute(a);  // the root's list is rebuilt on writing
           } else {
@@ -219,12 +234,26 @@ class Normaliser {
       }
       a = next;
     }
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
-      if (c.type() == pugi::node_element) Walk(c, *scope);
+  }
+
+  void Leave() {
+    // Later declarations of the same prefix on one element are undone first.
+    for (std::size_t i = undo_.size(); i > undoMarks_.back(); --i) {
+      Shadowed& s = undo_[i - 1];
+      if (s.before) {
+        scope_[s.prefix] = std::move(*s.before);
+      } else {
+        scope_.erase(s.prefix);
+      }
     }
+    undo_.resize(undoMarks_.back());
+    undoMarks_.pop_back();
   }
 
   XmlPart& part_;
+  Scope scope_;                         // the declarations in force at the current element
+  std::vector<Shadowed> undo_;          // what each open element's declarations replaced
+  std::vector<std::size_t> undoMarks_;  // where each open element's entries start in undo_
 };
 
 std::string BuildStandardDeclarations() {

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -61,6 +63,35 @@ pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
 // when present with no (or an empty) value or an on value.
 bool IsOn(pugi::xml_attribute onOff);
 bool IsOn(pugi::xml_node onOff);
+// Visits `root` and then the elements below it in document order. Parts can nest elements tens
+// of thousands deep in a few hundred bytes, so this keeps its own stack of one node per level
+// instead of recursing. `enter(node)` returns whether to go into the node's children; it returns
+// false for a node it removed, as the next sibling is taken before a node is entered. `leave(node)`
+// runs after the children of every node entered with true.
+template <class Enter, class Leave>
+void WalkElements(pugi::xml_node root, Enter&& enter, Leave&& leave) {
+  if (!enter(root)) return;
+  std::vector<std::pair<pugi::xml_node, pugi::xml_node>> open;  // (node, next child to visit)
+  open.emplace_back(root, root.first_child());
+  while (!open.empty()) {
+    pugi::xml_node child = open.back().second;
+    while (child && child.type() != pugi::node_element) child = child.next_sibling();
+    if (!child) {
+      pugi::xml_node done = open.back().first;
+      open.pop_back();
+      leave(done);
+      continue;
+    }
+    open.back().second = child.next_sibling();
+    if (enter(child)) open.emplace_back(child, child.first_child());
+  }
+}
+
+template <class Enter>
+void WalkElements(pugi::xml_node root, Enter&& enter) {
+  WalkElements(root, std::forward<Enter>(enter), [](pugi::xml_node) {});
+}
+
 // Returns the existing child or inserts it in schema order.
 pugi::xml_node EnsureOrdered(pugi::xml_node parent, const char* name,
                              std::span<const char* const> order);
