@@ -10,7 +10,19 @@ namespace {
 void SaveOutput(WordSession& session, OutputFile& output, JoinOutcome& outcome,
                 const JoinHooks& hooks) {
   Result<std::string> path = output.PathForSave();
-  Status saved = path ? session.Save(*path) : Status(path.error());
+  Status saved = path ? Ok() : Status(path.error());
+  while (path) {
+    if (!output.ClaimsName()) {
+      saved = session.Save(*path);
+      break;
+    }
+    // Another run may take the name between our look and our save (two runs started in the same
+    // second): the save claims it or leaves it, and the next name is tried.
+    saved = session.SaveNew(*path);
+    if (saved || saved.error().code != word::wordc::kNameTaken) break;
+    path = output.NameTaken();
+    if (!path) saved = path.error();
+  }
   if (hooks.saved) hooks.saved(path ? *path : output.Path(), saved);
   if (saved) {
     output.SaveSucceeded();

@@ -1,5 +1,6 @@
 #include "join/OutputName.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -29,22 +30,47 @@ std::string OutputFileName(const std::string& timestamp, int attempt) {
   return name + ".doc";
 }
 
-Result<std::string> ChooseOutputName(const std::string& folder, const std::string& timestamp,
-                                     const PathProbe& taken) {
-  for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-    std::string name = OutputFileName(timestamp, attempt);
-    if (!taken || !taken(folder + name)) return name;
+namespace {
+
+// The number of the first free name from attempt `from` on, or 0 when there is none.
+int FreeAttempt(const std::string& folder, const std::string& timestamp, const PathProbe& taken,
+                int from) {
+  for (int attempt = std::max(from, 1); attempt <= kMaxAttempts; ++attempt) {
+    if (!taken || !taken(folder + OutputFileName(timestamp, attempt))) return attempt;
   }
+  return 0;
+}
+
+Error AllTaken(const std::string& folder, const std::string& timestamp) {
   return MakeError(errc::kKeyExists, "every output name for " + folder + OutputFileName(timestamp) +
                                          " up to (" + std::to_string(kMaxAttempts) + ") is taken");
 }
 
+}  // namespace
+
+Result<std::string> ChooseOutputName(const std::string& folder, const std::string& timestamp,
+                                     const PathProbe& taken, int from) {
+  if (const int attempt = FreeAttempt(folder, timestamp, taken, from); attempt > 0) {
+    return OutputFileName(timestamp, attempt);
+  }
+  return AllTaken(folder, timestamp);
+}
+
+void OutputFile::Choose(int from) {
+  attempt_ = FreeAttempt(folder_, timestamp_, taken_, from);
+  if (attempt_ > 0) {
+    name_ = OutputFileName(timestamp_, attempt_);
+  } else {
+    name_ = AllTaken(folder_, timestamp_);
+  }
+}
+
 OutputFile OutputFile::Timestamped(std::string folder, std::string timestamp, PathProbe taken) {
   OutputFile output;
-  output.name_ = ChooseOutputName(folder, timestamp, taken);
   output.folder_ = std::move(folder);
   output.timestamp_ = std::move(timestamp);
   output.taken_ = std::move(taken);
+  output.Choose(1);
   return output;
 }
 
@@ -56,9 +82,14 @@ OutputFile OutputFile::Fixed(std::string path) {
 }
 
 Result<std::string> OutputFile::PathForSave() {
-  if (!fixed_ && !saved_ && name_.ok() && taken_ && taken_(folder_ + *name_)) {
-    name_ = ChooseOutputName(folder_, timestamp_, taken_);
-  }
+  if (!fixed_ && !saved_ && name_.ok() && taken_ && taken_(folder_ + *name_)) Choose(1);
+  if (!name_) return name_.error();
+  return folder_ + *name_;
+}
+
+Result<std::string> OutputFile::NameTaken() {
+  if (fixed_ || saved_) return MakeError(errc::kKeyExists, Path() + " is taken");
+  if (name_.ok()) Choose(attempt_ + 1);
   if (!name_) return name_.error();
   return folder_ + *name_;
 }

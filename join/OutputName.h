@@ -20,14 +20,16 @@ bool PathTaken(const std::string& path);
 // "All-One-Doc <timestamp>.doc", or with " (n)" before ".doc" for n from 2 on.
 std::string OutputFileName(const std::string& timestamp, int attempt = 1);
 
-// The first of those names that is free in folder (which ends in a separator). Fails only when
-// thousands of them are taken.
+// The first of those names from attempt `from` on that is free in folder (which ends in a
+// separator). Fails only when thousands of them are taken.
 Result<std::string> ChooseOutputName(const std::string& folder, const std::string& timestamp,
-                                     const PathProbe& taken);
+                                     const PathProbe& taken, int from = 1);
 
 // The path a run saves to. A timestamped output re-checks its name before its first save: another
-// run (a nested one, or another process) may have taken it since the name was fixed. Once a save
-// succeeded, the file is the run's own and later saves replace it.
+// run (a nested one, or another process) may have taken it since the name was fixed. Its first
+// save must claim the name without replacing anything (Word's SaveAsNew), since another run may
+// take it between the check and the save; when that save finds the name taken, NameTaken moves on
+// to the next. Once a save succeeded, the file is the run's own and later saves replace it.
 class OutputFile {
  public:
   // A timestamped name in folder, fixed now.
@@ -37,6 +39,10 @@ class OutputFile {
 
   // The full path of the next save; an error when no name could be chosen.
   Result<std::string> PathForSave();
+  // Whether the next save must leave an existing file alone (the first of a timestamped output).
+  bool ClaimsName() const { return !fixed_ && !saved_; }
+  // The save found the name taken after all: the full path of the next free name.
+  Result<std::string> NameTaken();
   // The path as it stands, for messages ("" when no name could be chosen).
   std::string Path() const;
   void SaveSucceeded() { saved_ = true; }
@@ -44,11 +50,14 @@ class OutputFile {
 
  private:
   OutputFile() = default;
+  // Takes the first free name from attempt `from` on.
+  void Choose(int from);
 
   std::string folder_;
   std::string timestamp_;
   PathProbe taken_;
   Result<std::string> name_ = std::string();
+  int attempt_ = 1;  // the number in name_: 1 for the plain name, n for " (n)"
   bool fixed_ = false;
   bool saved_ = false;
 };

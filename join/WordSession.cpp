@@ -82,6 +82,13 @@ Status WordSession::Save(const std::string& path) {
   });
 }
 
+Status WordSession::SaveNew(const std::string& path) {
+  return Guarded([&]() -> Status {
+    if (!document_) return Unusable("document to save");
+    return document_->SaveAsNew(path);
+  });
+}
+
 void WordSession::Release() {
   range_.reset();
   document_.reset();

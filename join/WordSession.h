@@ -29,6 +29,8 @@ class WordSession {
   Status Append(const std::string& path);
 
   Status Save(const std::string& path);
+  // Saves only where nothing is yet (word::wordc::kNameTaken otherwise), claiming the name.
+  Status SaveNew(const std::string& path);
 
   // Lets go of range, document and application, in that order. Word is not told to quit.
   void Release();

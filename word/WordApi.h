@@ -24,6 +24,7 @@ inline constexpr int kTooLarge = 1007;          // over a safety limit (sizes, r
 inline constexpr int kConverterMissing = 1008;  // a legacy file and no converter installed
 inline constexpr int kConversionFailed = 1009;  // the converter failed, hung or crashed
 inline constexpr int kInvalidState = 1010;      // the object was used out of order
+inline constexpr int kNameTaken = 1011;         // SaveAsNew found something at the path
 }  // namespace wordc
 
 // Collapse direction: towards the end of the range.
@@ -47,6 +48,10 @@ class Document {
   virtual Result<std::shared_ptr<word::Range>> Range() = 0;
   // Writes the document to path, atomically: the file holds the previous save or this one.
   virtual Status SaveAs(const std::string& path) = 0;
+  // As SaveAs, but only where nothing is yet (kNameTaken otherwise): the name is claimed in the
+  // same step as the file appears, so two runs saving at once never replace each other's file.
+  // The document's own last save is replaced as by SaveAs.
+  virtual Status SaveAsNew(const std::string& path) = 0;
 };
 
 class Documents {

@@ -383,6 +383,20 @@ TEST_F(CmdSplitClickTest, NestedRunInTheSameSecondDoesNotShareTheOutput) {
   EXPECT_EQ(word.Saved().size(), 2u);
 }
 
+// Another process takes the name after the run's last look and before its first save lands: the
+// save claims nothing that exists, and the run moves on to "(2)" for this and every later save.
+TEST_F(CmdSplitClickTest, NameTakenAtTheFirstSaveMovesOnToTheNextName) {
+  host.picks = {"/d"};
+  word.script().takenOnSave = {"/d/" + kOutput};
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(SavedIn("/d/" + kOutput).size(), 0u);
+  EXPECT_EQ(SavedIn("/d/All-One-Doc 919 14-5-30 (2).doc").size(), 3u);
+  EXPECT_EQ(word.Saved().size(), 1u);
+  EXPECT_NE(std::find(host.events.begin(), host.events.end(),
+                      "word SaveAs /d/All-One-Doc 919 14-5-30 (2).doc"),
+            host.events.end());
+}
+
 // Closing the program at a yield: no further step, no message, every Word object let go, and the
 // output as last saved.
 TEST_F(CmdSplitClickTest, EndingTheProgramMidRunStopsAtOnceAndReleasesWord) {

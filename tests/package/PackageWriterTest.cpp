@@ -5,7 +5,11 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -285,7 +289,7 @@ TEST(PackageWriter, LeavesNothingBehindAndHidesItsSpares) {
     // The spare beside the target: hidden, and not a name a later walk would collect.
     for (const std::string& name : dir.List()) {
       if (name == "out.doc") continue;
-      EXPECT_TRUE(name.starts_with(".~out.doc.") && name.ends_with(".plenwick-tmp")) << name;
+      EXPECT_TRUE(name.starts_with(".~plw-") && name.ends_with(".tmp")) << name;
     }
   }
   EXPECT_EQ(dir.List(), std::vector<std::string>{"out.doc"});
@@ -435,6 +439,100 @@ TEST(PackageWriter, SavingToAnotherPathStartsAfreshAndCleansUp) {
   fs::remove(dir.path() / "full.docx");
   w.DropSpares();
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.doc", "b.doc"}));
+}
+
+TEST(PackageWriter, ANewFileClaimsItsNameAndNeverReplacesAnother) {
+  TempDir dir;
+  const fs::path taken = dir.path() / "taken.doc";
+  std::ofstream(taken) << "someone else's";
+  PackageWriter w;
+  Growing g;
+  g.Step(w);
+  const Status refused = w.Save(taken, g.Changing(), SaveMode::kCreateNew);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().code, 1011);
+  EXPECT_EQ(Slurp(taken), "someone else's");
+
+  // A free name is claimed; from then on it is this writer's own and later saves replace it.
+  const fs::path mine = dir.path() / "mine.doc";
+  ASSERT_TRUE(w.Save(mine, g.Changing(), SaveMode::kCreateNew));
+  g.Step(w);
+  ASSERT_TRUE(w.Save(mine, g.Changing(), SaveMode::kCreateNew));
+  ASSERT_TRUE(FullWrite(g.steps(), dir.path() / "full.docx"));
+  EXPECT_EQ(Contents(mine), Contents(dir.path() / "full.docx"));
+}
+
+TEST(PackageWriter, TheLongestNameTheFileSystemTakesSavesAgainAndAgain) {
+  TempDir dir;
+  // NAME_MAX: the hidden files beside it must not need more.
+  const std::string name = std::string(251, 'n') + ".doc";
+  const fs::path target = dir.path() / name;
+  {
+    PackageWriter w;
+    Growing g;
+    for (int i = 0; i < 4; ++i) {
+      g.Step(w);
+      const Status saved = w.Save(target, g.Changing());
+      ASSERT_TRUE(saved) << saved.error().message;
+    }
+    EXPECT_GT(w.Stats().incrementalSaves, 0u);
+  }
+  EXPECT_EQ(dir.List(), std::vector<std::string>{name});
+}
+
+TEST(PackageWriter, WhatAKilledRunLeavesTheNextSaveIntoTheFolderRemoves) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  // Killed at a different moment each time: between saves, while writing, while renaming.
+  for (int trial = 0; trial < 6; ++trial) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      PackageWriter w;
+      Growing g;
+      for (int i = 0; i < 2000; ++i) {
+        g.Step(w);
+        if (!w.Save(target, g.Changing())) ::_exit(1);
+      }
+      ::_exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * trial));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it was killed";
+  }
+  EXPECT_GT(dir.List().size(), 1u) << "the killed runs left nothing to tidy";
+  {
+    PackageWriter w;
+    Growing g;
+    g.Step(w);
+    ASSERT_TRUE(w.Save(dir.path() / "later.doc", g.Changing()));
+  }
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"later.doc", "out.doc"}));
+  EXPECT_FALSE(Contents(target).empty());
+}
+
+TEST(PackageWriter, HiddenFilesOfARunStillGoingAreLeftAlone) {
+  TempDir dir;
+  PackageWriter running;
+  Growing g;
+  for (int i = 0; i < 3; ++i) {
+    g.Step(running);
+    ASSERT_TRUE(running.Save(dir.path() / "a.doc", g.Changing()));
+  }
+  const std::vector<std::string> before = dir.List();
+  ASSERT_GT(before.size(), 1u);
+  {
+    PackageWriter other;
+    Growing h;
+    h.Step(other);
+    ASSERT_TRUE(other.Save(dir.path() / "b.doc", h.Changing()));
+    for (const std::string& name : before) EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
+  }
+  g.Step(running);
+  ASSERT_TRUE(running.Save(dir.path() / "a.doc", g.Changing()));
+  EXPECT_GT(running.Stats().incrementalSaves, 0u);
 }
 
 }  // namespace

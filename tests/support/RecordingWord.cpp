@@ -114,6 +114,17 @@ class FakeDocument final : public word::Document, Tracked {
     return Ok();
   }
 
+  // Logged as SaveAs: the join decides which of the two it needs, the document's content is the
+  // same.
+  Status SaveAsNew(const std::string& path) override {
+    if (state_->script.takenOnSave.count(path) != 0 && state_->saved.count(path) == 0) {
+      state_->Call("SaveAs " + path);
+      ++state_->saves;
+      return MakeError(word::wordc::kNameTaken, "cannot save " + path + ": the name is taken");
+    }
+    return SaveAs(path);
+  }
+
  private:
   std::shared_ptr<Content> content_;
 };

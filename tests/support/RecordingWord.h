@@ -39,6 +39,8 @@ class RecordingWord {
     std::set<std::string> throwInsert;        // paths whose InsertFile throws instead
     std::set<int> failSave;                   // 1-based numbers of SaveAs calls that fail
     bool failEverySave = false;
+    // Paths that another run takes just before SaveAsNew claims them.
+    std::set<std::string> takenOnSave;
     // Runs after every entry of the log, releases included: lets a test interleave the calls with
     // its own events, or act at a given call.
     std::function<void(const std::string& entry)> onLog;

@@ -460,9 +460,9 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   return out;
 }
 
-Status Composer::Save(const std::string& path) {
+Status Composer::Save(const std::string& path, package::SaveMode mode) {
   try {
-    return writer_->Save(path, ChangingEntries());
+    return writer_->Save(path, ChangingEntries(), mode);
   } catch (const std::bad_alloc&) {
     return MakeError(wordc::kWriteFailed, "could not save " + path + ": out of memory");
   }

@@ -123,7 +123,7 @@ class Composer {
   // Appends a word-processing package; all or nothing.
   Status Append(SourcePackage& source);
   // Writes the package atomically.
-  Status Save(const std::string& path);
+  Status Save(const std::string& path, package::SaveMode mode = package::SaveMode::kReplace);
   int documentCount() const { return documents_; }
 
   // State the part modules work on.

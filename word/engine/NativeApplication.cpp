@@ -176,6 +176,9 @@ class NativeDocument final : public Document {
     return std::shared_ptr<word::Range>(std::make_shared<NativeRange>(core_));
   }
   Status SaveAs(const std::string& path) override { return core_->composer.Save(path); }
+  Status SaveAsNew(const std::string& path) override {
+    return core_->composer.Save(path, package::SaveMode::kCreateNew);
+  }
 
  private:
   std::shared_ptr<DocumentCore> core_;

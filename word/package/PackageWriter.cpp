@@ -36,6 +36,7 @@
 #include "word/package/DeflatePadding.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
+#include "word/package/TempFiles.h"
 #include "word/package/Zip.h"
 #include "word/package/ZipLayout.h"
 
@@ -88,6 +89,10 @@ std::string Reason(int err) {
 
 Error SaveError(const std::string& path, const std::string& why) {
   return MakeError(pkgc::kWriteFailed, "cannot save " + path + ": " + why);
+}
+
+Error NameTaken(const std::string& path) {
+  return MakeError(pkgc::kNameTaken, "cannot save " + path + ": the name is taken");
 }
 
 // Owns a file descriptor; writes everything or reports errno.
@@ -157,11 +162,6 @@ class File {
   int fd_;
   std::uint64_t cursor_ = 0;
 };
-
-std::string MakeToken() {
-  static std::atomic<unsigned> serial{0};
-  return std::to_string(::getpid()) + "-" + std::to_string(serial++);
-}
 
 // A growing entry's place at the front of a saved file: capacity bytes of data, of which the
 // last tailRoom hold padding and the final blocks; between padFrom and capacity - tailRoom lie
@@ -281,7 +281,7 @@ struct PackageWriter::Impl {
   };
   std::optional<Spare> spare;
 
-  std::string token = MakeToken();
+  std::string token = NewTempOwner();
   bool linksWork = true;
   // Power-cut safety. A save's bytes are flushed to the disk before its rename, and the rename
   // is committed to the disk (fsync of the folder) in the background, while the caller prepares
@@ -296,10 +296,7 @@ struct PackageWriter::Impl {
   SaveStats stats;
 
   std::string Hidden(const std::string& path, char which) const {
-    const std::filesystem::path p(path);
-    return (p.parent_path() /
-            (".~" + p.filename().string() + "." + token + "-" + which + ".plenwick-tmp"))
-        .string();
+    return TempPath(path, token, which);
   }
 
   void DropSpares() {
@@ -393,7 +390,7 @@ struct PackageWriter::Impl {
   Status WriteRest(File& out, const std::string& path, const Layout& layout, std::size_t fromFixed,
                    const std::vector<const RawEntry*>& growing,
                    const std::vector<const RawEntry*>& plain);
-  Status Save(const std::string& path, const std::vector<RawEntry>& changing);
+  Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
 
 // Writes the slots: all of each in a full write (old == nullptr), otherwise only the header,
@@ -469,7 +466,8 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
   return Ok();
 }
 
-Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing) {
+Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing,
+                                 SaveMode mode) {
   if (path.empty()) return SaveError(path, "no file name");
   AwaitCommit();
   if (path != target) {
@@ -477,10 +475,17 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     CloseFolder();
     target = path;
     targetId.reset();
+    // Hidden files of runs that were killed or lost their power are left nowhere else.
+    RemoveStaleTemporaries(std::filesystem::path(path).parent_path().string());
   }
+  // A new file must not replace anything, but may replace this writer's own last save.
+  const bool claim = mode == SaveMode::kCreateNew && !(targetId && Identify(path) == targetId);
   {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::lstat(path.c_str(), &st) == 0) {
+      if (claim) return NameTaken(path);
+      if (S_ISDIR(st.st_mode)) return SaveError(path, Reason(EISDIR));
+    } else if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
       return SaveError(path, Reason(EISDIR));
     }
   }
@@ -608,13 +613,14 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       linksWork = false;  // FAT and friends: every save is a full write
     }
   }
-  if (::rename(written.c_str(), path.c_str()) != 0) {
-    const int err = errno;
+  const int renamed = claim ? RenameNoReplace(written, path)
+                            : (::rename(written.c_str(), path.c_str()) == 0 ? 0 : errno);
+  if (renamed != 0) {
     ::unlink(written.c_str());
     if (next) ::unlink(keep.c_str());
     spare.reset();
     targetId.reset();
-    return SaveError(path, Reason(err));
+    return claim && renamed == EEXIST ? NameTaken(path) : SaveError(path, Reason(renamed));
   }
   spare = std::move(next);
   targetId = writtenId;
@@ -653,8 +659,9 @@ bool PackageWriter::HasFixed(std::string_view name) const {
   return impl_->fixedNames.contains(FoldCase(name));
 }
 
-Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing) {
-  return impl_->Save(path, changing);
+Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing,
+                           SaveMode mode) {
+  return impl_->Save(path, changing, mode);
 }
 
 void PackageWriter::DropSpares() {

@@ -93,6 +93,11 @@ class GrowingEntry {
 // save writes them once and reuses them afterwards; the changing entries and the central directory
 // are written every time, except what an entry's stablePrefix says is already there. Every save
 // is atomic: the target holds the previous save or this one. Not thread-safe.
+enum class SaveMode {
+  kReplace,    // the save replaces whatever the path names
+  kCreateNew,  // the first save to a path fails with kNameTaken when something is there
+};
+
 class PackageWriter {
  public:
   PackageWriter();
@@ -108,7 +113,10 @@ class PackageWriter {
   // Writes the fixed entries, then `changing` in the order given, to path. Fails (leaving the
   // previous save as it was) with the Word layer's kWriteFailed and a reason naming the path, or
   // with kInvalidState when a changing entry repeats a name.
-  Status Save(const std::string& path, const std::vector<RawEntry>& changing);
+  // kCreateNew claims the path in the same step as the save appears there; a path this writer
+  // saved to last is its own and is replaced in either mode.
+  Status Save(const std::string& path, const std::vector<RawEntry>& changing,
+              SaveMode mode = SaveMode::kReplace);
 
   // Removes the hidden files kept beside the last target; the next save is a full write.
   void DropSpares();
