@@ -9,13 +9,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CompoundBuilder.h"
 #include "LegacyTestSupport.h"
 #include "word/legacy/LegacyErrors.h"
+#include "word/legacy/RunFolder.h"
 #include "word/legacy/UnavailableConverter.h"
 
 #if PLENWICK_HAS_LIBREOFFICE_CONVERTER
@@ -312,6 +315,63 @@ TEST_F(LibreOfficeTest, TheOfficeEndsWhenTheProgramDiesWithoutCleaningUp) {
   EXPECT_TRUE(testing::ProcessEnds(office));
   for (int i = 0; i < 100 && fs::exists(work); ++i) usleep(50000);
   EXPECT_FALSE(fs::exists(work));
+}
+
+// A process id that belonged to a run which has ended.
+pid_t EndedProcess() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST_F(LibreOfficeTest, LeavesNothingInTheTemporaryFolderAndTidiesWhatKilledRunsLeft) {
+  const fs::path temp = dir_.path() / "temp";
+  fs::create_directories(temp);
+  const char* oldTemp = getenv("TMPDIR");
+  const std::string savedTemp = oldTemp != nullptr ? oldTemp : "";
+  setenv("TMPDIR", temp.c_str(), 1);
+  // What a run killed with its helper leaves: its work folder, and a conversion folder.
+  const std::string ended = std::to_string(EndedProcess());
+  fs::create_directories(temp / ("plenwick-legacy-" + ended + "-a1b2c3") / "profile");
+  fs::create_directories(temp / ("plenwick-" + ended + "-d4e5f6"));
+  // Someone else's, or a run still going: left alone.
+  const fs::path alive = temp / ("plenwick-legacy-" + std::to_string(getpid()) + "-g7h8i9");
+  fs::create_directories(alive);
+  fs::create_directories(temp / "plenwick-legacy-keep");
+
+  auto c = MakeLibreOfficeConverter();
+  EXPECT_NE(ConvertText(*c, "rich.doc", kRtf).find("Plenwick rich text paragraph"),
+            std::string::npos);
+  c.reset();
+  Result<std::string> conversion = MakeRunFolder(temp.string(), "plenwick");
+  ASSERT_TRUE(conversion);
+  fs::remove(*conversion);
+  if (oldTemp != nullptr) {
+    setenv("TMPDIR", savedTemp.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(temp)) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{alive.filename().string(), "plenwick-legacy-keep"}));
+}
+
+TEST_F(LibreOfficeTest, TextThatComesBackEmptyIsNotJoined) {
+  auto c = MakeLibreOfficeConverter();
+  // Text after the document's closing brace: the office reads one empty paragraph.
+  const auto out = dir_.path() / "stray.docx";
+  const Status st = c->ConvertToDocx(
+      dir_.Write("stray.rtf", "{\\rtf1\\ansi}Text the office never shows").string(), out.string());
+  ASSERT_FALSE(st);
+  EXPECT_EQ(st.error().code, codes::kConversionFailed);
+  EXPECT_NE(st.error().message.find("conversion came back empty"), std::string::npos)
+      << st.error().message;
+  // A file with no text at all is no loss: it converts to its empty page.
+  Status empty;
+  ConvertText(*c, "empty.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\par}", &empty);
+  EXPECT_TRUE(empty);
 }
 
 #else

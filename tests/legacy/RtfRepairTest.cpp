@@ -1,3 +1,4 @@
+#include "word/legacy/LostText.h"
 #include "word/legacy/RtfRepair.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,18 @@ TEST(RtfRepair, LeavesEverythingElseAlone) {
                                  std::string("plain \\\\ and \\{ \\} \\'e9 \\"), std::string()}) {
     EXPECT_EQ(DropUncountedBin(rtf), rtf) << rtf;
   }
+}
+
+TEST(RtfShowsText, SeesBodyTextAndNothingInTablesPicturesOrDestinations) {
+  EXPECT_TRUE(RtfShowsText(R"({\rtf1\ansi Hello\par})"));
+  EXPECT_TRUE(RtfShowsText(R"({\rtf1\ansi\'e9\par})"));
+  EXPECT_TRUE(RtfShowsText(R"({\rtf1\ansi\u8364?\par})"));
+  EXPECT_TRUE(RtfShowsText(R"({\rtf1\ansi}stray text after the end)"));
+  EXPECT_FALSE(RtfShowsText(R"({\rtf1\ansi\deff0{\fonttbl{\f0 Times New Roman;}}\par})"));
+  EXPECT_FALSE(RtfShowsText(R"({\rtf1{\colortbl;\red0\green0\blue0;}{\info{\title A}}\par})"));
+  EXPECT_FALSE(RtfShowsText(R"({\rtf1{\*\generator Writer;}{\pict\pngblip 89504e47}\par})"));
+  EXPECT_FALSE(RtfShowsText("{\\rtf1\\pard\\par\r\n\\par}"));
+  EXPECT_FALSE(RtfShowsText("{\\rtf1{\\pict\\bin3 abc}}"));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #ifdef PLENWICK_HAVE_LEGACY
 #include "word/legacy/LegacyConverter.h"
+#include "word/legacy/RunFolder.h"
 #endif
 
 namespace plenwick::word::engine {
@@ -62,15 +63,16 @@ class ApplicationCore {
 #endif
 };
 
-// A private directory for one conversion, removed with everything in it.
+#ifdef PLENWICK_HAVE_LEGACY
+// A private directory for one conversion, removed with everything in it; one a killed run left
+// goes at the next run's first conversion.
 class TempDir {
  public:
   TempDir() {
     std::error_code ec;
     std::filesystem::path base = std::filesystem::temp_directory_path(ec);
     if (ec) base = "/tmp";
-    std::string pattern = (base / "plenwick-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (Result<std::string> made = legacy::MakeRunFolder(base.string(), "plenwick")) path_ = *made;
   }
   ~TempDir() {
     if (!path_.empty()) {
@@ -85,6 +87,7 @@ class TempDir {
  private:
   std::string path_;
 };
+#endif
 
 struct DocumentCore {
   DocumentCore(std::shared_ptr<ApplicationCore> a, Paper paper)

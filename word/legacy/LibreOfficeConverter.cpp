@@ -18,8 +18,10 @@
 #include "word/legacy/DocxRepair.h"
 #include "word/legacy/HelperProcess.h"
 #include "word/legacy/LegacyErrors.h"
+#include "word/legacy/LostText.h"
 #include "word/legacy/MhtmlUnpack.h"
 #include "word/legacy/RtfRepair.h"
+#include "word/legacy/RunFolder.h"
 #include "word/legacy/SniffGate.h"
 #include "word/legacy/helper/HelperProtocol.h"
 
@@ -196,14 +198,13 @@ class Converter final : public LibreOfficeConverter {
     if (!workDir_.empty()) return Ok();
     std::string base = "/tmp";
     if (const char* t = std::getenv("TMPDIR"); t != nullptr && PlainPath(t)) base = t;
-    std::string templ = base + "/plenwick-legacy-XXXXXX";
-    if (mkdtemp(templ.data()) == nullptr) {
+    // Named for this process: a run killed with its helper leaves it for the next run to remove.
+    Result<std::string> folder = MakeRunFolder(base, "plenwick-legacy");
+    if (!folder) {
       return MakeError(codes::kConversionFailed, "the converter cannot make its work folder");
     }
-    workDir_ = templ;
-    pipeName_ =
-        "plenwick-" + std::to_string(getpid()) + "-" +
-        fs::path(workDir_).filename().string().substr(std::string("plenwick-legacy-").size());
+    workDir_ = *folder;
+    pipeName_ = "plenwick-" + std::to_string(getpid()) + "-" + workDir_.substr(workDir_.size() - 6);
     return Ok();
   }
 
@@ -312,6 +313,16 @@ class Converter final : public LibreOfficeConverter {
       return MakeError(codes::kConversionFailed, "the converter wrote nothing");
     }
     if (auto st = RepairConvertedDocx(output.string()); !st) return st;
+    // A damaged file the office reads as one empty paragraph is no success.
+    if (SourceShowsText(sourcePath, sniff)) {
+      const Result<bool> holds = DocxHoldsContent(output.string());
+      if (!holds) return holds.error();
+      if (!*holds) {
+        return MakeError(codes::kConversionFailed,
+                         "the file holds text but its conversion came back empty (the file may "
+                         "be damaged)");
+      }
+    }
     fs::rename(output, docxPath, ec);
     if (ec) {
       // Another file system: copy instead.

@@ -158,6 +158,18 @@ int main(int argc, char** argv) {
   const std::string programDir = std::filesystem::path(office).parent_path().string();
   setenv("UNO_PATH", programDir.c_str(), 1);
   setenv("URE_BOOTSTRAP", ("vnd.sun.star.pathname:" + programDir + "/fundamentalrc").c_str(), 1);
+  // The office makes a folder of its own in the temporary folder at every start and leaves it
+  // there: it gets one inside our work folder, which goes with the run.
+  if (!gWorkDir.empty()) {
+    const std::string temp = gWorkDir + "/tmp";
+    std::error_code ec;
+    std::filesystem::create_directories(temp, ec);
+    if (!ec) {
+      setenv("TMPDIR", temp.c_str(), 1);
+      setenv("TMP", temp.c_str(), 1);
+      setenv("TEMP", temp.c_str(), 1);
+    }
+  }
   gPipeFiles = {helper::UnoPipePath(pipeName), helper::OfficeInstancePipePath(profileUrl)};
   // Told first, so the program can tidy the office's pipe even if this helper dies starting it.
   Reply(std::string(legacy::protocol::kPipe) + "\t" + gPipeFiles[1]);
