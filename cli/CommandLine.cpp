@@ -35,6 +35,8 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) 
       line.quiet = true;
     } else if (argument == "-l" || argument == "--list") {
       list = true;
+    } else if (argument == "-0" || argument == "--null") {
+      line.null = true;
     } else if (argument == "-o" || argument == "--output") {
       if (i + 1 == arguments.size()) return Usage("option " + argument + " needs a FILE");
       if (outputGiven) return Usage("--output is given more than once");
@@ -58,6 +60,7 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) 
   }
   if (outputGiven && line.output.empty()) return Usage("--output needs a non-empty FILE");
   if (list && outputGiven) return Usage("--list and --output cannot be used together");
+  if (line.null && !list) return Usage("--null goes with --list");
   const std::size_t wanted = list || outputGiven ? 1 : 2;
   if (operands.size() < wanted) {
     return Usage(wanted == 1        ? "missing SOURCE"
@@ -80,7 +83,7 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) 
 std::string UsageText() {
   return "Usage: plenwick-join [--quiet] SOURCE DEST\n"
          "       plenwick-join [--quiet] --output FILE SOURCE\n"
-         "       plenwick-join --list SOURCE\n"
+         "       plenwick-join --list [--null] SOURCE\n"
          "       plenwick-join --help | --version\n";
 }
 
@@ -100,6 +103,8 @@ std::string HelpText() {
          "                      one of the documents to join)\n"
          "  -l, --list          print the documents that would be joined, one full path a line,\n"
          "                      in join order, and join nothing\n"
+         "  -0, --null          with --list: end each path with a NUL character instead of a\n"
+         "                      newline, for paths that hold newlines (as find -print0)\n"
          "  -q, --quiet         print only errors and the output's path\n"
          "  -h, --help          print this help\n"
          "  -V, --version       print the version\n"

@@ -23,6 +23,7 @@ struct CommandLine {
   std::string dest;    // kJoin without --output
   std::string output;  // --output FILE
   bool quiet = false;
+  bool null = false;  // --list ends each path with NUL, not a newline
 };
 
 // Fails with a one-line reason for bad usage.

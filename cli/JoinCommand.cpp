@@ -175,8 +175,10 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
   const std::vector<std::string> documents = join::DocumentsAmong(*files);
 
   if (line.mode == Mode::kList) {
-    for (const std::string& document : documents)
-      std::fprintf(environment.out, "%s\n", document.c_str());
+    for (const std::string& document : documents) {
+      std::fwrite(document.data(), 1, document.size(), environment.out);
+      std::fputc(line.null ? '\0' : '\n', environment.out);
+    }
     std::fflush(environment.out);
     return walkCutShort ? kExitSomeNotJoined : kExitAllJoined;
   }

@@ -76,6 +76,18 @@ TEST_F(PlenwickJoinTest, ListPrintsTheDocumentsInWalkOrder) {
   EXPECT_EQ(SplitLines(ran.out), (Lines{src + "/a.docx", src + "/S/c.docx", src + "/T/e.docx"}));
 }
 
+TEST_F(PlenwickJoinTest, ListWithNullEndsEachPathWithNulForNamesWithNewlines) {
+  EXPECT_TRUE(test::WriteMiniDocx(tree.Path("src/S/two\nlines.docx"), {"Two lines"}));
+  const Ran ran = Run({"--list", "--null", src});
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(ran.out, src + "/a.docx" + '\0' + src + "/S/c.docx" + '\0' + src +
+                         "/S/two\nlines.docx" + '\0' + src + "/T/e.docx" + '\0');
+  EXPECT_EQ(Run({"-l", "-0", src}).out, ran.out);
+  const Ran alone = Run({"--null", src, dest});
+  EXPECT_EQ(alone.status, 64);
+  EXPECT_NE(alone.err.find("--null goes with --list"), std::string::npos) << alone.err;
+}
+
 TEST_F(PlenwickJoinTest, JoinsIntoOneCheckedOutput) {
   const Ran ran = Run({src, dest});
   ASSERT_EQ(ran.status, 0) << ran.err;
@@ -95,6 +107,39 @@ TEST_F(PlenwickJoinTest, JoinsIntoOneCheckedOutput) {
   if (test::DocxCheckTool().empty()) GTEST_SKIP() << "../shared/tools/docx-check is not here";
   const std::string report = tree.Path("report.txt");
   EXPECT_EQ(test::RunDocxCheck(output, report), 0) << ReadText(report);
+}
+
+TEST_F(PlenwickJoinTest, TwoRunsStartedTogetherKeepTwoOutputs) {
+  // Started in the same second, both pick the same timestamped name; each must end with a file
+  // of its own. Several tries, as the two only sometimes meet at the save.
+  const std::string binary =
+      test::ShellQuoted(std::string(PLENWICK_BINARY_DIR) + "/cli/plenwick-join");
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    const std::string into = tree.Folder("race" + std::to_string(attempt));
+    std::string script;
+    for (const char* run : {"1", "2"}) {
+      const std::string out = test::ShellQuoted(tree.Path(std::string("out") + run));
+      const std::string status = test::ShellQuoted(tree.Path(std::string("status") + run));
+      script += "(" + binary + " -q " + test::ShellQuoted(src) + " " + test::ShellQuoted(into) +
+                " > " + out + " 2>&1 < /dev/null; echo $? > " + status + ") & ";
+    }
+    script += "wait";
+    ASSERT_EQ(std::system(("sh -c " + test::ShellQuoted(script)).c_str()), 0);
+    const Lines first = SplitLines(ReadText(tree.Path("out1")));
+    const Lines second = SplitLines(ReadText(tree.Path("out2")));
+    EXPECT_EQ(ReadText(tree.Path("status1")), "0\n") << ReadText(tree.Path("out1"));
+    EXPECT_EQ(ReadText(tree.Path("status2")), "0\n") << ReadText(tree.Path("out2"));
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_NE(first[0], second[0]) << "both runs report the same output";
+    EXPECT_EQ(std::distance(fs::directory_iterator(into), fs::directory_iterator()), 2)
+        << "one output replaced the other";
+    for (const std::string& output : {first[0], second[0]}) {
+      const Result<std::string> text = test::DocumentText(output);
+      ASSERT_TRUE(text) << output << ": " << text.error().message;
+      EXPECT_NE(text->find("Third document"), std::string::npos) << output;
+    }
+  }
 }
 
 TEST_F(PlenwickJoinTest, BrokenDocumentAmongGoodOnesIsStatus1) {
