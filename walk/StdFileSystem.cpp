@@ -8,19 +8,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/LongPathPosix.h"
 #include "walk/NaturalOrder.h"
 
 namespace plenwick::walk {
 namespace {
-
-namespace fs = std::filesystem;
 
 Error PlatformError(const std::error_code& error, const std::string& what) {
   return MakeError(FileSystemErrorNumber(error), what + ": " + error.message());
@@ -244,13 +242,15 @@ class StdFileSystem final : public FileSystem {
  public:
   bool FolderExists(const std::string& path) override {
     if (Unspeakable(path)) return false;
-    std::error_code error;
-    return fs::is_directory(fs::path(path), error) && !error;
+    // A path that names the folder only, not one to read: no permission is asked of it.
+    Descriptor folder(posix::OpenLongPath(path, O_PATH | O_DIRECTORY));
+    return folder.get() >= 0;
   }
 
   Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
     if (Unspeakable(path)) return PlatformError(EINVAL, "cannot open a path holding a NUL byte");
-    Descriptor folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // Folders nested deeper than the system takes in one path are opened a step at a time.
+    Descriptor folder(posix::OpenLongPath(path, O_RDONLY | O_DIRECTORY));
     if (folder.get() < 0) {
       const int number = errno;
       return PlatformError(number, "cannot open " + path);

@@ -1,7 +1,10 @@
 // The plenwick-join program itself, run as a person or a script would run it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -140,6 +143,57 @@ TEST_F(PlenwickJoinTest, TwoRunsStartedTogetherKeepTwoOutputs) {
       EXPECT_NE(text->find("Third document"), std::string::npos) << output;
     }
   }
+}
+
+// Makes `levels` folders, each named `name`, one below the other under root, one call at a time
+// (a path longer than PATH_MAX cannot be made in one), and moves file into the deepest. Returns
+// the path the file then has.
+std::string BuryDeep(const std::string& root, int levels, const std::string& name,
+                     const std::string& file) {
+  int folder = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::string path = root;
+  for (int i = 0; i < levels && folder >= 0; ++i) {
+    ::mkdirat(folder, name.c_str(), 0755);
+    const int next = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(folder);
+    folder = next;
+    path += "/" + name;
+  }
+  if (folder < 0) return {};
+  const std::string base = fs::path(file).filename().string();
+  const bool moved = ::renameat(AT_FDCWD, file.c_str(), folder, base.c_str()) == 0;
+  ::close(folder);
+  return moved ? path + "/" + base : std::string();
+}
+
+TEST_F(PlenwickJoinTest, DocumentsDeeperThanAPathTheSystemTakesAreJoined) {
+  // 24 folders of 200 bytes: the document's path is about 4,900 bytes, past PATH_MAX (4,096).
+  const std::string name(200, 'd');
+  ASSERT_TRUE(test::WriteMiniDocx(tree.Path("deep.docx"), {"Deep document"}));
+  const std::string deep = BuryDeep(tree.Path("src/T"), 24, name, tree.Path("deep.docx"));
+  ASSERT_FALSE(deep.empty());
+  ASSERT_GT(deep.size(), 4096u);
+  // A legacy document down there too: the converter gets it by a path it can open.
+  std::ofstream(tree.Path("old.doc"), std::ios::binary)
+      << "{\\rtf1\\ansi Deep legacy document\\par}";
+  const std::string old = BuryDeep(tree.Path("src/T"), 22, name, tree.Path("old.doc"));
+  ASSERT_FALSE(old.empty());
+
+  const Ran list = Run({"--list", src});
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(SplitLines(list.out),
+            (Lines{src + "/a.docx", src + "/S/c.docx", src + "/T/e.docx", old, deep}));
+
+  const Ran ran = Run({"-q", src, dest});
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  const Lines lines = SplitLines(ran.out);
+  ASSERT_EQ(lines.size(), 1u) << ran.out;
+  const Result<std::string> text = test::DocumentText(lines[0]);
+  ASSERT_TRUE(text) << text.error().message;
+  EXPECT_LT(text->find("Third document"), text->find("Deep document"));
+  EXPECT_NE(text->find("Deep legacy document"), std::string::npos);
+  // std::filesystem cannot remove what it cannot name; rm walks relative to each folder.
+  EXPECT_EQ(std::system(("rm -rf " + test::ShellQuoted(tree.Path("src/T/" + name))).c_str()), 0);
 }
 
 TEST_F(PlenwickJoinTest, BrokenDocumentAmongGoodOnesIsStatus1) {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "word/engine/Composer.h"
+#include "word/engine/ReadFile.h"
 #include "word/engine/SourcePackage.h"
 #include "word/package/Sniff.h"
 
@@ -19,35 +20,6 @@
 
 namespace plenwick::word::engine {
 namespace {
-
-constexpr std::uintmax_t kMaxInputSize = 2ull << 30;
-
-Result<std::string> ReadWholeFile(const std::string& path) {
-  std::error_code ec;
-  auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
-    return MakeError(wordc::kReadFailed, "cannot read the file: it does not exist");
-  }
-  if (!std::filesystem::is_regular_file(status)) {
-    return MakeError(wordc::kReadFailed, "cannot read the file: it is not a regular file");
-  }
-  auto size = std::filesystem::file_size(path, ec);
-  if (ec) return MakeError(wordc::kReadFailed, "cannot read the file: " + ec.message());
-  if (size > kMaxInputSize) {
-    return MakeError(wordc::kTooLarge, "too large: the file is over 2 GB");
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return MakeError(wordc::kReadFailed,
-                     std::string("cannot read the file: ") + std::strerror(errno));
-  }
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) {
-    return MakeError(wordc::kReadFailed, "cannot read the file: it changed while being read");
-  }
-  return bytes;
-}
 
 // What every document of one application shares: the legacy converter, created on first use.
 class ApplicationCore {
@@ -116,27 +88,39 @@ struct DocumentCore {
       case package::Container::kUnknown:
         break;
     }
-    return InsertLegacy(path);
+    return InsertLegacy(path, *bytes);
   }
 
-  Status InsertLegacy(const std::string& path) {
+  Status InsertLegacy(const std::string& path, const std::string& bytes) {
 #ifdef PLENWICK_HAVE_LEGACY
     TempDir dir;
     if (dir.path().empty()) {
       return MakeError(wordc::kConversionFailed,
                        "could not convert: no private temporary folder could be made");
     }
+    // The converter reaches the source by its path; one nested deeper than the system takes in
+    // one call goes to it as a copy of the bytes already read.
+    std::string source = path;
+    if (!std::ifstream(path, std::ios::binary)) {
+      source = dir.path() + "/source";
+      std::ofstream copy(source, std::ios::binary);
+      copy.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      if (!copy.flush()) {
+        return MakeError(wordc::kConversionFailed, "could not convert: no room for a private copy");
+      }
+    }
     const std::string converted = dir.path() + "/converted.docx";
-    Status s = app->Converter().ConvertToDocx(path, converted);
+    Status s = app->Converter().ConvertToDocx(source, converted);
     if (!s) return s;
-    auto bytes = ReadWholeFile(converted);
-    if (!bytes) return MakeError(wordc::kConversionFailed, "the converter wrote no document");
-    if (package::Sniff(*bytes) != package::Container::kZip) {
+    auto docx = ReadWholeFile(converted);
+    if (!docx) return MakeError(wordc::kConversionFailed, "the converter wrote no document");
+    if (package::Sniff(*docx) != package::Container::kZip) {
       return MakeError(wordc::kConversionFailed, "the converter wrote no Word document");
     }
-    return AppendPackage(std::move(*bytes));
+    return AppendPackage(std::move(*docx));
 #else
     (void)path;
+    (void)bytes;
     return MakeError(wordc::kUnsupported,
                      "legacy formats (Word 97-2003, RTF) are not supported in this build");
 #endif
