@@ -2,8 +2,10 @@
 // saves equal full ones byte for byte, failures leave the previous save, nothing is left behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -342,6 +344,54 @@ TEST(PackageWriter, AFailedSaveLeavesThePreviousOneAndIsReportedWithThePath) {
   ASSERT_TRUE(w.Save(target, g.Changing()));
   ASSERT_TRUE(FullWrite(g.steps(), dir.path() / "full.docx"));
   EXPECT_EQ(Contents(target), Contents(dir.path() / "full.docx"));
+}
+
+// A disk that fills up: the message says how much the save needed, and that a full write needs
+// room for a second copy. A small file system of its own needs a mount namespace; without one the
+// test cannot run.
+TEST(PackageWriter, AFullDiskSaysHowMuchTheSaveNeeded) {
+  TempDir dir;
+  int report[2];
+  ASSERT_EQ(::pipe(report), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(report[0]);
+    auto tell = [&](const std::string& line) {
+      (void)!::write(report[1], line.data(), line.size());
+      ::_exit(0);
+    };
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) tell("skip: no user namespace");
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    if (::mount("none", dir.path().c_str(), "tmpfs", 0, "size=400k") != 0) {
+      tell("skip: no tmpfs of its own");
+    }
+    PackageWriter w;
+    Growing g;
+    for (int i = 0; i < 1000; ++i) {
+      g.Step(w);
+      const Status s = w.Save(dir.path() / "out.doc", g.Changing());
+      if (!s) tell(s.error().message);
+    }
+    tell("never full");
+  }
+  ::close(report[1]);
+  std::string message;
+  char buf[1024];
+  for (ssize_t n; (n = ::read(report[0], buf, sizeof buf)) > 0;) {
+    message.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(report[0]);
+  ::waitpid(child, nullptr, 0);
+  if (message.starts_with("skip: ")) GTEST_SKIP() << message.substr(6);
+  EXPECT_TRUE(message.starts_with("cannot save " + (dir.path() / "out.doc").string() +
+                                  ": the disk is full (this save "))
+      << message;
+  EXPECT_NE(message.find(" MB"), std::string::npos) << message;
 }
 
 TEST(PackageWriter, RefusesAChangingPartThatRepeatsAName) {

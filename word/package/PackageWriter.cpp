@@ -91,6 +91,24 @@ Error SaveError(const std::string& path, const std::string& why) {
   return MakeError(pkgc::kWriteFailed, "cannot save " + path + ": " + why);
 }
 
+std::string Megabytes(std::uint64_t bytes) {
+  const std::uint64_t tenths = (bytes * 10 + 1024 * 1024 - 1) / (1024 * 1024);
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
+// A full disk, with what the save needed: a full write needs room for a whole second copy of the
+// output, since the last save stays until the new one is complete; a save that goes on in the
+// file of an earlier save needs room only for what it adds.
+std::string FullDisk(bool incremental, std::uint64_t needed) {
+  if (incremental) {
+    return "the disk is full (this save adds to an earlier save of the output and needed about " +
+           Megabytes(needed) + " more)";
+  }
+  return "the disk is full (this save needed about " + Megabytes(needed) +
+         " free: it writes a whole new copy of the output, and the last save stays until the new "
+         "one is complete)";
+}
+
 Error NameTaken(const std::string& path) {
   return MakeError(pkgc::kNameTaken, "cannot save " + path + ": the name is taken");
 }
@@ -294,6 +312,7 @@ struct PackageWriter::Impl {
   bool lastRenameCommitted = false;
   bool lastSaveFlushed = true;
   SaveStats stats;
+  int writeErrno = 0;  // the error number of the last failed write or flush
 
   std::string Hidden(const std::string& path, char which) const {
     return TempPath(path, token, which);
@@ -380,8 +399,14 @@ struct PackageWriter::Impl {
   // Flushes a save's bytes to the disk before its rename. (Writing them out without the flush,
   // sync_file_range, is cheaper, but only a journal commit would then order them before the
   // rename, and not every file system keeps a journal; this one's may not.)
+  // A failed write or flush, with its error number kept for the message a full disk gets.
+  Error WriteFailed(const std::string& path) {
+    writeErrno = errno;
+    return SaveError(path, Reason(writeErrno));
+  }
+
   Status WriteOut(File& out, const std::string& path) {
-    if (powerSafe && ::fdatasync(out.fd()) != 0) return SaveError(path, Reason(errno));
+    if (powerSafe && ::fdatasync(out.fd()) != 0) return WriteFailed(path);
     return Ok();
   }
 
@@ -399,7 +424,7 @@ Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
                                        const std::vector<Slot>& slots,
                                        const std::vector<const RawEntry*>& growing,
                                        const Layout* old) {
-  auto failed = [&] { return SaveError(path, Reason(errno)); };
+  auto failed = [&] { return WriteFailed(path); };
   std::uint64_t at = 0;
   std::string buf;
   for (std::size_t i = 0; i < slots.size(); ++i) {
@@ -434,7 +459,7 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
                                       std::size_t fromFixed,
                                       const std::vector<const RawEntry*>& growing,
                                       const std::vector<const RawEntry*>& plain) {
-  auto failed = [&] { return SaveError(path, Reason(errno)); };
+  auto failed = [&] { return WriteFailed(path); };
   const std::uint64_t base = layout.FixedBase();
   std::string header;
   for (std::size_t i = fromFixed; i < fixed.size(); ++i) {
@@ -539,6 +564,8 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   layout.fixedCount = fixed.size();
 
   // Everything must fit without ZIP64.
+  std::uint64_t fileSize = 0;  // the size of the file this save leaves
+  writeErrno = 0;
   {
     std::uint64_t offset = 0;
     for (std::size_t i = 0; i < layout.slots.size(); ++i) {
@@ -553,6 +580,11 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       if (Status s = CheckFits(*e, offset); !s) return s;
       offset += LocalHeaderSize(*e) + e->compressedSize;
     }
+    // The central directory: one header for each entry, and the end record.
+    fileSize = offset + 22;
+    for (const Slot& slot : layout.slots) fileSize += 46 + slot.name.size();
+    for (const RawEntry& e : fixed) fileSize += 46 + e.name.size();
+    for (const RawEntry* e : plain) fileSize += 46 + e->name.size();
   }
 
   std::string written;
@@ -583,11 +615,15 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       s = WriteRest(out, path, layout, fromFixed, growing, plain);
       if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
           ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
-        s = SaveError(path, Reason(errno));
+        s = WriteFailed(path);
       }
     }
     if (s) s = WriteOut(out, path);
-    if (s && !out.Close()) s = SaveError(path, Reason(errno));
+    if (s && !out.Close()) s = WriteFailed(path);
+    if (!s && (writeErrno == ENOSPC || writeErrno == EDQUOT)) {
+      const auto had = incremental ? static_cast<std::uint64_t>(spare->id.size) : 0;
+      s = SaveError(path, FullDisk(incremental, fileSize > had ? fileSize - had : 0));
+    }
     if (!s) {
       ::unlink(written.c_str());
       spare.reset();
