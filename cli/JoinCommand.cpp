@@ -172,6 +172,10 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
   }
   const walk::SharedTexts& files = collected->files;
   const bool walkCutShort = ReportUnreadFolders(collected->unreadFolders, reporter);
+  // Not an error: links to folders are never followed. Named, so nothing is left out unsaid.
+  for (const std::string& folder : collected->linkedFolders) {
+    reporter.Error(folder + ": a link to a folder; not entered, so documents in it are not joined");
+  }
   const std::vector<std::string> documents = join::DocumentsAmong(*files);
 
   if (line.mode == Mode::kList) {

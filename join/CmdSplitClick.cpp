@@ -65,7 +65,8 @@ Status CmdSplit_Click(const std::string& sourceFolder, JoinState& form, JoinHost
   // The program is ending: the window may already be gone, so it is not touched again.
   if (outcome.stopped) return Ok();
 
-  const EndMessage end = RunEndMessage(outcome, walked, collected->unreadFolders);
+  const EndMessage end =
+      RunEndMessage(outcome, walked, collected->unreadFolders, collected->linkedFolders);
   if (end.outputPath.empty()) {
     host.ShowMessage(end.text, end.style);
   } else {

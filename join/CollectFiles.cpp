@@ -8,7 +8,7 @@ Result<CollectedFiles> CollectFiles(walk::pathLogger& walker, std::string_view s
   if (Status started = walker.PathLogInit(); !started) return started.error();
   walker.fullFileNamesOnly(true);
   walker.LogPath(source);
-  CollectedFiles collected{walker.fullFileNames(), walker.unreadFolders()};
+  CollectedFiles collected{walker.fullFileNames(), walker.unreadFolders(), walker.linkedFolders()};
   walker.Terminate();
   return collected;
 }

@@ -16,6 +16,8 @@ struct CollectedFiles {
   walk::SharedTexts files;
   // Folders of the tree left out because they could not be listed: the run names them at its end.
   std::vector<walk::UnreadFolder> unreadFolders;
+  // Links to folders the walk did not enter (links to folders are never followed): named too.
+  std::vector<std::string> linkedFolders;
 };
 
 // On walker: PathLogInit, fullFileNamesOnly True, LogPath(source), fullFileNames, Terminate.

@@ -53,6 +53,22 @@ std::string UnreadFoldersText(const std::vector<walk::UnreadFolder>& unread,
                 unread, maxListed);
 }
 
+std::string LinkedFoldersText(const std::vector<std::string>& linked, std::size_t maxListed) {
+  std::string text = Plural(linked.size(), "linked folder was", "linked folders were") +
+                     " not entered (links to folders are not followed), so documents in " +
+                     (linked.size() == 1 ? "it" : "them") + " were not joined:";
+  std::size_t listed = 0;
+  for (const std::string& folder : linked) {
+    if (listed == maxListed) break;
+    text += "\n" + folder;
+    ++listed;
+  }
+  if (listed < linked.size()) {
+    text += "\n... and " + std::to_string(linked.size() - listed) + " more.";
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string ReasonText(const Error& error) {
@@ -62,11 +78,12 @@ std::string ReasonText(const Error& error) {
 
 EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFolder,
                          const std::vector<walk::UnreadFolder>& unreadFolders,
-                         std::size_t maxListed) {
+                         const std::vector<std::string>& linkedFolders, std::size_t maxListed) {
   const bool outputBehind = outcome.joined > 0 && (!outcome.anySaved || outcome.unsavedAtEnd);
   if (outcome.joined > 0 && !outputBehind) {
     std::string text(kCompletedMessage);
     if (!unreadFolders.empty()) text += "\n\n" + UnreadFoldersText(unreadFolders, maxListed);
+    if (!linkedFolders.empty()) text += "\n\n" + LinkedFoldersText(linkedFolders, maxListed);
     if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
     if (outcome.savesFailed > 0) text += "\n\n" + SaveFailureText(outcome);
     return {std::move(text), shell::kMsgOk, outcome.outputPath};
@@ -82,6 +99,7 @@ EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFold
     text = "No documents were found in " + std::string(sourceFolder) + ".";
   }
   if (!unreadFolders.empty()) text += "\n\n" + UnreadFoldersText(unreadFolders, maxListed);
+  if (!linkedFolders.empty()) text += "\n\n" + LinkedFoldersText(linkedFolders, maxListed);
   if (!outcome.notJoined.empty()) text += "\n\n" + NotJoinedText(outcome, maxListed);
   return {std::move(text), shell::kMsgWarning, {}};
 }

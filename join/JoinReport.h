@@ -28,9 +28,11 @@ struct EndMessage {
 };
 
 // sourceFolder is the folder the run walked, as the window holds it; unreadFolders are the
-// folders of its tree the walk had to leave out, each named with its reason.
+// folders of its tree the walk had to leave out, each named with its reason; linkedFolders the
+// links to folders it did not enter.
 EndMessage RunEndMessage(const JoinOutcome& outcome, std::string_view sourceFolder,
                          const std::vector<walk::UnreadFolder>& unreadFolders,
+                         const std::vector<std::string>& linkedFolders = {},
                          std::size_t maxListed = kNotJoinedListed);
 
 }  // namespace plenwick::join

@@ -57,6 +57,11 @@ class Folder {
   virtual std::string Name() const = 0;
   virtual Result<SharedSubFolders> SubFolders() = 0;
   virtual Result<SharedFiles> Files() = 0;
+  // Links to folders, which SubFolders leaves out: a link cycle could make a walk endless. They
+  // are named so that a person learns which folders were not entered. None by default.
+  virtual Result<SharedSubFolders> LinkedFolders() {
+    return SharedSubFolders(std::make_shared<const FolderCollection>());
+  }
 };
 
 class FileSystem {

@@ -189,13 +189,25 @@ class StdFolder final : public Folder {
     return SharedSubFolders(std::move(folders));
   }
 
+  Result<SharedSubFolders> LinkedFolders() override {
+    Result<std::shared_ptr<const Listing>> listing = Current();
+    if (!listing) return listing.error();
+    auto folders = std::make_shared<FolderCollection>();
+    for (const Entry& entry : (*listing)->entries) {
+      if (entry.type == EntryType::kLink && LinksTo(entry, S_IFDIR)) {
+        folders->emplace_back(entry.name);
+      }
+    }
+    return SharedSubFolders(std::move(folders));
+  }
+
   Result<SharedFiles> Files() override {
     Result<std::shared_ptr<const Listing>> listing = Current();
     if (!listing) return listing.error();
     auto files = std::make_shared<FileCollection>();
     for (const Entry& entry : (*listing)->entries) {
       if (entry.type == EntryType::kFile ||
-          (entry.type == EntryType::kLink && LinksToFile(entry))) {
+          (entry.type == EntryType::kLink && LinksTo(entry, S_IFREG))) {
         files->emplace_back(entry.name);
       }
     }
@@ -222,9 +234,10 @@ class StdFolder final : public Folder {
 
   // Links are looked through each time: their targets may change without the folder changing.
   // A broken link, a link loop or a target out of reach holds nothing that could be read.
-  bool LinksToFile(const Entry& entry) const {
+  bool LinksTo(const Entry& entry, mode_t type) const {
     struct stat status {};
-    return fstatat(folder_.get(), entry.name.c_str(), &status, 0) == 0 && S_ISREG(status.st_mode);
+    return fstatat(folder_.get(), entry.name.c_str(), &status, 0) == 0 &&
+           (status.st_mode & S_IFMT) == type;
   }
 
   std::shared_ptr<ListingCache> cache_;

@@ -50,6 +50,7 @@ Status pathLogger::PathLogInit() {
   pathNames_.reset();
   fullFileNames_.reset();
   unreadFolders_.clear();
+  linkedFolders_.clear();
   return Ok();
 }
 
@@ -89,6 +90,7 @@ void pathLogger::Terminate() {
   pathPointers_.reset();
   fullFileNames_.reset();
   unreadFolders_.clear();
+  linkedFolders_.clear();
 }
 
 void pathLogger::fullFileNamesOnly(bool fullPath) {
@@ -152,6 +154,10 @@ Status pathLogger::ProcessFolder(std::int32_t cursor, std::int32_t& queued) {
     Result<SharedSubFolders> subFolders = (*folder)->SubFolders();
     if (!subFolders) return SkipFolder(std::move(folderPath), subFolders.error());
     currentSubFolders = std::move(*subFolders);
+    // Only named: a folder that cannot say which of its links lead to folders still is walked.
+    if (Result<SharedSubFolders> linked = (*folder)->LinkedFolders(); linked && *linked) {
+      for (const SubFolder& link : **linked) linkedFolders_.push_back(folderPath + link.Name());
+    }
   }
   for (const SubFolder& subFolder : *currentSubFolders) {
     currentSubFolder = std::shared_ptr<const SubFolder>(currentSubFolders, &subFolder);

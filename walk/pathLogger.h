@@ -56,6 +56,8 @@ class pathLogger {
   SharedTexts fullFileNames();
   // The folders the last walk could not list, in walk order.
   const std::vector<UnreadFolder>& unreadFolders() const { return unreadFolders_; }
+  // Links to folders met by the last walk, which it did not enter, as full paths in walk order.
+  const std::vector<std::string>& linkedFolders() const { return linkedFolders_; }
 
  private:
   static std::string EnsureBackslash(std::string_view strFolder);
@@ -80,6 +82,7 @@ class pathLogger {
   SharedTexts fullFileNames_;
   bool fullFileNamesOnly_ = false;
   std::vector<UnreadFolder> unreadFolders_;
+  std::vector<std::string> linkedFolders_;
 };
 
 }  // namespace plenwick::walk

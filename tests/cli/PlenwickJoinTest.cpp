@@ -196,6 +196,19 @@ TEST_F(PlenwickJoinTest, DocumentsDeeperThanAPathTheSystemTakesAreJoined) {
   EXPECT_EQ(std::system(("rm -rf " + test::ShellQuoted(tree.Path("src/T/" + name))).c_str()), 0);
 }
 
+TEST_F(PlenwickJoinTest, LinkedFoldersAreNotEnteredButNamed) {
+  fs::create_directory_symlink(tree.Path("src/T"), tree.Path("src/S/link to T"));
+  const Ran ran = Run({"-q", src, dest});
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(ran.err, "plenwick-join: " + src +
+                         "/S/link to T: a link to a folder; not entered, so documents in it are "
+                         "not joined\n");
+  const Result<std::string> text = test::DocumentText(SplitLines(ran.out).back());
+  ASSERT_TRUE(text);
+  // e.docx once, from T itself.
+  EXPECT_EQ(text->find("Third document"), text->rfind("Third document"));
+}
+
 TEST_F(PlenwickJoinTest, BrokenDocumentAmongGoodOnesIsStatus1) {
   const std::string broken =
       tree.Write("src/S/broken.docx", std::string("PK\x03\x04\x14\x00 truncated package", 24));

@@ -118,5 +118,17 @@ TEST_F(JoinEndToEndTest, BrokenDocumentIsLeftOutAndNamed) {
   ASSERT_EQ(FilesIn(dest).size(), 1u);
 }
 
+TEST_F(JoinEndToEndTest, LinkedFoldersAreNamedInTheCompletionMessage) {
+  fs::create_directory_symlink(tree.Path("src/T"), tree.Path("src/S/link to T"));
+  ASSERT_TRUE(CmdSplit_Click(form, host, services));
+  const std::vector<std::string> messages = host.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0],
+            "Message 0 Completed !\n\n1 linked folder was not entered (links to folders are not "
+            "followed), so documents in it were not joined:\n" +
+                tree.Path("src") + "/S/link to T");
+  EXPECT_EQ(host.Captions().back(), "Caption LblProgessCurrent (3) Documents Combined");
+}
+
 }  // namespace
 }  // namespace plenwick::join

@@ -279,6 +279,9 @@ TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
                 root.Slash() + "Études/Intro.doc", root.Slash() + "Études/deeper/notes.txt"}));
   EXPECT_EQ(walker.Count(), 5);
   EXPECT_EQ(messages.shown, 0);
+  // The link is not entered, but named: nothing is left out unsaid. A link to a file is a file.
+  EXPECT_EQ(walker.linkedFolders(),
+            (std::vector<std::string>{root.Slash() + "Études/deeper/back to top"}));
 }
 
 }  // namespace
