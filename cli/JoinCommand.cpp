@@ -12,6 +12,7 @@
 #include "join/OutputName.h"
 #include "join/Timestamp.h"
 #include "join/WordSession.h"
+#include "platform/Utf8Path.h"
 #include "shell/ShellServices.h"
 #include "walk/pathLogger.h"
 
@@ -61,7 +62,7 @@ std::string ErrorText(const std::error_code& error) {
 // given otherwise (links are not resolved: the output names the files as the person knows them).
 Result<std::string> CheckedFolder(const std::string& given, const char* role) {
   std::error_code error;
-  const fs::file_status status = fs::status(given, error);
+  const fs::file_status status = fs::status(platform::PathFromUtf8(given), error);
   if (error && error != std::errc::no_such_file_or_directory &&
       error != std::errc::not_a_directory) {
     return MakeError(errc::kGeneric, given + ": " + ErrorText(error));
@@ -72,14 +73,14 @@ Result<std::string> CheckedFolder(const std::string& given, const char* role) {
   if (!fs::is_directory(status)) {
     return MakeError(errc::kPathNotFound, given + ": not a folder (" + role + " must be one)");
   }
-  fs::path absolute = fs::absolute(given, error);
+  fs::path absolute = fs::absolute(platform::PathFromUtf8(given), error);
   if (error) return MakeError(errc::kGeneric, given + ": " + ErrorText(error));
-  return WithSeparator(absolute.lexically_normal().string());
+  return WithSeparator(platform::Utf8FromPath(absolute.lexically_normal()));
 }
 
 Status CheckListable(const std::string& folder) {
   std::error_code error;
-  fs::directory_iterator listing(folder, error);
+  fs::directory_iterator listing(platform::PathFromUtf8(folder), error);
   if (error) {
     return MakeError(
         error == std::errc::permission_denied ? errc::kPermissionDenied : errc::kGeneric,
@@ -92,13 +93,13 @@ Status CheckListable(const std::string& folder) {
 // first save would destroy before it is read.
 Status CheckOutputFile(const std::string& output, const std::vector<std::string>& documents) {
   std::error_code error;
-  const fs::file_status status = fs::status(output, error);
+  const fs::file_status status = fs::status(platform::PathFromUtf8(output), error);
   if (fs::is_directory(status)) {
     return MakeError(errc::kGeneric, output + ": is a folder; --output needs a file name");
   }
   if (!fs::exists(status)) return Ok();
   for (const std::string& document : documents) {
-    if (fs::equivalent(output, document, error)) {
+    if (fs::equivalent(platform::PathFromUtf8(output), platform::PathFromUtf8(document), error)) {
       return MakeError(errc::kGeneric, output +
                                            ": is one of the documents to join; choose an output "
                                            "outside them");

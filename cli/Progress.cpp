@@ -1,22 +1,13 @@
 #include "cli/Progress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
+
+#include "cli/Console.h"
 
 namespace plenwick::cli {
 namespace {
 
 constexpr int kBarCells = 24;
-constexpr int kDefaultColumns = 80;
-
-int TerminalColumns(std::FILE* out) {
-  winsize size{};
-  if (ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return kDefaultColumns;
-}
-
 bool IsContinuationByte(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
@@ -44,7 +35,7 @@ std::string KeepTail(const std::string& text, std::size_t keep) {
 
 Progress::Style Progress::StyleFor(std::FILE* out, bool quiet) {
   if (quiet) return Style::kSilent;
-  return isatty(fileno(out)) != 0 ? Style::kBar : Style::kLines;
+  return IsTerminal(out) ? Style::kBar : Style::kLines;
 }
 
 Progress::Progress(std::FILE* out, Style style, int total)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "cli/JoinCommand.h"
 #include "join/DefaultJoinServices.h"
 
@@ -14,20 +15,9 @@
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-}
-
 // Ctrl-C, a hang-up or a polite kill stop the join between two documents, so the output keeps
 // its last save and the engine removes whatever it keeps beside it.
-void CatchInterrupts() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
+volatile std::sig_atomic_t interrupted = 0;
 
 }  // namespace
 
@@ -51,7 +41,7 @@ int main(int argc, char** argv) {
     case Mode::kList:
       break;
   }
-  CatchInterrupts();
+  plenwick::cli::PrepareConsole(&interrupted);
   const plenwick::join::JoinServices services = plenwick::join::DefaultJoinServices();
   JoinEnvironment environment;
   environment.applications = services.applications;

@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/Utf8Path.h"
+
 namespace plenwick::join {
 namespace {
 
@@ -16,7 +18,7 @@ constexpr int kMaxAttempts = 10000;
 
 bool PathTaken(const std::string& path) {
   std::error_code error;
-  const auto status = std::filesystem::symlink_status(path, error);
+  const auto status = std::filesystem::symlink_status(platform::PathFromUtf8(path), error);
   // A path that runs through a file names nothing; any other doubt counts as taken.
   if (error) {
     return error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory;

@@ -3,6 +3,8 @@
 #include <array>
 #include <ctime>
 
+#include "base/CalendarTime.h"
+
 namespace plenwick::join {
 namespace {
 
@@ -15,7 +17,7 @@ bool IsLeapYear(int year) {
 LocalDateTime CurrentLocalDateTime() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return {};
+  if (!LocalCalendarTime(now, local)) return {};
   return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                        local.tm_hour,        local.tm_min,     local.tm_sec};
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "base/CalendarTime.h"
 #include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
@@ -155,7 +156,7 @@ std::string Theme() {
 std::string CoreProperties() {
   std::time_t now = std::time(nullptr);
   std::tm utc{};
-  gmtime_r(&now, &utc);
+  UtcCalendarTime(now, utc);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return std::string(kDecl) +

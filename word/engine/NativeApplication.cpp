@@ -8,6 +8,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
 #include "word/engine/Composer.h"
 #include "word/engine/ReadFile.h"
 #include "word/engine/SourcePackage.h"
@@ -44,12 +45,13 @@ class TempDir {
     std::error_code ec;
     std::filesystem::path base = std::filesystem::temp_directory_path(ec);
     if (ec) base = "/tmp";
-    if (Result<std::string> made = legacy::MakeRunFolder(base.string(), "plenwick")) path_ = *made;
+    if (Result<std::string> made = legacy::MakeRunFolder(platform::Utf8FromPath(base), "plenwick"))
+      path_ = *made;
   }
   ~TempDir() {
     if (!path_.empty()) {
       std::error_code ec;
-      std::filesystem::remove_all(path_, ec);
+      std::filesystem::remove_all(platform::PathFromUtf8(path_), ec);
     }
   }
   TempDir(const TempDir&) = delete;

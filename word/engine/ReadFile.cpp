@@ -4,13 +4,15 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
 #include "word/WordApi.h"
 #include "word/engine/ReadFile.h"
 
 namespace plenwick::word::engine {
 
 // The portable reading, for systems without a ReadFile of their own.
-Result<std::string> ReadWholeFile(const std::string& path) {
+Result<std::string> ReadWholeFile(const std::string& utf8Path) {
+  const std::filesystem::path path = platform::PathFromUtf8(utf8Path);
   std::error_code ec;
   auto status = std::filesystem::status(path, ec);
   if (ec || !std::filesystem::exists(status)) {

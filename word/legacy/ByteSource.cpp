@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
+
 namespace plenwick::word::legacy {
 
 std::size_t MemorySource::Read(std::uint64_t offset, std::span<unsigned char> out) {
@@ -16,11 +18,12 @@ std::size_t MemorySource::Read(std::uint64_t offset, std::span<unsigned char> ou
 }
 
 FileSource::FileSource(const std::string& path) {
+  const std::filesystem::path fsPath = platform::PathFromUtf8(path);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return;
-  const auto size = std::filesystem::file_size(path, ec);
+  if (!std::filesystem::is_regular_file(fsPath, ec)) return;
+  const auto size = std::filesystem::file_size(fsPath, ec);
   if (ec) return;
-  in_.open(path, std::ios::binary);
+  in_.open(fsPath, std::ios::binary);
   if (!in_) return;
   size_ = size;
   open_ = true;

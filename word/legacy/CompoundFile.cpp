@@ -111,7 +111,8 @@ Result<std::uint32_t> CompoundFile::NextSector(std::uint32_t sector) const {
   if (index >= difat_.size()) return Damaged("a sector chain leaves the allocation table");
   std::array<unsigned char, 4> b{};
   const std::uint64_t at =
-      (static_cast<std::uint64_t>(difat_[index]) + 1) * sectorSize_ + (sector % perSector) * 4ull;
+      (static_cast<std::uint64_t>(difat_[static_cast<std::size_t>(index)]) + 1) * sectorSize_ +
+      (sector % perSector) * 4ull;
   if (source_->Read(at, b) != b.size()) return Damaged("the compound file is truncated");
   return ReadU32(b, 0);
 }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Utf8Path.h"
 #include "word/legacy/LegacyErrors.h"
 
 namespace plenwick::word::legacy {
@@ -130,11 +131,12 @@ std::string DecodeBase64(std::string_view s) {
 }  // namespace
 
 Result<fs::path> UnpackMhtml(const std::string& mhtmlPath, const fs::path& dir) {
+  const fs::path source = platform::PathFromUtf8(mhtmlPath);
   std::error_code ec;
-  if (fs::file_size(mhtmlPath, ec) > kMaxArchiveBytes || ec) {
+  if (fs::file_size(source, ec) > kMaxArchiveBytes || ec) {
     return MakeError(codes::kTooLarge, "the web archive is too large");
   }
-  std::ifstream in(mhtmlPath, std::ios::binary);
+  std::ifstream in(source, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), {});
   std::vector<std::pair<std::string, std::string>> top;
   const std::size_t bodyAt = ReadHeaders(text, top);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/Utf8Path.h"
 #include "word/legacy/LegacyErrors.h"
 
 namespace plenwick::word::legacy {
@@ -64,12 +65,12 @@ std::string DropUncountedBin(std::string_view rtf) {
 }
 
 Status CopyRtfRepaired(const std::string& sourcePath, const std::string& destPath) {
-  std::ifstream in(sourcePath, std::ios::binary);
+  std::ifstream in(platform::PathFromUtf8(sourcePath), std::ios::binary);
   if (!in) return MakeError(codes::kReadFailed, "the file cannot be read");
   const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return MakeError(codes::kReadFailed, "the file cannot be read");
   const std::string repaired = DropUncountedBin(rtf);
-  std::ofstream out(destPath, std::ios::binary | std::ios::trunc);
+  std::ofstream out(platform::PathFromUtf8(destPath), std::ios::binary | std::ios::trunc);
   out.write(repaired.data(), static_cast<std::streamsize>(repaired.size()));
   out.close();
   if (!out) return MakeError(codes::kWriteFailed, "a private copy of the file cannot be written");

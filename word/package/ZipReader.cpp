@@ -12,6 +12,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/Utf8Path.h"
 #include "word/package/Deflate.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
@@ -84,7 +85,8 @@ Result<EndRecord> FindEnd(std::string_view b) {
   if (at >= kZip64LocatorSize && Get32(b, at - kZip64LocatorSize) == kZip64LocatorSig) {
     const std::size_t loc = at - kZip64LocatorSize;
     const std::uint64_t end64 = Get64(b, loc + 8);
-    if (end64 > loc || loc - end64 < kZip64EndSize || Get32(b, end64) != kZip64EndSig) {
+    if (end64 > loc || loc - end64 < kZip64EndSize ||
+        Get32(b, static_cast<std::size_t>(end64)) != kZip64EndSig) {
       return Damaged("bad ZIP64 end record");
     }
     const std::size_t e = static_cast<std::size_t>(end64);
@@ -353,8 +355,9 @@ ZipReader& ZipReader::operator=(ZipReader&&) noexcept = default;
 ZipReader::~ZipReader() = default;
 
 Result<ZipReader> ZipReader::Open(const std::string& path, const ReadLimits& limits) {
+  const std::filesystem::path fsPath = platform::PathFromUtf8(path);
   std::error_code ec;
-  const std::filesystem::file_status st = std::filesystem::status(path, ec);
+  const std::filesystem::file_status st = std::filesystem::status(fsPath, ec);
   if (ec || !std::filesystem::exists(st)) {
     return MakeError(pkgc::kReadFailed, "cannot read " + path + ": file not found");
   }
@@ -365,7 +368,7 @@ Result<ZipReader> ZipReader::Open(const std::string& path, const ReadLimits& lim
   if (!std::filesystem::is_regular_file(st)) {
     return MakeError(pkgc::kReadFailed, "cannot read " + path + ": not a regular file");
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fsPath, std::ios::binary);
   if (!in) return MakeError(pkgc::kReadFailed, "cannot read " + path);
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
@@ -374,9 +377,16 @@ Result<ZipReader> ZipReader::Open(const std::string& path, const ReadLimits& lim
     return TooLarge("the file is " + HumanSize(static_cast<std::uint64_t>(size)) + " (limit " +
                     HumanSize(limits.maxFileSize) + ")");
   }
+  // A 32-bit program cannot hold what a 64-bit one can.
+  if (static_cast<std::uint64_t>(size) >
+      static_cast<std::uint64_t>(std::numeric_limits<std::streamsize>::max())) {
+    return TooLarge("the file is " + HumanSize(static_cast<std::uint64_t>(size)) +
+                    ", more than this program can hold");
+  }
   std::string bytes(static_cast<std::size_t>(size), '\0');
   in.seekg(0);
-  if (!in.read(bytes.data(), size)) return MakeError(pkgc::kReadFailed, "cannot read " + path);
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(size)))
+    return MakeError(pkgc::kReadFailed, "cannot read " + path);
   return FromBytes(std::move(bytes), limits);
 }
 
