@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian 12 machine: installs what is missing, builds, then
-#   ./build.sh run    starts the window program
-#   ./build.sh test   runs every test
-# Extra arguments after the command go to the program (run) or to ctest (test).
+#   ./build.sh run            starts the window program
+#   ./build.sh test           runs every test
+#   ./build.sh windows        cross-builds the Windows programs (64 and 32 bits) and the installer
+#   ./build.sh windows-test   the same, then runs the Windows tests under wine64
+# Extra arguments after the command go to the program (run) or to ctest (test, windows-test).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,9 +18,21 @@ PACKAGES=(
   binutils-mingw-w64 icoutils desktop-file-utils appstream dpkg-dev file
 )
 
+# What the Windows build needs instead: MinGW-w64 cross compilers, wine64 to run the tests and the
+# programs, NSIS for the installer, the sources of GoogleTest, and for the window's tests a
+# virtual display, a way to drive it and to capture and read back what it shows.
+WINDOWS_PACKAGES=(
+  cmake ninja-build dpkg-dev file
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64
+  libz-mingw-w64-dev wine64 nsis googletest
+  xvfb xdotool imagemagick icoutils
+  python3-lxml python3-docx
+)
+
+# install_missing PACKAGE...
 install_missing() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -31,7 +45,26 @@ install_missing() {
 
 cmd="${1:-run}"
 shift || true
-install_missing
+
+case "$cmd" in
+  windows | windows-test)
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    # The libraries Debian has no MinGW-w64 package of, built once into build/windows-deps.
+    cmake/build-windows-deps.sh x86_64 i686
+    for preset in windows windows-x86; do
+      cmake --preset "$preset" >/dev/null
+      cmake --build --preset "$preset"
+    done
+    echo "Windows programs: build/windows/cli/plenwick-join.exe (64-bit)," \
+      "build/windows-x86/cli/plenwick-join.exe (32-bit)"
+    if [ "$cmd" = windows-test ]; then
+      ctest --preset windows "$@"
+    fi
+    exit 0
+    ;;
+esac
+
+install_missing "${PACKAGES[@]}"
 preset=default
 [ "$cmd" = test ] && preset=ci
 cmake --preset "$preset" >/dev/null
@@ -50,7 +83,7 @@ case "$cmd" in
     ctest --preset "$preset" "$@"
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows|windows-test" >&2
     exit 64
     ;;
 esac
