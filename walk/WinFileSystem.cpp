@@ -81,6 +81,22 @@ class FindHandle {
   HANDLE handle_;
 };
 
+// The folder at a path, open for a look at its state; fails for anything but a folder.
+Result<Handle> OpenFolder(const std::wstring& wide, const std::string& path, const char* what) {
+  Handle folder(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (folder.get() == INVALID_HANDLE_VALUE) return PlatformError(GetLastError(), what + path);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(folder.get(), &info)) {
+    return PlatformError(GetLastError(), what + path);
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return PlatformError(ERROR_DIRECTORY, what + path);
+  }
+  return folder;
+}
+
 enum class EntryType : unsigned char { kFolder, kFile, kFileLink };
 
 struct Entry {
@@ -118,11 +134,8 @@ bool IsLink(const WIN32_FIND_DATAW& found) {
 class WinFolder final : public Folder {
  public:
   WinFolder(std::shared_ptr<std::shared_ptr<const Listing>> cache, std::string path,
-            std::wstring widePath, Handle folder)
-      : cache_(std::move(cache)),
-        path_(std::move(path)),
-        widePath_(std::move(widePath)),
-        folder_(std::move(folder)) {}
+            std::wstring widePath)
+      : cache_(std::move(cache)), path_(std::move(path)), widePath_(std::move(widePath)) {}
 
   std::string Name() const override { return OwnName(path_); }
 
@@ -153,8 +166,12 @@ class WinFolder final : public Folder {
   Result<std::shared_ptr<const Listing>> Current() {
     FILETIME start{};
     GetSystemTimeAsFileTime(&start);
+    // Opened only for a look at what it is now: a folder held open could not be removed by
+    // anyone while the walk goes on.
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(folder_.get(), &info)) {
+    if (Result<Handle> folder = OpenFolder(widePath_, path_, "cannot list "); !folder) {
+      return folder.error();
+    } else if (!GetFileInformationByHandle(folder->get(), &info)) {
       return PlatformError(GetLastError(), "cannot list " + path_);
     }
     const Identity now{info.dwVolumeSerialNumber,
@@ -224,7 +241,6 @@ class WinFolder final : public Folder {
   std::shared_ptr<std::shared_ptr<const Listing>> cache_;
   std::string path_;
   std::wstring widePath_;
-  Handle folder_;
 };
 
 class WinFileSystem final : public FileSystem {
@@ -242,22 +258,10 @@ class WinFileSystem final : public FileSystem {
       return MakeError(errc::kPathNotFound,
                        "cannot open " + path + ": the name is not valid Unicode text");
     }
-    // Held open while listed: the folder cannot be removed or renamed away meanwhile.
-    Handle folder(CreateFileW(wide->c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (folder.get() == INVALID_HANDLE_VALUE) {
-      return PlatformError(GetLastError(), "cannot open " + path);
+    if (Result<Handle> folder = OpenFolder(*wide, path, "cannot open "); !folder) {
+      return folder.error();
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(folder.get(), &info)) {
-      return PlatformError(GetLastError(), "cannot open " + path);
-    }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return PlatformError(ERROR_DIRECTORY, "cannot open " + path);
-    }
-    return std::unique_ptr<Folder>(
-        std::make_unique<WinFolder>(cache_, path, std::move(*wide), std::move(folder)));
+    return std::unique_ptr<Folder>(std::make_unique<WinFolder>(cache_, path, std::move(*wide)));
   }
 
  private:

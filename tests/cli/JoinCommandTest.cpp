@@ -136,7 +136,7 @@ TEST_F(JoinCommandTest, JoinsIntoATimestampedFileAndPrintsItsPath) {
   ASSERT_EQ(lines.size(), 4u);  // one progress line per document, then the output
   EXPECT_EQ(lines[0], "[1/3] " + a);
   const std::string output = lines.back();
-  EXPECT_EQ(output.rfind(dest + "/All-One-Doc ", 0), 0u) << output;
+  EXPECT_EQ(output.rfind(dest + shell::kFolderSeparator + "All-One-Doc ", 0), 0u) << output;
   EXPECT_EQ(word.Saved().at(output), (Lines{a, c, e}));
   EXPECT_EQ(err, "");
 }
@@ -203,6 +203,9 @@ TEST_F(JoinCommandTest, ExistingNameMovesOnInsteadOfReplacing) {
 // is left out, as in the window, and the walk goes on below it; the terminal names the folder
 // and the status is 1.
 TEST_F(JoinCommandTest, FolderThatMayNotBeListedIsNamedAndTheRestIsJoinedWithStatus1) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the file-system double takes \"/\" paths only";
+#endif
   test::FakeTree fake;
   const std::string deep = src + "/S/U/d.doc";
   fake.AddFile(src + "/a.doc").AddFolder(src + "/S").AddFile(src + "/S/c.doc").AddFile(deep);

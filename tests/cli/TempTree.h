@@ -1,24 +1,17 @@
 // A temporary folder for one test, removed with everything in it when the test ends.
 #pragma once
 
-#include <unistd.h>
-
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "tests/support/TestPaths.h"
 
 namespace plenwick::test {
 
 class TempTree {
  public:
-  TempTree() {
-    static std::atomic<int> counter{0};
-    root_ = std::filesystem::temp_directory_path() /
-            ("plenwick-cli-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
-  }
+  TempTree() : root_(MakeTempFolder("plenwick-cli-")) {}
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
   ~TempTree() {
@@ -26,23 +19,27 @@ class TempTree {
     std::filesystem::remove_all(root_, ignored);
   }
 
-  // root/relative, with its folders made; the file holds text.
+  // root/relative ("/"-written), with its folders made; the file holds text.
   std::string Write(const std::string& relative, const std::string& text = "x") const {
-    const std::filesystem::path path = root_ / relative;
+    const std::filesystem::path path = Native(relative);
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
-    return path.string();
+    return Utf8(path);
   }
   std::string Folder(const std::string& relative) const {
-    const std::filesystem::path path = root_ / relative;
+    const std::filesystem::path path = Native(relative);
     std::filesystem::create_directories(path);
-    return path.string();
+    return Utf8(path);
   }
   std::string Path(const std::string& relative = "") const {
-    return relative.empty() ? root_.string() : (root_ / relative).string();
+    return relative.empty() ? Utf8(root_) : Utf8(Native(relative));
   }
 
  private:
+  std::filesystem::path Native(const std::string& relative) const {
+    return root_ / platform::PathFromUtf8(NativeSeparators(relative));
+  }
+
   std::filesystem::path root_;
 };
 

@@ -24,6 +24,14 @@ const std::string kOutput = "All-One-Doc 919 14-5-30.doc";
 
 class CmdSplitClickTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "written with \"/\" paths against the file-system double, while the walker "
+                    "joins names with \"\\\" on Windows; there the walk is covered by "
+                    "JoinEndToEndTest on the real file system and by tests/wine";
+#endif
+  }
+
   CmdSplitClickTest() {
     // Three documents and two other files; S and T are visited after the root's files.
     tree.AddFile("/r/a.doc").AddFile("/r/b.txt").AddFolder("/r/S").AddFolder("/r/T");
@@ -42,7 +50,9 @@ class CmdSplitClickTest : public ::testing::Test {
     };
   }
 
-  Status Run() { return CmdSplit_Click(form, host, services); }
+  Status Run() {
+    return CmdSplit_Click(form, host, services);
+  }
 
   std::vector<std::string> SavedIn(const std::string& path) const {
     const auto saved = word.Saved().find(path);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "join/CmdSplitClick.h"
+#include "shell/FolderPath.h"
 #include "tests/cli/TempTree.h"
 #include "tests/join/FakeJoinHost.h"
 #include "tests/support/DocxCheck.h"
@@ -22,12 +23,14 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(platform::PathFromUtf8(folder))) {
+    names.push_back(test::Utf8(entry.path().filename()));
+  }
   return names;
 }
 
 std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
+  std::ifstream in(platform::PathFromUtf8(path));
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
@@ -45,7 +48,7 @@ class JoinEndToEndTest : public ::testing::Test {
     tree.Write("src/S/d.png", "\x89PNG");
     EXPECT_TRUE(test::WriteMiniDocx(tree.Path("src/T/e.docx"), {"Third document"}));
     dest = tree.Folder("dest");
-    form.sourceFolder = tree.Path("src") + "/";
+    form.sourceFolder = tree.Path("src") + shell::kFolderSeparator;
     services.applications = word::CreateObject;
     services.fileSystems = walk::DefaultFileSystems();
     services.walkerMessages = &walkerMessages;
@@ -68,7 +71,7 @@ TEST_F(JoinEndToEndTest, ThreeDocumentsGoIntoOneOutputInWalkOrder) {
   ASSERT_EQ(outputs.size(), 1u);  // nothing temporary is left beside the output
   EXPECT_EQ(outputs[0].rfind("All-One-Doc ", 0), 0u);
   EXPECT_TRUE(outputs[0].ends_with(".doc"));
-  const std::string output = dest + "/" + outputs[0];
+  const std::string output = dest + shell::kFolderSeparator + outputs[0];
 
   const Result<std::string> text = test::DocumentText(output);
   ASSERT_TRUE(text) << text.error().message;
@@ -98,7 +101,7 @@ TEST_F(JoinEndToEndTest, EndingMidRunLeavesTheLastSaveAndNothingElse) {
   EXPECT_TRUE(host.Messages().empty());
   const std::vector<std::string> outputs = FilesIn(dest);
   ASSERT_EQ(outputs.size(), 1u);
-  const Result<std::string> text = test::DocumentText(dest + "/" + outputs[0]);
+  const Result<std::string> text = test::DocumentText(dest + shell::kFolderSeparator + outputs[0]);
   ASSERT_TRUE(text);
   EXPECT_NE(text->find("Second document"), std::string::npos);
   EXPECT_EQ(text->find("Third document"), std::string::npos);

@@ -1,7 +1,6 @@
 // The output's name: its timestamp, and the rule that never replaces a file the run did not write.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -10,6 +9,7 @@
 #include "join/DocumentTest.h"
 #include "join/OutputName.h"
 #include "join/Timestamp.h"
+#include "tests/support/TestPaths.h"
 
 namespace plenwick::join {
 namespace {
@@ -88,17 +88,19 @@ TEST(OutputNameTest, FixedOutputIsUsedAsGiven) {
 
 TEST(OutputNameTest, RealProbeSeesFilesFoldersAndBrokenLinks) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("plenwick-probe-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  const fs::path dir = test::MakeTempFolder("plenwick-probe-");
   fs::create_directories(dir / "folder");
   std::ofstream(dir / "file") << "x";
+  EXPECT_TRUE(PathTaken(test::Utf8(dir / "file")));
+  EXPECT_TRUE(PathTaken(test::Utf8(dir / "folder")));
+#ifndef _WIN32  // wine has no symbolic links
   fs::create_symlink(dir / "nowhere", dir / "broken");
-  EXPECT_TRUE(PathTaken((dir / "file").string()));
-  EXPECT_TRUE(PathTaken((dir / "folder").string()));
-  EXPECT_TRUE(PathTaken((dir / "broken").string()));
-  EXPECT_FALSE(PathTaken((dir / "free").string()));
+  EXPECT_TRUE(PathTaken(test::Utf8(dir / "broken")));
+#endif
+  EXPECT_FALSE(PathTaken(test::Utf8(dir / "free")));
+  EXPECT_FALSE(PathTaken(test::Utf8(dir / "Überblick")));
   // A path through a regular file names nothing, and nothing can be saved there either.
-  EXPECT_FALSE(PathTaken((dir / "file" / "below").string()));
+  EXPECT_FALSE(PathTaken(test::Utf8(dir / "file" / "below")));
   fs::remove_all(dir);
 }
 

@@ -1,13 +1,16 @@
 // The converter with a real LibreOffice: one office reused for every file, formats made by the
 // tests, clean failures, a time limit with a restart, and nothing left behind.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32  // the LibreOffice converter's tests: Linux only, as the converter is
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>

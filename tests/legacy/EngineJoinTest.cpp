@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "LegacyTestSupport.h"
+#include "tests/support/TestPaths.h"
 #include "word/WordApi.h"
 
 namespace plenwick::word {
@@ -86,7 +87,8 @@ TEST_F(LegacyJoin, EveryConvertibleCorpusFileAppendsAndTheResultChecksClean) {
       ++appended;
     } else {
       EXPECT_FALSE(st.error().message.empty()) << f;
-      std::printf("  refused %s: %s\n", f.filename().c_str(), st.error().message.c_str());
+      std::printf("  refused %s: %s\n", plenwick::test::Utf8(f.filename()).c_str(),
+                  st.error().message.c_str());
     }
     ASSERT_TRUE(join.doc->SaveAs(result.string())) << f;
   }

@@ -9,17 +9,15 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/TestPaths.h"
+
 #if PLENWICK_HAS_LIBREOFFICE_CONVERTER
 #include "word/legacy/LibreOfficeConverter.h"
 #endif
 
 namespace plenwick::word::legacy::testing {
 
-TempDir::TempDir() {
-  std::string templ =
-      (std::filesystem::temp_directory_path() / "plenwick-legacy-test-XXXXXX").string();
-  if (mkdtemp(templ.data()) != nullptr) path_ = templ;
-}
+TempDir::TempDir() : path_(plenwick::test::MakeTempFolder("plenwick-legacy-test-")) {}
 
 TempDir::~TempDir() {
   std::error_code ec;
@@ -34,7 +32,7 @@ std::filesystem::path TempDir::Write(const std::string& name, const std::string&
 
 std::string ReadZipEntry(const std::filesystem::path& zipPath, const std::string& entry) {
   int err = 0;
-  zip_t* z = zip_open(zipPath.c_str(), ZIP_RDONLY, &err);
+  zip_t* z = zip_open(plenwick::test::Utf8(zipPath).c_str(), ZIP_RDONLY, &err);
   if (z == nullptr) return {};
   std::string out;
   zip_stat_t st;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "tests/support/TestPaths.h"
 #include "word/package/Opc.h"
 #include "word/package/Zip.h"
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 // "" when the package opens and every part reads (and its XML parses); else the first reason.
 std::string Outcome(const fs::path& file) {
-  Result<ZipReader> zip = ZipReader::Open(file);
+  Result<ZipReader> zip = ZipReader::Open(plenwick::test::Utf8(file));
   if (!zip) return zip.error().message;
   for (const std::string& name : zip->Names()) {
     Result<std::string> bytes = zip->Read(name);
@@ -53,7 +54,7 @@ TEST(SharedCorpus, PackagesReadInFullAndEverythingElseFailsWithAReason) {
   int packages = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
     if (!entry.is_regular_file()) continue;
-    const std::string name = entry.path().filename();
+    const std::string name = plenwick::test::Utf8(entry.path().filename());
     const std::string ext = ExtensionOf(name);
     if (ext == "md") continue;
     const std::string outcome = Outcome(entry.path());

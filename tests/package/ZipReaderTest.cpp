@@ -97,10 +97,12 @@ TEST(ZipReader, OpenReportsMissingFilesAndFoldersByPath) {
   Result<ZipReader> folder = ZipReader::Open("/tmp");
   ASSERT_FALSE(folder);
   EXPECT_EQ(folder.error().code, 1005);
+#ifndef _WIN32  // Windows has no device files in folders
   // A device that never ends is not read at all.
   Result<ZipReader> device = ZipReader::Open("/dev/zero");
   ASSERT_FALSE(device);
   EXPECT_EQ(device.error().message, "cannot read /dev/zero: not a regular file");
+#endif
 }
 
 }  // namespace

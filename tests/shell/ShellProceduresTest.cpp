@@ -94,11 +94,12 @@ TEST(PickFolder, AnyFailureIsAnEmptyAnswer) {
 }
 
 TEST(FolderPath, TheSeparatorIsAddedOnlyWhenMissing) {
+  const std::string s(1, kFolderSeparator);  // "\\" on Windows
   EXPECT_EQ(WithTrailingSeparator(""), "");
-  EXPECT_EQ(WithTrailingSeparator("/"), "/");
-  EXPECT_EQ(WithTrailingSeparator("/srv/docs"), "/srv/docs/");
-  EXPECT_EQ(WithTrailingSeparator("/srv/docs/"), "/srv/docs/");
-  EXPECT_EQ(WithTrailingSeparator("/srv/Докум"), "/srv/Докум/");
+  EXPECT_EQ(WithTrailingSeparator(s), s);
+  EXPECT_EQ(WithTrailingSeparator(s + "srv" + s + "docs"), s + "srv" + s + "docs" + s);
+  EXPECT_EQ(WithTrailingSeparator(s + "srv" + s + "docs" + s), s + "srv" + s + "docs" + s);
+  EXPECT_EQ(WithTrailingSeparator(s + "srv" + s + "Докум"), s + "srv" + s + "Докум" + s);
 }
 
 }  // namespace

@@ -43,6 +43,14 @@ std::vector<std::string> Items(const SharedTexts& texts) {
 
 class WalkerTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "written with \"/\" paths against the file-system double, while the walker "
+                    "joins names with \"\\\" on Windows; there the walk is covered by "
+                    "StdFileSystemTest on the real file system and by tests/wine";
+#endif
+  }
+
   // R holds a.doc, b.txt and the subfolders S (holding c.docx) and T (empty), listed in that order.
   void BuildSmallTree(const std::string& root = "/r") {
     tree.AddFile(root + "/a.doc").AddFile(root + "/b.txt").AddFile(root + "/S/c.docx");

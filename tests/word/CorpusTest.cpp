@@ -20,6 +20,10 @@ bool ExpectedToFail(const std::string& name) {
                           "stress025", "MultipleBodyBug", "ExternalEntityInText"}) {
     if (name.find(bad) != std::string::npos) return true;
   }
+#ifdef _WIN32
+  // A Word 97-2003 file under a .docm name: the Windows build has no LibreOffice to convert it.
+  if (name.find("acme-rundoc") != std::string::npos) return true;
+#endif
   return false;
 }
 
@@ -69,6 +73,9 @@ TEST(Corpus, EveryValidPackageAppendsAndEveryBrokenOneIsRefused) {
   const auto out = dir / "corpus.doc";
   ASSERT_TRUE(clean.Save(out.string()).ok());
   const auto checker = kShared / "tools" / "docx-check" / "docx-check";
+#ifdef _WIN32
+  GTEST_SKIP() << "docx-check is a Linux program; the Windows build's output is checked from Linux";
+#endif
   if (!std::filesystem::exists(checker) || !std::filesystem::exists("/usr/bin/python3")) {
     GTEST_SKIP() << "docx-check is not available";
   }

@@ -3,8 +3,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include <unistd.h>
-
+#include "tests/support/TestPaths.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::test {
@@ -174,11 +173,7 @@ std::vector<pugi::xml_node> Select(pugi::xml_document& doc, const char* xpath) {
   return out;
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "plenwick-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-  path_ = pattern;
-}
+TempFolder::TempFolder() : path_(plenwick::test::MakeTempFolder("plenwick-test-")) {}
 
 TempFolder::~TempFolder() {
   std::error_code ec;

@@ -5,6 +5,7 @@
 
 #include "DocxFixture.h"
 #include "JoinHelpers.h"
+#include "tests/support/TestPaths.h"
 #include "word/engine/Blank.h"
 
 namespace plenwick::word::test {
@@ -57,10 +58,8 @@ TEST(WordLayer, BlankDocumentHasOneParagraphAFinalSectionAndTheUsualParts) {
 TEST(WordLayer, SavingAgainReplacesTheFileAndLeavesNothingElseBehind) {
   TempFolder dir;
   TempFolder tmp;
-  const char* oldTmp = std::getenv("TMPDIR");
-  std::string saved = oldTmp != nullptr ? oldTmp : "";
-  setenv("TMPDIR", tmp.path().c_str(), 1);
   {
+    const plenwick::test::ScopedTemporaryFolder privateTmp(tmp.path());
     FixtureDoc a;
     a.body = "<w:p><w:r><w:t>first</w:t></w:r></w:p>";
     WriteDocx(tmp / "a.docx", a);
@@ -82,11 +81,6 @@ TEST(WordLayer, SavingAgainReplacesTheFileAndLeavesNothingElseBehind) {
     ++files;
   }
   EXPECT_EQ(files, 1u) << "spare or temporary files left beside the output";
-  if (oldTmp != nullptr) {
-    setenv("TMPDIR", saved.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
 }
 
 TEST(WordLayer, AFailedSaveReportsAndKeepsThePreviousFile) {
