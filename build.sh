@@ -55,8 +55,8 @@ case "$cmd" in
       cmake --preset "$preset" >/dev/null
       cmake --build --preset "$preset"
     done
-    echo "Windows programs: build/windows/cli/plenwick-join.exe (64-bit)," \
-      "build/windows-x86/cli/plenwick-join.exe (32-bit)"
+    echo "Windows installer: build/windows/Plenwick-Setup-*.exe; programs under build/windows" \
+      "(64-bit) and build/windows-x86 (32-bit)"
     if [ "$cmd" = windows-test ]; then
       ctest --preset windows "$@"
     fi
