@@ -97,7 +97,7 @@ Result<Handle> OpenFolder(const std::wstring& wide, const std::string& path, con
   return folder;
 }
 
-enum class EntryType : unsigned char { kFolder, kFile, kFileLink };
+enum class EntryType : unsigned char { kFolder, kFile, kFileLink, kFolderLink };
 
 struct Entry {
   std::string name;
@@ -145,6 +145,16 @@ class WinFolder final : public Folder {
     auto folders = std::make_shared<FolderCollection>();
     for (const Entry& entry : (*listing)->entries) {
       if (entry.type == EntryType::kFolder) folders->emplace_back(entry.name);
+    }
+    return SharedSubFolders(std::move(folders));
+  }
+
+  Result<SharedSubFolders> LinkedFolders() override {
+    Result<std::shared_ptr<const Listing>> listing = Current();
+    if (!listing) return listing.error();
+    auto folders = std::make_shared<FolderCollection>();
+    for (const Entry& entry : (*listing)->entries) {
+      if (entry.type == EntryType::kFolderLink) folders->emplace_back(entry.name);
     }
     return SharedSubFolders(std::move(folders));
   }
@@ -214,8 +224,10 @@ class WinFolder final : public Folder {
         }
         const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (IsLink(found)) {
-          // Linked folders are left out; a link to a file is looked through when listed.
-          if (!folder) listing->entries.push_back({std::move(*name), EntryType::kFileLink});
+          // Linked folders are not entered, only named; a link to a file is looked through when
+          // listed.
+          listing->entries.push_back(
+              {std::move(*name), folder ? EntryType::kFolderLink : EntryType::kFileLink});
         } else if (folder) {
           listing->entries.push_back({std::move(*name), EntryType::kFolder});
         } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0) {

@@ -55,6 +55,10 @@ Error SaveError(const std::string& path, const std::string& why) {
   return MakeError(pkgc::kWriteFailed, "cannot save " + path + ": " + why);
 }
 
+Error NameTaken(const std::string& path) {
+  return MakeError(pkgc::kNameTaken, "cannot save " + path + ": the name is taken");
+}
+
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -122,17 +126,33 @@ struct PackageWriter::Impl {
   bool lastSaveFlushed = true;
   SaveStats stats;
 
-  Status Save(const std::string& path, const std::vector<RawEntry>& changing);
+  Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
   Status Flush();
+  // True when path names the file this writer's last save left there.
+  bool IsOwnLastSave(const std::string& path, const std::wstring& widePath) const;
 };
 
-Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing) {
+bool PackageWriter::Impl::IsOwnLastSave(const std::string& path,
+                                        const std::wstring& widePath) const {
+  if (path != target || !targetId) return false;
+  Handle file(CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return file.get() != INVALID_HANDLE_VALUE && IdOf(file.get()) == targetId;
+}
+
+Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing,
+                                 SaveMode mode) {
   if (path.empty()) return SaveError(path, "no file name");
   const std::optional<std::wstring> widePath = WidePath(path);
   if (!widePath) return SaveError(path, "the name is not valid Unicode text");
+  // A new file must not replace anything, but may replace this writer's own last save.
+  const bool claim = mode == SaveMode::kCreateNew && !IsOwnLastSave(path, *widePath);
   const DWORD attributes = GetFileAttributesW(widePath->c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return SaveError(path, "a folder has that name");
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (claim) return NameTaken(path);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return SaveError(path, "a folder has that name");
   }
   std::unordered_set<std::string> names;
   for (const RawEntry& e : changing) {
@@ -193,10 +213,15 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     return status ? SaveError(path, Reason(error)) : status;
   }
 
-  if (!MoveFileExW(wideTemporary->c_str(), widePath->c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // Claiming moves without replacing: the name is taken in the same step as the save appears
+  // under it, so two runs never both think it theirs.
+  const DWORD replace = claim ? 0 : MOVEFILE_REPLACE_EXISTING;
+  if (!MoveFileExW(wideTemporary->c_str(), widePath->c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
     error = GetLastError();
     DeleteFileW(wideTemporary->c_str());
+    if (claim && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+      return NameTaken(path);
+    }
     return SaveError(path, Reason(error));
   }
   target = path;
@@ -250,8 +275,9 @@ bool PackageWriter::HasFixed(std::string_view name) const {
   return impl_->fixedNames.contains(FoldCase(name));
 }
 
-Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing) {
-  return impl_->Save(path, changing);
+Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing,
+                           SaveMode mode) {
+  return impl_->Save(path, changing, mode);
 }
 
 void PackageWriter::DropSpares() {}  // full writes keep no spare beside the target
