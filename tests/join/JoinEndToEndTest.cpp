@@ -122,6 +122,9 @@ TEST_F(JoinEndToEndTest, BrokenDocumentIsLeftOutAndNamed) {
 }
 
 TEST_F(JoinEndToEndTest, LinkedFoldersAreNamedInTheCompletionMessage) {
+#ifdef _WIN32
+  GTEST_SKIP() << "wine has no symbolic links";
+#endif
   fs::create_directory_symlink(tree.Path("src/T"), tree.Path("src/S/link to T"));
   ASSERT_TRUE(CmdSplit_Click(form, host, services));
   const std::vector<std::string> messages = host.Messages();

@@ -304,8 +304,10 @@ TEST(StdFileSystem, WalksARealTreeWithoutFollowingLinkedFolders) {
   EXPECT_EQ(walker.Count(), 5);
   EXPECT_EQ(messages.shown, 0);
   // The link is not entered, but named: nothing is left out unsaid. A link to a file is a file.
+#ifndef _WIN32
   EXPECT_EQ(walker.linkedFolders(),
             (std::vector<std::string>{root.Slash() + "Études/deeper/back to top"}));
+#endif
 }
 
 }  // namespace
