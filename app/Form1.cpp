@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <cmath>
 #include <exception>
 #include <string>
 
@@ -17,28 +16,31 @@
 #include "app/ClickLabel.h"
 #include "app/ShapeRect.h"
 #include "app/TahomaFont.h"
+#include "form/Form1Layout.h"
 #include "shell/FolderPath.h"
 #include "shell/modMain.h"
 
 namespace plenwick::app {
 namespace {
 
-// Window geometry is drawn up in twips, 15 to a pixel at 96 dots per inch. Qt lays out in
-// logical pixels and scales them with the screen's device pixel ratio itself.
-int FromTwips(int twips) {
-  return static_cast<int>(std::lround(twips / 15.0));
+QByteArray Text(std::string_view text) {
+  return {text.data(), static_cast<qsizetype>(text.size())};
 }
 
-QRect Twips(int left, int top, int width, int height) {
-  return {FromTwips(left), FromTwips(top), FromTwips(width), FromTwips(height)};
+// Qt lays out in logical pixels and scales them with the screen's device pixel ratio itself.
+QRect PixelRect(const form::Rect& twips) {
+  const form::Rect pixels = form::Pixels(twips);
+  return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
-const QColor kBackground(255, 228, 142);
+QColor Colour(form::Rgb rgb) {
+  return {rgb.red, rgb.green, rgb.blue};
+}
 
-QFont ControlFont(double points, bool bold = false) {
-  QFont font(QString::fromLatin1(kTahoma));
-  font.setPointSizeF(points);
-  font.setBold(bold);
+QFont ControlFont(form::Font spec) {
+  QFont font(QString::fromUtf8(Text(form::kFontFamily)));
+  if (spec.points > 0) font.setPointSizeF(spec.points);
+  font.setBold(spec.bold);
   font.setItalic(false);
   font.setUnderline(false);
   font.setStrikeOut(false);
@@ -51,43 +53,34 @@ void SetForeground(QWidget* widget, QPalette::ColorRole role, const QColor& colo
   widget->setPalette(palette);
 }
 
-// Labels draw one unwrapped line from their top edge, on the window's background.
+// Labels draw one unwrapped line from their top edge, on the window's background, in their own
+// colour or else the platform's button-text colour.
 template <typename Label = QLabel>
-Label* AddLabel(QWidget* parent, const char* name, const char* text, QRect geometry,
-                const QFont& font, Qt::Alignment alignment = Qt::AlignLeft) {
+Label* AddLabel(QWidget* parent, const form::Control& control, QRect geometry, const QFont& font) {
   auto* label = new Label(parent);
-  label->setObjectName(QString::fromLatin1(name));
   label->setTextFormat(Qt::PlainText);
-  label->setText(QString::fromUtf8(text));
+  label->setText(QString::fromUtf8(Text(control.caption)));
   label->setWordWrap(false);
-  label->setAlignment(alignment | Qt::AlignTop);
+  const Qt::Alignment horizontal =
+      control.align == form::Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft;
+  label->setAlignment(horizontal | Qt::AlignTop);
   label->setFont(font);
   label->setFocusPolicy(Qt::NoFocus);
   label->setGeometry(geometry);
+  SetForeground(
+      label, QPalette::WindowText,
+      control.text ? Colour(*control.text) : parent->palette().color(QPalette::ButtonText));
   return label;
 }
 
 // Pictures are shown at their natural size, which the geometry repeats.
-QLabel* AddPicture(QWidget* parent, const char* name, std::string_view picture, QRect geometry) {
+QLabel* AddPicture(QWidget* parent, const form::Control& control, QRect geometry) {
   auto* label = new QLabel(parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setPixmap(Picture(picture, geometry.size()));
+  label->setPixmap(Picture(control.picture, geometry.size()));
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setFocusPolicy(Qt::NoFocus);
   label->setGeometry(geometry);
   return label;
-}
-
-QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, QRect geometry,
-                       const QFont& font) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  // Neither button is pressed by Enter or Esc.
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  button->setFont(font);
-  button->setGeometry(geometry);
-  return button;
 }
 
 }  // namespace
@@ -95,13 +88,14 @@ QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, Q
 Form1::Form1(Form1Services services)
     : QWidget(nullptr), services_(services), end_([] { QCoreApplication::exit(0); }) {
   Form_Initialize();
-  setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  const form::Window& window = form::Form1Window();
+  setObjectName(QString::fromUtf8(Text(window.name)));
+  setWindowTitle(QString::fromUtf8(Text(window.title)));
   // A fixed frame with a close button and no minimize or maximize button.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Twips(0, 0, 8970, 6030).size());
+  setFixedSize(PixelRect(window.clientTwips).size());
   setWindowIcon(ProgramIcon());
   CreateControls();
 }
@@ -116,83 +110,92 @@ void Form1::Form_Initialize() {
 }
 
 void Form1::CreateControls() {
-  const QColor navy(0, 0, 128);
-  const QColor linkBlue(0, 0, 192);
-
   // Created from the back to the front: later siblings are stacked above earlier ones.
-  Image2 = AddPicture(this, "Image2", "banner.png", Twips(0, 0, 9000, 1515));
-  Label4 = AddLabel(this, "Label4", "Select folder having Word documents (.doc/.docx) file(s)",
-                    Twips(120, 1680, 8535, 255), ControlFont(8.25));
-  SetForeground(Label4, QPalette::WindowText, palette().color(QPalette::ButtonText));
-  ImgStatusArrow =
-      AddPicture(this, "ImgStatusArrow", "arrow-right.png", Twips(240, 3015, 150, 165));
-  LblProgessCurrent = AddLabel(this, "LblProgessCurrent", "(0) Documents Combined",
-                               Twips(480, 3000, 8055, 255), ControlFont(8.25));
-  SetForeground(LblProgessCurrent, QPalette::WindowText, QColor(0, 0, 0));
-  LblStatusHead = AddLabel(this, "LblStatusHead", "Merging Documents...",
-                           Twips(120, 2760, 8535, 255), ControlFont(8.25, true));
-  SetForeground(LblStatusHead, QPalette::WindowText, navy);
-  Shape1 = new ShapeRect(this, QColor(255, 255, 255), navy);
-  Shape1->setObjectName(QStringLiteral("Shape1"));
-  Shape1->setGeometry(Twips(-120, 4350, 9135, 1695));
-  Image3 = AddPicture(this, "Image3", "helpbook.png", Twips(120, 4680, 720, 720));
-  Image4 = AddPicture(this, "Image4", "arrow-right.png", Twips(1080, 4560, 150, 165));
-  LblProductHelp = AddLabel<ClickLabel>(this, "LblProductHelp", "Read Step-by-Step Product Guide",
-                                        Twips(1440, 4560, 8055, 255), ControlFont(9.75));
-  SetForeground(LblProductHelp, QPalette::WindowText, linkBlue);
-  LblWebsite = AddLabel<ClickLabel>(this, "LblWebsite", "Visit Product Website",
-                                    Twips(1440, 5280, 8055, 255), ControlFont(9.75));
-  SetForeground(LblWebsite, QPalette::WindowText, linkBlue);
-  Image6 = AddPicture(this, "Image6", "arrow-right.png", Twips(1080, 5280, 150, 165));
-  LblClose = AddLabel<ClickLabel>(this, "LblClose", "Close this Application",
-                                  Twips(1440, 5640, 8055, 255), ControlFont(9.75, true));
-  SetForeground(LblClose, QPalette::WindowText, QColor(0, 0, 0));
-  Image7 = AddPicture(this, "Image7", "arrow-right.png", Twips(1080, 5640, 150, 165));
-  ImgRMsg = AddPicture(this, "ImgRMsg", "arrow-up.png", Twips(4440, 3840, 180, 165));
-  LblRMsg = AddLabel(this, "LblRMsg", "Click Here to Start Combining Documents",
-                     Twips(0, 3960, 9015, 255), ControlFont(9.75, true), Qt::AlignHCenter);
-  SetForeground(LblRMsg, QPalette::WindowText, QColor(192, 0, 0));
-  Label1 =
-      AddLabel(this, "Label1", "Supports MS Word 2010, 2007, 2003, 2000 (.doc/.docx) documents",
-               Twips(480, 2400, 8535, 255), ControlFont(8.25));
-  SetForeground(Label1, QPalette::WindowText, QColor(0, 0, 255));
-  Image1 = AddPicture(this, "Image1", "worddoc.png", Twips(120, 2400, 240, 240));
-
-  // The text box and the buttons lie above everything else.
-  txtvCFPath = new QLineEdit(this);
-  txtvCFPath->setObjectName(QStringLiteral("txtvCFPath"));
-  txtvCFPath->setReadOnly(true);
-  // The text can still be selected and copied, so the pointer stays the text beam that Qt
-  // drops for read-only boxes.
-  txtvCFPath->setCursor(Qt::IBeamCursor);
-  txtvCFPath->setFont(ControlFont(9.75));
-  txtvCFPath->setGeometry(Twips(120, 1920, 7095, 375));
-  SetForeground(txtvCFPath, QPalette::Text, navy);
-  CmdBrowse =
-      AddButton(this, "CmdBrowse", "Browse...", Twips(7320, 1920, 1520, 375), ControlFont(8.25));
-  CmdSplit = AddButton(this, "CmdSplit", "Join Documents", Twips(3000, 3240, 3015, 495),
-                       ControlFont(14.25, true));
-
-  // The initial state: the status area and the prompt wait for a source folder.
-  for (QWidget* waiting :
-       {static_cast<QWidget*>(LblStatusHead), static_cast<QWidget*>(LblProgessCurrent),
-        static_cast<QWidget*>(ImgStatusArrow), static_cast<QWidget*>(ImgRMsg),
-        static_cast<QWidget*>(LblRMsg)}) {
-    waiting->hide();
+  for (const form::Control& control : form::Form1Controls()) {
+    const QRect geometry = PixelRect(control.twips);
+    const QFont font = ControlFont(control.font);
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+      case form::Kind::Picture:
+        widget = AddPicture(this, control, geometry);
+        break;
+      case form::Kind::Label:
+        widget = AddLabel(this, control, geometry, font);
+        break;
+      case form::Kind::LinkLabel: {
+        auto* link = AddLabel<ClickLabel>(this, control, geometry, font);
+        link->setCursor(HandCursor());
+        widget = link;
+        break;
+      }
+      case form::Kind::TextBox: {
+        auto* box = new QLineEdit(this);
+        box->setReadOnly(true);
+        // The text can still be selected and copied, so the pointer stays the text beam that Qt
+        // drops for read-only boxes.
+        box->setCursor(Qt::IBeamCursor);
+        box->setFont(font);
+        if (control.text) SetForeground(box, QPalette::Text, Colour(*control.text));
+        widget = box;
+        break;
+      }
+      case form::Kind::CommandButton: {
+        auto* button = new QPushButton(QString::fromUtf8(Text(control.caption)), this);
+        // Neither button is pressed by Enter or Esc.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->setFont(font);
+        widget = button;
+        break;
+      }
+      case form::Kind::Shape:
+        widget = new ShapeRect(this, Colour(control.fill), Colour(control.border));
+        break;
+    }
+    widget->setObjectName(QString::fromUtf8(Text(control.name)));
+    widget->setGeometry(geometry);
+    if (!control.visible) widget->hide();
+    widget->setEnabled(control.enabled);
   }
-  CmdSplit->setEnabled(false);
 
-  const QCursor hand = HandCursor();
-  for (ClickLabel* link : {LblProductHelp, LblWebsite, LblClose}) link->setCursor(hand);
+  Image2 = Child<QLabel>("Image2");
+  Label4 = Child<QLabel>("Label4");
+  txtvCFPath = Child<QLineEdit>("txtvCFPath");
+  CmdBrowse = Child<QPushButton>("CmdBrowse");
+  Image1 = Child<QLabel>("Image1");
+  Label1 = Child<QLabel>("Label1");
+  LblStatusHead = Child<QLabel>("LblStatusHead");
+  ImgStatusArrow = Child<QLabel>("ImgStatusArrow");
+  LblProgessCurrent = Child<QLabel>("LblProgessCurrent");
+  CmdSplit = Child<QPushButton>("CmdSplit");
+  ImgRMsg = Child<QLabel>("ImgRMsg");
+  LblRMsg = Child<QLabel>("LblRMsg");
+  Shape1 = Child<ShapeRect>("Shape1");
+  Image3 = Child<QLabel>("Image3");
+  Image4 = Child<QLabel>("Image4");
+  LblProductHelp = Child<ClickLabel>("LblProductHelp");
+  Image6 = Child<QLabel>("Image6");
+  LblWebsite = Child<ClickLabel>("LblWebsite");
+  Image7 = Child<QLabel>("Image7");
+  LblClose = Child<ClickLabel>("LblClose");
+
   LblProductHelp->SetOnClick([this] { Dispatch(&Form1::LblProductHelp_Click); });
   LblWebsite->SetOnClick([this] { Dispatch(&Form1::LblWebsite_Click); });
   LblClose->SetOnClick([this] { Dispatch(&Form1::LblClose_Click); });
   connect(CmdBrowse, &QPushButton::clicked, this, [this] { Dispatch(&Form1::CmdBrowse_Click); });
   connect(CmdSplit, &QPushButton::clicked, this, [this] { Dispatch(&Form1::CmdSplit_Click); });
 
-  setTabOrder(txtvCFPath, CmdBrowse);
-  setTabOrder(CmdBrowse, CmdSplit);
-  txtvCFPath->setFocus(Qt::OtherFocusReason);
+  const auto tabOrder = form::Form1TabOrder();
+  for (std::size_t i = 1; i < tabOrder.size(); ++i) {
+    setTabOrder(ChildWidget(tabOrder[i - 1]), ChildWidget(tabOrder[i]));
+  }
+  ChildWidget(tabOrder.front())->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* Form1::ChildWidget(std::string_view name) const {
+  auto* child = findChild<QWidget*>(QString::fromUtf8(Text(name)), Qt::FindDirectChildrenOnly);
+  Q_ASSERT(child != nullptr);
+  return child;
 }
 
 void Form1::ShowCentred() {
@@ -207,7 +210,7 @@ void Form1::ShowCentred() {
 
 void Form1::Dispatch(Status (Form1::*handler)()) {
   if (end_.ending()) return;
-  const ProgramEnd::Running running(end_);
+  const form::ProgramEnd::Running running(end_);
   Status status;
   try {
     status = (this->*handler)();
@@ -245,7 +248,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  painter.fillRect(rect(), kBackground);
+  painter.fillRect(rect(), Colour(form::Form1Window().background));
 }
 
 std::string Form1::PickFolder(const std::string& title) {
@@ -264,7 +267,7 @@ void Form1::ShowMessage(std::string_view text, int style) {
 
 void Form1::ShowCompletion(std::string_view text, int style, const std::string& outputPath) {
   const bool open = services_.messages.ShowWithAction(
-      text, "The joined document is saved as:\n" + outputPath, style, kOpenFolderCaption);
+      text, "The joined document is saved as:\n" + outputPath, style, form::kOpenFolderCaption);
   if (open) OpenFolder(shell::ParentFolder(outputPath));
 }
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/ProgramEnd.h"
 #include "base/Result.h"
+#include "form/ProgramEnd.h"
 #include "join/JoinHost.h"
 #include "shell/ShellServices.h"
 
@@ -33,11 +33,6 @@ struct Form1Services {
   shell::FolderPickerService& picker;
   shell::YieldService& yield;
 };
-
-inline constexpr const char* kWindowTitle = "Tarvik Plenwick";
-inline constexpr const char* kBrowseTitle = "Choose Folder Having Word Documents...";
-// The extra button of the closing message of a run that saved its output.
-inline constexpr const char* kOpenFolderCaption = "Open Folder";
 
 class Form1 final : public QWidget, public join::JoinHost {
  public:
@@ -63,7 +58,7 @@ class Form1 final : public QWidget, public join::JoinHost {
   void SetJoinHandler(JoinHandler handler) { joinHandler_ = std::move(handler); }
   // What ends the program once every handler has returned; QCoreApplication::exit(0) by default.
   void SetEndAction(std::function<void()> endAction) { end_.SetEndAction(std::move(endAction)); }
-  const ProgramEnd& programEnd() const { return end_; }
+  const form::ProgramEnd& programEnd() const { return end_; }
 
   // Shows the window with its client area centred on the primary screen.
   void ShowCentred();
@@ -82,7 +77,13 @@ class Form1 final : public QWidget, public join::JoinHost {
 
  private:
   void Form_Initialize();
+  // Builds every control from the form's description (form/Form1Layout.h).
   void CreateControls();
+  QWidget* ChildWidget(std::string_view name) const;
+  template <typename T>
+  T* Child(std::string_view name) const {
+    return static_cast<T*>(ChildWidget(name));
+  }
   // Runs a click handler unless the program is ending; an error it returns is shown.
   void Dispatch(Status (Form1::*handler)());
   // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
@@ -94,7 +95,7 @@ class Form1 final : public QWidget, public join::JoinHost {
   QWidget* ControlWidget(join::Control control) const;
 
   Form1Services services_;
-  ProgramEnd end_;
+  form::ProgramEnd end_;
   JoinHandler joinHandler_;
 
   // Children of this window, owned by it through Qt's parent links.

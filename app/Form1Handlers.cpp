@@ -5,7 +5,8 @@
 
 #include "app/ClickLabel.h"
 #include "app/Form1.h"
-#include "app/WebAddresses.h"
+#include "form/Form1Layout.h"
+#include "form/WebAddresses.h"
 #include "shell/FolderPath.h"
 #include "shell/modMain.h"
 
@@ -14,19 +15,16 @@ namespace plenwick::app {
 Status Form1::CmdBrowse_Click() {
   // A cancel keeps the earlier choice in force, so the text box, the enabled "Join Documents" and
   // the folder the next run walks always agree.
-  std::string picked = PickFolder(kBrowseTitle);
+  std::string picked = PickFolder(form::kBrowseTitle);
   if (picked.empty()) return Ok();
   sourceFolder = shell::WithTrailingSeparator(std::move(picked));
   if (!Yield()) return Ok();  // the program is ending
   // A selection made during the yield has replaced ours; the window shows whichever is in force.
   txtvCFPath->setText(
       QString::fromUtf8(sourceFolder.data(), static_cast<qsizetype>(sourceFolder.size())));
-  LblStatusHead->setVisible(true);
-  LblProgessCurrent->setVisible(true);
-  ImgStatusArrow->setVisible(true);
-  ImgRMsg->setVisible(true);
-  LblRMsg->setVisible(true);
-  CmdSplit->setEnabled(true);
+  for (const std::string_view name : form::ShownBySourceFolder())
+    ChildWidget(name)->setVisible(true);
+  ChildWidget(form::kEnabledBySourceFolder)->setEnabled(true);
   return Ok();
 }
 
@@ -36,12 +34,12 @@ Status Form1::CmdSplit_Click() {
 }
 
 Status Form1::LblProductHelp_Click() {
-  OpenWebPage(SiteAddress(kProductHelpPath));
+  OpenWebPage(form::SiteAddress(form::kProductHelpPath));
   return Ok();
 }
 
 Status Form1::LblWebsite_Click() {
-  OpenWebPage(SiteAddress(kWebsitePath));
+  OpenWebPage(form::SiteAddress(form::kWebsitePath));
   return Ok();
 }
 

@@ -13,7 +13,7 @@
 namespace plenwick::app {
 
 std::map<std::string, std::string> RememberedFolders() {
-  return {{kBrowseTitle, "Folders/LastSource"},
+  return {{form::kBrowseTitle, "Folders/LastSource"},
           {std::string(join::kChooseDestinationTitle), "Folders/LastDestination"}};
 }
 

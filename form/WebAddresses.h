@@ -9,7 +9,7 @@
 #error "PLENWICK_SITE must name the product web site, e.g. https://www.example.com"
 #endif
 
-namespace plenwick::app {
+namespace plenwick::form {
 
 inline constexpr std::string_view kSite = PLENWICK_SITE;
 inline constexpr std::string_view kWebsitePath = "/plenwick.html";
@@ -22,4 +22,4 @@ inline std::string SiteAddress(std::string_view path) {
   return std::string(site) + std::string(path);
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::form

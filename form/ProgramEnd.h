@@ -10,7 +10,7 @@
 
 #include <functional>
 
-namespace plenwick::app {
+namespace plenwick::form {
 
 class ProgramEnd {
  public:
@@ -49,4 +49,4 @@ class ProgramEnd {
   bool ended_ = false;
 };
 
-}  // namespace plenwick::app
+}  // namespace plenwick::form

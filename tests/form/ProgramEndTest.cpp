@@ -1,11 +1,11 @@
 // The bookkeeping that lets the program end only after every running handler has returned.
-#include "app/ProgramEnd.h"
+#include "form/ProgramEnd.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-namespace plenwick::app {
+namespace plenwick::form {
 namespace {
 
 TEST(ProgramEnd, EndsAtOnceWhenNoHandlerRuns) {
@@ -45,4 +45,4 @@ TEST(ProgramEnd, HandlersThatReturnWithoutAnEndEndNothing) {
 }
 
 }  // namespace
-}  // namespace plenwick::app
+}  // namespace plenwick::form

@@ -1,8 +1,8 @@
-#include "app/ProgramEnd.h"
+#include "form/ProgramEnd.h"
 
 #include <utility>
 
-namespace plenwick::app {
+namespace plenwick::form {
 
 ProgramEnd::ProgramEnd(std::function<void()> endAction) : endAction_(std::move(endAction)) {}
 
@@ -30,4 +30,4 @@ void ProgramEnd::FinishIfIdle() {
   if (endAction_) endAction_();
 }
 
-}  // namespace plenwick::app
+}  // namespace plenwick::form
