@@ -1,0 +1,465 @@
+#include "app/win32/Win32Form1.h"
+
+// Windows first: the common controls build on its types.
+#include <commctrl.h>
+
+#include <cmath>
+#include <exception>
+#include <utility>
+
+#include "shell/modMain.h"
+#include "shell/win32/WideText.h"
+
+namespace plenwick::win32app {
+namespace {
+
+constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// A fixed dialog frame; the controls take part in Tab navigation.
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+COLORREF Colour(form::Rgb rgb) {
+  return RGB(rgb.red, rgb.green, rgb.blue);
+}
+
+RECT PixelRect(const form::Rect& twips) {
+  const form::Rect pixels = form::Pixels(twips);
+  return {pixels.left, pixels.top, pixels.left + pixels.width, pixels.top + pixels.height};
+}
+
+bool IsDrawn(form::Kind kind) {
+  return kind != form::Kind::TextBox && kind != form::Kind::CommandButton;
+}
+
+std::string_view NameOf(join::Control control) {
+  switch (control) {
+    case join::Control::ImgRMsg:
+      return "ImgRMsg";
+    case join::Control::LblRMsg:
+      return "LblRMsg";
+    case join::Control::LblProgessCurrent:
+      return "LblProgessCurrent";
+  }
+  return {};
+}
+
+struct LinkHandler {
+  std::string_view name;
+  Status (Form1::*handler)();
+};
+
+constexpr LinkHandler kLinkHandlers[] = {
+    {"LblProductHelp", &Form1::LblProductHelp_Click},
+    {"LblWebsite", &Form1::LblWebsite_Click},
+    {"LblClose", &Form1::LblClose_Click},
+};
+
+BOOL CALLBACK CloseOwnedWindow(HWND window, LPARAM owner) {
+  if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+Form1::Form1(Form1Services services, HINSTANCE instance)
+    : services_(services), instance_(instance), end_([this] {
+        if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+        PostQuitMessage(0);
+      }) {
+  Form_Initialize();
+  created_ = CreateWindowAndControls();
+}
+
+Form1::~Form1() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  for (const auto& [key, font] : fonts_) DeleteObject(font);
+  if (hand_ != nullptr) DestroyCursor(hand_);
+  if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  if (textBoxBrush_ != nullptr) DeleteObject(textBoxBrush_);
+}
+
+// With the manifest's common-controls dependency this gives the buttons and the text box their
+// themed look.
+void Form1::Form_Initialize() {
+  InitCommonControls();
+}
+
+HFONT Form1::Font(const form::Font& spec) {
+  // Points at the 96 dots per inch the twips are converted at; Windows scales the whole window
+  // on denser screens.
+  const int height = static_cast<int>(std::lround(spec.points * 96.0 / 72.0));
+  const auto key = std::make_pair(height, spec.bold);
+  if (auto found = fonts_.find(key); found != fonts_.end()) return found->second;
+  const std::wstring face = shell::Utf16(form::kFontFamily);
+  // The default character set lets the text box show folder names in any script.
+  HFONT font = CreateFontW(-height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str());
+  fonts_.emplace(key, font);
+  return font;
+}
+
+Status Form1::CreateWindowAndControls() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  if (!GetClassInfoExW(instance_, kClassName, &windowClass)) {
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &Form1::WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExW(&windowClass) == 0) {
+      return MakeError(errc::kGeneric, "The window class could not be registered.");
+    }
+  }
+
+  const form::Window& window = form::Form1Window();
+  const form::Rect client = form::Pixels(window.clientTwips);
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const std::wstring title = shell::Utf16(window.title);
+  CreateWindowExW(kExStyle, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_,
+                  this);
+  if (hwnd_ == nullptr) return MakeError(errc::kGeneric, "The window could not be created.");
+
+  bigIcon_ = LoadProgramIcon(instance_, SM_CXICON);
+  smallIcon_ = LoadProgramIcon(instance_, SM_CXSMICON);
+  if (bigIcon_ != nullptr)
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  if (smallIcon_ != nullptr) {
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  }
+  hand_ = CreateHandCursor(instance_);
+  textBoxBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+
+  Status artwork;
+  const auto specs = form::Form1Controls();
+  controls_.reserve(specs.size());
+  int id = kFirstControlId;
+  // Child windows are created in the keyboard order's sequence, which Tab follows; the
+  // description lists them in that order too.
+  for (const form::Control& spec : specs) {
+    ControlState& control = controls_.emplace_back();
+    control.spec = &spec;
+    control.pixels = PixelRect(spec.twips);
+    control.visible = spec.visible;
+    control.enabled = spec.enabled;
+    control.caption = std::string(spec.caption);
+    if (spec.font.points > 0) control.font = Font(spec.font);
+    if (spec.kind == form::Kind::Picture) {
+      auto picture = LoadPicture(instance_, spec.picture);
+      if (picture) {
+        control.picture = std::move(*picture);
+      } else if (artwork) {
+        artwork = picture.error();
+      }
+    }
+    if (IsDrawn(spec.kind)) continue;
+
+    const bool textBox = spec.kind == form::Kind::TextBox;
+    DWORD style = WS_CHILD | WS_TABSTOP | (spec.visible ? WS_VISIBLE : 0);
+    style |= textBox ? DWORD{ES_READONLY | ES_AUTOHSCROLL | ES_LEFT} : DWORD{BS_PUSHBUTTON};
+    const std::wstring caption = shell::Utf16(spec.caption);
+    const RECT& r = control.pixels;
+    control.window = CreateWindowExW(
+        textBox ? WS_EX_CLIENTEDGE : 0, textBox ? L"EDIT" : L"BUTTON", caption.c_str(), style,
+        r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance_, nullptr);
+    if (control.window == nullptr) {
+      return MakeError(errc::kGeneric,
+                       "The control " + std::string(spec.name) + " could not be created.");
+    }
+    SetWindowTextW(control.window, caption.c_str());
+    SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+    EnableWindow(control.window, spec.enabled ? TRUE : FALSE);
+  }
+  // Without its pictures the window still works; the places stay empty.
+  if (!artwork) OutputDebugStringA(artwork.error().message.c_str());
+  return Ok();
+}
+
+void Form1::ShowCentred() {
+  if (hwnd_ == nullptr) return;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const form::Rect client = form::Pixels(form::Form1Window().clientTwips);
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const int clientLeft = (work.left + work.right - client.width) / 2;
+  const int clientTop = (work.top + work.bottom - client.height) / 2;
+  SetWindowPos(hwnd_, nullptr, clientLeft + frame.left, clientTop + frame.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+  SetForegroundWindow(hwnd_);
+  if (const ControlState* first = Find(form::Form1TabOrder().front()); first && first->window) {
+    SetFocus(first->window);
+  }
+}
+
+const Form1::ControlState* Form1::Find(std::string_view name) const {
+  for (const ControlState& control : controls_) {
+    if (control.spec->name == name) return &control;
+  }
+  return nullptr;
+}
+
+Form1::ControlState* Form1::FindMutable(std::string_view name) {
+  return const_cast<ControlState*>(Find(name));
+}
+
+const Form1::ControlState* Form1::HitTest(POINT client) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    if (!IsDrawn(it->spec->kind) || it->spec->kind == form::Kind::Shape || !it->visible) continue;
+    if (PtInRect(&it->pixels, client)) return &*it;
+  }
+  return nullptr;
+}
+
+void Form1::Invalidate(const ControlState& control) {
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, &control.pixels, FALSE);
+}
+
+void Form1::SetControlVisible(std::string_view name, bool visible) {
+  ControlState* control = FindMutable(name);
+  if (control == nullptr || control->visible == visible) return;
+  control->visible = visible;
+  if (control->window != nullptr) {
+    ShowWindow(control->window, visible ? SW_SHOWNA : SW_HIDE);
+  } else {
+    Invalidate(*control);
+  }
+}
+
+void Form1::SetControlText(std::string_view name, const std::string& text) {
+  ControlState* control = FindMutable(name);
+  if (control == nullptr) return;
+  control->caption = text;
+  if (control->window != nullptr) {
+    SetWindowTextW(control->window, shell::Utf16(text).c_str());
+  } else {
+    Invalidate(*control);
+  }
+}
+
+void Form1::Paint(HDC target) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  // Drawn off screen and copied at once, so a repaint never flickers through the layers.
+  HDC dc = CreateCompatibleDC(target);
+  HBITMAP canvas = CreateCompatibleBitmap(target, client.right, client.bottom);
+  HGDIOBJ oldCanvas = SelectObject(dc, canvas);
+  HBRUSH background = CreateSolidBrush(Colour(form::Form1Window().background));
+  FillRect(dc, &client, background);
+  DeleteObject(background);
+
+  HDC pictureDc = CreateCompatibleDC(target);
+  SetBkMode(dc, TRANSPARENT);
+  for (const ControlState& control : controls_) {
+    const form::Control& spec = *control.spec;
+    if (!IsDrawn(spec.kind) || !control.visible) continue;
+    const RECT& r = control.pixels;
+    switch (spec.kind) {
+      case form::Kind::Shape: {
+        HBRUSH fill = CreateSolidBrush(Colour(spec.fill));
+        HPEN border = CreatePen(PS_SOLID, 1, Colour(spec.border));
+        HGDIOBJ oldBrush = SelectObject(dc, fill);
+        HGDIOBJ oldPen = SelectObject(dc, border);
+        // The border lies inside the bounds.
+        Rectangle(dc, r.left, r.top, r.right, r.bottom);
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(border);
+        DeleteObject(fill);
+        break;
+      }
+      case form::Kind::Picture: {
+        if (control.picture.get() == nullptr) break;
+        HGDIOBJ old = SelectObject(pictureDc, control.picture.get());
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        // At the picture's natural size, which the description repeats.
+        AlphaBlend(dc, r.left, r.top, control.picture.width(), control.picture.height(), pictureDc,
+                   0, 0, control.picture.width(), control.picture.height(), blend);
+        SelectObject(pictureDc, old);
+        break;
+      }
+      case form::Kind::Label:
+      case form::Kind::LinkLabel: {
+        SetTextColor(dc, spec.text ? Colour(*spec.text) : GetSysColor(COLOR_BTNTEXT));
+        HGDIOBJ oldFont = SelectObject(dc, control.font);
+        const std::wstring text = shell::Utf16(control.caption);
+        RECT bounds = r;
+        const UINT align = spec.align == form::Align::Centre ? DT_CENTER : DT_LEFT;
+        // One line from the top edge, cut at the label's bounds; "&" is an ordinary character.
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+                  align | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, oldFont);
+        break;
+      }
+      case form::Kind::TextBox:
+      case form::Kind::CommandButton:
+        break;
+    }
+  }
+  DeleteDC(pictureDc);
+
+  BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, oldCanvas);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<Form1*>(create->lpCreateParams);
+    self->hwnd_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd_, &paint);
+      Paint(dc);
+      EndPaint(hwnd_, &paint);
+      return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+      // The read-only text box keeps its white background, with the folder in its own colour.
+      const ControlState* box = Find(form::kSourceFolderBox);
+      if (box != nullptr && reinterpret_cast<HWND>(lParam) == box->window) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc,
+                     box->spec->text ? Colour(*box->spec->text) : GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(textBoxBrush_);
+      }
+      break;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == hwnd_ && LOWORD(lParam) == HTCLIENT) {
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(hwnd_, &at);
+        const ControlState* over = HitTest(at);
+        const bool link = over != nullptr && over->spec->kind == form::Kind::LinkLabel;
+        SetCursor(link ? hand_ : LoadCursorW(nullptr, IDC_ARROW));
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN: {
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      const ControlState* over = HitTest(at);
+      if (over != nullptr && over->spec->kind == form::Kind::LinkLabel) {
+        pressed_ = over;
+        SetCapture(hwnd_);
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      const ControlState* pressed = std::exchange(pressed_, nullptr);
+      if (pressed == nullptr) return 0;
+      ReleaseCapture();
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      if (HitTest(at) != pressed) return 0;
+      for (const LinkHandler& link : kLinkHandlers) {
+        if (link.name == pressed->spec->name) Dispatch(link.handler);
+      }
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      pressed_ = nullptr;
+      return 0;
+    case WM_CLOSE:
+      // Closing the only window unloads it and ends the program, whoever asked.
+      EndProgram();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Form1::OnCommand(int id, int notification) {
+  if (notification != BN_CLICKED) return;
+  for (const ControlState& control : controls_) {
+    if (control.window == nullptr || GetDlgCtrlID(control.window) != id) continue;
+    if (control.spec->name == "CmdBrowse") Dispatch(&Form1::CmdBrowse_Click);
+    if (control.spec->name == "CmdSplit") Dispatch(&Form1::CmdSplit_Click);
+  }
+}
+
+void Form1::Dispatch(Status (Form1::*handler)()) {
+  if (end_.ending()) return;
+  const form::ProgramEnd::Running running(end_);
+  Status status;
+  try {
+    status = (this->*handler)();
+  } catch (const std::exception& failure) {
+    status = MakeError(errc::kGeneric, failure.what());
+  }
+  // A failure that reaches here was not handled by the handler: say so and carry on, like a
+  // handler that ended early. Nothing is said once the program is ending.
+  if (!status && !end_.ending()) {
+    services_.messages.Show("Run-time error '" + std::to_string(status.error().code) + "':\n\n" +
+                                status.error().message,
+                            shell::kMsgOk);
+  }
+}
+
+void Form1::EndProgram() {
+  // Dialogs opened by running handlers close as if cancelled, so their handlers can unwind.
+  if (hwnd_ != nullptr) {
+    EnumThreadWindows(GetCurrentThreadId(), &CloseOwnedWindow, reinterpret_cast<LPARAM>(hwnd_));
+  }
+  end_.Request();
+}
+
+std::string Form1::PickFolder(const std::string& title) {
+  return shell::PickFolder(services_.picker, hwnd_, title);
+}
+
+bool Form1::Yield() {
+  if (end_.ending()) return false;
+  const bool goOn = services_.yield.Yield();
+  return goOn && !end_.ending();
+}
+
+void Form1::ShowMessage(std::string_view text, int style) {
+  services_.messages.Show(text, style);
+}
+
+void Form1::SetVisible(join::Control control, bool visible) {
+  SetControlVisible(NameOf(control), visible);
+}
+
+void Form1::SetCaption(join::Control control, const std::string& caption) {
+  // Only the labels have a caption; the picture has none to set.
+  const ControlState* target = Find(NameOf(control));
+  if (target != nullptr && target->spec->kind == form::Kind::Label) {
+    SetControlText(target->spec->name, caption);
+  }
+}
+
+}  // namespace plenwick::win32app

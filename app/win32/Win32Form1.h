@@ -1,0 +1,137 @@
+// The program's only window on Windows, built from the same description as the Qt window
+// (form/Form1Layout.h): the text box and the two buttons are child windows above everything
+// else; the pictures, labels, link labels and the panel are drawn by the window itself, back to
+// front, and the window finds which of them a click or the pointer is over.
+//
+// Every handler runs through Dispatch(), which counts it as running for ProgramEnd: closing the
+// program from inside a handler's yield makes every Yield() return false, each running handler
+// returns at once (releasing what it holds), and the end action runs after the outermost one has
+// returned.
+#pragma once
+
+#include "shell/win32/WindowsHeaders.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/win32/Win32Artwork.h"
+#include "base/Result.h"
+#include "form/Form1Layout.h"
+#include "form/ProgramEnd.h"
+#include "join/JoinHost.h"
+#include "shell/ShellServices.h"
+
+namespace plenwick::win32app {
+
+// The platform services the window uses; they must outlive it.
+struct Form1Services {
+  shell::MessageBoxService& messages;
+  shell::ShellOpenService& opener;
+  shell::FolderPickerService& picker;
+  shell::YieldService& yield;
+};
+
+class Form1 final : public join::JoinHost {
+ public:
+  using JoinHandler = std::function<Status(Form1&)>;
+
+  // One control as it stands now: its description and what the handlers changed.
+  struct ControlState {
+    const form::Control* spec = nullptr;
+    RECT pixels{};          // in the client area
+    HWND window = nullptr;  // the text box and the buttons; the rest are drawn
+    bool visible = true;
+    bool enabled = true;
+    std::string caption;    // UTF-8
+    PictureBitmap picture;  // pictures
+    HFONT font = nullptr;   // owned by fonts_
+  };
+
+  // Creates the window, hidden, with every control in its first state. Needs COM initialised
+  // (apartment-threaded) on this thread for the pictures and the folder picker.
+  Form1(Form1Services services, HINSTANCE instance);
+  ~Form1() override;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // Whether the window was made; when not, why.
+  const Status& created() const { return created_; }
+  HWND hwnd() const { return hwnd_; }
+
+  // The source folder of the next join run: what the picker returned, ending in the separator,
+  // or "" after a cancelled selection.
+  std::string sourceFolder;
+
+  // The click handlers. Called directly they run without Dispatch()'s bookkeeping; clicks on the
+  // controls go through it.
+  Status CmdBrowse_Click();
+  Status CmdSplit_Click();
+  Status LblProductHelp_Click();
+  Status LblWebsite_Click();
+  Status LblClose_Click();
+
+  void SetJoinHandler(JoinHandler handler) { joinHandler_ = std::move(handler); }
+  // What ends the program once every handler has returned; destroying the window and posting
+  // the quit message by default.
+  void SetEndAction(std::function<void()> endAction) { end_.SetEndAction(std::move(endAction)); }
+  const form::ProgramEnd& programEnd() const { return end_; }
+
+  // Shows the window with its client area centred on the work area of the primary screen, the
+  // focus in the first control of the keyboard order.
+  void ShowCentred();
+
+  // Every control, back to front, and the one called `name` (nullptr when there is none).
+  const std::vector<ControlState>& controls() const { return controls_; }
+  const ControlState* Find(std::string_view name) const;
+  // The front-most drawn control under a client-area point that takes clicks (the panel does
+  // not), or nullptr.
+  const ControlState* HitTest(POINT client) const;
+
+  // The join run's view of the window.
+  std::string PickFolder(const std::string& title) override;
+  bool Yield() override;
+  void ShowMessage(std::string_view text, int style) override;
+  void SetVisible(join::Control control, bool visible) override;
+  void SetCaption(join::Control control, const std::string& caption) override;
+
+  // The window class's name, for tools that look for the window.
+  static constexpr const wchar_t* kClassName = L"PlenwickForm1";
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void Form_Initialize();
+  Status CreateWindowAndControls();
+  HFONT Font(const form::Font& font);
+  void Paint(HDC target);
+  void OnCommand(int id, int notification);
+  // Runs a click handler unless the program is ending; an error it returns is shown.
+  void Dispatch(Status (Form1::*handler)());
+  // Unloads the window and ends the program as soon as no handler runs.
+  void EndProgram();
+  ControlState* FindMutable(std::string_view name);
+  void SetControlVisible(std::string_view name, bool visible);
+  void SetControlText(std::string_view name, const std::string& text);
+  void Invalidate(const ControlState& control);
+
+  Form1Services services_;
+  HINSTANCE instance_;
+  form::ProgramEnd end_;
+  JoinHandler joinHandler_;
+  Status created_;
+  HWND hwnd_ = nullptr;
+  std::vector<ControlState> controls_;
+  std::map<std::pair<int, bool>, HFONT> fonts_;  // by (height in pixels, bold)
+  HCURSOR hand_ = nullptr;
+  HICON bigIcon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  HBRUSH textBoxBrush_ = nullptr;
+  // The link label pressed and not yet released, for a click on release over the same label.
+  const ControlState* pressed_ = nullptr;
+};
+
+}  // namespace plenwick::win32app
