@@ -1,5 +1,7 @@
-// Text crosses into Win32 as UTF-16 and comes back as UTF-8; this is the one place that converts,
-// so the rest of the program never sees a wide character.
+// Texts of the window and its dialogs at the Win32 calls: UTF-8 in the program, UTF-16 in the
+// calls, converted by platform/win/WideText (the one conversion of the program). A text shown to
+// the user must show, so where the strict conversion refuses one (not UTF-8, or holding a NUL),
+// these give a readable stand-in instead of nothing.
 #pragma once
 
 #include <string>
@@ -7,9 +9,7 @@
 
 namespace plenwick::shell {
 
-// Ill-formed UTF-8 becomes U+FFFD rather than failing: a text shown to the user must show.
 std::wstring Utf16(std::string_view utf8);
-// An unpaired surrogate (possible in Windows names) becomes U+FFFD.
 std::string Utf8(std::wstring_view utf16);
 
 }  // namespace plenwick::shell
