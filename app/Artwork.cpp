@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "plenwick/Art.h"
+
 namespace plenwick::app {
 namespace {
 
@@ -30,7 +32,7 @@ QCursor HandCursor() {
     qWarning("Plenwick: the hand cursor is missing; using the system's pointing hand");
     return QCursor(Qt::PointingHandCursor);
   }
-  return QCursor(hand, 12, 1);
+  return QCursor(hand, art::kHandHotSpotX, art::kHandHotSpotY);
 }
 
 QIcon ProgramIcon() {

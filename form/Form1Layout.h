@@ -101,10 +101,8 @@ inline constexpr const char* kBrowseTitle = "Choose Folder Having Word Documents
 // The extra button of the closing message of a run that saved its output.
 inline constexpr const char* kOpenFolderCaption = "Open Folder";
 
-// The link labels' pointer: the 32 x 32 hand of resources/art/ with its hot spot at the tip of
-// the index finger.
+// The link labels' pointer: the 32 x 32 hand of resources/art/, its hot spot given in
+// plenwick/Art.h.
 inline constexpr std::string_view kHandPicture = "hand.png";
-inline constexpr int kHandHotSpotX = 12;
-inline constexpr int kHandHotSpotY = 1;
 
 }  // namespace plenwick::form

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "form/Form1Layout.h"
+#include "plenwick/Art.h"
 #include "shell/win32/WideText.h"
 
 namespace plenwick::win32app {
@@ -152,8 +153,8 @@ HCURSOR CreateHandCursor(HINSTANCE instance) {
     if (colour != nullptr && mask != nullptr) {
       ICONINFO info{};
       info.fIcon = FALSE;
-      info.xHotspot = form::kHandHotSpotX;
-      info.yHotspot = form::kHandHotSpotY;
+      info.xHotspot = art::kHandHotSpotX;
+      info.yHotspot = art::kHandHotSpotY;
       info.hbmMask = mask;
       info.hbmColor = colour;
       cursor = CreateIconIndirect(&info);

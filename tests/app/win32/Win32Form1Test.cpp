@@ -25,6 +25,7 @@
 #include "app/win32/Win32Form1.h"
 #include "form/Form1Layout.h"
 #include "shell/win32/WideText.h"
+#include "shell/win32/Win32EventYield.h"
 #include "shell/win32/Win32FolderPicker.h"
 #include "shell/win32/Win32MessageBox.h"
 #include "tests/support/ScriptedServices.h"
@@ -481,6 +482,32 @@ TEST_F(Win32Form1, AnErrorAHandlerReturnsIsShown) {
   SendMessageW(Child("CmdSplit"), BM_CLICK, 0, 0);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, "Run-time error '70':\n\nPermission denied");
+}
+
+TEST_F(Win32Form1, TheYieldDispatchesWhatIsWaitingAndStopsWhenTheProgramEnds) {
+  bool ending = false;
+  shell::Win32EventYield waiting([&] { return ending; });
+  waiting.SetDialogWindow(form->hwnd());
+  picker.Answer("C:\\docs");
+  PostMessageW(Child("CmdBrowse"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(waiting.Yield());
+  EXPECT_EQ(picker.calls.size(), 1u);
+  EXPECT_EQ(form->sourceFolder, "C:\\docs\\");
+
+  // Once the program is ending nothing more is dispatched.
+  ending = true;
+  PostMessageW(Child("CmdBrowse"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(waiting.Yield());
+  EXPECT_EQ(picker.calls.size(), 1u);
+  ending = false;
+  Pump(50);
+
+  // A quit message ends the yield and stays for the message loop.
+  PostQuitMessage(3);
+  EXPECT_FALSE(waiting.Yield());
+  MSG quit;
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 3u);
 }
 
 // A user on a second thread: waits for a dialog of this process's window thread, reads it, and
