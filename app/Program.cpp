@@ -4,7 +4,7 @@
 
 #include "app/Artwork.h"
 #include "app/JoinWiring.h"
-#include "join/CmdSplitClick.h"
+#include "form/RememberedFolders.h"
 
 #ifndef PLENWICK_DISPLAY_VERSION
 #error "PLENWICK_DISPLAY_VERSION must give the version people see"
@@ -13,8 +13,7 @@
 namespace plenwick::app {
 
 std::map<std::string, std::string> RememberedFolders() {
-  return {{form::kBrowseTitle, "Folders/LastSource"},
-          {std::string(join::kChooseDestinationTitle), "Folders/LastDestination"}};
+  return form::RememberedFolders();
 }
 
 void SetUpApplication() {

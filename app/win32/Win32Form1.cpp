@@ -7,6 +7,7 @@
 #include <exception>
 #include <utility>
 
+#include "shell/FolderPath.h"
 #include "shell/modMain.h"
 #include "shell/win32/WideText.h"
 
@@ -448,6 +449,12 @@ bool Form1::Yield() {
 
 void Form1::ShowMessage(std::string_view text, int style) {
   services_.messages.Show(text, style);
+}
+
+void Form1::ShowCompletion(std::string_view text, int style, const std::string& outputPath) {
+  const bool open = services_.messages.ShowWithAction(
+      text, "The joined document is saved as:\n" + outputPath, style, form::kOpenFolderCaption);
+  if (open) OpenFolder(shell::ParentFolder(outputPath));
 }
 
 void Form1::SetVisible(join::Control control, bool visible) {

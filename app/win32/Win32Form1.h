@@ -61,8 +61,8 @@ class Form1 final : public join::JoinHost {
   const Status& created() const { return created_; }
   HWND hwnd() const { return hwnd_; }
 
-  // The source folder of the next join run: what the picker returned, ending in the separator,
-  // or "" after a cancelled selection.
+  // The source folder of the next join run: the last folder the picker returned, ending in the
+  // separator, or "" until one was chosen (a cancelled selection changes nothing).
   std::string sourceFolder;
 
   // The click handlers. Called directly they run without Dispatch()'s bookkeeping; clicks on the
@@ -94,6 +94,7 @@ class Form1 final : public join::JoinHost {
   std::string PickFolder(const std::string& title) override;
   bool Yield() override;
   void ShowMessage(std::string_view text, int style) override;
+  void ShowCompletion(std::string_view text, int style, const std::string& outputPath) override;
   void SetVisible(join::Control control, bool visible) override;
   void SetCaption(join::Control control, const std::string& caption) override;
 
@@ -111,6 +112,10 @@ class Form1 final : public join::JoinHost {
   void OnCommand(int id, int notification);
   // Runs a click handler unless the program is ending; an error it returns is shown.
   void Dispatch(Status (Form1::*handler)());
+  // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
+  // showing the address to copy.
+  void OpenWebPage(const std::string& address);
+  void OpenFolder(const std::string& folder);
   // Unloads the window and ends the program as soon as no handler runs.
   void EndProgram();
   ControlState* FindMutable(std::string_view name);

@@ -7,13 +7,13 @@
 namespace plenwick::win32app {
 
 Status Form1::CmdBrowse_Click() {
-  // Replaced even by "": a cancelled selection leaves no source folder for the next run.
-  sourceFolder = PickFolder(form::kBrowseTitle);
-  if (sourceFolder.empty()) return Ok();
-  sourceFolder = shell::WithTrailingSeparator(std::move(sourceFolder));
+  // A cancel keeps the earlier choice in force, so the text box, the enabled "Join Documents" and
+  // the folder the next run walks always agree.
+  std::string picked = PickFolder(form::kBrowseTitle);
+  if (picked.empty()) return Ok();
+  sourceFolder = shell::WithTrailingSeparator(std::move(picked));
   if (!Yield()) return Ok();  // the program is ending
-  // Tested again: the yield may have run another selection that was cancelled.
-  if (sourceFolder.empty()) return Ok();
+  // A selection made during the yield has replaced ours; the window shows whichever is in force.
   SetControlText(form::kSourceFolderBox, sourceFolder);
   for (const std::string_view name : form::ShownBySourceFolder()) SetControlVisible(name, true);
   if (ControlState* button = FindMutable(form::kEnabledBySourceFolder)) {
@@ -29,15 +29,35 @@ Status Form1::CmdSplit_Click() {
 }
 
 Status Form1::LblProductHelp_Click() {
-  const std::string address = form::SiteAddress(form::kProductHelpPath);
-  shell::ShellOpen(services_.opener, address);
+  OpenWebPage(form::SiteAddress(form::kProductHelpPath));
   return Ok();
 }
 
 Status Form1::LblWebsite_Click() {
-  const std::string address = form::SiteAddress(form::kWebsitePath);
-  shell::ShellOpen(services_.opener, address);
+  OpenWebPage(form::SiteAddress(form::kWebsitePath));
   return Ok();
+}
+
+namespace {
+
+// Tells the person that `what` could not be opened; the address is in the box to copy by hand.
+void ShowCouldNotOpen(shell::MessageBoxService& messages, const char* what, const Status& opened,
+                      const std::string& address) {
+  messages.Show("The " + std::string(what) + " could not be opened: " + opened.error().message +
+                    ".\n\nIts address is:\n" + address,
+                shell::kMsgWarning);
+}
+
+}  // namespace
+
+void Form1::OpenWebPage(const std::string& address) {
+  const Status opened = shell::ShellOpen(services_.opener, address);
+  if (!opened) ShowCouldNotOpen(services_.messages, "web page", opened, address);
+}
+
+void Form1::OpenFolder(const std::string& folder) {
+  const Status opened = shell::ShellOpen(services_.opener, folder);
+  if (!opened) ShowCouldNotOpen(services_.messages, "folder", opened, folder);
 }
 
 Status Form1::LblClose_Click() {

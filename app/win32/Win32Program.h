@@ -6,9 +6,12 @@
 #include <memory>
 
 #include "app/win32/Win32Form1.h"
+#include "form/RememberedFolders.h"
+#include "shell/RememberingPicker.h"
 #include "shell/win32/Win32EventYield.h"
 #include "shell/win32/Win32FolderPicker.h"
 #include "shell/win32/Win32MessageBox.h"
+#include "shell/win32/Win32RegistryStore.h"
 #include "shell/win32/Win32ShellOpen.h"
 
 namespace plenwick::win32app {
@@ -18,7 +21,10 @@ struct Program {
   Program();
   shell::Win32MessageBox messages;
   shell::Win32ShellOpen opener;
-  shell::Win32FolderPicker picker;
+  shell::Win32RegistryStore settings;
+  shell::Win32FolderPicker dialogs;
+  // Browse and the destination question open where the user was the last time.
+  shell::RememberingPicker picker{dialogs, settings, form::RememberedFolders()};
   shell::Win32EventYield yield;
   std::unique_ptr<Form1> form;
 };

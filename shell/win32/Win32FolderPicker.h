@@ -10,11 +10,12 @@ namespace plenwick::shell {
 
 class Win32FolderPicker final : public FolderPickerService {
  public:
-  // `owner` is the HWND the dialog is modal to. Each call starts at the desktop with nothing
-  // chosen. Returns the folder without a trailing backslash (a drive's root keeps its "C:\"), or
-  // "" on cancel, for an item with no file-system path, or on any failure. Needs COM initialised
-  // on this thread (apartment-threaded).
-  std::string Pick(WindowHandle owner, const std::string& title) override;
+  // `owner` is the HWND the dialog is modal to. The dialog opens with startFolder chosen when
+  // that is an existing folder, else the user's own folder. Returns the folder without a trailing
+  // backslash (a drive's root keeps its "C:\"), or "" on cancel, for an item with no file-system
+  // path, or on any failure. Needs COM initialised on this thread (apartment-threaded).
+  std::string Pick(WindowHandle owner, const std::string& title,
+                   const std::string& startFolder) override;
 };
 
 }  // namespace plenwick::shell

@@ -9,9 +9,9 @@ namespace plenwick::shell {
 
 class Win32ShellOpen final : public ShellOpenService {
  public:
-  // The shell's "open" action, shown normally; the result is the shell's business and not
-  // reported (a target nothing can open opens nothing).
-  void Open(const std::string& target) override;
+  // The shell's "open" action, shown normally. A target nothing could open is reported with the
+  // shell's reason.
+  Status Open(const std::string& target) override;
 };
 
 }  // namespace plenwick::shell

@@ -395,9 +395,9 @@ TEST_F(Win32Form1, ChoosingASourceFolderShowsTheStatusAreaAndEnablesJoin) {
   }
   EXPECT_TRUE(IsWindowEnabled(Child("CmdSplit")));
 
-  // A cancelled selection keeps what is shown but leaves no source folder.
+  // A cancelled selection keeps the earlier folder, shown and in force.
   SendMessageW(Child("CmdBrowse"), BM_CLICK, 0, 0);
-  EXPECT_TRUE(form->sourceFolder.empty());
+  EXPECT_EQ(form->sourceFolder, "C:\\Документы\\报告\\");
   EXPECT_EQ(WindowText(Child("txtvCFPath")), "C:\\Документы\\报告\\");
 }
 
@@ -440,6 +440,26 @@ TEST_F(Win32Form1, OnlyTheLinkLabelsTakeClicksAndShowTheHand) {
   SendMessageW(form->hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form->hwnd()),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(Win32Form1, APageThatCannotBeOpenedIsToldWithItsAddress) {
+  opener.failure = Error{errc::kGeneric, "no program is set up to open it"};
+  ClickAt(Centre("LblWebsite"));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].style, shell::kMsgWarning);
+  EXPECT_EQ(messages.shown[0].text,
+            "The web page could not be opened: no program is set up to open it.\n\nIts address "
+            "is:\nhttps://www.tarvik.com/plenwick.html");
+}
+
+TEST_F(Win32Form1, TheClosingMessageOfARunThatSavedOffersItsFolder) {
+  messages.pressAction = true;
+  form->ShowCompletion("Completed !", shell::kMsgOk, "C:\\out\\All-One-Doc 1.doc");
+  ASSERT_EQ(messages.actions.size(), 1u);
+  EXPECT_EQ(messages.actions[0].details,
+            "The joined document is saved as:\nC:\\out\\All-One-Doc 1.doc");
+  EXPECT_EQ(messages.actions[0].caption, form::kOpenFolderCaption);
+  EXPECT_EQ(opener.opened, std::vector<std::string>{"C:\\out\\"});
 }
 
 TEST_F(Win32Form1, CloseThisApplicationEndsTheProgramAtOnceEvenInARun) {
