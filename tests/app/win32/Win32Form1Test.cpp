@@ -617,27 +617,25 @@ TEST_F(Win32Form1, TheFolderDialogShowsItsTitleAndAnswersOkAndCancel) {
   shell::Win32FolderPicker dialog;
   {
     DialogUser user(GetCurrentThreadId(), IDCANCEL);
-    EXPECT_EQ(dialog.Pick(form->hwnd(), "Выберите папку"), "");
+    EXPECT_EQ(dialog.Pick(form->hwnd(), "Выберите папку", {}), "");
     user.Join();
     ASSERT_TRUE(user.found());
     EXPECT_NE(std::find(user.seen().texts.begin(), user.seen().texts.end(), "Выберите папку"),
               user.seen().texts.end());
   }
   {
-    // OK without choosing anything takes what the dialog has selected when it opens (the
-    // desktop on Windows); whatever comes back is a real folder without a trailing backslash.
+    // A folder whose name the ANSI code page cannot hold: the dialog opens on it, and OK gives
+    // it back exactly, without a trailing backslash.
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::string folder = shell::Utf8(temp) + "Отчёты 报告";
+    CreateDirectoryW(shell::Utf16(folder).c_str(), nullptr);
     DialogUser user(GetCurrentThreadId(), IDOK);
-    const std::string chosen = dialog.Pick(form->hwnd(), form::kBrowseTitle);
+    const std::string chosen = dialog.Pick(form->hwnd(), form::kBrowseTitle, folder);
     user.Join();
     ASSERT_TRUE(user.found());
-    if (!chosen.empty()) {
-      const DWORD attributes = GetFileAttributesW(shell::Utf16(chosen).c_str());
-      EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << chosen;
-      EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY) << chosen;
-      if (chosen.size() > 3) {
-        EXPECT_NE(chosen.back(), '\\') << chosen;
-      }
-    }
+    EXPECT_EQ(chosen, folder);
+    RemoveDirectoryW(shell::Utf16(folder).c_str());
   }
 }
 
