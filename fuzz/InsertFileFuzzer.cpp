@@ -5,70 +5,20 @@
 //
 // Inputs that are not ZIP packages are skipped: the engine hands those to the legacy converter,
 // an outside program, which is not what this target exercises.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
+#include "fuzz/WorkFolder.h"
 #include "word/WordApi.h"
 #include "word/package/Sniff.h"
-#include "word/package/Zip.h"
 
 using namespace plenwick;
 using namespace plenwick::word;
-
-namespace {
-
-// A private folder for the input and the saves, in memory where the system offers it; removed
-// when the fuzzer exits.
-class WorkFolder {
- public:
-  WorkFolder() {
-    const char* base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string templ = std::string(base) + "/plenwick-fuzz-XXXXXX";
-    if (!::mkdtemp(templ.data())) std::abort();
-    path_ = templ;
-  }
-  ~WorkFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-const std::string& WorkDir() {
-  static const WorkFolder folder;
-  return folder.path();
-}
-
-std::map<std::string, std::string> Contents(const std::string& path) {
-  Result<package::ZipReader> zip = package::ZipReader::Open(path);
-  if (!zip) {
-    std::fprintf(stderr, "saved package unreadable: %s\n", zip.error().message.c_str());
-    __builtin_trap();
-  }
-  std::map<std::string, std::string> parts;
-  for (const std::string& name : zip->Names()) {
-    Result<std::string> bytes = zip->Read(name);
-    if (!bytes) {
-      std::fprintf(stderr, "saved part unreadable: %s\n", bytes.error().message.c_str());
-      __builtin_trap();
-    }
-    parts[name] = std::move(*bytes);
-  }
-  return parts;
-}
-
-}  // namespace
+using fuzz::Contents;
+using fuzz::WorkDir;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -76,10 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string input = WorkDir() + "/input.docx";
   const std::string before = WorkDir() + "/before.doc";
   const std::string after = WorkDir() + "/after.doc";
-  {
-    std::ofstream out(input, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  fuzz::WriteFile(input, bytes);
 
   Result<std::shared_ptr<Application>> app = CreateObject("Word.Application");
   if (!app) __builtin_trap();
