@@ -15,6 +15,17 @@ TEST(RtfRepair, DropsABinWithoutCountSoTheHexIsReadAsPictureData) {
   EXPECT_EQ(DropUncountedBin("{\\pict\\bin}"), "{\\pict}");
 }
 
+TEST(RtfRepair, WhatFollowsADroppedBinNeverRunsIntoTheControlWordBeforeIt) {
+  // Found by fuzz_legacy_inputs: bold and the text "in" became a bare \bin, and "2" a font size.
+  EXPECT_EQ(DropUncountedBin("{\\b\\bin in}"), "{\\b in}");
+  EXPECT_EQ(DropUncountedBin("{\\fs24\\bin 2}"), "{\\fs24 2}");
+  EXPECT_EQ(DropUncountedBin("{\\bin0\\bin x}"), "{\\bin0 x}");
+  for (const std::string rtf : {"{\\b\\bin in}", "\\i\\bin\\bin-1\\bin 5", "\\b\\bin\\bin in"}) {
+    const std::string once = DropUncountedBin(rtf);
+    EXPECT_EQ(DropUncountedBin(once), once) << rtf;
+  }
+}
+
 TEST(RtfRepair, KeepsCountedBinAndItsRawBytesWhateverTheyHold) {
   // The four raw bytes spell a bare \bin; they are data, not a control word.
   EXPECT_EQ(DropUncountedBin("{\\pict\\bin4 \\bin}"), "{\\pict\\bin4 \\bin}");

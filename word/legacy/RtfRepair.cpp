@@ -24,8 +24,12 @@ std::string DropUncountedBin(std::string_view rtf) {
   std::string out;
   out.reserve(rtf.size());
   std::size_t i = 0;
+  // Whether out ends with a control word that a following \bin delimits: once the \bin is
+  // dropped, the text after it would run into that word ("\b\bin in" must not become "\bin").
+  bool bareWord = false;
   while (i < rtf.size()) {
     if (rtf[i] != '\\' || i + 1 >= rtf.size() || !IsLetter(rtf[i + 1])) {
+      bareWord = false;
       // Plain text, or a control symbol such as \\ or \{ : copied with its second character so
       // an escaped backslash never starts a control word.
       const std::size_t n = (rtf[i] == '\\' && i + 1 < rtf.size()) ? 2 : 1;
@@ -42,12 +46,19 @@ std::string DropUncountedBin(std::string_view rtf) {
     while (k < rtf.size() && IsDigit(rtf[k]) && k - digitsStart < 10) ++k;
     const bool counted = k > digitsStart;
     if (word == "bin" && !counted) {
-      // Drop the word and the space that delimits it.
+      // Drop the word and the space that delimits it. What follows must not run into the
+      // control word before it: a space delimits that word then.
       i = (k < rtf.size() && rtf[k] == ' ') ? k + 1 : k;
+      if (bareWord && i < rtf.size() &&
+          (IsLetter(rtf[i]) || IsDigit(rtf[i]) || rtf[i] == '-' || rtf[i] == ' ')) {
+        out.push_back(' ');
+        bareWord = false;
+      }
       continue;
     }
     std::size_t end = (k < rtf.size() && rtf[k] == ' ') ? k + 1 : k;
     out.append(rtf.substr(i, end - i));
+    bareWord = end == k;
     if (word == "bin" && counted && rtf[digitsStart - 1] != '-') {
       // Raw bytes follow: copy them untouched, whatever they look like.
       std::uint64_t count = 0;
@@ -58,6 +69,7 @@ std::string DropUncountedBin(std::string_view rtf) {
           count < rtf.size() - end ? static_cast<std::size_t>(count) : rtf.size() - end;
       out.append(rtf.substr(end, raw));
       end += raw;
+      if (raw > 0) bareWord = false;
     }
     i = end;
   }
