@@ -9,12 +9,19 @@ Error Usage(std::string reason) {
   return MakeError(kExitUsage, std::move(reason));
 }
 
+Result<Engine> EngineNamed(const std::string& name) {
+  if (name == "native") return Engine::kNative;
+  if (name == "word") return Engine::kWord;
+  return Usage("unknown engine \"" + name + "\" (native or word)");
+}
+
 }  // namespace
 
 Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   bool list = false;
   bool outputGiven = false;
+  bool engineGiven = false;
   bool help = false;
   bool version = false;
   bool optionsEnded = false;
@@ -46,6 +53,17 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) 
       if (outputGiven) return Usage("--output is given more than once");
       line.output = argument.substr(std::string_view("--output=").size());
       outputGiven = true;
+    } else if (argument == "--engine" || argument.rfind("--engine=", 0) == 0) {
+      if (argument == "--engine" && i + 1 == arguments.size()) {
+        return Usage("option --engine needs native or word");
+      }
+      if (engineGiven) return Usage("--engine is given more than once");
+      Result<Engine> engine = EngineNamed(
+          argument == "--engine" ? arguments[++i]
+                                 : argument.substr(std::string_view("--engine=").size()));
+      if (!engine) return engine.error();
+      line.engine = *engine;
+      engineGiven = true;
     } else {
       return Usage("unknown option " + argument);
     }
@@ -81,8 +99,8 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) 
 }
 
 std::string UsageText() {
-  return "Usage: plenwick-join [--quiet] SOURCE DEST\n"
-         "       plenwick-join [--quiet] --output FILE SOURCE\n"
+  return "Usage: plenwick-join [--quiet] [--engine ENGINE] SOURCE DEST\n"
+         "       plenwick-join [--quiet] [--engine ENGINE] --output FILE SOURCE\n"
          "       plenwick-join --list [--null] SOURCE\n"
          "       plenwick-join --help | --version\n";
 }
@@ -106,6 +124,9 @@ std::string HelpText() {
          "  -0, --null          with --list: end each path with a NUL character instead of a\n"
          "                      newline, for paths that hold newlines (as find -print0)\n"
          "  -q, --quiet         print only errors and the output's path\n"
+         "      --engine ENGINE what joins the documents: native (the default; each document\n"
+         "                      keeps its own look in its own section) or word (the installed\n"
+         "                      Microsoft Word, as Word's own insert does; Windows only)\n"
          "  -h, --help          print this help\n"
          "  -V, --version       print the version\n"
          "\n"
@@ -113,7 +134,8 @@ std::string HelpText() {
          "\n"
          "Exit status: 0 every document joined; 1 some documents not joined (each named on\n"
          "stderr with its reason; the output holds the others); 2 nothing could be joined or the\n"
-         "output could not be written; 64 bad usage; 130 interrupted.\n";
+         "output could not be written; 64 bad usage (also --engine word where Word cannot be\n"
+         "driven); 130 interrupted.\n";
 }
 
 }  // namespace plenwick::cli

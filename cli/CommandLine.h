@@ -17,6 +17,9 @@ inline constexpr int kExitInterrupted = 130;
 
 enum class Mode { kJoin, kList, kHelp, kVersion };
 
+// What joins the documents: our own engine (the default everywhere) or Microsoft Word itself.
+enum class Engine { kNative, kWord };
+
 struct CommandLine {
   Mode mode = Mode::kJoin;
   std::string source;
@@ -24,6 +27,7 @@ struct CommandLine {
   std::string output;  // --output FILE
   bool quiet = false;
   bool null = false;  // --list ends each path with NUL, not a newline
+  Engine engine = Engine::kNative;
 };
 
 // Fails with a one-line reason for bad usage.

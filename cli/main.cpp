@@ -41,10 +41,19 @@ int main(int argc, char** argv) {
     case Mode::kList:
       break;
   }
+  const plenwick::Result<plenwick::word::ApplicationFactory> applications =
+      plenwick::join::EngineFactory(line->engine == Engine::kWord
+                                        ? plenwick::join::JoinEngine::kWord
+                                        : plenwick::join::JoinEngine::kNative);
+  if (!applications) {
+    std::fprintf(stderr, "plenwick-join: --engine word: %s\n",
+                 applications.error().message.c_str());
+    return kExitUsage;
+  }
   plenwick::cli::PrepareConsole(&interrupted);
   const plenwick::join::JoinServices services = plenwick::join::DefaultJoinServices();
   JoinEnvironment environment;
-  environment.applications = services.applications;
+  environment.applications = *applications;
   environment.fileSystems = services.fileSystems;
   environment.interrupted = &interrupted;
   return RunJoinCommand(*line, environment);

@@ -25,6 +25,7 @@ inline constexpr int kConverterMissing = 1008;  // a legacy file and no converte
 inline constexpr int kConversionFailed = 1009;  // the converter failed, hung or crashed
 inline constexpr int kInvalidState = 1010;      // the object was used out of order
 inline constexpr int kNameTaken = 1011;         // SaveAsNew found something at the path
+inline constexpr int kEngineStopped = 1012;     // the engine's process ended or stopped answering
 }  // namespace wordc
 
 // Collapse direction: towards the end of the range.

@@ -61,6 +61,9 @@ TEST(CommandLineTest, UnderstandsTheFourForms) {
   EXPECT_EQ(Parse({"-l", "--", "-src"})->source, "-src");
   EXPECT_EQ(Parse({"--help", "bogus", "--nonsense"})->mode, Mode::kHelp);
   EXPECT_EQ(Parse({"-V"})->mode, Mode::kVersion);
+  EXPECT_EQ(Parse({"src", "dest"})->engine, Engine::kNative);
+  EXPECT_EQ(Parse({"--engine", "word", "src", "dest"})->engine, Engine::kWord);
+  EXPECT_EQ(Parse({"--engine=native", "-o", "o.doc", "src"})->engine, Engine::kNative);
 }
 
 TEST(CommandLineTest, BadUsageIsStatus64WithAReason) {
@@ -68,7 +71,8 @@ TEST(CommandLineTest, BadUsageIsStatus64WithAReason) {
        {Lines{}, Lines{"src"}, Lines{"a", "b", "c"}, Lines{"--list", "a", "b"},
         Lines{"--output", "o", "a", "b"}, Lines{"--output"}, Lines{"-x", "a", "b"},
         Lines{"--list", "--output", "o", "a"}, Lines{"", "b"}, Lines{"--output=", "a"},
-        Lines{"-o", "a", "-o", "b", "c"}}) {
+        Lines{"-o", "a", "-o", "b", "c"}, Lines{"--engine", "msword", "a", "b"},
+        Lines{"a", "b", "--engine"}, Lines{"--engine=word", "--engine=word", "a", "b"}}) {
     const Result<CommandLine> line = Parse(bad);
     ASSERT_FALSE(line) << ::testing::PrintToString(bad);
     EXPECT_EQ(line.error().code, kExitUsage);

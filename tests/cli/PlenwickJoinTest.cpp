@@ -245,6 +245,14 @@ TEST_F(PlenwickJoinTest, BadUsageIsStatus64AndHelpAndVersionAnswer) {
     EXPECT_EQ(ran.status, 64);
     EXPECT_NE(ran.err.find("Usage: plenwick-join"), std::string::npos);
   }
+#ifndef _WIN32
+  // Word's own join needs Word: asked for here, it is refused before anything is searched.
+  const Ran word = Run({"--engine", "word", src, dest});
+  EXPECT_EQ(word.status, 64);
+  EXPECT_EQ(word.err,
+            "plenwick-join: --engine word: Microsoft Word automation is available only on "
+            "Windows\n");
+#endif
   const Ran version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "plenwick-join 2.03\n");

@@ -1,0 +1,85 @@
+// Owners for the COM resources the automation client touches, so that every exit path gives
+// them back: interface pointers (WRL's ComPtr), BSTRs, VARIANTs and the thread's COM
+// initialisation. Windows only.
+#pragma once
+
+#include <oleauto.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <string_view>
+
+namespace plenwick::word::automation {
+
+using Microsoft::WRL::ComPtr;
+
+class BStr {
+ public:
+  BStr() = default;
+  explicit BStr(std::wstring_view text);
+  BStr(const BStr&) = delete;
+  BStr& operator=(const BStr&) = delete;
+  BStr(BStr&& other) noexcept : text_(other.text_) { other.text_ = nullptr; }
+  BStr& operator=(BStr&& other) noexcept;
+  ~BStr() { SysFreeString(text_); }
+
+  BSTR get() const { return text_; }
+  // For an out parameter: frees what is held and hands out the slot.
+  BSTR* receive();
+  // Gives up ownership, to a VARIANT that will free it.
+  BSTR release() {
+    BSTR text = text_;
+    text_ = nullptr;
+    return text;
+  }
+  std::wstring_view view() const { return {text_, SysStringLen(text_)}; }
+
+ private:
+  BSTR text_ = nullptr;
+};
+
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  Variant(Variant&& other) noexcept;
+  Variant& operator=(Variant&& other) noexcept;
+  ~Variant() { VariantClear(&value_); }
+
+  static Variant Int16(std::int16_t value);
+  static Variant Int32(std::int32_t value);
+  static Variant Bool(bool value);
+  static Variant Text(std::wstring_view text);
+  // An optional argument left out, as Automation spells it.
+  static Variant Missing();
+
+  const VARIANT& get() const { return value_; }
+  // For an out parameter: clears what is held and hands out the slot.
+  VARIANT* receive();
+  // The object a call returned; null when the value is not a (non-null) object.
+  ComPtr<IDispatch> Object() const;
+
+ private:
+  VARIANT value_;
+};
+
+// COM initialised for the calling thread, as a single-threaded apartment, for as long as the
+// holder lives. A thread already in the multithreaded apartment is left as it is and still works.
+class ComApartment {
+ public:
+  ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment();
+
+  // S_OK when COM can be used on this thread, otherwise why not.
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+  bool mustUninitialize_;
+};
+
+}  // namespace plenwick::word::automation

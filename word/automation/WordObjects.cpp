@@ -1,0 +1,113 @@
+#include "word/automation/WordObjects.h"
+
+#include <utility>
+
+#include "word/automation/SaveFormat.h"
+#include "word/automation/Utf16.h"
+
+namespace plenwick::word::automation {
+namespace {
+
+class WordRange final : public word::Range {
+ public:
+  WordRange(std::shared_ptr<WordServer> server, ComPtr<IDispatch> range)
+      : server_(std::move(server)), range_(std::move(range)) {}
+
+  Status Collapse(std::int16_t direction) override {
+    const Variant where = Variant::Int16(direction);
+    Result<Variant> done =
+        server_->Call(*range_.Get(), L"Collapse", CallKind::kMethod, {{L"", where}},
+                      {errc::kGeneric, "Word could not collapse the range"});
+    if (!done) return done.error();
+    return Ok();
+  }
+
+  Status InsertFile(const std::string& path) override {
+    const Variant fileName = Variant::Text(ToUtf16(path));
+    Result<Variant> done =
+        server_->Call(*range_.Get(), L"InsertFile", CallKind::kMethod, {{L"", fileName}},
+                      {wordc::kReadFailed, "Word could not insert it"});
+    if (!done) return done.error();
+    return Ok();
+  }
+
+ private:
+  std::shared_ptr<WordServer> server_;
+  ComPtr<IDispatch> range_;
+};
+
+class WordDocument final : public word::Document {
+ public:
+  WordDocument(std::shared_ptr<WordServer> server, ComPtr<IDispatch> document)
+      : server_(std::move(server)), document_(std::move(document)) {}
+
+  Result<std::shared_ptr<word::Range>> Range() override {
+    Result<ComPtr<IDispatch>> range =
+        server_->CallForObject(*document_.Get(), L"Range", CallKind::kMethod, {},
+                               {errc::kGeneric, "Word gave no range of the document"});
+    if (!range) return range.error();
+    return std::shared_ptr<word::Range>(std::make_shared<WordRange>(server_, std::move(*range)));
+  }
+
+  // The format follows the name (an .doc output is a Word 97-2003 file, as its name promises).
+  // SaveAs2 (Word 2010 and later) keeps the document in the current format's features; older
+  // Word has only SaveAs.
+  Status SaveAs(const std::string& path) override {
+    const Variant fileName = Variant::Text(ToUtf16(path));
+    const Variant fileFormat = Variant::Int32(SaveFormatFor(path));
+    const std::wstring_view member =
+        !server_->Gone() && HasMember(*document_.Get(), L"SaveAs2") ? L"SaveAs2" : L"SaveAs";
+    Result<Variant> done = server_->Call(*document_.Get(), member, CallKind::kMethod,
+                                         {{L"FileName", fileName}, {L"FileFormat", fileFormat}},
+                                         {wordc::kWriteFailed, "Word could not save the document"});
+    if (!done) return done.error();
+    return Ok();
+  }
+
+ private:
+  std::shared_ptr<WordServer> server_;
+  ComPtr<IDispatch> document_;
+};
+
+class WordDocuments final : public word::Documents {
+ public:
+  WordDocuments(std::shared_ptr<WordServer> server, ComPtr<IDispatch> documents)
+      : server_(std::move(server)), documents_(std::move(documents)) {}
+
+  Result<std::shared_ptr<Document>> Add() override {
+    Result<ComPtr<IDispatch>> document =
+        server_->CallForObject(*documents_.Get(), L"Add", CallKind::kMethod, {},
+                               {errc::kGeneric, "Word could not add a new document"});
+    if (!document) return document.error();
+    return std::shared_ptr<Document>(std::make_shared<WordDocument>(server_, std::move(*document)));
+  }
+
+ private:
+  std::shared_ptr<WordServer> server_;
+  ComPtr<IDispatch> documents_;
+};
+
+class WordApplication final : public word::Application {
+ public:
+  explicit WordApplication(std::shared_ptr<WordServer> server) : server_(std::move(server)) {}
+
+  Result<std::shared_ptr<word::Documents>> Documents() override {
+    Result<ComPtr<IDispatch>> documents =
+        server_->CallForObject(server_->Application(), L"Documents", CallKind::kGet, {},
+                               {errc::kGeneric, "Word gave no document collection"});
+    if (!documents) return documents.error();
+    return std::shared_ptr<word::Documents>(
+        std::make_shared<WordDocuments>(server_, std::move(*documents)));
+  }
+
+ private:
+  std::shared_ptr<WordServer> server_;
+};
+
+}  // namespace
+
+std::shared_ptr<word::Application> MakeWordApplication(std::shared_ptr<WordServer> server) {
+  return std::make_shared<WordApplication>(std::move(server));
+}
+
+}  // namespace plenwick::word::automation
