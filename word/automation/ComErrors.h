@@ -2,8 +2,9 @@
 // Word layer's errors, with the kind of failure in Error::code. Windows only.
 #pragma once
 
-#include <oaidl.h>
 #include <windows.h>
+
+#include <oaidl.h>
 
 #include <string>
 #include <string_view>

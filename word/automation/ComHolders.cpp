@@ -85,9 +85,9 @@ VARIANT* Variant::receive() {
 ComPtr<IDispatch> Variant::Object() const {
   ComPtr<IDispatch> object;
   if (value_.vt == VT_DISPATCH && value_.pdispVal != nullptr) {
-    object = value_.pdispVal;
+    object = ComPtr<IDispatch>(value_.pdispVal);
   } else if (value_.vt == VT_UNKNOWN && value_.punkVal != nullptr) {
-    value_.punkVal->QueryInterface(IID_PPV_ARGS(object.GetAddressOf()));
+    value_.punkVal->QueryInterface(IID_PPV_ARGS(object.ReleaseAndGetAddressOf()));
   }
   return object;
 }

@@ -1,18 +1,61 @@
 // Owners for the COM resources the automation client touches, so that every exit path gives
-// them back: interface pointers (WRL's ComPtr), BSTRs, VARIANTs and the thread's COM
-// initialisation. Windows only.
+// them back: interface pointers, BSTRs, VARIANTs and the thread's COM initialisation. Windows
+// only.
 #pragma once
 
-#include <oleauto.h>
+// windows.h comes first: the COM headers rely on its types.
 #include <windows.h>
-#include <wrl/client.h>
 
+#include <oleauto.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace plenwick::word::automation {
 
-using Microsoft::WRL::ComPtr;
+// One reference to a COM interface. (Our own rather than MinGW's wrl/client.h, whose Attach
+// adds a reference where Microsoft's takes one over: every object attached would leak.)
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(std::nullptr_t) {}  // NOLINT(google-explicit-constructor)
+  // Shares the object: adds a reference.
+  explicit ComPtr(T* object) : object_(object) {
+    if (object_ != nullptr) object_->AddRef();
+  }
+  ComPtr(const ComPtr& other) : ComPtr(other.object_) {}
+  ComPtr(ComPtr&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+  ComPtr& operator=(ComPtr other) noexcept {
+    std::swap(object_, other.object_);
+    return *this;
+  }
+  ~ComPtr() { Reset(); }
+
+  // Takes over the reference the caller holds.
+  static ComPtr Attach(T* object) {
+    ComPtr owner;
+    owner.object_ = object;
+    return owner;
+  }
+
+  T* Get() const { return object_; }
+  T* operator->() const { return object_; }
+  explicit operator bool() const { return object_ != nullptr; }
+  void Reset() {
+    if (object_ != nullptr) std::exchange(object_, nullptr)->Release();
+  }
+  // For an out parameter: lets go of what is held and hands out the slot.
+  T** ReleaseAndGetAddressOf() {
+    Reset();
+    return &object_;
+  }
+
+ private:
+  T* object_ = nullptr;
+};
 
 class BStr {
  public:

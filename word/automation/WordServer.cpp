@@ -32,7 +32,8 @@ Result<std::shared_ptr<WordServer>> WordServer::Start(std::string_view progId) {
   HRESULT hr = CLSIDFromProgID(ToUtf16(progId).c_str(), &clsid);
   if (FAILED(hr)) return StartError(hr, progId);
   ComPtr<IDispatch> application;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&application));
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER,
+                        IID_PPV_ARGS(application.ReleaseAndGetAddressOf()));
   if (FAILED(hr)) return StartError(hr, progId);
   if (!application) return StartError(E_NOINTERFACE, progId);
   return std::shared_ptr<WordServer>(
