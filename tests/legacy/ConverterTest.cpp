@@ -20,6 +20,7 @@
 
 #include "CompoundBuilder.h"
 #include "LegacyTestSupport.h"
+#include "word/legacy/ConverterChain.h"
 #include "word/legacy/LegacyErrors.h"
 #include "word/legacy/RunFolder.h"
 #include "word/legacy/UnavailableConverter.h"
@@ -82,6 +83,45 @@ TEST(UnavailableConverter, SaysWhatToInstallAndStillTellsFilesApart) {
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().code, codes::kReadFailed);
   EXPECT_FALSE(fs::exists(out));
+}
+
+// A converter that answers from a script, one result per call, and counts its calls.
+class ScriptedConverter final : public LegacyConverter {
+ public:
+  ScriptedConverter(std::vector<Status> results, int& calls)
+      : results_(std::move(results)), calls_(calls) {}
+  Status ConvertToDocx(const std::string&, const std::string&) override {
+    return results_.at(static_cast<std::size_t>(calls_++));
+  }
+
+ private:
+  std::vector<Status> results_;
+  int& calls_;
+};
+
+TEST(ConverterChain, TriesTheNextOnlyWhenOneIsMissingOrFailed) {
+  const Error missingWord = MakeError(codes::kConverterMissing, "RTF document: install Word");
+  const Error missingOffice = MakeError(codes::kConverterMissing, "RTF document: install LO");
+  const Error failed = MakeError(codes::kConversionFailed, "Word could not open it");
+  const Error locked = MakeError(codes::kPasswordProtected, "password-protected");
+  int first = 0;
+  int second = 0;
+  std::vector<std::unique_ptr<LegacyConverter>> converters;
+  converters.push_back(std::make_unique<ScriptedConverter>(
+      std::vector<Status>{Ok(), failed, locked, missingWord, missingWord}, first));
+  converters.push_back(std::make_unique<ScriptedConverter>(
+      std::vector<Status>{Ok(), missingOffice, failed}, second));
+  auto chain = MakeConverterChain(std::move(converters));
+
+  EXPECT_TRUE(chain->ConvertToDocx("a", "a.docx"));
+  EXPECT_EQ(second, 0) << "the first converter did it";
+  EXPECT_TRUE(chain->ConvertToDocx("b", "b.docx")) << "the second reads what the first could not";
+  EXPECT_EQ(chain->ConvertToDocx("c", "c.docx").error(), locked) << "the file's own fault is final";
+  EXPECT_EQ(second, 1);
+  EXPECT_EQ(chain->ConvertToDocx("d", "d.docx").error(), missingWord)
+      << "with none installed, the first says what to install";
+  EXPECT_EQ(chain->ConvertToDocx("e", "e.docx").error(), failed)
+      << "one that tried says more than one that is missing";
 }
 
 #if PLENWICK_HAS_LIBREOFFICE_CONVERTER
