@@ -157,6 +157,7 @@ class FakeObject final : public IDispatch {
                                ValueText(parameters->rgvarg[i]));
     }
     word_.calls.push_back(call);
+    if (word_.onCall) word_.onCall(call);
     if (call.member == "InsertFile" &&
         (parameters->cArgs != 1 || parameters->rgvarg[0].vt != VT_BSTR)) {
       if (argumentError != nullptr) *argumentError = 0;

@@ -7,6 +7,7 @@
 
 #include <oaidl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ class FakeWord {
   int live = 0;            // objects (factories included) not yet released
   bool hasSaveAs2 = true;  // Word 2010 and later
   bool gone = false;       // quit or crashed: every call fails as with a real Word
+  // Called with every call as it is recorded, before it is answered.
+  std::function<void(const FakeCall&)> onCall;
 
   // The references object has now (what a leak would raise).
   static ULONG References(IUnknown* object);
@@ -61,5 +64,9 @@ class FakeWord {
   // The calls of member, in order.
   std::vector<FakeCall> CallsOf(const std::string& member) const;
 };
+
+// The class the stand-in registers when it runs in a process of its own (plenwick-fake-word.exe),
+// started by COM as Word is.
+inline constexpr wchar_t kFakeWordServerClsid[] = L"{2E4D9A60-7C1B-4B8E-A5F3-91D06C2B7E48}";
 
 }  // namespace plenwick::test
