@@ -17,7 +17,7 @@ namespace {
 using plenwick::test::FakeCall;
 using plenwick::test::FakeWord;
 
-constexpr UINT kIdleLimitMs = 120000;
+constexpr UINT kLifetimeLimitMs = 120000;
 
 }  // namespace
 
@@ -58,7 +58,7 @@ int wmain(int argc, wchar_t** argv) {
                                      &cookie))) {
       return 2;
     }
-    SetTimer(nullptr, 0, kIdleLimitMs, nullptr);
+    SetTimer(nullptr, 0, kLifetimeLimitMs, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (message.message == WM_TIMER && message.hwnd == nullptr) break;
