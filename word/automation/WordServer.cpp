@@ -16,9 +16,11 @@ Error GoneError() {
 
 }  // namespace
 
-WordServer::WordServer(std::unique_ptr<ComApartment> apartment, ComPtr<IDispatch> application,
+WordServer::WordServer(std::unique_ptr<ComApartment> apartment,
+                       std::unique_ptr<RetryingMessageFilter> filter, ComPtr<IDispatch> application,
                        bool quitAtEnd)
     : apartment_(std::move(apartment)),
+      filter_(std::move(filter)),
       application_(std::move(application)),
       quitAtEnd_(quitAtEnd) {}
 
@@ -28,6 +30,7 @@ Result<std::shared_ptr<WordServer>> WordServer::Start(std::string_view progId) {
     return MakeError(errc::kUnavailable,
                      "COM could not be started: " + DescribeHresult(apartment->result()));
   }
+  auto filter = std::make_unique<RetryingMessageFilter>();
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(ToUtf16(progId).c_str(), &clsid);
   if (FAILED(hr)) return StartError(hr, progId);
@@ -37,11 +40,12 @@ Result<std::shared_ptr<WordServer>> WordServer::Start(std::string_view progId) {
   if (FAILED(hr)) return StartError(hr, progId);
   if (!application) return StartError(E_NOINTERFACE, progId);
   return std::shared_ptr<WordServer>(
-      new WordServer(std::move(apartment), std::move(application), true));
+      new WordServer(std::move(apartment), std::move(filter), std::move(application), true));
 }
 
 std::shared_ptr<WordServer> WordServer::Adopt(ComPtr<IDispatch> application, bool quitAtEnd) {
-  return std::shared_ptr<WordServer>(new WordServer(nullptr, std::move(application), quitAtEnd));
+  return std::shared_ptr<WordServer>(
+      new WordServer(nullptr, nullptr, std::move(application), quitAtEnd));
 }
 
 WordServer::~WordServer() {

@@ -10,6 +10,7 @@
 
 #include "base/Result.h"
 #include "word/automation/Dispatch.h"
+#include "word/automation/MessageFilter.h"
 
 namespace plenwick::word::automation {
 
@@ -37,13 +38,15 @@ class WordServer {
   bool Gone() const { return gone_; }
 
  private:
-  WordServer(std::unique_ptr<ComApartment> apartment, ComPtr<IDispatch> application,
-             bool quitAtEnd);
+  WordServer(std::unique_ptr<ComApartment> apartment, std::unique_ptr<RetryingMessageFilter> filter,
+             ComPtr<IDispatch> application, bool quitAtEnd);
   template <typename T>
   Result<T> Noting(Result<T> result);
 
   // Declared first so that it ends last, after every COM object is released.
   std::unique_ptr<ComApartment> apartment_;
+  // Retries the calls a busy Word turns away, the last one (Quit) included.
+  std::unique_ptr<RetryingMessageFilter> filter_;
   ComPtr<IDispatch> application_;
   bool quitAtEnd_;
   bool gone_ = false;
