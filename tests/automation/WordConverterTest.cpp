@@ -60,10 +60,11 @@ class WordConverterTest : public ::testing::Test {
 };
 
 TEST_F(WordConverterTest, OpensReadOnlyWithoutMacrosOrPromptsAndSavesDocx) {
+  // The engine names its temporary file with '/'; Word is given Windows' separators.
   const std::string docx = (folder / "converted.docx").string();
   {
     std::unique_ptr<LegacyConverter> converter = MakeWordConverter(Starter());
-    ASSERT_TRUE(converter->ConvertToDocx(rtf, docx));
+    ASSERT_TRUE(converter->ConvertToDocx(rtf, folder.string() + "/converted.docx"));
     ASSERT_TRUE(converter->ConvertToDocx(rtf, docx));
   }
   const std::string open = "Documents.Open(FileName=\"" + rtf +

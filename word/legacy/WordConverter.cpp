@@ -26,6 +26,16 @@ constexpr std::int32_t kDoNotSaveChanges = 0;    // wdDoNotSaveChanges
 // with a wrong password instead of asking for it in a dialog nobody sees.
 constexpr std::wstring_view kNoPassword = L"plenwick-no-password";
 
+// Word is given Windows' own separators: the engine joins its temporary folder and file name
+// with '/', which not every part of Word takes for one.
+std::wstring ForWord(const std::string& path) {
+  std::wstring wide = ToUtf16(path);
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
+  }
+  return wide;
+}
+
 Error Failed(const Error& reason) {
   return MakeError(codes::kConversionFailed, reason.message);
 }
@@ -104,7 +114,7 @@ class WordConverter final : public LegacyConverter {
         server_->CallForObject(server_->Application(), L"Documents", CallKind::kGet, {},
                                {codes::kConversionFailed, "Word gave no document collection"});
     if (!documents) return Failed(documents.error());
-    const Variant fileName = Variant::Text(ToUtf16(sourcePath));
+    const Variant fileName = Variant::Text(ForWord(sourcePath));
     const Variant no = Variant::Bool(false);
     const Variant yes = Variant::Bool(true);
     const Variant password = Variant::Text(kNoPassword);
@@ -121,7 +131,7 @@ class WordConverter final : public LegacyConverter {
     if (!opened) return Failed(opened.error());
     OpenedFile document(*server_, std::move(*opened));
 
-    const Variant target = Variant::Text(ToUtf16(docxPath));
+    const Variant target = Variant::Text(ForWord(docxPath));
     const Variant format = Variant::Int32(kFormatXmlDocument);
     const std::wstring_view saveAs =
         automation::HasMember(document.get(), L"SaveAs2") ? L"SaveAs2" : L"SaveAs";
