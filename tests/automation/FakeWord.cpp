@@ -4,7 +4,7 @@
 #include <cwctype>
 #include <map>
 
-#include "word/automation/Utf16.h"
+#include "platform/Utf16.h"
 
 // COM objects end in their own Release, never through a pointer to their interface.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -12,8 +12,9 @@
 namespace plenwick::test {
 namespace {
 
-using word::automation::ToUtf16;
-using word::automation::ToUtf8;
+std::string ToUtf8(std::wstring_view text) {
+  return platform::Utf8FromUtf16Lossy(std::u16string(text.begin(), text.end()));
+}
 
 enum class Kind { kProperty, kMethod };
 

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win/WideText.h"
 #include "tests/automation/FakeWord.h"
 #include "word/automation/ComHolders.h"
-#include "word/automation/Utf16.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ int wmain(int argc, wchar_t** argv) {
     if (option == L"--log") {
       logPath = argv[++i];
     } else if (option == L"--crash-on") {
-      const std::string value = plenwick::word::automation::ToUtf8(argv[++i]);
+      const std::string value = plenwick::platform::win::Narrow(argv[++i]).value_or("");
       const std::size_t colon = value.find(':');
       crashMember = value.substr(0, colon);
       crashCall = colon == std::string::npos ? 1 : std::stoi(value.substr(colon + 1));

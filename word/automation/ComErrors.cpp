@@ -2,12 +2,17 @@
 
 #include <cstdio>
 
+#include "platform/Utf16.h"
 #include "word/WordApi.h"
 #include "word/automation/ComHolders.h"
-#include "word/automation/Utf16.h"
 
 namespace plenwick::word::automation {
 namespace {
+
+// Word's and the system's words, for a message: a stray surrogate becomes U+FFFD.
+std::string Narrow(std::wstring_view text) {
+  return platform::Utf8FromUtf16Lossy(std::u16string(text.begin(), text.end()));
+}
 
 std::string Hex(HRESULT hr) {
   char text[16];
@@ -19,7 +24,7 @@ std::string Hex(HRESULT hr) {
 std::string Tidy(std::wstring_view text) {
   std::string line;
   bool space = false;
-  for (const char c : ToUtf8(text)) {
+  for (const char c : Narrow(text)) {
     if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
       space = !line.empty();
       continue;
@@ -87,7 +92,7 @@ Error CallError(HRESULT hr, const EXCEPINFO* info, unsigned argumentError, std::
   if (hr == DISP_E_EXCEPTION && info != nullptr && ServerGone(info->scode)) hr = info->scode;
   if (ServerGone(hr)) return MakeError(wordc::kEngineStopped, std::string(kWordGoneReason));
   const std::string action(failure.action);
-  const std::string name = "\"" + ToUtf8(member) + "\"";
+  const std::string name = "\"" + Narrow(member) + "\"";
   if (Busy(hr)) {
     return MakeError(failure.code, action +
                                        ": Word is busy and did not answer (a dialog box may "

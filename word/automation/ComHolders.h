@@ -6,6 +6,7 @@
 // windows.h comes first: the COM headers rely on its types.
 #include <windows.h>
 
+#include <objbase.h>
 #include <oleauto.h>
 
 #include <cstddef>

@@ -1,12 +1,22 @@
 #include "word/automation/WordObjects.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
+#include "platform/win/WideText.h"
 #include "word/automation/SaveFormat.h"
-#include "word/automation/Utf16.h"
 
 namespace plenwick::word::automation {
 namespace {
+
+// A path reaches Word only as the exact text it names.
+Result<Variant> PathText(const std::string& path, const CallFailure& failure) {
+  std::optional<std::wstring> wide = platform::win::Wide(path);
+  if (!wide)
+    return MakeError(failure.code, std::string(failure.action) + ": its path is not valid UTF-8");
+  return Variant::Text(*wide);
+}
 
 class WordRange final : public word::Range {
  public:
@@ -23,10 +33,11 @@ class WordRange final : public word::Range {
   }
 
   Status InsertFile(const std::string& path) override {
-    const Variant fileName = Variant::Text(ToUtf16(path));
+    const CallFailure failure{wordc::kReadFailed, "Word could not insert it"};
+    Result<Variant> fileName = PathText(path, failure);
+    if (!fileName) return fileName.error();
     Result<Variant> done =
-        server_->Call(*range_.Get(), L"InsertFile", CallKind::kMethod, {{L"", fileName}},
-                      {wordc::kReadFailed, "Word could not insert it"});
+        server_->Call(*range_.Get(), L"InsertFile", CallKind::kMethod, {{L"", *fileName}}, failure);
     if (!done) return done.error();
     return Ok();
   }
@@ -53,13 +64,15 @@ class WordDocument final : public word::Document {
   // SaveAs2 (Word 2010 and later) keeps the document in the current format's features; older
   // Word has only SaveAs.
   Status SaveAs(const std::string& path) override {
-    const Variant fileName = Variant::Text(ToUtf16(path));
+    const CallFailure failure{wordc::kWriteFailed, "Word could not save the document"};
+    Result<Variant> fileName = PathText(path, failure);
+    if (!fileName) return fileName.error();
     const Variant fileFormat = Variant::Int32(SaveFormatFor(path));
     const std::wstring_view member =
         !server_->Gone() && HasMember(*document_.Get(), L"SaveAs2") ? L"SaveAs2" : L"SaveAs";
-    Result<Variant> done = server_->Call(*document_.Get(), member, CallKind::kMethod,
-                                         {{L"FileName", fileName}, {L"FileFormat", fileFormat}},
-                                         {wordc::kWriteFailed, "Word could not save the document"});
+    Result<Variant> done =
+        server_->Call(*document_.Get(), member, CallKind::kMethod,
+                      {{L"FileName", *fileName}, {L"FileFormat", fileFormat}}, failure);
     if (!done) return done.error();
     return Ok();
   }

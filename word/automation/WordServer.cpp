@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "platform/win/WideText.h"
 #include "word/WordApi.h"
-#include "word/automation/Utf16.h"
 
 namespace plenwick::word::automation {
 namespace {
@@ -32,7 +32,7 @@ Result<std::shared_ptr<WordServer>> WordServer::Start(std::string_view progId) {
   }
   auto filter = std::make_unique<RetryingMessageFilter>();
   CLSID clsid{};
-  HRESULT hr = CLSIDFromProgID(ToUtf16(progId).c_str(), &clsid);
+  HRESULT hr = CLSIDFromProgID(platform::win::Wide(progId).value_or(L"").c_str(), &clsid);
   if (FAILED(hr)) return StartError(hr, progId);
   ComPtr<IDispatch> application;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER,

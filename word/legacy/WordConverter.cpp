@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "word/automation/Utf16.h"
+#include "platform/win/WideText.h"
 #include "word/legacy/LegacyErrors.h"
 #include "word/legacy/SniffGate.h"
 
@@ -14,7 +14,6 @@ namespace {
 using automation::Argument;
 using automation::CallKind;
 using automation::ComPtr;
-using automation::ToUtf16;
 using automation::Variant;
 using automation::WordServer;
 
@@ -26,14 +25,15 @@ constexpr std::int32_t kDoNotSaveChanges = 0;    // wdDoNotSaveChanges
 // with a wrong password instead of asking for it in a dialog nobody sees.
 constexpr std::wstring_view kNoPassword = L"plenwick-no-password";
 
-// Word is given Windows' own separators: the engine joins its temporary folder and file name
-// with '/', which not every part of Word takes for one.
-std::wstring ForWord(const std::string& path) {
-  std::wstring wide = ToUtf16(path);
-  for (wchar_t& c : wide) {
+// The exact path, with Windows' own separators: the engine joins its temporary folder and file
+// name with '/', which not every part of Word takes for one.
+Result<Variant> ForWord(const std::string& path) {
+  std::optional<std::wstring> wide = platform::win::Wide(path);
+  if (!wide) return MakeError(codes::kConversionFailed, "its path is not valid UTF-8");
+  for (wchar_t& c : *wide) {
     if (c == L'/') c = L'\\';
   }
-  return wide;
+  return Variant::Text(*wide);
 }
 
 Error Failed(const Error& reason) {
@@ -114,13 +114,14 @@ class WordConverter final : public LegacyConverter {
         server_->CallForObject(server_->Application(), L"Documents", CallKind::kGet, {},
                                {codes::kConversionFailed, "Word gave no document collection"});
     if (!documents) return Failed(documents.error());
-    const Variant fileName = Variant::Text(ForWord(sourcePath));
+    Result<Variant> fileName = ForWord(sourcePath);
+    if (!fileName) return fileName.error();
     const Variant no = Variant::Bool(false);
     const Variant yes = Variant::Bool(true);
     const Variant password = Variant::Text(kNoPassword);
     Result<ComPtr<IDispatch>> opened =
         server_->CallForObject(*documents->Get(), L"Open", CallKind::kMethod,
-                               {{L"FileName", fileName},
+                               {{L"FileName", *fileName},
                                 {L"ConfirmConversions", no},
                                 {L"ReadOnly", yes},
                                 {L"AddToRecentFiles", no},
@@ -131,13 +132,14 @@ class WordConverter final : public LegacyConverter {
     if (!opened) return Failed(opened.error());
     OpenedFile document(*server_, std::move(*opened));
 
-    const Variant target = Variant::Text(ForWord(docxPath));
+    Result<Variant> target = ForWord(docxPath);
+    if (!target) return target.error();
     const Variant format = Variant::Int32(kFormatXmlDocument);
     const std::wstring_view saveAs =
         automation::HasMember(document.get(), L"SaveAs2") ? L"SaveAs2" : L"SaveAs";
     Result<Variant> saved =
         server_->Call(document.get(), saveAs, CallKind::kMethod,
-                      {{L"FileName", target}, {L"FileFormat", format}, {L"AddToRecentFiles", no}},
+                      {{L"FileName", *target}, {L"FileFormat", format}, {L"AddToRecentFiles", no}},
                       {codes::kConversionFailed, "Word could not save it as .docx"});
     if (!saved) return Failed(saved.error());
     return Ok();
