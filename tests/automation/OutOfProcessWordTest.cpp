@@ -134,7 +134,7 @@ TEST_F(OutOfProcessWordTest, WordThatCrashesMidRunIsReportedAsGone) {
   for (const join::NotJoined& failure : outcome.notJoined) {
     EXPECT_EQ(failure.reason, MakeError(wordc::kEngineStopped, std::string(kWordGoneReason)));
   }
-  EXPECT_EQ(join::CompletionMessage(outcome),
+  EXPECT_EQ(join::RunEndMessage(outcome, "C:\\in\\", {}).text,
             "Completed !\n\n2 documents could not be joined:\n"
             "C:\\in\\b.docx: Word is no longer running: it was closed, or it crashed\n"
             "C:\\in\\c.docx: Word is no longer running: it was closed, or it crashed");

@@ -139,7 +139,7 @@ TEST_F(WordAutomationTest, FailuresMidRunGiveTheReasonsTheRunReports) {
                       "Word could not insert it: This file could not be found. (Word error 5174)"));
   EXPECT_EQ(outcome.savesFailed, 1);
   EXPECT_FALSE(outcome.unsavedAtEnd);
-  EXPECT_EQ(join::CompletionMessage(outcome),
+  EXPECT_EQ(join::RunEndMessage(outcome, "C:\\in\\", {}).text,
             "Completed !\n\n"
             "1 document could not be joined:\n"
             "C:\\s\\b.doc: Word could not insert it: This file could not be found. (Word error "

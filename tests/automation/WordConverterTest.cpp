@@ -143,6 +143,13 @@ TEST_F(WordConverterTest, WithoutWordTheChainFallsBackAndNamesWordToInstall) {
             std::string::npos)
       << converted.error().message;
   EXPECT_EQ(converted.error().message.find("("), std::string::npos) << converted.error().message;
+  // Word is looked for once; each later file is still named for what it is.
+  const std::string text = (folder / "notes.doc").string();
+  std::ofstream(text, std::ios::binary) << "Plain text saved under a Word name.\r\n";
+  const Status second = chain->ConvertToDocx(text, (folder / "b.docx").string());
+  ASSERT_FALSE(second);
+  EXPECT_EQ(second.error().message.rfind("RTF", 0), std::string::npos) << second.error().message;
+  EXPECT_NE(second.error().message.find(": install Microsoft Word to join it"), std::string::npos);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class WordConverter final : public LegacyConverter {
   Status ConvertToDocx(const std::string& sourcePath, const std::string& docxPath) override {
     Result<SniffResult> sniff = SniffForConversion(sourcePath);
     if (!sniff) return sniff.error();
-    if (startFailure_) return *startFailure_;
+    if (startFailure_) return Missing(sniff->description);
     if (server_ && server_->Gone()) server_.reset();
     if (!server_) {
       if (Status started = Start(sniff->description); !started) return started;
@@ -85,10 +85,8 @@ class WordConverter final : public LegacyConverter {
       // later one, without starting Word again.
       const std::string& why = server.error().message;
       const bool notInstalled = why.rfind(automation::kWordNotInstalled, 0) == 0;
-      startFailure_ = MakeError(codes::kConverterMissing,
-                                description + ": install Microsoft Word to join it" +
-                                    (notInstalled ? std::string() : " (" + why + ")"));
-      return *startFailure_;
+      startFailure_ = notInstalled ? std::string() : " (" + why + ")";
+      return Missing(description);
     }
     server_ = std::move(*server);
     // No file is opened unless its macros are certain not to run and no dialog can wait unseen.
@@ -107,6 +105,12 @@ class WordConverter final : public LegacyConverter {
       return reason;
     }
     return Ok();
+  }
+
+  // Each file is named for what it is; why Word could not be started, when it is there.
+  Error Missing(const std::string& description) const {
+    return MakeError(codes::kConverterMissing,
+                     description + ": install Microsoft Word to join it" + *startFailure_);
   }
 
   Status Convert(const std::string& sourcePath, const std::string& docxPath) {
@@ -147,7 +151,7 @@ class WordConverter final : public LegacyConverter {
 
   WordStarter start_;
   std::shared_ptr<WordServer> server_;
-  std::optional<Error> startFailure_;
+  std::optional<std::string> startFailure_;  // set once Word could not be started
 };
 
 }  // namespace
