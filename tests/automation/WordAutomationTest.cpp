@@ -10,6 +10,7 @@
 #include "join/JoinReport.h"
 #include "join/OutputName.h"
 #include "join/WordSession.h"
+#include "platform/win/WideText.h"
 #include "tests/automation/FakeWord.h"
 #include "word/automation/Dispatch.h"
 #include "word/automation/SaveFormat.h"
@@ -82,6 +83,34 @@ TEST_F(WordAutomationTest, OlderWordSavesWithSaveAsInTheFormatTheNameAsksFor) {
   EXPECT_EQ(SaveFormatFor("a.docm"), kFormatXmlMacroEnabled);
   EXPECT_EQ(SaveFormatFor("C:\\x.docx\\name"), kFormatDocumentDefault);
   EXPECT_EQ(SaveFormatFor("a.doc.bak"), kFormatDocumentDefault);
+}
+
+TEST_F(WordAutomationTest, FirstSaveClaimsTheNameBeforeWordWritesIt) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::string folder = platform::win::Narrow(temp).value_or("");
+  const std::string free =
+      folder + "plenwick-claim-" + std::to_string(GetCurrentProcessId()) + ".doc";
+  const std::string failing = free + "x";
+  const std::wstring freeWide = *platform::win::Wide(free);
+  word.failures = {FakeFailure{"SaveAs2", 2, DISP_E_EXCEPTION, L"The disk is full.", 0}};
+  join::WordSession session;
+  ASSERT_TRUE(session.Start(Factory()));
+
+  ASSERT_TRUE(session.SaveNew(free));
+  EXPECT_NE(GetFileAttributesW(freeWide.c_str()), INVALID_FILE_ATTRIBUTES) << "the name is held";
+  const Status taken = session.SaveNew(free);
+  ASSERT_FALSE(taken);
+  EXPECT_EQ(taken.error(),
+            MakeError(wordc::kNameTaken, "cannot save " + free + ": the name is taken"));
+  EXPECT_EQ(word.CallsOf("SaveAs2").size(), 1u) << "Word is not asked to replace what is there";
+
+  const Status failed = session.SaveNew(failing);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().code, wordc::kWriteFailed);
+  EXPECT_EQ(GetFileAttributesW(platform::win::Wide(failing)->c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a failed save gives the name back";
+  DeleteFileW(freeWide.c_str());
 }
 
 TEST_F(WordAutomationTest, ArgumentsGoInReverseOrderAndNamedOnesByName) {

@@ -77,6 +77,32 @@ class WordDocument final : public word::Document {
     return Ok();
   }
 
+  // Word can only replace. So the name is claimed first with an empty file that only this call
+  // can have made (CREATE_NEW fails when anything is there); Word's save then replaces it, and a
+  // save that fails gives the name back.
+  Status SaveAsNew(const std::string& path) override {
+    std::optional<std::wstring> wide = platform::win::WidePath(path);
+    if (!wide) {
+      return MakeError(wordc::kWriteFailed,
+                       "cannot save " + path + ": the path is not valid UTF-8");
+    }
+    const HANDLE claim = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (claim == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+          GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return MakeError(wordc::kNameTaken, "cannot save " + path + ": the name is taken");
+      }
+      return MakeError(wordc::kWriteFailed,
+                       "cannot save " + path + ": " + platform::win::ErrorText(error));
+    }
+    CloseHandle(claim);
+    Status saved = SaveAs(path);
+    if (!saved) DeleteFileW(wide->c_str());
+    return saved;
+  }
+
  private:
   std::shared_ptr<WordServer> server_;
   ComPtr<IDispatch> document_;
