@@ -1,5 +1,6 @@
 // The click handlers of the window's buttons and link labels.
 #include "app/win32/Win32Form1.h"
+#include "form/OpenTarget.h"
 #include "form/WebAddresses.h"
 #include "shell/FolderPath.h"
 #include "shell/modMain.h"
@@ -38,26 +39,12 @@ Status Form1::LblWebsite_Click() {
   return Ok();
 }
 
-namespace {
-
-// Tells the person that `what` could not be opened; the address is in the box to copy by hand.
-void ShowCouldNotOpen(shell::MessageBoxService& messages, const char* what, const Status& opened,
-                      const std::string& address) {
-  messages.Show("The " + std::string(what) + " could not be opened: " + opened.error().message +
-                    ".\n\nIts address is:\n" + address,
-                shell::kMsgWarning);
-}
-
-}  // namespace
-
 void Form1::OpenWebPage(const std::string& address) {
-  const Status opened = shell::ShellOpen(services_.opener, address);
-  if (!opened) ShowCouldNotOpen(services_.messages, "web page", opened, address);
+  form::OpenOrSayWhy(services_.opener, services_.messages, "web page", address);
 }
 
 void Form1::OpenFolder(const std::string& folder) {
-  const Status opened = shell::ShellOpen(services_.opener, folder);
-  if (!opened) ShowCouldNotOpen(services_.messages, "folder", opened, folder);
+  form::OpenOrSayWhy(services_.opener, services_.messages, "folder", folder);
 }
 
 Status Form1::LblClose_Click() {
