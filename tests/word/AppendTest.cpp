@@ -138,6 +138,42 @@ TEST_F(AppendTest, AnEvenHeaderIsShownOnlyWhereItsDocumentAskedForIt) {
   }
 }
 
+TEST_F(AppendTest, FieldsShowingTheSourcesOwnPropertiesKeepTheirLastResults) {
+  auto complex = [](const std::vector<std::string>& instr, const std::string& result) {
+    std::string out = "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    for (const std::string& piece : instr)
+      out += "<w:r><w:instrText xml:space=\"preserve\">" + piece + "</w:instrText></w:r>";
+    return out + "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>" + result +
+           "</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
+  };
+  auto simple = [](const std::string& instr, const std::string& result) {
+    return "<w:p><w:fldSimple w:instr=\"" + instr + "\"><w:r><w:t>" + result +
+           "</w:t></w:r></w:fldSimple></w:p>";
+  };
+  FixtureDoc a, b;
+  a.body = Para("first");
+  b.body = complex({" SAVE", "DATE \\@ \"d MMMM yyyy\" "}, "saved") + complex({" DATE "}, "today") +
+           simple(" AUTHOR ", "author") + simple(" PAGE ", "page") +
+           // A property inside the result of another field: both are judged on their own.
+           "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> IF 1 = 1 "
+           "</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>"
+           " DOCPROPERTY Company </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/>"
+           "</w:r><w:r><w:t>company</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
+           "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>if</w:t></w:r><w:r>"
+           "<w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  std::vector<std::string> begins;
+  for (pugi::xml_node c : Select(doc, "//w:fldChar[@w:fldCharType='begin']"))
+    begins.push_back(c.attribute("w:fldLock").value());
+  EXPECT_EQ(begins,
+            (std::vector<std::string>{"1", "", "", "1"}));  // SAVEDATE, DATE, IF, DOCPROPERTY
+  std::vector<std::string> simples;
+  for (pugi::xml_node f : Select(doc, "//w:fldSimple"))
+    simples.push_back(f.attribute("w:fldLock").value());
+  EXPECT_EQ(simples, (std::vector<std::string>{"1", ""}));  // AUTHOR, PAGE
+}
+
 TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   const std::string bold =
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"

@@ -194,6 +194,10 @@ class BookmarkMapper {
   std::map<std::string, std::string> renames_;  // folded old name -> new name
 };
 
+// Whether a field instruction shows a property of the document it is in (SAVEDATE, AUTHOR,
+// DOCPROPERTY...), which a join must not replace with the result's own.
+bool ShowsSourceProperty(std::string_view instr);
+
 class ThemeMapper {
  public:
   explicit ThemeMapper(AppendContext& ctx) : ctx_(ctx) {}

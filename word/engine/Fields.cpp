@@ -1,6 +1,7 @@
 // Bookmarks and what points at them: ids unique within each story, names unique in the whole
 // result (Word compares them ignoring case), and REF, PAGEREF, NOTEREF, HYPERLINK \l fields and
-// internal hyperlinks updated to the new names.
+// internal hyperlinks updated to the new names. Fields that show the source's own properties
+// are locked, so they keep the results they had.
 #include <cctype>
 #include <vector>
 
@@ -94,6 +95,24 @@ std::string BookmarkMapper::MapName(const std::string& name) const {
 
 bool BookmarkMapper::RewritesFields() const {
   return !renames_.empty() || ctx_.singleSection;
+}
+
+bool ShowsSourceProperty(std::string_view instr) {
+  // What the source said about itself (its dates, author, title, file name, statistics) belongs
+  // to the source; updated in the result, they would show the result's own properties instead.
+  static constexpr std::string_view kOwn[] = {
+      "AUTHOR",   "COMMENTS", "CREATEDATE", "DOCPROPERTY", "DOCVARIABLE", "EDITTIME", "FILENAME",
+      "FILESIZE", "INFO",     "KEYWORDS",   "LASTSAVEDBY", "NUMCHARS",    "NUMWORDS", "PRINTDATE",
+      "REVNUM",   "SAVEDATE", "SUBJECT",    "TEMPLATE",    "TITLE"};
+  std::string s(instr);
+  std::vector<Token> tokens = Tokenise(s);
+  if (tokens.empty()) return false;
+  std::string keyword =
+      Upper(std::string_view(s).substr(tokens[0].begin, tokens[0].end - tokens[0].begin));
+  for (std::string_view k : kOwn) {
+    if (keyword == k) return true;
+  }
+  return false;
 }
 
 std::string BookmarkMapper::RewriteInstruction(const std::string& instr) const {

@@ -1,6 +1,7 @@
 // One pass over a story that hands each reference to the module that owns its kind.
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "word/ElementOrder.h"
 #include "word/engine/Append.h"
@@ -111,10 +112,14 @@ class Walker {
         pugi::xml_attribute instr = node.attribute("w:instr");
         instr.set_value(ctx_.bookmarks.RewriteInstruction(instr.value()).c_str());
       }
+      if (ShowsSourceProperty(node.attribute("w:instr").value())) Lock(node);
+    } else if (name == "w:fldChar") {
+      FieldCharacter(node);
     } else if (name == "w:instrText") {
       if (ctx_.bookmarks.RewritesFields()) {
         node.text().set(ctx_.bookmarks.RewriteInstruction(node.text().get()).c_str());
       }
+      if (!fields_.empty()) fields_.back().instr += node.text().get();
     } else if (name == "w:hyperlink") {
       if (pugi::xml_attribute anchor = node.attribute("w:anchor")) {
         anchor.set_value(ctx_.bookmarks.MapName(anchor.value()).c_str());
@@ -149,8 +154,38 @@ class Walker {
     }
   }
 
+  static void Lock(pugi::xml_node field) {
+    pugi::xml_attribute lock = field.attribute("w:fldLock");
+    if (!lock) lock = field.append_attribute("w:fldLock");
+    lock.set_value("1");
+  }
+
+  // A complex field's instruction runs from its begin to its separator (or end), split over
+  // any number of runs; fields nest.
+  void FieldCharacter(pugi::xml_node fldChar) {
+    std::string_view type = fldChar.attribute("w:fldCharType").value();
+    if (type == "begin") {
+      fields_.push_back(OpenField{fldChar, {}, false});
+      return;
+    }
+    if (fields_.empty()) return;
+    OpenField& open = fields_.back();
+    if (!open.decided && (type == "separate" || type == "end")) {
+      open.decided = true;
+      if (ShowsSourceProperty(open.instr)) Lock(open.begin);
+    }
+    if (type == "end") fields_.pop_back();
+  }
+
+  struct OpenField {
+    pugi::xml_node begin;
+    std::string instr;
+    bool decided = false;
+  };
+
   AppendContext& ctx_;
   const StoryOptions& options_;
+  std::vector<OpenField> fields_;
 };
 
 }  // namespace
