@@ -174,6 +174,38 @@ TEST_F(AppendTest, FieldsShowingTheSourcesOwnPropertiesKeepTheirLastResults) {
   EXPECT_EQ(simples, (std::vector<std::string>{"1", ""}));  // AUTHOR, PAGE
 }
 
+TEST_F(AppendTest, EmbeddedFontsAreKeptOnceWithTheirKeysAndTheSettingThatAsksForThem) {
+  const std::string key = "{0A1B2C3D-1111-2222-3333-444455556666}";
+  const std::string fancy = "<w:font w:name=\"Fancy\"><w:embedRegular r:id=\"rIdF1\" w:fontKey=\"" +
+                            key + "\"/></w:font>";
+  FixtureDoc a, b, c;
+  a.body = Para("no fonts of its own");
+  b.body = Para("fancy");
+  b.fonts = fancy + "<w:font w:name=\"Plain\"/>";
+  b.fontFiles["fonts/font1.odttf"] = std::string(64, 'F');
+  b.settings = "<w:embedTrueTypeFonts/><w:saveSubsetFonts/>";
+  c.body = Para("fancy again");
+  c.fonts = fancy;
+  c.fontFiles["fonts/font1.odttf"] = std::string(64, 'F');
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b), Write("c.docx", c)});
+  auto& table = r.Xml("word/fontTable.xml");
+  auto faces = Select(table, "//w:font[@w:name='Fancy']");
+  ASSERT_EQ(faces.size(), 1u);
+  pugi::xml_node embed = faces[0].child("w:embedRegular");
+  EXPECT_EQ(embed.attribute("w:fontKey").value(), key);
+  std::string target;
+  for (pugi::xml_node rel : r.Xml("word/_rels/fontTable.xml.rels").document_element().children()) {
+    if (std::string_view(embed.attribute("r:id").value()) == rel.attribute("Id").value())
+      target = rel.attribute("Target").value();
+  }
+  ASSERT_FALSE(target.empty());
+  EXPECT_EQ(r.Text("word/" + target), std::string(64, 'F'));
+  int fontParts = 0;
+  for (const std::string& name : r.Names()) fontParts += name.ends_with(".odttf") ? 1 : 0;
+  EXPECT_EQ(fontParts, 1);
+  EXPECT_TRUE(r.Xml("word/settings.xml").document_element().child("w:embedTrueTypeFonts"));
+}
+
 TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   const std::string bold =
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"

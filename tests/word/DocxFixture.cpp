@@ -118,6 +118,27 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
     add("word/" + name, bytes);
     rels += Rel("rIdM" + std::to_string(++n), "image", name);
   }
+  if (!doc.fonts.empty()) {
+    add("word/fontTable.xml", kDecl + "<w:fonts" + kNs + ">" + doc.fonts + "</w:fonts>");
+    types +=
+        "<Override PartName=\"/word/fontTable.xml\" ContentType=\"" + kWml + "fontTable+xml\"/>";
+    rels += Rel("rIdFonts", "fontTable", "fontTable.xml");
+    if (!doc.fontFiles.empty()) {
+      types +=
+          "<Default Extension=\"odttf\" "
+          "ContentType=\"application/vnd.openxmlformats-officedocument.obfuscatedFont\"/>";
+      std::string fontRels =
+          kDecl +
+          "<Relationships "
+          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+      n = 0;
+      for (const auto& [name, bytes] : doc.fontFiles) {
+        add("word/" + name, bytes);
+        fontRels += Rel("rIdF" + std::to_string(++n), "font", name);
+      }
+      add("word/_rels/fontTable.xml.rels", fontRels + "</Relationships>");
+    }
+  }
   rels += doc.extraRels + "</Relationships>";
   add("word/_rels/document.xml.rels", rels);
   add("[Content_Types].xml", types + "</Types>");

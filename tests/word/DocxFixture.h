@@ -16,17 +16,20 @@ struct FixtureDoc {
       "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar w:top=\"1440\" "
       "w:right=\"1440\" w:bottom=\"1440\" w:left=\"1440\" w:header=\"720\" w:footer=\"720\" "
       "w:gutter=\"0\"/></w:sectPr>";
-  std::string docDefaults;                     // inner XML of w:docDefaults
-  std::string styles;                          // w:style elements
-  std::string numbering;                       // inner XML of w:numbering
-  std::string footnotes;                       // normal w:footnote elements
-  std::string comments;                        // w:comment elements
-  std::string settings;                        // inner XML of w:settings
-  std::string theme;                           // inner XML of a:themeElements
-  std::map<std::string, std::string> headers;  // "header1.xml" -> inner XML of w:hdr
-  std::map<std::string, std::string> media;    // "media/image1.png" -> bytes
-  std::string extraRels;                       // more Relationship elements of the main part
-  std::string documentXml;                     // replaces the generated main part when set
+  std::string docDefaults;                       // inner XML of w:docDefaults
+  std::string styles;                            // w:style elements
+  std::string numbering;                         // inner XML of w:numbering
+  std::string footnotes;                         // normal w:footnote elements
+  std::string comments;                          // w:comment elements
+  std::string settings;                          // inner XML of w:settings
+  std::string theme;                             // inner XML of a:themeElements
+  std::map<std::string, std::string> headers;    // "header1.xml" -> inner XML of w:hdr
+  std::map<std::string, std::string> media;      // "media/image1.png" -> bytes
+  std::string extraRels;                         // more Relationship elements of the main part
+  std::string fonts;                             // inner XML of w:fonts (the font table)
+  std::map<std::string, std::string> fontFiles;  // "fonts/font1.odttf" -> bytes, rIdF1... of
+                                                 // the font table
+  std::string documentXml;                       // replaces the generated main part when set
 };
 
 // The namespace declarations fixtures put on their roots.

@@ -322,6 +322,10 @@ void Composer::Commit(Staging& s) {
     index.evenAndOddHeaders = true;
     settingsDirty_ = true;
   }
+  if (s.embedTrueTypeFonts && !index.embedTrueTypeFonts) {
+    index.embedTrueTypeFonts = true;
+    settingsDirty_ = true;
+  }
   if (s.theme) theme_ = s.theme;
   // Tab stops, hyphenation and compatibility options decide how every page is laid out and
   // hold for the whole result: it takes those under which most of its text was written.
@@ -429,6 +433,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   out.push_back(styles_.Entry());
   if (settingsDirty_) {
     ApplyEvenAndOddHeaders(settings, index.evenAndOddHeaders);
+    if (index.embedTrueTypeFonts) AskForEmbeddedFonts(settings);
     if (index.endnotes) PlaceEndnotesAtSectionEnds(settings);
     settingsEntry_ = package::MakeEntry("word/settings.xml", DocumentToString(settings));
     settingsDirty_ = false;

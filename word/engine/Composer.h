@@ -86,6 +86,7 @@ struct ResultIndex {
   bool emptyHeader = false, emptyFooter = false;
   std::set<std::string> headerKindsSeen;  // "h:default", "f:first", ... with a real part so far
   bool evenAndOddHeaders = false;
+  bool embedTrueTypeFonts = false;
   // How much text was laid out under each set of compatibility options.
   std::map<std::string, std::uint64_t> compatibilityWeight;
   std::string compatibility;  // the set the result uses
@@ -110,7 +111,8 @@ struct Staging {
   std::shared_ptr<package::RawEntry> theme;
   std::vector<package::RawEntry> themeExtras;
   bool evenAndOddHeaders = false;
-  std::string compatibility;  // the document's compatibility options
+  bool embedTrueTypeFonts = false;  // the document embeds its fonts and asks for them saved so
+  std::string compatibility;        // the document's compatibility options
 };
 
 // The document being composed.

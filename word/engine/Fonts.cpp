@@ -154,6 +154,10 @@ void ThemeMapper::MergeFonts() {
   for (pugi::xml_node font : part.doc->document_element().children("w:font")) {
     std::string name = font.attribute("w:name").value();
     if (name.empty() || ctx_.result.index.fonts.count(name) != 0) continue;
+    for (pugi::xml_node c : font.children()) {
+      // An embedded face is kept with its key; the result then has to ask for it too.
+      if (std::string_view(c.name()).starts_with("w:embed")) ctx_.out.embedTrueTypeFonts = true;
+    }
     JournalInsert(ctx_, ctx_.result.index.fonts, name);
     RewriteStory(ctx_, font, options);
     AddPieceNamespaces(font, part);

@@ -174,6 +174,13 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
   if (!on && existing) root.remove_child(existing);
 }
 
+void AskForEmbeddedFonts(pugi::xml_document& settings) {
+  pugi::xml_node root = settings.document_element();
+  pugi::xml_node embed = root.child("w:embedTrueTypeFonts");
+  if (!embed) embed = InsertOrdered(root, "w:embedTrueTypeFonts", kSettingsOrder);
+  if (pugi::xml_attribute val = embed.attribute("w:val")) embed.remove_attribute(val);
+}
+
 }  // namespace plenwick::word::engine
 
 namespace plenwick::word::engine {

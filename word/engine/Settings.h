@@ -19,5 +19,7 @@ void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signat
 void PlaceEndnotesAtSectionEnds(pugi::xml_document& settings);
 // Odd and even pages get their own headers when any appended document asked for it.
 void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on);
+// Word keeps the fonts a document embeds only while its settings ask for them.
+void AskForEmbeddedFonts(pugi::xml_document& settings);
 
 }  // namespace plenwick::word::engine
