@@ -131,7 +131,7 @@ def main():
 
     print("%d documents, %d joins of %d" % (n, n, n))
     for d, name, al, got in worse:
-        rel = os.path.relpath(d)
+        rel = os.path.relpath(d) if not os.path.relpath(d).startswith("..") else d
         if got is None:
             print("  %s as %s: join not scored" % (rel, name))
             continue
