@@ -37,10 +37,10 @@ QColor Colour(form::Rgb rgb) {
   return {rgb.red, rgb.green, rgb.blue};
 }
 
-QFont ControlFont(form::Font spec) {
+QFont ControlFont(form::Font description) {
   QFont font(QString::fromUtf8(Text(form::kFontFamily)));
-  if (spec.points > 0) font.setPointSizeF(spec.points);
-  font.setBold(spec.bold);
+  if (description.points > 0) font.setPointSizeF(description.points);
+  font.setBold(description.bold);
   font.setItalic(false);
   font.setUnderline(false);
   font.setStrikeOut(false);

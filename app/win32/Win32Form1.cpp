@@ -88,16 +88,16 @@ void Form1::Form_Initialize() {
   InitCommonControls();
 }
 
-HFONT Form1::Font(const form::Font& spec) {
+HFONT Form1::Font(const form::Font& description) {
   // Points at the 96 dots per inch the twips are converted at; Windows scales the whole window
   // on denser screens.
-  const int height = static_cast<int>(std::lround(spec.points * 96.0 / 72.0));
-  const auto key = std::make_pair(height, spec.bold);
+  const int height = static_cast<int>(std::lround(description.points * 96.0 / 72.0));
+  const auto key = std::make_pair(height, description.bold);
   if (auto found = fonts_.find(key); found != fonts_.end()) return found->second;
   const std::wstring face = shell::Utf16(form::kFontFamily);
   // The default character set lets the text box show folder names in any script.
-  HFONT font = CreateFontW(-height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+  HFONT font = CreateFontW(-height, 0, 0, 0, description.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str());
   fonts_.emplace(key, font);
   return font;
@@ -138,33 +138,33 @@ Status Form1::CreateWindowAndControls() {
   textBoxBrush_ = CreateSolidBrush(RGB(255, 255, 255));
 
   Status artwork;
-  const auto specs = form::Form1Controls();
-  controls_.reserve(specs.size());
+  const auto descriptions = form::Form1Controls();
+  controls_.reserve(descriptions.size());
   int id = kFirstControlId;
   // Child windows are created in the keyboard order's sequence, which Tab follows; the
   // description lists them in that order too.
-  for (const form::Control& spec : specs) {
+  for (const form::Control& description : descriptions) {
     ControlState& control = controls_.emplace_back();
-    control.spec = &spec;
-    control.pixels = PixelRect(spec.twips);
-    control.visible = spec.visible;
-    control.enabled = spec.enabled;
-    control.caption = std::string(spec.caption);
-    if (spec.font.points > 0) control.font = Font(spec.font);
-    if (spec.kind == form::Kind::Picture) {
-      auto picture = LoadPicture(instance_, spec.picture);
+    control.description = &description;
+    control.pixels = PixelRect(description.twips);
+    control.visible = description.visible;
+    control.enabled = description.enabled;
+    control.caption = std::string(description.caption);
+    if (description.font.points > 0) control.font = Font(description.font);
+    if (description.kind == form::Kind::Picture) {
+      auto picture = LoadPicture(instance_, description.picture);
       if (picture) {
         control.picture = std::move(*picture);
       } else if (artwork) {
         artwork = picture.error();
       }
     }
-    if (IsDrawn(spec.kind)) continue;
+    if (IsDrawn(description.kind)) continue;
 
-    const bool textBox = spec.kind == form::Kind::TextBox;
-    DWORD style = WS_CHILD | WS_TABSTOP | (spec.visible ? WS_VISIBLE : 0);
+    const bool textBox = description.kind == form::Kind::TextBox;
+    DWORD style = WS_CHILD | WS_TABSTOP | (description.visible ? WS_VISIBLE : 0);
     style |= textBox ? DWORD{ES_READONLY | ES_AUTOHSCROLL | ES_LEFT} : DWORD{BS_PUSHBUTTON};
-    const std::wstring caption = shell::Utf16(spec.caption);
+    const std::wstring caption = shell::Utf16(description.caption);
     const RECT& r = control.pixels;
     control.window = CreateWindowExW(
         textBox ? WS_EX_CLIENTEDGE : 0, textBox ? L"EDIT" : L"BUTTON", caption.c_str(), style,
@@ -172,11 +172,11 @@ Status Form1::CreateWindowAndControls() {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance_, nullptr);
     if (control.window == nullptr) {
       return MakeError(errc::kGeneric,
-                       "The control " + std::string(spec.name) + " could not be created.");
+                       "The control " + std::string(description.name) + " could not be created.");
     }
     SetWindowTextW(control.window, caption.c_str());
     SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
-    EnableWindow(control.window, spec.enabled ? TRUE : FALSE);
+    EnableWindow(control.window, description.enabled ? TRUE : FALSE);
   }
   // Without its pictures the window still works; the places stay empty.
   if (!artwork) OutputDebugStringA(artwork.error().message.c_str());
@@ -204,7 +204,7 @@ void Form1::ShowCentred() {
 
 const Form1::ControlState* Form1::Find(std::string_view name) const {
   for (const ControlState& control : controls_) {
-    if (control.spec->name == name) return &control;
+    if (control.description->name == name) return &control;
   }
   return nullptr;
 }
@@ -215,7 +215,9 @@ Form1::ControlState* Form1::FindMutable(std::string_view name) {
 
 const Form1::ControlState* Form1::HitTest(POINT client) const {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-    if (!IsDrawn(it->spec->kind) || it->spec->kind == form::Kind::Shape || !it->visible) continue;
+    if (!IsDrawn(it->description->kind) || it->description->kind == form::Kind::Shape ||
+        !it->visible)
+      continue;
     if (PtInRect(&it->pixels, client)) return &*it;
   }
   return nullptr;
@@ -261,13 +263,13 @@ void Form1::Paint(HDC target) {
   HDC pictureDc = CreateCompatibleDC(target);
   SetBkMode(dc, TRANSPARENT);
   for (const ControlState& control : controls_) {
-    const form::Control& spec = *control.spec;
-    if (!IsDrawn(spec.kind) || !control.visible) continue;
+    const form::Control& description = *control.description;
+    if (!IsDrawn(description.kind) || !control.visible) continue;
     const RECT& r = control.pixels;
-    switch (spec.kind) {
+    switch (description.kind) {
       case form::Kind::Shape: {
-        HBRUSH fill = CreateSolidBrush(Colour(spec.fill));
-        HPEN border = CreatePen(PS_SOLID, 1, Colour(spec.border));
+        HBRUSH fill = CreateSolidBrush(Colour(description.fill));
+        HPEN border = CreatePen(PS_SOLID, 1, Colour(description.border));
         HGDIOBJ oldBrush = SelectObject(dc, fill);
         HGDIOBJ oldPen = SelectObject(dc, border);
         // The border lies inside the bounds.
@@ -290,11 +292,11 @@ void Form1::Paint(HDC target) {
       }
       case form::Kind::Label:
       case form::Kind::LinkLabel: {
-        SetTextColor(dc, spec.text ? Colour(*spec.text) : GetSysColor(COLOR_BTNTEXT));
+        SetTextColor(dc, description.text ? Colour(*description.text) : GetSysColor(COLOR_BTNTEXT));
         HGDIOBJ oldFont = SelectObject(dc, control.font);
         const std::wstring text = shell::Utf16(control.caption);
         RECT bounds = r;
-        const UINT align = spec.align == form::Align::Centre ? DT_CENTER : DT_LEFT;
+        const UINT align = description.align == form::Align::Centre ? DT_CENTER : DT_LEFT;
         // One line from the top edge, cut at the label's bounds; "&" is an ordinary character.
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
                   align | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
@@ -348,8 +350,8 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const ControlState* box = Find(form::kSourceFolderBox);
       if (box != nullptr && reinterpret_cast<HWND>(lParam) == box->window) {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc,
-                     box->spec->text ? Colour(*box->spec->text) : GetSysColor(COLOR_WINDOWTEXT));
+        SetTextColor(dc, box->description->text ? Colour(*box->description->text)
+                                                : GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(dc, RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(textBoxBrush_);
       }
@@ -364,7 +366,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         GetCursorPos(&at);
         ScreenToClient(hwnd_, &at);
         const ControlState* over = HitTest(at);
-        const bool link = over != nullptr && over->spec->kind == form::Kind::LinkLabel;
+        const bool link = over != nullptr && over->description->kind == form::Kind::LinkLabel;
         SetCursor(link ? hand_ : LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
       }
@@ -372,7 +374,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: {
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       const ControlState* over = HitTest(at);
-      if (over != nullptr && over->spec->kind == form::Kind::LinkLabel) {
+      if (over != nullptr && over->description->kind == form::Kind::LinkLabel) {
         pressed_ = over;
         SetCapture(hwnd_);
       }
@@ -385,7 +387,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       if (HitTest(at) != pressed) return 0;
       for (const LinkHandler& link : kLinkHandlers) {
-        if (link.name == pressed->spec->name) Dispatch(link.handler);
+        if (link.name == pressed->description->name) Dispatch(link.handler);
       }
       return 0;
     }
@@ -406,8 +408,8 @@ void Form1::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED) return;
   for (const ControlState& control : controls_) {
     if (control.window == nullptr || GetDlgCtrlID(control.window) != id) continue;
-    if (control.spec->name == "CmdBrowse") Dispatch(&Form1::CmdBrowse_Click);
-    if (control.spec->name == "CmdSplit") Dispatch(&Form1::CmdSplit_Click);
+    if (control.description->name == "CmdBrowse") Dispatch(&Form1::CmdBrowse_Click);
+    if (control.description->name == "CmdSplit") Dispatch(&Form1::CmdSplit_Click);
   }
 }
 
@@ -464,8 +466,8 @@ void Form1::SetVisible(join::Control control, bool visible) {
 void Form1::SetCaption(join::Control control, const std::string& caption) {
   // Only the labels have a caption; the picture has none to set.
   const ControlState* target = Find(NameOf(control));
-  if (target != nullptr && target->spec->kind == form::Kind::Label) {
-    SetControlText(target->spec->name, caption);
+  if (target != nullptr && target->description->kind == form::Kind::Label) {
+    SetControlText(target->description->name, caption);
   }
 }
 

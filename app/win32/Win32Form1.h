@@ -40,7 +40,7 @@ class Form1 final : public join::JoinHost {
 
   // One control as it stands now: its description and what the handlers changed.
   struct ControlState {
-    const form::Control* spec = nullptr;
+    const form::Control* description = nullptr;
     RECT pixels{};          // in the client area
     HWND window = nullptr;  // the text box and the buttons; the rest are drawn
     bool visible = true;

@@ -293,14 +293,14 @@ TEST_F(Win32Form1, TheTextBoxAndTheButtonsAreChildWindowsAtTheirPlaces) {
   ASSERT_EQ(tabOrder.size(), children.size());
   for (std::size_t i = 0; i < children.size(); ++i) {
     const HWND child = children[i];
-    const form::Control& spec = *form::FindControl(tabOrder[i]);
-    SCOPED_TRACE(std::string(spec.name));
-    EXPECT_EQ(child, Child(spec.name));
-    EXPECT_EQ(ClientRectOf(child, form->hwnd()), ToRect(form::Pixels(spec.twips)));
-    const bool textBox = spec.kind == form::Kind::TextBox;
+    const form::Control& description = *form::FindControl(tabOrder[i]);
+    SCOPED_TRACE(std::string(description.name));
+    EXPECT_EQ(child, Child(description.name));
+    EXPECT_EQ(ClientRectOf(child, form->hwnd()), ToRect(form::Pixels(description.twips)));
+    const bool textBox = description.kind == form::Kind::TextBox;
     EXPECT_EQ(ClassName(child), textBox ? "Edit" : "Button");
-    EXPECT_EQ(WindowText(child), std::string(spec.caption));
-    EXPECT_EQ(IsWindowEnabled(child) != FALSE, spec.enabled);
+    EXPECT_EQ(WindowText(child), std::string(description.caption));
+    EXPECT_EQ(IsWindowEnabled(child) != FALSE, description.enabled);
     EXPECT_TRUE(IsWindowVisible(child));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
     EXPECT_TRUE(style & WS_TABSTOP);
@@ -319,8 +319,8 @@ TEST_F(Win32Form1, TheTextBoxAndTheButtonsAreChildWindowsAtTheirPlaces) {
     ASSERT_NE(handle, nullptr);
     ASSERT_NE(GetObjectW(handle, sizeof(font), &font), 0);
     EXPECT_EQ(shell::Utf8(font.lfFaceName), "Tahoma");
-    EXPECT_EQ(font.lfHeight, -static_cast<LONG>(std::lround(spec.font.points * 96 / 72)));
-    EXPECT_EQ(font.lfWeight, spec.font.bold ? FW_BOLD : FW_NORMAL);
+    EXPECT_EQ(font.lfHeight, -static_cast<LONG>(std::lround(description.font.points * 96 / 72)));
+    EXPECT_EQ(font.lfWeight, description.font.bold ? FW_BOLD : FW_NORMAL);
     EXPECT_FALSE(font.lfItalic);
     EXPECT_FALSE(font.lfUnderline);
   }
@@ -329,16 +329,16 @@ TEST_F(Win32Form1, TheTextBoxAndTheButtonsAreChildWindowsAtTheirPlaces) {
 }
 
 TEST_F(Win32Form1, EveryDrawnControlHasItsPlaceCaptionAndFirstState) {
-  const auto specs = form::Form1Controls();
-  ASSERT_EQ(form->controls().size(), specs.size());
-  for (std::size_t i = 0; i < specs.size(); ++i) {
+  const auto descriptions = form::Form1Controls();
+  ASSERT_EQ(form->controls().size(), descriptions.size());
+  for (std::size_t i = 0; i < descriptions.size(); ++i) {
     const Form1::ControlState& control = form->controls()[i];
-    SCOPED_TRACE(std::string(specs[i].name));
-    EXPECT_EQ(control.spec, &specs[i]);
-    EXPECT_EQ(control.pixels, ToRect(form::Pixels(specs[i].twips)));
-    EXPECT_EQ(control.visible, specs[i].visible);
-    EXPECT_EQ(control.caption, std::string(specs[i].caption));
-    if (specs[i].kind == form::Kind::Picture) {
+    SCOPED_TRACE(std::string(descriptions[i].name));
+    EXPECT_EQ(control.description, &descriptions[i]);
+    EXPECT_EQ(control.pixels, ToRect(form::Pixels(descriptions[i].twips)));
+    EXPECT_EQ(control.visible, descriptions[i].visible);
+    EXPECT_EQ(control.caption, std::string(descriptions[i].caption));
+    if (descriptions[i].kind == form::Kind::Picture) {
       // Every picture was found in the program file and is shown at its natural size.
       ASSERT_NE(control.picture.get(), nullptr);
       EXPECT_EQ(control.picture.width(), control.pixels.right - control.pixels.left);
@@ -371,10 +371,11 @@ TEST_F(Win32Form1, BackgroundPanelPicturesAndTextsShowInTheirColours) {
   EXPECT_EQ(image.At(75, 309), navy);
   EXPECT_EQ(image.At(3, 3), background);
   EXPECT_EQ(image.Closest({200, 40, 400, 60}, form::Rgb{255, 204, 102}), 0);
-  for (const form::Control& spec : form::Form1Controls()) {
-    if (!spec.text || spec.caption.empty() || spec.kind == form::Kind::TextBox) continue;
-    SCOPED_TRACE(std::string(spec.name));
-    EXPECT_LE(image.Closest(ToRect(form::Pixels(spec.twips)), *spec.text), 24);
+  for (const form::Control& description : form::Form1Controls()) {
+    if (!description.text || description.caption.empty() || description.kind == form::Kind::TextBox)
+      continue;
+    SCOPED_TRACE(std::string(description.name));
+    EXPECT_LE(image.Closest(ToRect(form::Pixels(description.twips)), *description.text), 24);
   }
   // The text box shows the folder in navy on white.
   EXPECT_LE(image.Closest({10, 130, 200, 150}, navy), 24);
@@ -416,7 +417,7 @@ TEST_F(Win32Form1, OnlyTheLinkLabelsTakeClicksAndShowTheHand) {
   for (const char* link : {"LblProductHelp", "LblWebsite", "LblClose"}) {
     const Form1::ControlState* over = form->HitTest(Centre(link));
     ASSERT_NE(over, nullptr) << link;
-    EXPECT_EQ(over->spec->kind, form::Kind::LinkLabel);
+    EXPECT_EQ(over->description->kind, form::Kind::LinkLabel);
   }
   // The pointer over a link is the hand of the artwork, its hot spot at the finger's tip.
   POINT at = Centre("LblWebsite");
