@@ -74,12 +74,9 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
       out.insert(c.attribute("w:type").value());
     return out;
   };
-  // Before any document had a header there is nothing to inherit: no references at all.
-  EXPECT_TRUE(types(sections[0]).empty());
-  // Odd and even pages show the default header unless the document asked otherwise.
-  EXPECT_EQ(types(sections[1]), (std::set<std::string>{"default", "even"}));
-  // After it, a document without headers names empty ones of the kinds seen so far.
-  EXPECT_EQ(types(sections[2]), (std::set<std::string>{"default", "even"}));
+  // Every section names every kind, so no reader has to guess what a section inherits.
+  const std::set<std::string> all{"default", "even", "first"};
+  for (pugi::xml_node sect : sections) EXPECT_EQ(types(sect), all);
   sections.erase(sections.begin());
   EXPECT_TRUE(sections[0].child("w:titlePg"));
   EXPECT_FALSE(sections[1].child("w:titlePg"));
@@ -102,6 +99,50 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   EXPECT_NE(ta, tb);
   EXPECT_NE(r.Text("word/" + ta).find("HEADER A"), std::string::npos);
   EXPECT_EQ(r.Text("word/" + tb).find("HEADER A"), std::string::npos);
+}
+
+TEST_F(AppendTest, ALaterFirstPageHeaderNeverShowsOnAnEarlierDocument) {
+  FixtureDoc plain, cover;
+  plain.body = Para("no headers at all");
+  cover.settings = "<w:evenAndOddHeaders/>";
+  cover.body = Para("with a cover header");
+  cover.headers["header1.xml"] = Para("COVER HEADER");
+  cover.sectPr =
+      "<w:sectPr><w:headerReference w:type=\"first\" r:id=\"rIdH1\"/><w:titlePg/></w:sectPr>";
+  ResultPackage r = Join({Write("plain.docx", plain), Write("cover.docx", cover)});
+  auto& doc = r.Xml("word/document.xml");
+  auto& rels = r.Xml("word/_rels/document.xml.rels");
+  auto partOf = [&](pugi::xml_node ref) {
+    for (pugi::xml_node rel : rels.document_element().children()) {
+      if (std::string_view(ref.attribute("r:id").value()) == rel.attribute("Id").value())
+        return "word/" + std::string(rel.attribute("Target").value());
+    }
+    return std::string();
+  };
+  auto sections = Select(doc, "//w:sectPr");
+  ASSERT_EQ(sections.size(), 2u);
+  for (std::size_t s = 0; s < sections.size(); ++s) {
+    for (const char* kind : {"w:headerReference", "w:footerReference"}) {
+      std::set<std::string> types;
+      for (pugi::xml_node ref : sections[s].children(kind)) {
+        types.insert(ref.attribute("w:type").value());
+        std::string part = partOf(ref);
+        ASSERT_TRUE(r.Has(part)) << part;
+        // The first document had none: each of its references names a part without text.
+        if (s == 0) {
+          EXPECT_TRUE(Select(r.Xml(part), "//w:t").empty()) << kind << " " << part;
+        }
+      }
+      // Even pages are named too, since the result asks for odd and even headers.
+      EXPECT_EQ(types, (std::set<std::string>{"default", "even", "first"})) << s << " " << kind;
+    }
+  }
+  bool coverShown = false;
+  for (pugi::xml_node ref : sections[1].children("w:headerReference")) {
+    if (std::string_view(ref.attribute("w:type").value()) == "first")
+      coverShown = r.Text(partOf(ref)).find("COVER HEADER") != std::string::npos;
+  }
+  EXPECT_TRUE(coverShown);
 }
 
 TEST_F(AppendTest, AnEvenHeaderIsShownOnlyWhereItsDocumentAskedForIt) {

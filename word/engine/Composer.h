@@ -84,7 +84,6 @@ struct ResultIndex {
   bool footnotes = false, endnotes = false, comments = false, numbering = false;
   bool commentsExtended = false, commentsIds = false, commentsExtensible = false, people_ = false;
   bool emptyHeader = false, emptyFooter = false;
-  std::set<std::string> headerKindsSeen;  // "h:default", "f:first", ... with a real part so far
   bool evenAndOddHeaders = false;
   bool embedTrueTypeFonts = false;
   // How much text was laid out under each set of compatibility options.

@@ -176,16 +176,13 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
       // on both.
       const std::string source = type == "even" && !evenAndOdd_ ? "default" : type;
       if (auto c = current_.find(prefix + source); c != current_.end()) part = c->second;
-      auto& seen = index.headerKindsSeen;
-      const std::string kindKey = prefix + type;
       if (part.empty()) {
-        // Without a reference a section inherits the header of the section before it; that
-        // matters only once some earlier section of the result had a real one.
-        if (seen.count(kindKey) == 0) continue;
+        // Without a reference a section inherits the header of the section before it, and
+        // readers differ in what a first section without one shows once a later section has a
+        // first-page header: every kind is named, empty where the document had none.
         part = EmptyPart(footer);
         anyEmpty = true;
       } else {
-        JournalInsert(ctx_, seen, kindKey);
         onlyEmpty = false;
       }
       pugi::xml_node ref = sectPr.prepend_child(footer ? "w:footerReference" : "w:headerReference");
