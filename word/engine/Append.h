@@ -225,6 +225,7 @@ class SectionMapper {
   std::string HeaderPart(const std::string& sourcePart, bool footer);
   std::string EmptyPart(bool footer);
   void FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer);
+  static bool EmptyWouldPush(pugi::xml_node sectPr, bool footer);
   void RestartNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings);
   AppendContext& ctx_;
   pugi::xml_node footnotePr_, endnotePr_;

@@ -130,6 +130,14 @@ void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
   a.set_value(std::to_string(fitted).c_str());
 }
 
+bool SectionMapper::EmptyWouldPush(pugi::xml_node sectPr, bool footer) {
+  pugi::xml_node pgMar = sectPr.child("w:pgMar");
+  long long margin = pgMar.attribute(footer ? "w:bottom" : "w:top").as_llong(1440);
+  long long distance = pgMar.attribute(footer ? "w:footer" : "w:header").as_llong(720);
+  if (margin < 0) margin = -margin;
+  return distance + 20 > margin;  // the empty part's one paragraph is 20 twips high
+}
+
 void SectionMapper::Rewrite(pugi::xml_node sectPr) {
   const std::string& main = ctx_.src.mainPart();
   for (pugi::xml_node ref = sectPr.first_child(); ref;) {
@@ -169,6 +177,11 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     bool footer = kind == 1;
     bool onlyEmpty = true, anyEmpty = false;
     std::string prefix = footer ? "f:" : "h:";
+    bool anyReal = false;
+    for (const char* t : kTypes) anyReal = anyReal || current_.count(prefix + t) != 0;
+    pugi::xml_node title = sectPr.child("w:titlePg");
+    std::string_view titleVal = title.attribute("w:val").value();
+    const bool titlePg = title && titleVal != "0" && titleVal != "false" && titleVal != "off";
     for (auto t = kTypes.rbegin(); t != kTypes.rend(); ++t) {
       std::string type = *t;
       std::string part;
@@ -176,6 +189,12 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
       // on both.
       const std::string source = type == "even" && !evenAndOdd_ ? "default" : type;
       if (auto c = current_.find(prefix + source); c != current_.end()) part = c->second;
+      if (part.empty() && anyReal && (type != "first" || titlePg) &&
+          EmptyWouldPush(sectPr, footer)) {
+        // A shown empty header below the margin would push the text of pages that showed
+        // nothing down; the margin cannot be fitted, the section's real header needs it.
+        continue;
+      }
       if (part.empty()) {
         // Without a reference a section inherits the header of the section before it, and
         // readers differ in what a first section without one shows once a later section has a
