@@ -13,6 +13,13 @@ class ClickLabel final : public QLabel {
  public:
   explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
   void SetOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+  // Does what a click does; for a screen reader's "press", which needs no mouse.
+  void Click() {
+    if (onClick_) onClick_();
+  }
+  // The address the link opens, for screen readers; empty for a link that acts instead.
+  void SetTarget(QString target) { target_ = std::move(target); }
+  const QString& target() const { return target_; }
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -20,6 +27,7 @@ class ClickLabel final : public QLabel {
 
  private:
   std::function<void()> onClick_;
+  QString target_;
   bool pressed_ = false;
 };
 

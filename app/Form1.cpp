@@ -3,19 +3,29 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/AccessibleControls.h"
 #include "app/Artwork.h"
 #include "app/ClickLabel.h"
 #include "app/ShapeRect.h"
 #include "app/TahomaFont.h"
+#include "form/DroppedFolder.h"
+#include "form/Form1Accessibility.h"
 #include "form/Form1Layout.h"
 #include "shell/FolderPath.h"
 #include "shell/modMain.h"
@@ -88,6 +98,7 @@ QLabel* AddPicture(QWidget* parent, const form::Control& control, QRect geometry
 Form1::Form1(Form1Services services)
     : QWidget(nullptr), services_(services), end_([] { QCoreApplication::exit(0); }) {
   Form_Initialize();
+  InstallAccessibleInterfaces();
   const form::Window& window = form::Form1Window();
   setObjectName(QString::fromUtf8(Text(window.name)));
   setWindowTitle(QString::fromUtf8(Text(window.title)));
@@ -97,6 +108,9 @@ Form1::Form1(Form1Services services)
                  Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(PixelRect(window.clientTwips).size());
   setWindowIcon(ProgramIcon());
+  MakeAccessible(this, *form::FindAccessible(window.name), form::AccessibleRole::Frame);
+  // A folder dropped anywhere on the window is a source folder.
+  setAcceptDrops(true);
   CreateControls();
 }
 
@@ -125,6 +139,7 @@ void Form1::CreateControls() {
       case form::Kind::LinkLabel: {
         auto* link = AddLabel<ClickLabel>(this, control, geometry, font);
         link->setCursor(HandCursor());
+        link->SetTarget(QString::fromStdString(form::LinkTarget(control.name)));
         widget = link;
         break;
       }
@@ -135,6 +150,8 @@ void Form1::CreateControls() {
         // drops for read-only boxes.
         box->setCursor(Qt::IBeamCursor);
         box->setFont(font);
+        // Drops on the box are the window's: a dropped folder is a choice, not text to insert.
+        box->setAcceptDrops(false);
         if (control.text) SetForeground(box, QPalette::Text, Colour(*control.text));
         widget = box;
         break;
@@ -153,6 +170,9 @@ void Form1::CreateControls() {
         break;
     }
     widget->setObjectName(QString::fromUtf8(Text(control.name)));
+    if (const form::AccessibleText* accessible = form::FindAccessible(control.name)) {
+      MakeAccessible(widget, *accessible, form::RoleOf(control.kind));
+    }
     widget->setGeometry(geometry);
     if (!control.visible) widget->hide();
     widget->setEnabled(control.enabled);
@@ -209,11 +229,15 @@ void Form1::ShowCentred() {
 }
 
 void Form1::Dispatch(Status (Form1::*handler)()) {
+  Dispatch([this, handler] { return (this->*handler)(); });
+}
+
+void Form1::Dispatch(const std::function<Status()>& handler) {
   if (end_.ending()) return;
   const form::ProgramEnd::Running running(end_);
   Status status;
   try {
-    status = (this->*handler)();
+    status = handler();
   } catch (const std::exception& failure) {
     status = MakeError(errc::kGeneric, failure.what());
   }
@@ -244,6 +268,56 @@ void Form1::closeEvent(QCloseEvent* event) {
   // Closing the only window unloads it and ends the program, whoever asked.
   event->accept();
   EndProgram();
+}
+
+namespace {
+
+// The folder a drag carries, if any: local folders only, the first of them.
+std::optional<std::string> DraggedFolder(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return std::nullopt;
+  std::vector<std::string> items;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) items.push_back(url.toLocalFile().toStdString());
+  }
+  return form::DroppedFolder(items, [](const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).isDir();
+  });
+}
+
+}  // namespace
+
+// Only a drag that carries a folder is offered a drop, so the pointer tells beforehand whether
+// letting go will do anything.
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+  if (DraggedFolder(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+  if (DraggedFolder(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+  std::optional<std::string> folder = DraggedFolder(event->mimeData());
+  if (!folder) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  // Taken once the drop is over, so the file manager is not kept waiting on our handler.
+  QMetaObject::invokeMethod(
+      this,
+      [this, folder = std::move(*folder)] {
+        Dispatch([this, &folder] { return Form_FolderDropped(folder); });
+      },
+      Qt::QueuedConnection);
 }
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {

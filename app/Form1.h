@@ -54,6 +54,8 @@ class Form1 final : public QWidget, public join::JoinHost {
   Status LblProductHelp_Click();
   Status LblWebsite_Click();
   Status LblClose_Click();
+  // A folder dropped on the window from a file manager: taken as if chosen with "Browse...".
+  Status Form_FolderDropped(std::string folder);
 
   void SetJoinHandler(JoinHandler handler) { joinHandler_ = std::move(handler); }
   // What ends the program once every handler has returned; QCoreApplication::exit(0) by default.
@@ -73,6 +75,9 @@ class Form1 final : public QWidget, public join::JoinHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
@@ -86,6 +91,10 @@ class Form1 final : public QWidget, public join::JoinHost {
   }
   // Runs a click handler unless the program is ending; an error it returns is shown.
   void Dispatch(Status (Form1::*handler)());
+  void Dispatch(const std::function<Status()>& handler);
+  // Makes `picked` the source folder, as "Browse..." does with the picker's answer; "" changes
+  // nothing.
+  Status TakeSourceFolder(std::string picked);
   // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
   // showing the address to copy.
   void OpenWebPage(const std::string& address);
