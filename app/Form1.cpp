@@ -150,8 +150,6 @@ void Form1::CreateControls() {
         // drops for read-only boxes.
         box->setCursor(Qt::IBeamCursor);
         box->setFont(font);
-        // Drops on the box are the window's: a dropped folder is a choice, not text to insert.
-        box->setAcceptDrops(false);
         if (control.text) SetForeground(box, QPalette::Text, Colour(*control.text));
         widget = box;
         break;

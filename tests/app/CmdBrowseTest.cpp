@@ -1,7 +1,15 @@
-// Choosing the source folder with "Browse...", through the window with a scripted picker.
+// Choosing the source folder with "Browse...", through the window with a scripted picker, or by
+// dropping a folder on the window.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <string>
 
 #include "tests/app/Form1Fixture.h"
@@ -153,6 +161,105 @@ TEST_F(CmdBrowse, APickerThatFailsCountsAsACancel) {
   ASSERT_TRUE(other.CmdBrowse_Click().ok());
   EXPECT_EQ(other.sourceFolder, "");
   EXPECT_TRUE(messages.shown.empty());
+}
+
+// A file manager's drag of local items, delivered to the window as the platform would: the drag
+// enters over `at` and is let go there.
+class FolderDrop : public CmdBrowse {
+ protected:
+  void SetUp() override {
+    CmdBrowse::SetUp();
+    ASSERT_TRUE(scratch.isValid());
+    ASSERT_TRUE(QDir(scratch.path()).mkpath(QStringLiteral("Docs/Sub")));
+    ASSERT_TRUE(QDir(scratch.path()).mkpath(QStringLiteral("Other")));
+    QFile file(Path("notes.docx"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  QString Path(const char* name) const { return scratch.filePath(QString::fromUtf8(name)); }
+
+  // Whether the window offered to take the drag, and whether it took the drop.
+  struct Outcome {
+    bool offered = false;
+    bool taken = false;
+  };
+  Outcome Drop(const QList<QUrl>& urls, QWidget* over = nullptr) {
+    QMimeData data;
+    data.setUrls(urls);
+    QWidget* target = over != nullptr ? over : form.get();
+    const QPointF at = target == form.get() ? QPointF(300, 60) : QPointF(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    Outcome outcome;
+    outcome.offered = enter.isAccepted();
+    QDropEvent drop(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    outcome.taken = drop.isAccepted();
+    QCoreApplication::processEvents();  // the folder is taken once the drop is over
+    return outcome;
+  }
+  static QUrl Local(const QString& path) { return QUrl::fromLocalFile(path); }
+
+  QTemporaryDir scratch;
+};
+
+TEST_F(FolderDrop, ADroppedFolderIsTakenAsIfChosenWithBrowse) {
+  const Outcome outcome = Drop({Local(Path("Docs"))});
+  EXPECT_TRUE(outcome.offered);
+  EXPECT_TRUE(outcome.taken);
+  const std::string folder = Path("Docs").toStdString() + "/";
+  EXPECT_EQ(form->sourceFolder, folder);
+  EXPECT_EQ(TextBox()->text().toStdString(), folder);
+  ExpectSecondStage(true);
+  EXPECT_EQ(yield.count, 1);
+  EXPECT_TRUE(picker.calls.empty());
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FolderDrop, OfSeveralItemsTheFirstFolderIsTaken) {
+  Drop({QUrl(QStringLiteral("https://example.com/x")), Local(Path("notes.docx")),
+        Local(Path("Other")), Local(Path("Docs"))});
+  EXPECT_EQ(form->sourceFolder, Path("Other").toStdString() + "/");
+  EXPECT_EQ(TextBox()->text().toStdString(), form->sourceFolder);
+}
+
+TEST_F(FolderDrop, FilesAndAddressesAreRefusedAndChangeNothing) {
+  Browse("/srv/docs");
+  for (const QList<QUrl>& urls :
+       {QList<QUrl>{Local(Path("notes.docx"))}, QList<QUrl>{Local(Path("missing"))},
+        QList<QUrl>{QUrl(QStringLiteral("https://example.com/folder/"))}, QList<QUrl>{}}) {
+    const Outcome outcome = Drop(urls);
+    EXPECT_FALSE(outcome.offered);
+    EXPECT_FALSE(outcome.taken);
+    EXPECT_EQ(form->sourceFolder, "/srv/docs/");
+    EXPECT_EQ(TextBox()->text(), "/srv/docs/");
+  }
+  ExpectSecondStage(true);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FolderDrop, AFolderDroppedOnAControlReachesTheWindow) {
+  // A control that took the drag for itself (the text box takes dropped text) would swallow the
+  // folder without a word.
+  for (QWidget* control :
+       {static_cast<QWidget*>(TextBox()), Control("Label1"), Control("Image2")}) {
+    form->sourceFolder.clear();
+    const Outcome outcome = Drop({Local(Path("Docs"))}, control);
+    EXPECT_TRUE(outcome.offered) << control->objectName().toStdString();
+    EXPECT_TRUE(outcome.taken) << control->objectName().toStdString();
+    EXPECT_EQ(form->sourceFolder, Path("Docs").toStdString() + "/");
+  }
+}
+
+TEST_F(FolderDrop, NothingIsTakenOnceTheProgramIsEnding) {
+  QMimeData data;
+  data.setUrls({Local(Path("Docs"))});
+  QDropEvent drop(QPointF(300, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &drop);
+  form->close();  // before the queued drop is served
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(form->sourceFolder, "");
 }
 
 }  // namespace
