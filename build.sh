@@ -16,6 +16,7 @@ PACKAGES=(
   python3-lxml python3-docx python3-pil python3-numpy poppler-utils
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-droid-fallback
   libreoffice-writer-nogui libreoffice-dev
+  xvfb dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   binutils-mingw-w64 icoutils desktop-file-utils appstream dpkg-dev file
 )
 

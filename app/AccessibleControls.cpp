@@ -124,7 +124,7 @@ void MakeAccessible(QWidget* widget, const form::AccessibleText& text, form::Acc
   widget->setProperty(kRoleProperty, static_cast<int>(role));
   // An empty name lets Qt name the control by its text as it stands (the live counter).
   if (!text.name.empty()) widget->setAccessibleName(Text(text.name));
-  widget->setAccessibleDescription(Text(text.description));
+  widget->setAccessibleDescription(QString::fromStdString(form::AccessibleDescription(text)));
 }
 
 }  // namespace plenwick::app

@@ -89,6 +89,14 @@ std::string_view AccessibleName(const AccessibleText& text, std::string_view cap
   return text.name.empty() ? caption : text.name;
 }
 
+std::string AccessibleDescription(const AccessibleText& text) {
+  std::string description(text.description);
+  if (const std::string target = LinkTarget(text.control); !target.empty()) {
+    description += " Address: " + target;
+  }
+  return description;
+}
+
 std::string LinkTarget(std::string_view control) {
   if (control == "LblProductHelp") return SiteAddress(kProductHelpPath);
   if (control == "LblWebsite") return SiteAddress(kWebsitePath);

@@ -43,6 +43,10 @@ const AccessibleText* FindAccessible(std::string_view control);
 // The name a screen reader hears for `control` when its caption is `caption`.
 std::string_view AccessibleName(const AccessibleText& text, std::string_view caption);
 
+// What a screen reader hears as `control`'s description: a link's also says the address it opens,
+// since screen readers do not all show a link's target.
+std::string AccessibleDescription(const AccessibleText& text);
+
 // The address a link label opens; "" for LblClose, which ends the program instead, and for every
 // control that is no link.
 std::string LinkTarget(std::string_view control);
