@@ -16,8 +16,8 @@ int MessageBoxMinimumWidth(const QString& title);
 
 class QtMessageBox final : public MessageBoxService {
  public:
-  // Style kMsgInformation shows the information icon; every other style shows none. The box is
-  // owned by the active window, so it stays above it.
+  // Style kMsgInformation shows the information icon, kMsgWarning the warning icon; every other
+  // style shows none. The box is owned by the active window, so it stays above it.
   void Show(std::string_view text, int style) override;
   // The details go in the box's informative text; the action is a button of its own.
   bool ShowWithAction(std::string_view text, std::string_view details, int style,

@@ -2,15 +2,28 @@
 // folders on disk.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/JoinWiring.h"
 #include "join/JoinRunner.h"
+#include "shell/qt/EventYield.h"
+#include "shell/qt/QtFolderPicker.h"
+#include "shell/qt/QtMessageBox.h"
 #include "tests/app/Form1Fixture.h"
 #include "tests/cli/TempTree.h"
 #include "tests/support/FakeFileSystem.h"
@@ -233,6 +246,171 @@ TEST_F(JoinRunWindow, ProgramsWiringJoinsRealDocuments) {
   ASSERT_TRUE(text);
   EXPECT_LT(text->find("First document"), text->find("Second document"));
   EXPECT_NE(text->find("Second document"), std::string::npos);
+}
+
+// A whole run as a person makes it, offscreen: "Browse..." and "Join Documents" pressed with the
+// mouse, both folders chosen in the real folder dialog, and every message read from the real
+// message box and dismissed with its OK button. Only Word and, where a folder must be unreadable,
+// the file system are test doubles.
+class WholeRun : public ::testing::Test {
+ protected:
+  // What one message box said.
+  struct Box {
+    std::string title;
+    std::string text;
+    std::string details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    std::vector<std::string> buttons;
+  };
+
+  void SetUp() override {
+    services.applications = word.Factory();
+    services.fileSystems = walk::DefaultFileSystems();
+    services.clock = [] { return join::LocalDateTime{2026, 1, 9, 14, 5, 30}; };
+    form = std::make_unique<app::Form1>(app::Form1Services{messages, opener, picker, yield});
+    form->SetEndAction([] {});
+    auto runner = std::make_shared<join::JoinRunner>(services);
+    form->SetJoinHandler(
+        [runner](app::Form1& window) { return runner->Run(window.sourceFolder, window); });
+    form->ShowCentred();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // Serves whatever modal window opens next: a folder dialog gets the next folder, a message
+    // box is read and closed with OK.
+    QObject::connect(&watcher, &QTimer::timeout, [this] { Serve(); });
+    watcher.start(5);
+  }
+  void TearDown() override {
+    watcher.stop();
+    form.reset();
+    QApplication::processEvents();
+  }
+
+  void Serve() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible() || modal == served) return;
+    served = modal;
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      ASSERT_FALSE(folders.empty()) << "a folder dialog nobody expected";
+      dialog->setDirectory(QString::fromStdString(folders.front()));
+      folders.pop_front();
+      auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+      ASSERT_NE(buttons, nullptr);
+      QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      Box seen{box->windowTitle().toStdString(),
+               box->text().toStdString(),
+               box->informativeText().toStdString(),
+               box->icon(),
+               {}};
+      QAbstractButton* ok = nullptr;
+      for (QAbstractButton* button : box->buttons()) {
+        seen.buttons.push_back(button->text().toStdString());
+        if (box->buttonRole(button) == QMessageBox::AcceptRole) ok = button;
+      }
+      boxes.push_back(seen);
+      ASSERT_NE(ok, nullptr);
+      QTest::mouseClick(ok, Qt::LeftButton);
+    }
+  }
+
+  // Chooses `source` with "Browse..." and joins into `destination`, with the mouse.
+  void RunWith(const std::string& source, const std::string& destination) {
+    folders = {source, destination};
+    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
+    ASSERT_EQ(TextBox(), source + "/");
+    auto* join = form->findChild<QPushButton*>(QStringLiteral("CmdSplit"));
+    ASSERT_TRUE(join->isEnabled());
+    QTest::mouseClick(join, Qt::LeftButton);
+    EXPECT_TRUE(folders.empty()) << "a folder dialog did not open";
+  }
+  void UseFileSystem(walk::FileSystemFactory fileSystems) {
+    services.fileSystems = std::move(fileSystems);
+    auto runner = std::make_shared<join::JoinRunner>(services);
+    form->SetJoinHandler(
+        [runner](app::Form1& window) { return runner->Run(window.sourceFolder, window); });
+  }
+  std::string TextBox() const {
+    return form->findChild<QLineEdit*>(QStringLiteral("txtvCFPath"))->text().toStdString();
+  }
+  std::string Counter() const {
+    return form->findChild<QLabel*>(QStringLiteral("LblProgessCurrent"))->text().toStdString();
+  }
+
+  test::TempTree tree;
+  test::RecordingWord word;
+  join::JoinServices services;
+  shell::QtMessageBox messages;
+  RecordingOpener opener;
+  shell::QtFolderPicker picker;
+  TestYield yield;
+  std::unique_ptr<app::Form1> form;
+  QTimer watcher;
+  QWidget* served = nullptr;
+  std::deque<std::string> folders;
+  std::vector<Box> boxes;
+};
+
+TEST_F(WholeRun, JoinsAndSaysWhereTheOutputIs) {
+  const std::string a = tree.Write("src/a.doc");
+  const std::string c = tree.Write("src/S/c.docx");
+  tree.Write("src/notes.txt");
+  const std::string dest = tree.Folder("dest");
+  RunWith(tree.Path("src"), dest);
+  EXPECT_EQ(word.Saved().at(dest + "/" + kOutput), (Lines{a, c}));
+  EXPECT_EQ(Counter(), "(2) Documents Combined");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Plenwick");
+  EXPECT_EQ(boxes[0].text, "Completed !");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(boxes[0].details, "The joined document is saved as:\n" + dest + "/" + kOutput);
+  EXPECT_EQ(boxes[0].buttons, (Lines{"OK", "Open Folder"}));
+  EXPECT_TRUE(opener.opened.empty());
+}
+
+TEST_F(WholeRun, AnUnreadableFolderIsPassedAndNamedAtTheEnd) {
+  // The walk meets the tree through the file-system double, at the paths the dialog shows.
+  const std::string src = tree.Folder("src");
+  const std::string dest = tree.Folder("dest");
+  test::FakeTree fake;
+  fake.AddFile(src + "/a.doc")
+      .AddFile(src + "/Locked/b.doc")
+      .AddFile(src + "/T/U/deep.docx")
+      .Fail(src + "/Locked", test::FakeTree::Op::kFiles, errc::kPermissionDenied);
+  UseFileSystem(fake.Factory());
+  RunWith(src, dest);
+  EXPECT_EQ(word.Saved().at(dest + "/" + kOutput), (Lines{src + "/a.doc", src + "/T/U/deep.docx"}));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Please Select Correct Store Folder.");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
+  EXPECT_EQ(boxes[1].title, "Plenwick");
+  EXPECT_EQ(boxes[1].text.rfind("Completed !", 0), 0u) << boxes[1].text;
+  EXPECT_NE(boxes[1].text.find("1 folder could not be read"), std::string::npos) << boxes[1].text;
+  EXPECT_NE(boxes[1].text.find(src + "/Locked/"), std::string::npos) << boxes[1].text;
+}
+
+TEST_F(WholeRun, ATreeWithoutDocumentsSaysSoUnderAWarning) {
+  tree.Write("src/notes.txt");
+  const std::string dest = tree.Folder("dest");
+  RunWith(tree.Path("src"), dest);
+  EXPECT_TRUE(word.Saved().empty());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "No documents were found in " + tree.Path("src") + "/.");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes[0].buttons, (Lines{"OK"}));
+}
+
+TEST_F(WholeRun, AnOutputThatCannotBeWrittenSaysWhyUnderAWarning) {
+  tree.Write("src/a.doc");
+  tree.Write("src/b.docx");
+  const std::string dest = tree.Folder("dest");
+  word.script().failEverySave = true;
+  RunWith(tree.Path("src"), dest);
+  EXPECT_TRUE(word.Saved().empty());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "The output could not be saved to " + dest + "/" + kOutput +
+                               ": disk full\nNo output was written.");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes[0].buttons, (Lines{"OK"}));
 }
 
 }  // namespace
