@@ -399,6 +399,21 @@ TEST_F(WholeRun, ATreeWithoutDocumentsSaysSoUnderAWarning) {
   EXPECT_EQ(boxes[0].buttons, (Lines{"OK"}));
 }
 
+TEST_F(WholeRun, ASourceFolderDeletedAfterItWasChosenSaysSoUnderAWarning) {
+  const std::string src = tree.Folder("src");
+  tree.Write("src/a.doc");
+  const std::string dest = tree.Folder("dest");
+  folders = {src, dest};
+  QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
+  ASSERT_EQ(TextBox(), src + "/");
+  std::filesystem::remove_all(src);
+  QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("CmdSplit")), Qt::LeftButton);
+  EXPECT_TRUE(word.Saved().empty());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "No documents were found in " + src + "/.");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+}
+
 TEST_F(WholeRun, AnOutputThatCannotBeWrittenSaysWhyUnderAWarning) {
   tree.Write("src/a.doc");
   tree.Write("src/b.docx");
