@@ -5,8 +5,12 @@
 
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <utility>
+#include <vector>
 
+#include "form/DroppedFolder.h"
+#include "form/Form1Accessibility.h"
 #include "shell/FolderPath.h"
 #include "shell/modMain.h"
 #include "shell/win32/WideText.h"
@@ -54,6 +58,11 @@ constexpr LinkHandler kLinkHandlers[] = {
     {"LblWebsite", &Form1::LblWebsite_Click},
     {"LblClose", &Form1::LblClose_Click},
 };
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(shell::Utf16(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 BOOL CALLBACK CloseOwnedWindow(HWND window, LPARAM owner) {
   if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) {
@@ -134,6 +143,8 @@ Status Form1::CreateWindowAndControls() {
   if (smallIcon_ != nullptr) {
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   }
+  // Folders dropped from Explorer arrive as WM_DROPFILES.
+  DragAcceptFiles(hwnd_, TRUE);
   hand_ = CreateHandCursor(instance_);
   textBoxBrush_ = CreateSolidBrush(RGB(255, 255, 255));
 
@@ -162,6 +173,16 @@ Status Form1::CreateWindowAndControls() {
     if (IsDrawn(description.kind)) continue;
 
     const bool textBox = description.kind == form::Kind::TextBox;
+    // Screen readers name a control without a caption of its own after the static text just
+    // before it among the children; a hidden one names it without being seen or reached by Tab.
+    if (const form::AccessibleText* accessible = form::FindAccessible(description.name);
+        accessible != nullptr && !accessible->name.empty() &&
+        accessible->name != description.caption) {
+      const std::wstring name = shell::Utf16(accessible->name);
+      const RECT& r = control.pixels;
+      CreateWindowExW(0, L"STATIC", name.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, r.left, r.top,
+                      r.right - r.left, r.bottom - r.top, hwnd_, nullptr, instance_, nullptr);
+    }
     DWORD style = WS_CHILD | WS_TABSTOP | (description.visible ? WS_VISIBLE : 0);
     style |= textBox ? DWORD{ES_READONLY | ES_AUTOHSCROLL | ES_LEFT} : DWORD{BS_PUSHBUTTON};
     const std::wstring caption = shell::Utf16(description.caption);
@@ -394,6 +415,9 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       pressed_ = nullptr;
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_CLOSE:
       // Closing the only window unloads it and ends the program, whoever asked.
       EndProgram();
@@ -413,12 +437,33 @@ void Form1::OnCommand(int id, int notification) {
   }
 }
 
+void Form1::OnDropFiles(HDROP drop) {
+  std::vector<std::string> items;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    if (DragQueryFileW(drop, i, path.data(), length + 1) == 0) continue;
+    path.resize(length);
+    items.push_back(shell::Utf8(path));
+  }
+  // The drop is over for Explorer once the message was posted; the handle is ours to free.
+  DragFinish(drop);
+  if (std::optional<std::string> folder = form::DroppedFolder(items, &IsFolder)) {
+    Dispatch([this, &folder] { return Form_FolderDropped(std::move(*folder)); });
+  }
+}
+
 void Form1::Dispatch(Status (Form1::*handler)()) {
+  Dispatch([this, handler] { return (this->*handler)(); });
+}
+
+void Form1::Dispatch(const std::function<Status()>& handler) {
   if (end_.ending()) return;
   const form::ProgramEnd::Running running(end_);
   Status status;
   try {
-    status = (this->*handler)();
+    status = handler();
   } catch (const std::exception& failure) {
     status = MakeError(errc::kGeneric, failure.what());
   }

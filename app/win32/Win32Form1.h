@@ -10,6 +10,8 @@
 #pragma once
 
 #include "shell/win32/WindowsHeaders.h"
+// After windows.h: HDROP, for folders dropped on the window.
+#include <shellapi.h>
 
 #include <functional>
 #include <map>
@@ -72,6 +74,8 @@ class Form1 final : public join::JoinHost {
   Status LblProductHelp_Click();
   Status LblWebsite_Click();
   Status LblClose_Click();
+  // A folder dropped on the window from Explorer: taken as if chosen with "Browse...".
+  Status Form_FolderDropped(std::string folder);
 
   void SetJoinHandler(JoinHandler handler) { joinHandler_ = std::move(handler); }
   // What ends the program once every handler has returned; destroying the window and posting
@@ -112,6 +116,11 @@ class Form1 final : public join::JoinHost {
   void OnCommand(int id, int notification);
   // Runs a click handler unless the program is ending; an error it returns is shown.
   void Dispatch(Status (Form1::*handler)());
+  void Dispatch(const std::function<Status()>& handler);
+  // Makes `picked` the source folder, as "Browse..." does with the picker's answer; "" changes
+  // nothing.
+  Status TakeSourceFolder(std::string picked);
+  void OnDropFiles(HDROP drop);
   // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
   // showing the address to copy.
   void OpenWebPage(const std::string& address);

@@ -8,9 +8,16 @@
 namespace plenwick::win32app {
 
 Status Form1::CmdBrowse_Click() {
+  return TakeSourceFolder(PickFolder(form::kBrowseTitle));
+}
+
+Status Form1::Form_FolderDropped(std::string folder) {
+  return TakeSourceFolder(std::move(folder));
+}
+
+Status Form1::TakeSourceFolder(std::string picked) {
   // A cancel keeps the earlier choice in force, so the text box, the enabled "Join Documents" and
   // the folder the next run walks always agree.
-  std::string picked = PickFolder(form::kBrowseTitle);
   if (picked.empty()) return Ok();
   sourceFolder = shell::WithTrailingSeparator(std::move(picked));
   if (!Yield()) return Ok();  // the program is ending

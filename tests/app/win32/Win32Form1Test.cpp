@@ -1,12 +1,14 @@
 // The Win32 window under a real window system (wine64 in Xvfb here): its frame, the child
 // windows and the drawn controls against the shared description, colours on the screen, the link
-// labels, ending the program in a run, and the real folder dialog and message boxes driven by a
+// labels, folders dropped from Explorer, the names screen readers hear, ending the program in a
+// run, and the real folder dialog and message boxes driven by a
 // second thread as a user would. Skips when no window can be made (no display).
 #include <gtest/gtest.h>
 
 #include "shell/win32/WindowsHeaders.h"
 // Windows first: COM's headers build on its types.
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
@@ -106,7 +108,7 @@ RECT ToRect(const form::Rect& pixels) {
   return {pixels.left, pixels.top, pixels.left + pixels.width, pixels.top + pixels.height};
 }
 
-std::vector<HWND> Children(HWND parent) {
+std::vector<HWND> AllChildren(HWND parent) {
   std::vector<HWND> children;
   EnumChildWindows(
       parent,
@@ -116,6 +118,33 @@ std::vector<HWND> Children(HWND parent) {
       },
       reinterpret_cast<LPARAM>(&children));
   return children;
+}
+
+// The children a person sees: without the hidden labels that only name controls for screen
+// readers.
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children = AllChildren(parent);
+  std::erase_if(children, [](HWND child) {
+    return (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) == 0 && ClassName(child) == "Static";
+  });
+  return children;
+}
+
+// What Explorer hands over when items are dropped: a DROPFILES block with the wide paths.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::size_t characters = 1;
+  for (const std::wstring& path : paths) characters += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  auto* list = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES));
+  for (const std::wstring& path : paths) {
+    std::copy(path.begin(), path.end(), list);
+    list += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
 }
 
 // The client area as it shows on the screen.
@@ -400,6 +429,48 @@ TEST_F(Win32Form1, ChoosingASourceFolderShowsTheStatusAreaAndEnablesJoin) {
   SendMessageW(Child("CmdBrowse"), BM_CLICK, 0, 0);
   EXPECT_EQ(form->sourceFolder, "C:\\Документы\\报告\\");
   EXPECT_EQ(WindowText(Child("txtvCFPath")), "C:\\Документы\\报告\\");
+}
+
+TEST_F(Win32Form1, AFolderDroppedFromExplorerIsTakenAsIfChosenWithBrowse) {
+  ShowAndPaint();
+  EXPECT_TRUE(GetWindowLongPtrW(form->hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  wchar_t temp[MAX_PATH + 1] = {};
+  ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"plenwick-drop-Документы";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring file = folder + L"\\notes.docx";
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+
+  // A file alone is no source folder: nothing changes.
+  SendMessageW(form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({file})), 0);
+  EXPECT_EQ(form->sourceFolder, "");
+  EXPECT_FALSE(IsWindowEnabled(Child("CmdSplit")));
+  // Of several items the first folder is taken.
+  SendMessageW(form->hwnd(), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(MakeDrop({file, folder, std::wstring(temp)})), 0);
+  const std::string expected = shell::Utf8(folder) + "\\";
+  EXPECT_EQ(form->sourceFolder, expected);
+  EXPECT_EQ(WindowText(Child("txtvCFPath")), expected);
+  for (const std::string_view name : form::ShownBySourceFolder()) {
+    EXPECT_TRUE(form->Find(name)->visible) << name;
+  }
+  EXPECT_TRUE(IsWindowEnabled(Child("CmdSplit")));
+  EXPECT_TRUE(picker.calls.empty());
+  DeleteFileW(file.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(Win32Form1, ScreenReadersHearTheTextBoxAsTheSourceFolder) {
+  // A reader names a captionless control after the static text just before it.
+  const HWND label = GetWindow(Child("txtvCFPath"), GW_HWNDPREV);
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(ClassName(label), "Static");
+  EXPECT_EQ(WindowText(label), "Source folder");
+  EXPECT_FALSE(GetWindowLongPtrW(label, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(GetWindowLongPtrW(label, GWL_STYLE) & WS_TABSTOP);
+  // The buttons are named by their captions, the window by its title.
+  EXPECT_EQ(WindowText(Child("CmdBrowse")), "Browse...");
+  EXPECT_EQ(WindowText(form->hwnd()), "Tarvik Plenwick");
 }
 
 TEST_F(Win32Form1, OnlyTheLinkLabelsTakeClicksAndShowTheHand) {
