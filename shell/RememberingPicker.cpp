@@ -17,4 +17,9 @@ std::string RememberingPicker::Pick(WindowHandle owner, const std::string& title
   return chosen;
 }
 
+void RememberingPicker::Remember(const std::string& title, const std::string& folder) {
+  const auto key = keys_.find(title);
+  if (key != keys_.end() && !folder.empty()) settings_.Write(key->second, folder);
+}
+
 }  // namespace plenwick::shell

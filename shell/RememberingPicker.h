@@ -19,6 +19,7 @@ class RememberingPicker final : public FolderPickerService {
   // A start folder given by the caller wins over the remembered one; a cancel remembers nothing.
   std::string Pick(WindowHandle owner, const std::string& title,
                    const std::string& startFolder) override;
+  void Remember(const std::string& title, const std::string& folder) override;
 
  private:
   FolderPickerService& picker_;

@@ -52,6 +52,12 @@ class FolderPickerService {
   virtual ~FolderPickerService() = default;
   virtual std::string Pick(WindowHandle owner, const std::string& title,
                            const std::string& startFolder) = 0;
+  // The answer to the question `title` was given another way (a folder dropped on the window):
+  // a picker that remembers answers keeps this one as if picked. Others ignore it.
+  virtual void Remember(const std::string& title, const std::string& folder) {
+    (void)title;
+    (void)folder;
+  }
 };
 
 // A few texts kept between runs of the program, per user (the platform's settings store).

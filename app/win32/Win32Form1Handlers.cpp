@@ -12,6 +12,8 @@ Status Form1::CmdBrowse_Click() {
 }
 
 Status Form1::Form_FolderDropped(std::string folder) {
+  // The next "Browse..." opens here, as after choosing this folder with it.
+  services_.picker.Remember(form::kBrowseTitle, folder);
   return TakeSourceFolder(std::move(folder));
 }
 

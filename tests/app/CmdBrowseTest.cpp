@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QUrl>
 #include <string>
+#include <vector>
 
 #include "tests/app/Form1Fixture.h"
 
@@ -214,6 +215,10 @@ TEST_F(FolderDrop, ADroppedFolderIsTakenAsIfChosenWithBrowse) {
   EXPECT_EQ(yield.count, 1);
   EXPECT_TRUE(picker.calls.empty());
   EXPECT_TRUE(messages.shown.empty());
+  // The next "Browse..." opens there, as if it had been chosen with it.
+  EXPECT_EQ(picker.remembered,
+            (std::vector<ScriptedPicker::Remembered>{
+                {"Choose Folder Having Word Documents...", Path("Docs").toStdString()}}));
 }
 
 TEST_F(FolderDrop, OfSeveralItemsTheFirstFolderIsTaken) {
@@ -236,6 +241,7 @@ TEST_F(FolderDrop, FilesAndAddressesAreRefusedAndChangeNothing) {
   }
   ExpectSecondStage(true);
   EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(picker.remembered.empty());
 }
 
 TEST_F(FolderDrop, AFolderDroppedOnAControlReachesTheWindow) {

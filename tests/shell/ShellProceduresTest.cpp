@@ -81,6 +81,15 @@ TEST(RememberingPicker, OpensAtTheLastAnswerToTheSameQuestion) {
   }
   EXPECT_EQ(store.values["LastSource"], "/srv/docs");
   EXPECT_EQ(store.values["LastDestination"], "/srv/out2");
+
+  // A folder given another way (dropped on the window) is where the next question opens.
+  picker.Remember("Source?", "/srv/dropped");
+  picker.Remember("Something else?", "/srv/elsewhere");
+  picker.Remember("Destination?", "");
+  EXPECT_EQ(picker.Pick(nullptr, "Source?", {}), "");
+  EXPECT_EQ(dialogs.calls.back().startFolder, "/srv/dropped");
+  EXPECT_EQ(store.values.size(), 2u);
+  EXPECT_EQ(store.values["LastDestination"], "/srv/out2");
 }
 
 TEST(PickFolder, AnyFailureIsAnEmptyAnswer) {

@@ -33,7 +33,17 @@ class ScriptedPicker final : public shell::FolderPickerService {
     return answer;
   }
 
+  void Remember(const std::string& title, const std::string& folder) override {
+    remembered.push_back({title, folder});
+  }
+
   std::vector<Call> calls;
+  struct Remembered {
+    std::string title;
+    std::string folder;
+    friend bool operator==(const Remembered&, const Remembered&) = default;
+  };
+  std::vector<Remembered> remembered;
 
  private:
   std::deque<std::string> answers_;
