@@ -7,12 +7,15 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +30,7 @@
 #include "shell/qt/EventYield.h"
 #include "shell/qt/QtFolderPicker.h"
 #include "shell/qt/QtMessageBox.h"
+#include "shell/qt/QtSettingsStore.h"
 #include "shell/qt/XdgOpen.h"
 
 namespace plenwick::shell {
@@ -225,6 +229,26 @@ TEST(QtMessageBoxTest, ActionBoxShowsSelectableDetailsAndTellsWhichButtonClosedI
         messages.ShowWithAction("Completed !", "Saved as:\n/d/<out>.doc", kMsgOk, "Open Folder"),
         pressAction);
   }
+}
+
+// The folders the dialogs open at outlive the program: on disk once written, and read back whole
+// in any script.
+TEST(QtSettingsStoreTest, AWrittenFolderIsOnDiskAndReadBackWhole) {
+  QStandardPaths::setTestModeEnabled(true);  // a configuration folder of the tests' own
+  QCoreApplication::setOrganizationName(QStringLiteral("Tarvik"));
+  QCoreApplication::setApplicationName(QStringLiteral("PlenwickStoreTest"));
+  const QString file = QSettings().fileName();
+  QFile::remove(file);
+  QtSettingsStore store;
+  EXPECT_EQ(store.Read("Folders/LastSource"), "");
+  const std::string folder = "/home/anna/Отчёты 2024/文档";
+  store.Write("Folders/LastSource", folder);
+  QFile written(file);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << file.toStdString();
+  EXPECT_TRUE(written.readAll().contains("LastSource"));
+  EXPECT_EQ(QtSettingsStore().Read("Folders/LastSource"), folder);
+  QFile::remove(file);
+  QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST(EventYieldTest, ProcessesPendingEventsOnceAndStopsWhenTheProgramEnds) {
