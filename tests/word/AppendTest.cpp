@@ -347,8 +347,9 @@ TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTable
 TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   FixtureDoc a, b;
   a.settings =
-      "<w:defaultTabStop w:val=\"720\"/><w:footnotePr><w:pos w:val=\"beneathText\"/>"
-      "</w:footnotePr><w:decimalSymbol w:val=\".\"/><w:listSeparator w:val=\",\"/>";
+      "<w:view w:val=\"web\"/><w:defaultTabStop w:val=\"720\"/><w:footnotePr><w:pos "
+      "w:val=\"beneathText\"/></w:footnotePr><w:decimalSymbol w:val=\".\"/><w:listSeparator "
+      "w:val=\",\"/>";
   a.body = Para("short");
   b.settings =
       "<w:defaultTabStop w:val=\"708\"/><w:decimalSymbol w:val=\",\"/>"
@@ -356,11 +357,57 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   for (int i = 0; i < 50; ++i) b.body += Para("a much longer document, with decimal commas");
   ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
   pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
-  EXPECT_STREQ(settings.child("w:defaultTabStop").attribute("w:val").value(), "708");
   EXPECT_STREQ(settings.child("w:decimalSymbol").attribute("w:val").value(), ",");
   EXPECT_STREQ(settings.child("w:listSeparator").attribute("w:val").value(), ";");
   // Footnotes go where most of the text had them: at the page bottom, the default.
   EXPECT_FALSE(settings.child("w:footnotePr").child("w:pos"));
+  // Only the first asked for web layout, which would take the automatic space between
+  // paragraphs away from the second in LibreOffice.
+  EXPECT_FALSE(settings.child("w:view"));
+}
+
+// The interval between default tab stops holds for the whole result. It stays the first
+// document's, so nothing already joined moves, and a later document with another interval
+// states its stops in each paragraph that has a tab, after the paragraph's own last stop.
+TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
+  FixtureDoc a, b;
+  a.settings = "<w:defaultTabStop w:val=\"720\"/>";
+  a.body = "<w:p><w:r><w:t>a</w:t><w:tab/><w:t>b</w:t></w:r></w:p>";
+  b.settings = "<w:defaultTabStop w:val=\"1cm\"/>";  // 567 twips
+  b.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Tabbed\"><w:name w:val=\"Tabbed\"/>"
+      "<w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"2000\"/><w:tab w:val=\"left\" "
+      "w:pos=\"9000\"/></w:tabs></w:pPr></w:style>";
+  b.body =
+      "<w:p><w:r><w:t>no tab</w:t></w:r></w:p>"
+      "<w:p><w:pPr><w:pStyle w:val=\"Tabbed\"/><w:tabs><w:tab w:val=\"clear\" "
+      "w:pos=\"9000\"/></w:tabs></w:pPr><w:r><w:t>x</w:t><w:tab/><w:t>y</w:t></w:r></w:p>"
+      "<w:p><w:r><w:t>c</w:t><w:tab/><w:t>d</w:t></w:r></w:p>";
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
+  EXPECT_STREQ(settings.child("w:defaultTabStop").attribute("w:val").value(), "720");
+  auto paragraphs = Select(r.Xml("word/document.xml"), "//w:body/w:p");
+  ASSERT_GE(paragraphs.size(), 4u);
+  auto stopsOf = [](pugi::xml_node p) {
+    std::vector<std::string> stops;
+    for (pugi::xml_node t : p.child("w:pPr").child("w:tabs").children("w:tab"))
+      stops.push_back(std::string(t.attribute("w:val").value()) + "@" +
+                      t.attribute("w:pos").value());
+    return stops;
+  };
+  EXPECT_TRUE(stopsOf(paragraphs[0]).empty()) << "the first document keeps the result's stops";
+  EXPECT_TRUE(stopsOf(paragraphs[1]).empty()) << "a paragraph without a tab needs none";
+  // The style's stop at 2000 stays the last of its own once the paragraph clears 9000; the
+  // default stops of 1 cm follow it up to the page's right edge.
+  std::vector<std::string> styled = stopsOf(paragraphs[2]);
+  ASSERT_GE(styled.size(), 3u);
+  EXPECT_EQ(styled[0], "clear@9000");
+  EXPECT_EQ(styled[1], "left@2268");
+  EXPECT_EQ(styled.back(), "left@11907");
+  std::vector<std::string> plain = stopsOf(paragraphs[3]);
+  ASSERT_FALSE(plain.empty());
+  EXPECT_EQ(plain.front(), "left@567");
+  EXPECT_EQ(plain.size(), 21u);  // 567 to 11907, as far as the page is wide
 }
 
 TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {

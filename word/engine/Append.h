@@ -86,6 +86,9 @@ class StyleMapper {
   // the two: each body paragraph's space before becomes the sum it had.
   void StateSummedSpacing(pugi::xml_node story) const;
   void Finish();
+  // The source styles a paragraph takes its properties from, its own style first; a paragraph
+  // without one has the document's default paragraph style.
+  std::vector<pugi::xml_node> ParagraphChain(pugi::xml_node paragraph) const;
 
  private:
   std::string MapOne(pugi::xml_node style);
@@ -235,6 +238,22 @@ class SectionMapper {
   std::map<std::string, std::string> copied_;   // source header part -> result part
 };
 
+// Default tab stops hold for the whole result, which takes the first document's interval. A
+// later document with another interval keeps its own: each of its paragraphs that holds a tab
+// states the stops its interval puts after the paragraph's last stop of its own.
+class TabStopKeeper {
+ public:
+  explicit TabStopKeeper(AppendContext& ctx) : ctx_(ctx) {}
+  void Load();
+  // Called on a paragraph before its style is mapped.
+  void State(pugi::xml_node paragraph) const;
+
+ private:
+  AppendContext& ctx_;
+  long interval_ = 0;  // the document's interval, when it differs from the result's
+  long reach_ = 0;     // where stops end: the right edge of the document's widest page
+};
+
 struct StoryOptions {
   RelMapper* rels = nullptr;  // null: relationship ids are kept (the part is copied whole)
   bool body = false;          // sections are rewritten
@@ -260,7 +279,8 @@ struct AppendContext {
         comments(*this),
         bookmarks(*this),
         theme(*this),
-        sections(*this) {}
+        sections(*this),
+        tabStops(*this) {}
 
   Composer& result;
   SourcePackage& src;
@@ -282,6 +302,7 @@ struct AppendContext {
   BookmarkMapper bookmarks;
   ThemeMapper theme;
   SectionMapper sections;
+  TabStopKeeper tabStops;
 };
 
 // The next id of a counter, journalled so a failed append gives it back.

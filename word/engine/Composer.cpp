@@ -104,6 +104,7 @@ void Stage(AppendContext& ctx) {
   // The fixed order in which the kinds are run.
   ctx.theme.Load();
   ctx.styles.Load();
+  ctx.tabStops.Load();
   ctx.numbering.Load();
   ctx.footnotes.Load();
   ctx.endnotes.Load();
@@ -326,6 +327,12 @@ void Composer::Commit(Staging& s) {
     index.embedTrueTypeFonts = true;
     settingsDirty_ = true;
   }
+  if (s.settings) {
+    index.view = s.view;
+  } else if (s.view != index.view && !index.viewsDiffer) {
+    index.viewsDiffer = true;
+    settingsDirty_ = true;
+  }
   if (s.theme) theme_ = s.theme;
   // Tab stops, hyphenation and compatibility options decide how every page is laid out and
   // hold for the whole result: it takes those under which most of its text was written.
@@ -435,6 +442,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
     ApplyEvenAndOddHeaders(settings, index.evenAndOddHeaders);
     if (index.embedTrueTypeFonts) AskForEmbeddedFonts(settings);
     if (index.endnotes) PlaceEndnotesAtSectionEnds(settings);
+    if (index.viewsDiffer) OpenInPrintLayout(settings);
     settingsEntry_ = package::MakeEntry("word/settings.xml", DocumentToString(settings));
     settingsDirty_ = false;
   }

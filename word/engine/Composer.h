@@ -86,6 +86,9 @@ struct ResultIndex {
   bool emptyHeader = false, emptyFooter = false;
   bool evenAndOddHeaders = false;
   bool embedTrueTypeFonts = false;
+  long defaultTabStop = 720;  // twips, the first document's
+  std::string view;           // the first document's view, "" for print layout
+  bool viewsDiffer = false;
   // How much text was laid out under each set of compatibility options.
   std::map<std::string, std::uint64_t> compatibilityWeight;
   std::string compatibility;  // the set the result uses
@@ -112,6 +115,7 @@ struct Staging {
   bool evenAndOddHeaders = false;
   bool embedTrueTypeFonts = false;  // the document embeds its fonts and asks for them saved so
   std::string compatibility;        // the document's compatibility options
+  std::string view;                 // the view the document opens in, "" for print layout
 };
 
 // The document being composed.

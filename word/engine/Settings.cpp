@@ -174,6 +174,11 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
   if (!on && existing) root.remove_child(existing);
 }
 
+void OpenInPrintLayout(pugi::xml_document& settings) {
+  pugi::xml_node root = settings.document_element();
+  while (pugi::xml_node view = root.child("w:view")) root.remove_child(view);
+}
+
 void AskForEmbeddedFonts(pugi::xml_document& settings) {
   pugi::xml_node root = settings.document_element();
   pugi::xml_node embed = root.child("w:embedTrueTypeFonts");
@@ -186,11 +191,17 @@ void AskForEmbeddedFonts(pugi::xml_document& settings) {
 namespace plenwick::word::engine {
 
 // Settings that decide how text is laid out and hold for the whole document.
-constexpr const char* kLayoutSettings[] = {
-    "w:defaultTabStop",       "w:autoHyphenation",    "w:consecutiveHyphenLimit",
-    "w:hyphenationZone",      "w:doNotHyphenateCaps", "w:characterSpacingControl",
-    "w:noPunctuationKerning", "w:footnotePr",         "w:compat",
-    "w:decimalSymbol",        "w:listSeparator"};
+// The default tab stop is not among them: a document states its own where it differs.
+constexpr const char* kLayoutSettings[] = {"w:autoHyphenation",
+                                           "w:consecutiveHyphenLimit",
+                                           "w:hyphenationZone",
+                                           "w:doNotHyphenateCaps",
+                                           "w:characterSpacingControl",
+                                           "w:noPunctuationKerning",
+                                           "w:footnotePr",
+                                           "w:compat",
+                                           "w:decimalSymbol",
+                                           "w:listSeparator"};
 constexpr char kSeparator = '\x1f';
 constexpr long kCurrentCompatibilityMode = 15;
 
@@ -200,6 +211,8 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
   if (rel != nullptr && !rel->part.empty() && ctx.src.Has(rel->part)) {
     root = ctx.src.Xml(rel->part).doc->document_element();
   }
+  std::string_view view = root.child("w:view").attribute("w:val").value();
+  if (view != "none" && view != "print") ctx.out.view = view;
   std::string signature;
   for (const char* name : kLayoutSettings) {
     pugi::xml_node n = root.child(name);

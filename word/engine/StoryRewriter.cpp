@@ -52,6 +52,7 @@ class Walker {
   bool Element(pugi::xml_node node, std::string_view name) {
     if (name.size() < 3) return true;
     if (name == "w:p") {
+      ctx_.tabStops.State(node);
       const std::string& def = ctx_.styles.ParagraphDefault();
       if (!def.empty()) {
         pugi::xml_node pPr = node.child("w:pPr");

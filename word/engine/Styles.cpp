@@ -445,6 +445,17 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   }
 }
 
+std::vector<pugi::xml_node> StyleMapper::ParagraphChain(pugi::xml_node paragraph) const {
+  pugi::xml_node pStyle = paragraph.child("w:pPr").child("w:pStyle");
+  std::vector<pugi::xml_node> chain;
+  FindInChain(pStyle ? pStyle.attribute("w:val").value() : SourceDefault("paragraph"),
+              [&chain](pugi::xml_node style) {
+                chain.push_back(style);
+                return pugi::xml_node();
+              });
+  return chain;
+}
+
 std::string StyleMapper::SourceDefault(const std::string& type) const {
   auto found = sourceDefaults_.find(type);
   return found == sourceDefaults_.end() ? std::string() : found->second;

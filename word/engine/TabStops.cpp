@@ -1,0 +1,129 @@
+// A document's default tab stops, kept where the result's interval is another document's.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <string_view>
+
+#include "word/engine/Append.h"
+#include "word/engine/Xml.h"
+
+namespace plenwick::word::engine {
+namespace {
+
+constexpr long kWordDefaultInterval = 720;  // what Word uses where a document states none
+constexpr long kLetterWidth = 12240;
+constexpr std::size_t kMostStops = 64;  // Word keeps no more stops than this in a paragraph
+
+// A measure in twips: a plain number, or a number with a unit ("36pt", "1.27cm"); 0 when it
+// cannot be read.
+long Twips(std::string_view text) {
+  double value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || !std::isfinite(value)) return 0;
+  std::string_view unit(end, static_cast<std::size_t>(text.data() + text.size() - end));
+  double perUnit = 1;
+  if (unit == "pt") {
+    perUnit = 20;
+  } else if (unit == "in") {
+    perUnit = 1440;
+  } else if (unit == "cm") {
+    perUnit = 1440 / 2.54;
+  } else if (unit == "mm") {
+    perUnit = 144 / 2.54;
+  } else if (unit == "pc" || unit == "pi") {
+    perUnit = 240;
+  } else if (!unit.empty()) {
+    return 0;
+  }
+  const double twips = value * perUnit;
+  return twips >= 1 && twips < 1e6 ? std::lround(twips) : 0;
+}
+
+long IntervalOf(pugi::xml_node settingsRoot) {
+  pugi::xml_node stop = settingsRoot.child("w:defaultTabStop");
+  const long twips = stop ? Twips(stop.attribute("w:val").value()) : 0;
+  return twips > 0 ? twips : kWordDefaultInterval;
+}
+
+bool HoldsTab(pugi::xml_node paragraph) {
+  bool found = false;
+  WalkElements(paragraph, [&found](pugi::xml_node node) {
+    if (!found && std::string_view(node.name()) == "w:tab" &&
+        std::string_view(node.parent().name()) == "w:r") {
+      found = true;
+    }
+    return !found;
+  });
+  return found;
+}
+
+// Applies one w:tabs list to the stops set so far: a "clear" takes away a stop a style set.
+void ApplyTabs(pugi::xml_node tabs, std::set<long>& stops) {
+  for (pugi::xml_node tab : tabs.children("w:tab")) {
+    const long pos = static_cast<long>(tab.attribute("w:pos").as_llong(0));
+    if (std::string_view(tab.attribute("w:val").value()) == "clear") {
+      stops.erase(pos);
+    } else {
+      stops.insert(pos);
+    }
+  }
+}
+
+}  // namespace
+
+void TabStopKeeper::Load() {
+  pugi::xml_node settingsRoot;
+  const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "settings");
+  if (rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part)) {
+    settingsRoot = ctx_.src.Xml(rel->part).doc->document_element();
+  }
+  const long interval = IntervalOf(settingsRoot);
+  long& resultInterval = ctx_.result.index.defaultTabStop;
+  if (ctx_.first) {
+    ctx_.journal.Record([&resultInterval, saved = resultInterval] { resultInterval = saved; });
+    resultInterval = interval;
+    return;
+  }
+  if (interval == resultInterval) return;
+  interval_ = interval;
+  reach_ = kLetterWidth;
+  pugi::xml_node body = ctx_.src.Xml(ctx_.src.mainPart()).doc->document_element().child("w:body");
+  WalkElements(body, [this](pugi::xml_node node) {
+    if (std::string_view(node.name()) != "w:pgSz") return true;
+    const long long width = node.attribute("w:w").as_llong(0);
+    if (width > reach_ && width < 1000000) reach_ = static_cast<long>(width);
+    return false;
+  });
+}
+
+void TabStopKeeper::State(pugi::xml_node paragraph) const {
+  if (interval_ == 0 || !HoldsTab(paragraph)) return;
+  pugi::xml_node pPr = paragraph.child("w:pPr");
+  std::vector<pugi::xml_node> chain = ctx_.styles.ParagraphChain(paragraph);
+  std::set<long> stops;
+  bool rightToLeft = false;
+  auto take = [&](pugi::xml_node properties) {
+    ApplyTabs(properties.child("w:tabs"), stops);
+    if (pugi::xml_node bidi = properties.child("w:bidi")) rightToLeft = IsOn(bidi);
+  };
+  for (auto style = chain.rbegin(); style != chain.rend(); ++style) take(style->child("w:pPr"));
+  take(pPr);
+  // Right-to-left paragraphs measure their stops from the other edge; they keep the result's.
+  if (rightToLeft) return;
+  // Default stops stand only after a paragraph's last stop of its own.
+  const long last = stops.empty() ? 0 : std::max(*stops.rbegin(), 0L);
+  if (stops.size() >= kMostStops) return;
+  if (!pPr) pPr = paragraph.prepend_child("w:pPr");
+  pugi::xml_node tabs = EnsureOrdered(pPr, "w:tabs", ParagraphPropertyOrder());
+  std::size_t count = stops.size();
+  for (long pos = (last / interval_ + 1) * interval_; pos <= reach_ && count < kMostStops;
+       pos += interval_, ++count) {
+    pugi::xml_node tab = tabs.append_child("w:tab");
+    tab.append_attribute("w:val").set_value("left");
+    tab.append_attribute("w:pos").set_value(pos);
+  }
+  if (!tabs.first_child()) pPr.remove_child(tabs);
+}
+
+}  // namespace plenwick::word::engine
