@@ -55,6 +55,24 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   };
   EXPECT_LT(pos("w:pgSz"), pos("w:pgNumType"));
   EXPECT_LT(pos("w:pgNumType"), pos("w:cols"));
+
+  // A document ending in a page break and an empty paragraph has a blank last page. The
+  // paragraph stays as it was and a copy of it carries the section's end: LibreOffice drops an
+  // empty paragraph that only ends a section, and the page with it.
+  FixtureDoc c;
+  c.body = Para("gamma") + "<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p><w:p/>";
+  ResultPackage r2 = Join({Write("c.docx", c), Write("a2.docx", a), Write("c2.docx", c)});
+  auto& doc2 = r2.Xml("word/document.xml");
+  auto paras2 = Select(doc2, "/w:document/w:body/w:p");
+  ASSERT_EQ(paras2.size(), 9u);
+  EXPECT_FALSE(paras2[2].child("w:pPr").child("w:sectPr")) << "the blank page's paragraph";
+  EXPECT_FALSE(paras2[2].child("w:r"));
+  EXPECT_TRUE(paras2[3].child("w:pPr").child("w:sectPr"));
+  EXPECT_FALSE(paras2[3].child("w:r"));
+  EXPECT_STREQ(paras2[4].child("w:r").child("w:t").text().get(), "alpha one");
+  // The last document's section ends with the body; its empty paragraph is there once.
+  EXPECT_FALSE(paras2[8].child("w:r"));
+  EXPECT_TRUE(paras2[7].child("w:r").child("w:br"));
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

@@ -41,6 +41,30 @@ struct LazyPart {
   const char* root;
 };
 
+bool IsEmptyParagraph(pugi::xml_node paragraph) {
+  for (pugi::xml_node c = paragraph.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && std::string_view(c.name()) != "w:pPr") return false;
+  }
+  return true;
+}
+
+// Whether the paragraph begins a page: it asks for it, or the paragraph before ends in a page
+// break.
+bool StartsPage(pugi::xml_node paragraph) {
+  if (IsOn(paragraph.child("w:pPr").child("w:pageBreakBefore"))) return true;
+  pugi::xml_node before = paragraph.previous_sibling();
+  while (before && before.type() != pugi::node_element) before = before.previous_sibling();
+  if (!before || std::string_view(before.name()) != "w:p") return false;
+  pugi::xml_node run = before.last_child();
+  while (run && (run.type() != pugi::node_element || std::string_view(run.name()) != "w:r")) {
+    run = run.previous_sibling();
+  }
+  pugi::xml_node end = run.last_child();
+  while (end && end.type() != pugi::node_element) end = end.previous_sibling();
+  return end && std::string_view(end.name()) == "w:br" &&
+         std::string_view(end.attribute("w:type").value()) == "page";
+}
+
 // Moves the body's last paragraph out of the pieces: it carries the document's final section
 // properties when another document follows.
 void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node sectPr,
@@ -54,14 +78,20 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   }
   pugi::xml_document scratch;
   pugi::xml_node paragraph;
+  bool keepLast = false;
   if (last && std::string_view(last.name()) == "w:p") {
     paragraph = last;
+    // An empty paragraph alone on the document's last page stays, and a copy of it ends the
+    // section: LibreOffice drops an empty paragraph that only ends a section, and with it the
+    // blank page the document ends with. Word shows both on that one page.
+    keepLast = IsEmptyParagraph(last) && StartsPage(last);
+    if (keepLast) paragraph = scratch.append_copy(last);
   } else {
     // A document that ends in a table or a content control gets a paragraph to end its section.
     paragraph = scratch.append_child("w:p");
   }
   AddPieceNamespaces(paragraph, main);
-  ctx.out.lastParagraph = NodeToString(paragraph);
+  ctx.out.lastParagraph = keepLast ? std::string() : NodeToString(paragraph);
   pugi::xml_document joined;
   pugi::xml_node copy = joined.append_copy(paragraph);
   pugi::xml_node pPr = copy.child("w:pPr");
