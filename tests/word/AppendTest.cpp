@@ -416,16 +416,16 @@ TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
   EXPECT_TRUE(stopsOf(paragraphs[0]).empty()) << "the first document keeps the result's stops";
   EXPECT_TRUE(stopsOf(paragraphs[1]).empty()) << "a paragraph without a tab needs none";
   // The style's stop at 2000 stays the last of its own once the paragraph clears 9000; the
-  // default stops of 1 cm follow it up to the page's right edge.
+  // default stops of 1 cm follow it up to the right margin.
   std::vector<std::string> styled = stopsOf(paragraphs[2]);
   ASSERT_GE(styled.size(), 3u);
   EXPECT_EQ(styled[0], "clear@9000");
   EXPECT_EQ(styled[1], "left@2268");
-  EXPECT_EQ(styled.back(), "left@11907");
+  EXPECT_EQ(styled.back(), "left@9072");
   std::vector<std::string> plain = stopsOf(paragraphs[3]);
   ASSERT_FALSE(plain.empty());
   EXPECT_EQ(plain.front(), "left@567");
-  EXPECT_EQ(plain.size(), 21u);  // 567 to 11907, as far as the page is wide
+  EXPECT_EQ(plain.size(), 16u);  // 567 to 9072, as far as the text is wide
 }
 
 TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {

@@ -251,7 +251,7 @@ class TabStopKeeper {
  private:
   AppendContext& ctx_;
   long interval_ = 0;  // the document's interval, when it differs from the result's
-  long reach_ = 0;     // where stops end: the right edge of the document's widest page
+  long reach_ = 0;     // where stops end: the right margin of the document's widest text
 };
 
 struct StoryOptions {

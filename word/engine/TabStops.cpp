@@ -13,6 +13,8 @@ namespace {
 
 constexpr long kWordDefaultInterval = 720;  // what Word uses where a document states none
 constexpr long kLetterWidth = 12240;
+constexpr long kLetterTextWidth = kLetterWidth - 2 * 1440;
+constexpr long kCellMargins = 2 * 108;  // Word's usual space each side of a cell's text
 constexpr std::size_t kMostStops = 64;  // Word keeps no more stops than this in a paragraph
 
 // A measure in twips: a plain number, or a number with a unit ("36pt", "1.27cm"); 0 when it
@@ -87,37 +89,63 @@ void TabStopKeeper::Load() {
   }
   if (interval == resultInterval) return;
   interval_ = interval;
-  reach_ = kLetterWidth;
+  // Stops end at the right margin of the document's widest text: one past it would let a tab
+  // run into the margin, where a default stop never takes it.
+  reach_ = kLetterTextWidth;
   pugi::xml_node body = ctx_.src.Xml(ctx_.src.mainPart()).doc->document_element().child("w:body");
   WalkElements(body, [this](pugi::xml_node node) {
-    if (std::string_view(node.name()) != "w:pgSz") return true;
-    const long long width = node.attribute("w:w").as_llong(0);
-    if (width > reach_ && width < 1000000) reach_ = static_cast<long>(width);
+    if (std::string_view(node.name()) != "w:sectPr") return true;
+    const long long width = node.child("w:pgSz").attribute("w:w").as_llong(kLetterWidth);
+    pugi::xml_node margins = node.child("w:pgMar");
+    const long long text = width - margins.attribute("w:left").as_llong(1440) -
+                           margins.attribute("w:right").as_llong(1440) -
+                           margins.attribute("w:gutter").as_llong(0);
+    if (text > reach_ && text < 1000000) reach_ = static_cast<long>(text);
     return false;
   });
 }
 
 void TabStopKeeper::State(pugi::xml_node paragraph) const {
   if (interval_ == 0 || !HoldsTab(paragraph)) return;
+  // In a cell the stops end at the cell's width where it is stated; cells sized otherwise keep
+  // the result's stops.
+  long reach = reach_;
+  for (pugi::xml_node up = paragraph.parent(); up; up = up.parent()) {
+    if (std::string_view(up.name()) != "w:tc") continue;
+    pugi::xml_node width = up.child("w:tcPr").child("w:tcW");
+    if (std::string_view(width.attribute("w:type").value()) != "dxa") return;
+    reach = static_cast<long>(std::min<long long>(width.attribute("w:w").as_llong(0), reach_)) -
+            kCellMargins;
+    break;
+  }
   pugi::xml_node pPr = paragraph.child("w:pPr");
   std::vector<pugi::xml_node> chain = ctx_.styles.ParagraphChain(paragraph);
   std::set<long> stops;
   bool rightToLeft = false;
+  bool numbered = false;
+  long indent = 0;
   auto take = [&](pugi::xml_node properties) {
     ApplyTabs(properties.child("w:tabs"), stops);
     if (pugi::xml_node bidi = properties.child("w:bidi")) rightToLeft = IsOn(bidi);
+    if (properties.child("w:numPr")) numbered = true;
+    pugi::xml_node ind = properties.child("w:ind");
+    pugi::xml_attribute left = ind.attribute("w:left");
+    if (!left) left = ind.attribute("w:start");
+    if (left) indent = static_cast<long>(left.as_llong(0));
   };
   for (auto style = chain.rbegin(); style != chain.rend(); ++style) take(style->child("w:pPr"));
   take(pPr);
-  // Right-to-left paragraphs measure their stops from the other edge; they keep the result's.
-  if (rightToLeft) return;
-  // Default stops stand only after a paragraph's last stop of its own.
-  const long last = stops.empty() ? 0 : std::max(*stops.rbegin(), 0L);
+  // Right-to-left paragraphs measure their stops from the other edge, and a list item's tab
+  // after its number follows rules of its own: both keep the result's stops.
+  if (rightToLeft || numbered) return;
+  // Default stops stand only after a paragraph's last stop of its own, and a hanging first
+  // line's tab goes to the indent before any default stop.
+  const long last = std::max(stops.empty() ? 0 : *stops.rbegin(), std::max(indent, 0L));
   if (stops.size() >= kMostStops) return;
   if (!pPr) pPr = paragraph.prepend_child("w:pPr");
   pugi::xml_node tabs = EnsureOrdered(pPr, "w:tabs", ParagraphPropertyOrder());
   std::size_t count = stops.size();
-  for (long pos = (last / interval_ + 1) * interval_; pos <= reach_ && count < kMostStops;
+  for (long pos = (last / interval_ + 1) * interval_; pos <= reach && count < kMostStops;
        pos += interval_, ++count) {
     pugi::xml_node tab = tabs.append_child("w:tab");
     tab.append_attribute("w:val").set_value("left");
