@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev fonts-wine xdg-utils
-  libgtest-dev libgmock-dev libpugixml-dev libzip-dev zlib1g-dev
+  libgtest-dev libgmock-dev libpugixml-dev libzip-dev zlib1g-dev libqpdf-dev
   python3-lxml python3-docx python3-pil python3-numpy poppler-utils
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-droid-fallback
   libreoffice-writer-nogui libreoffice-dev

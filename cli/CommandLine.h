@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "join/DocumentChoice.h"
+#include "word/BinderOptions.h"
 
 namespace plenwick::cli {
 
@@ -20,6 +22,9 @@ enum class Mode { kJoin, kList, kHelp, kVersion };
 // What joins the documents: our own engine (the default everywhere) or Microsoft Word itself.
 enum class Engine { kNative, kWord };
 
+// How pages are numbered: each document as it did alone, or through the whole result.
+enum class PageNumbers { kOwn, kContinuous };
+
 struct CommandLine {
   Mode mode = Mode::kJoin;
   std::string source;
@@ -28,6 +33,17 @@ struct CommandLine {
   bool quiet = false;
   bool null = false;  // --list ends each path with NUL, not a newline
   Engine engine = Engine::kNative;
+  // A binder instead of the plain join (all off unless asked for).
+  bool bookmarks = false;
+  bool contents = false;
+  PageNumbers pageNumbers = PageNumbers::kOwn;
+  std::string pdf;  // --pdf FILE
+  // Which documents, in which order (join and --list).
+  join::DocumentChoice choice;
+
+  word::BinderOptions Binder() const {
+    return {bookmarks, contents, pageNumbers == PageNumbers::kContinuous};
+  }
 };
 
 // Fails with a one-line reason for bad usage.

@@ -7,6 +7,7 @@
 
 #include "cli/Progress.h"
 #include "join/CollectFiles.h"
+#include "join/DocumentChoice.h"
 #include "join/JoinLoop.h"
 #include "join/JoinReport.h"
 #include "join/OutputName.h"
@@ -91,11 +92,13 @@ Status CheckListable(const std::string& folder) {
 
 // The person's output file: not a folder and not one of the documents being joined, which the
 // first save would destroy before it is read.
-Status CheckOutputFile(const std::string& output, const std::vector<std::string>& documents) {
+Status CheckOutputFile(const std::string& output, const std::vector<std::string>& documents,
+                       const char* option = "--output") {
   std::error_code error;
   const fs::file_status status = fs::status(platform::PathFromUtf8(output), error);
   if (fs::is_directory(status)) {
-    return MakeError(errc::kGeneric, output + ": is a folder; --output needs a file name");
+    return MakeError(errc::kGeneric,
+                     output + ": is a folder; " + std::string(option) + " needs a file name");
   }
   if (!fs::exists(status)) return Ok();
   for (const std::string& document : documents) {
@@ -177,7 +180,8 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
   for (const std::string& folder : collected->linkedFolders) {
     reporter.Error(folder + ": a link to a folder; not entered, so documents in it are not joined");
   }
-  const std::vector<std::string> documents = join::DocumentsAmong(*files);
+  const std::vector<std::string> documents = join::ChooseDocuments(
+      join::DocumentsAmong(*files), *source, line.choice, join::FileModifiedTime);
 
   if (line.mode == Mode::kList) {
     for (const std::string& document : documents) {
@@ -188,7 +192,9 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     return walkCutShort ? kExitSomeNotJoined : kExitAllJoined;
   }
   if (documents.empty()) {
-    reporter.Error("no Word documents (.doc, .docx) in " + *source + "; no output was written");
+    reporter.Error("no Word documents (.doc, .docx) in " + *source +
+                   (line.choice.exclude.empty() ? "" : " that are not excluded") +
+                   "; no output was written");
     return kExitFailed;
   }
 
@@ -197,6 +203,18 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
       reporter.Error(usable.error().message);
       return kExitFailed;
     }
+  }
+  if (!line.pdf.empty()) {
+    if (Status usable = CheckOutputFile(line.pdf, documents, "--pdf"); !usable) {
+      reporter.Error(usable.error().message);
+      return kExitFailed;
+    }
+  }
+  // The plain choice joins the walk's own list, exactly as the window does.
+  walk::SharedTexts chosen = files;
+  if (!line.choice.exclude.empty() || line.choice.order != join::DocumentOrder::kWalk) {
+    chosen = std::make_shared<walk::TextCollection>();
+    for (const std::string& document : documents) chosen->Add(document);
   }
 
   join::WordSession session;
@@ -227,11 +245,28 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     if (result) neverSaved = false;
     if (!result && neverSaved) firstSaveFailed = true;
   };
-  const join::JoinOutcome outcome = join::JoinDocuments(session, *files, output, hooks);
-  session.Release();
+  const join::JoinOutcome outcome = join::JoinDocuments(session, *chosen, output, hooks);
   progress.Finish();
   const bool interrupted = outcome.stopped && !firstSaveFailed;
-  return ReportOutcome(outcome, walkCutShort, interrupted, reporter, environment.out);
+  // The PDF is made of the output as saved at the end, so only of a whole, finished join.
+  Status pdf = Ok();
+  const bool writePdf =
+      !line.pdf.empty() && outcome.anySaved && !outcome.unsavedAtEnd && !interrupted;
+  if (writePdf) pdf = session.ExportPdf(line.pdf);
+  session.Release();
+  int status = ReportOutcome(outcome, walkCutShort, interrupted, reporter, environment.out);
+  if (!line.pdf.empty() && status != kExitInterrupted) {
+    if (!writePdf) {
+      reporter.Error(line.pdf + ": not written, as the output is not whole");
+    } else if (!pdf) {
+      reporter.Error(line.pdf + ": cannot be written: " + join::ReasonText(pdf.error()));
+      status = kExitFailed;
+    } else {
+      std::fprintf(environment.out, "%s\n", line.pdf.c_str());
+      std::fflush(environment.out);
+    }
+  }
+  return status;
 }
 
 }  // namespace plenwick::cli

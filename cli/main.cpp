@@ -8,6 +8,7 @@
 #include "cli/Console.h"
 #include "cli/JoinCommand.h"
 #include "join/DefaultJoinServices.h"
+#include "word/WordApi.h"
 
 #ifndef PLENWICK_DISPLAY_VERSION
 #define PLENWICK_DISPLAY_VERSION "unknown"
@@ -41,10 +42,20 @@ int main(int argc, char** argv) {
     case Mode::kList:
       break;
   }
+  // Known before any work: a PDF that could not be made at the end would waste the whole join.
+  if (line->mode == Mode::kJoin && !line->pdf.empty()) {
+    if (const plenwick::Status available = plenwick::word::PdfExportAvailable(); !available) {
+      std::fprintf(stderr, "plenwick-join: --pdf: %s\n", available.error().message.c_str());
+      return kExitUsage;
+    }
+  }
+  const bool binder = line->Binder().Any() || !line->pdf.empty();
   const plenwick::Result<plenwick::word::ApplicationFactory> applications =
-      plenwick::join::EngineFactory(line->engine == Engine::kWord
-                                        ? plenwick::join::JoinEngine::kWord
-                                        : plenwick::join::JoinEngine::kNative);
+      binder ? plenwick::Result<plenwick::word::ApplicationFactory>(
+                   plenwick::word::BinderApplications(line->Binder()))
+             : plenwick::join::EngineFactory(line->engine == Engine::kWord
+                                                 ? plenwick::join::JoinEngine::kWord
+                                                 : plenwick::join::JoinEngine::kNative);
   if (!applications) {
     std::fprintf(stderr, "plenwick-join: --engine word: %s\n",
                  applications.error().message.c_str());

@@ -89,6 +89,13 @@ Status WordSession::SaveNew(const std::string& path) {
   });
 }
 
+Status WordSession::ExportPdf(const std::string& path) {
+  return Guarded([&]() -> Status {
+    if (!document_) return Unusable("document to write as PDF");
+    return document_->ExportPdf(path);
+  });
+}
+
 void WordSession::Release() {
   range_.reset();
   document_.reset();

@@ -32,6 +32,9 @@ class WordSession {
   // Saves only where nothing is yet (word::wordc::kNameTaken otherwise), claiming the name.
   Status SaveNew(const std::string& path);
 
+  // Writes the document as last saved to path as PDF (engines that can render only).
+  Status ExportPdf(const std::string& path);
+
   // Lets go of range, document and application, in that order. The session never asks Word to
   // quit; an engine that started a program of its own (Microsoft Word) ends it when its
   // application is let go.

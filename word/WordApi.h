@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/Result.h"
+#include "word/BinderOptions.h"
 
 namespace plenwick::word {
 
@@ -53,6 +54,12 @@ class Document {
   // same step as the file appears, so two runs saving at once never replace each other's file.
   // The document's own last save is replaced as by SaveAs.
   virtual Status SaveAsNew(const std::string& path) = 0;
+  // Writes the document as it was last saved to path as PDF, its document bookmarks as the PDF's
+  // outline. An engine that cannot render fails with kUnsupported.
+  virtual Status ExportPdf(const std::string& path) {
+    (void)path;
+    return MakeError(wordc::kUnsupported, "this engine cannot write PDF");
+  }
 };
 
 class Documents {
@@ -74,5 +81,12 @@ using ApplicationFactory =
 
 // The default factory: our native engine. Fails cleanly for any other identifier.
 Result<std::shared_ptr<Application>> CreateObject(std::string_view progId);
+
+// Our native engine making binders as options asks.
+ApplicationFactory BinderApplications(const BinderOptions& options);
+
+// Whether this build and machine can write PDF (ExportPdf of the native engine); the reason when
+// not, known before any work is done.
+Status PdfExportAvailable();
 
 }  // namespace plenwick::word

@@ -288,7 +288,8 @@ struct AppendContext {
   Journal& journal;
   bool first;
   bool needsCustomXml = false;
-  RelMapper* bodyRels = nullptr;  // the main text's, while it is rewritten
+  RelMapper* bodyRels = nullptr;   // the main text's, while it is rewritten
+  const Binder* binder = nullptr;  // set when the result is a binder
   bool singleSection = false;
   bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
   bool olderLayout = false;           // the source was laid out by a Word before 2013

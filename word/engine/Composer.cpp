@@ -6,6 +6,7 @@
 
 #include "word/WordApi.h"
 #include "word/engine/Append.h"
+#include "word/engine/Binder.h"
 #include "word/engine/Settings.h"
 #include "word/package/PartNames.h"
 
@@ -126,7 +127,7 @@ void KeepLeadingAutoSpacingNone(pugi::xml_node body) {
   before.set_value("0");
 }
 
-void Stage(AppendContext& ctx) {
+void Stage(AppendContext& ctx, std::string_view fileName) {
   SourcePackage& src = ctx.src;
   XmlPart& main = src.Xml(src.mainPart());
   pugi::xml_node body = main.doc->document_element().child("w:body");
@@ -143,7 +144,9 @@ void Stage(AppendContext& ctx) {
   if (ctx.first) AdoptSettings(ctx);
   ctx.out.compatibility = LayoutSettingsOf(ctx);
 
-  ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr");
+  // Where page numbers run through the whole result, a document's page count is the result's.
+  ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr") &&
+                      !(ctx.binder != nullptr && ctx.binder->options().continuousNumbering);
   // Bookmark names are made unique across every story before any story is rewritten.
   ctx.bookmarks.CollectNames(body);
   for (const Relationship& r : src.Rels(src.mainPart())) {
@@ -153,6 +156,7 @@ void Stage(AppendContext& ctx) {
       ctx.bookmarks.CollectNames(src.Xml(r.part).doc->document_element());
     }
   }
+  if (ctx.binder != nullptr) ctx.binder->Prepare(ctx, body, fileName);
 
   pugi::xml_node sectPr = body.last_child();
   while (sectPr && sectPr.type() != pugi::node_element) sectPr = sectPr.previous_sibling();
@@ -169,6 +173,7 @@ void Stage(AppendContext& ctx) {
   options.rels = &bodyRels;
   options.body = true;
   RewriteStory(ctx, body, options);
+  if (ctx.binder != nullptr) ctx.binder->Mark(ctx, body);
 
   bool progress = true;
   while (progress) {
@@ -206,7 +211,7 @@ void Stage(AppendContext& ctx) {
 }  // namespace
 
 Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWriter>()) {
-  body_.Append(RootOpen("w:document") + "<w:body>");
+  bodyHead_.Append(RootOpen("w:document") + "<w:body>");
   pendingLast_ = "<w:p/>";
   pendingJoined_ = pendingLast_;
   finalSectPr_ = blank::SectionProperties(paper);
@@ -303,13 +308,27 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
   writer_->AddFixed(package::MakeEntry("docProps/app.xml", blank::AppProperties()));
 }
 
-Status Composer::Append(SourcePackage& source) {
+Composer::~Composer() = default;
+
+void Composer::Bind(const BinderOptions& options) {
+  binder_ = options.Any() ? std::make_unique<Binder>(options) : nullptr;
+  settingsDirty_ = true;
+}
+
+void Composer::SetStartPages(std::map<std::string, int> pages) {
+  if (!binder_) return;
+  binder_->SetStartPages(std::move(pages));
+  settingsDirty_ = true;
+}
+
+Status Composer::Append(SourcePackage& source, std::string_view fileName) {
   Counters saved = counters;
   Journal journal;
   Staging staging;
   try {
     AppendContext ctx(*this, source, staging, journal, blank_);
-    Stage(ctx);
+    ctx.binder = binder_.get();
+    Stage(ctx, fileName);
   } catch (const StageError& e) {
     journal.Undo();
     counters = saved;
@@ -456,6 +475,7 @@ void Composer::Commit(Staging& s) {
     [[maybe_unused]] const bool added = writer_->AddFixed(std::move(e));
     assert(added);
   }
+  if (binder_) binder_->Commit(std::move(s.bound));
   blank_ = false;
   ++documents_;
 }
@@ -465,7 +485,9 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   out.push_back(contentTypes_.Entry());
   CompressedRun tail;
   tail.Append(pendingLast_ + finalSectPr_ + "</w:body></w:document>");
-  out.push_back(AssembleEntry("word/document.xml", {&body_, &tail}));
+  CompressedRun contents;
+  if (binder_) contents.Append(binder_->ContentsPage());
+  out.push_back(AssembleEntry("word/document.xml", {&bodyHead_, &contents, &body_, &tail}));
   out.push_back(documentRels_.Entry());
   out.push_back(styles_.Entry());
   if (settingsDirty_) {
@@ -473,6 +495,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
     if (index.embedTrueTypeFonts) AskForEmbeddedFonts(settings);
     if (index.endnotes) PlaceEndnotesAtSectionEnds(settings);
     if (index.viewsDiffer) OpenInPrintLayout(settings);
+    if (binder_) AskToUpdateFields(settings, binder_->WantsFieldsUpdated());
     settingsEntry_ = package::MakeEntry("word/settings.xml", DocumentToString(settings));
     settingsDirty_ = false;
   }

@@ -12,12 +12,15 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
 
 #include "base/Result.h"
+#include "word/BinderOptions.h"
 #include "word/engine/Blank.h"
+#include "word/engine/BoundDocument.h"
 #include "word/engine/PieceEntry.h"
 #include "word/engine/SourcePackage.h"
 #include "word/package/Zip.h"
@@ -116,7 +119,10 @@ struct Staging {
   bool embedTrueTypeFonts = false;  // the document embeds its fonts and asks for them saved so
   std::string compatibility;        // the document's compatibility options
   std::string view;                 // the view the document opens in, "" for print layout
+  BoundDocument bound;              // what the binder keeps of it, when the result has one
 };
+
+class Binder;
 
 // The document being composed.
 class Composer {
@@ -125,8 +131,16 @@ class Composer {
   Composer(const Composer&) = delete;
   Composer& operator=(const Composer&) = delete;
 
-  // Appends a word-processing package; all or nothing.
-  Status Append(SourcePackage& source);
+  ~Composer();
+  // Makes the result a binder (bookmarks, contents page, page numbers); before the first append.
+  void Bind(const BinderOptions& options);
+  const Binder* binder() const { return binder_.get(); }
+  // The pages the documents start on, by bookmark, as a rendering of the result found them.
+  void SetStartPages(std::map<std::string, int> pages);
+
+  // Appends a word-processing package; all or nothing. fileName names the document where the
+  // result lists it or marks its start.
+  Status Append(SourcePackage& source, std::string_view fileName = {});
   // Writes the package atomically.
   Status Save(const std::string& path, package::SaveMode mode = package::SaveMode::kReplace);
   int documentCount() const { return documents_; }
@@ -142,6 +156,7 @@ class Composer {
   void Commit(Staging& staging);
   std::vector<package::RawEntry> ChangingEntries();
 
+  CompressedRun bodyHead_;  // up to <w:body>: the contents page goes after it
   CompressedRun body_;
   std::string pendingLast_, pendingJoined_, finalSectPr_;
   bool blank_ = true;
@@ -171,6 +186,7 @@ class Composer {
   std::vector<package::RawEntry> fixedOnce_;  // core, app, package relationships
   std::unique_ptr<package::PackageWriter> writer_;
   std::string writerPath_;
+  std::unique_ptr<Binder> binder_;
 };
 
 }  // namespace plenwick::word::engine

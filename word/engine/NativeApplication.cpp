@@ -5,10 +5,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "platform/Utf8Path.h"
+#include "word/engine/Binder.h"
 #include "word/engine/Composer.h"
 #include "word/engine/ReadFile.h"
 #include "word/engine/SourcePackage.h"
@@ -17,6 +20,12 @@
 #ifdef PLENWICK_HAVE_LEGACY
 #include "word/legacy/LegacyConverter.h"
 #include "word/legacy/RunFolder.h"
+#endif
+#ifdef PLENWICK_HAS_LIBREOFFICE_CONVERTER
+#include "word/legacy/LibreOfficeConverter.h"
+#endif
+#ifdef PLENWICK_HAVE_PDF_OUTLINE
+#include "word/pdf/PdfOutline.h"
 #endif
 
 namespace plenwick::word::engine {
@@ -35,6 +44,12 @@ class ApplicationCore {
   std::unique_ptr<legacy::LegacyConverter> converter_;
 #endif
 };
+
+// Where a PDF can be made: LibreOffice for the rendering, our outline writer for its bookmarks.
+#if defined(PLENWICK_HAVE_LEGACY) && defined(PLENWICK_HAS_LIBREOFFICE_CONVERTER) && \
+    defined(PLENWICK_HAVE_PDF_OUTLINE)
+#define PLENWICK_CAN_EXPORT_PDF 1
+#endif
 
 #ifdef PLENWICK_HAVE_LEGACY
 // A private directory for one conversion, removed with everything in it; one a killed run left
@@ -69,10 +84,70 @@ struct DocumentCore {
   std::shared_ptr<ApplicationCore> app;
   Composer composer;
 
-  Status AppendPackage(std::string bytes) {
+  std::string lastSaved;  // where the document was last saved, for its PDF
+
+  Status AppendPackage(std::string bytes, const std::string& path) {
     auto source = SourcePackage::FromBytes(std::move(bytes));
     if (!source) return source.error();
-    return composer.Append(**source);
+    return composer.Append(**source, path);
+  }
+
+  Status Saved(Status saved, const std::string& path) {
+    if (saved) lastSaved = path;
+    return saved;
+  }
+
+  Status ExportPdf(const std::string& pdfPath) {
+#ifdef PLENWICK_CAN_EXPORT_PDF
+    if (lastSaved.empty()) {
+      return MakeError(wordc::kInvalidState, "the document must be saved before its PDF");
+    }
+    TempDir dir;
+    if (dir.path().empty()) {
+      return MakeError(wordc::kWriteFailed, "no private temporary folder could be made");
+    }
+    const std::string rendered = dir.path() + "/rendered.pdf";
+    if (Status s = app->Converter().ExportPdf(lastSaved, rendered); !s) return s;
+    std::vector<pdf::OutlineEntry> entries;
+    if (const Binder* binder = composer.binder()) {
+      for (const BoundDocument& document : binder->documents()) {
+        if (!document.bookmark.empty()) {
+          entries.push_back({document.title, pdf::OfficeDestinationName(document.bookmark)});
+        }
+      }
+    }
+    // Written beside the PDF's place and moved over it, so a failure never leaves half a PDF.
+    const std::string part = pdfPath + ".part";
+    Result<std::map<std::string, int>> pages = pdf::WriteWithOutline(rendered, entries, part);
+    if (!pages) {
+      std::error_code ignored;
+      std::filesystem::remove(platform::PathFromUtf8(part), ignored);
+      return pages.error();
+    }
+    std::error_code moved;
+    std::filesystem::rename(platform::PathFromUtf8(part), platform::PathFromUtf8(pdfPath), moved);
+    if (moved) {
+      std::error_code ignored;
+      std::filesystem::remove(platform::PathFromUtf8(part), ignored);
+      return MakeError(wordc::kWriteFailed, pdfPath + ": cannot be written: " + moved.message());
+    }
+    // Where the numbers run through, the rendering knows the page each document starts on: the
+    // saved contents page shows them, and no longer asks its reader to update it.
+    const Binder* binder = composer.binder();
+    if (binder != nullptr && binder->options().contents && binder->options().continuousNumbering) {
+      std::map<std::string, int> byBookmark;
+      for (const BoundDocument& document : binder->documents()) {
+        auto page = pages->find(pdf::OfficeDestinationName(document.bookmark));
+        if (page != pages->end()) byBookmark[document.bookmark] = page->second;
+      }
+      composer.SetStartPages(std::move(byBookmark));
+      return Saved(composer.Save(lastSaved), lastSaved);
+    }
+    return Ok();
+#else
+    (void)pdfPath;
+    return MakeError(wordc::kUnsupported, "this build cannot write PDF");
+#endif
   }
 
   Status InsertFile(const std::string& path) {
@@ -80,7 +155,7 @@ struct DocumentCore {
     if (!bytes) return bytes.error();
     switch (package::Sniff(*bytes)) {
       case package::Container::kZip:
-        return AppendPackage(std::move(*bytes));
+        return AppendPackage(std::move(*bytes), path);
       case package::Container::kEncryptedOle:
         return MakeError(wordc::kPasswordProtected, "password-protected");
       case package::Container::kEmpty:
@@ -119,7 +194,7 @@ struct DocumentCore {
     if (package::Sniff(*docx) != package::Container::kZip) {
       return MakeError(wordc::kConversionFailed, "the converter wrote no Word document");
     }
-    return AppendPackage(std::move(*docx));
+    return AppendPackage(std::move(*docx), path);
 #else
     (void)path;
     (void)bytes;
@@ -164,10 +239,13 @@ class NativeDocument final : public Document {
   Result<std::shared_ptr<word::Range>> Range() override {
     return std::shared_ptr<word::Range>(std::make_shared<NativeRange>(core_));
   }
-  Status SaveAs(const std::string& path) override { return core_->composer.Save(path); }
-  Status SaveAsNew(const std::string& path) override {
-    return core_->composer.Save(path, package::SaveMode::kCreateNew);
+  Status SaveAs(const std::string& path) override {
+    return core_->Saved(core_->composer.Save(path), path);
   }
+  Status SaveAsNew(const std::string& path) override {
+    return core_->Saved(core_->composer.Save(path, package::SaveMode::kCreateNew), path);
+  }
+  Status ExportPdf(const std::string& path) override { return core_->ExportPdf(path); }
 
  private:
   std::shared_ptr<DocumentCore> core_;
@@ -175,10 +253,12 @@ class NativeDocument final : public Document {
 
 class NativeDocuments final : public Documents {
  public:
-  explicit NativeDocuments(std::shared_ptr<ApplicationCore> app) : app_(std::move(app)) {}
+  NativeDocuments(std::shared_ptr<ApplicationCore> app, BinderOptions binder)
+      : app_(std::move(app)), binder_(binder) {}
   Result<std::shared_ptr<Document>> Add() override {
     try {
       auto core = std::make_shared<DocumentCore>(app_, PaperForLocale());
+      if (binder_.Any()) core->composer.Bind(binder_);
       return std::shared_ptr<Document>(std::make_shared<NativeDocument>(std::move(core)));
     } catch (const std::bad_alloc&) {
       return MakeError(wordc::kInvalidState, "out of memory creating a document");
@@ -187,22 +267,47 @@ class NativeDocuments final : public Documents {
 
  private:
   std::shared_ptr<ApplicationCore> app_;
+  BinderOptions binder_;
 };
 
 class NativeApplication final : public Application {
  public:
+  explicit NativeApplication(BinderOptions binder) : binder_(binder) {}
   Result<std::shared_ptr<word::Documents>> Documents() override {
-    return std::shared_ptr<word::Documents>(std::make_shared<NativeDocuments>(core_));
+    return std::shared_ptr<word::Documents>(std::make_shared<NativeDocuments>(core_, binder_));
   }
 
  private:
   std::shared_ptr<ApplicationCore> core_ = std::make_shared<ApplicationCore>();
+  BinderOptions binder_;
 };
 
 }  // namespace
 
-std::shared_ptr<Application> MakeNativeApplication() {
-  return std::make_shared<NativeApplication>();
+std::shared_ptr<Application> MakeNativeApplication(BinderOptions options) {
+  return std::make_shared<NativeApplication>(options);
 }
 
 }  // namespace plenwick::word::engine
+
+namespace plenwick::word {
+
+Status PdfExportAvailable() {
+#ifdef PLENWICK_CAN_EXPORT_PDF
+  if (legacy::DefaultOfficeProgram().empty()) {
+    return MakeError(wordc::kConverterMissing,
+                     "PDF needs LibreOffice, which is not installed (Debian: "
+                     "libreoffice-writer-nogui)");
+  }
+  if (legacy::DefaultHelperProgram().empty()) {
+    return MakeError(wordc::kConverterMissing,
+                     "PDF needs the converter helper (plenwick-legacy-helper), which is missing; "
+                     "reinstall the program");
+  }
+  return Ok();
+#else
+  return MakeError(wordc::kUnsupported, "this build cannot write PDF (it has no LibreOffice)");
+#endif
+}
+
+}  // namespace plenwick::word

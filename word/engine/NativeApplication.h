@@ -7,6 +7,7 @@
 
 namespace plenwick::word::engine {
 
-std::shared_ptr<Application> MakeNativeApplication();
+// Documents it adds are binders as options asks (plain joins by default).
+std::shared_ptr<Application> MakeNativeApplication(BinderOptions options = {});
 
 }  // namespace plenwick::word::engine

@@ -179,6 +179,17 @@ void OpenInPrintLayout(pugi::xml_document& settings) {
   while (pugi::xml_node view = root.child("w:view")) root.remove_child(view);
 }
 
+void AskToUpdateFields(pugi::xml_document& settings, bool on) {
+  pugi::xml_node root = settings.document_element();
+  pugi::xml_node existing = root.child("w:updateFields");
+  if (on && !existing) {
+    InsertOrdered(root, "w:updateFields", kSettingsOrder)
+        .append_attribute("w:val")
+        .set_value("true");
+  }
+  if (!on && existing) root.remove_child(existing);
+}
+
 void AskForEmbeddedFonts(pugi::xml_document& settings) {
   pugi::xml_node root = settings.document_element();
   pugi::xml_node embed = root.child("w:embedTrueTypeFonts");

@@ -24,6 +24,9 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on);
 // lays out a document set to open in web layout without the automatic space between paragraphs
 // that the others' pages show.
 void OpenInPrintLayout(pugi::xml_document& settings);
+// Asks Word to update the fields when the result is opened (whose results the engine could not
+// know), or stops asking.
+void AskToUpdateFields(pugi::xml_document& settings, bool on);
 // Word keeps the fonts a document embeds only while its settings ask for them.
 void AskForEmbeddedFonts(pugi::xml_document& settings);
 

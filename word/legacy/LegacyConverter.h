@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Result.h"
+#include "word/WordApi.h"
 
 namespace plenwick::word::legacy {
 
@@ -16,6 +17,14 @@ class LegacyConverter {
   // can read (word::wordc codes): protected, damaged, not a word-processing file, timed out,
   // converter missing.
   virtual Status ConvertToDocx(const std::string& sourcePath, const std::string& docxPath) = 0;
+  // Renders an OOXML document to PDF at pdfPath, its bookmarks as named destinations. Only a
+  // converter with an office of its own can; the others fail with kConverterMissing.
+  virtual Status ExportPdf(const std::string& docxPath, const std::string& pdfPath) {
+    (void)docxPath;
+    (void)pdfPath;
+    return MakeError(wordc::kConverterMissing,
+                     "PDF needs LibreOffice, which this build cannot use");
+  }
 };
 
 // The converter for this build: LibreOffice-backed when available, otherwise one whose every

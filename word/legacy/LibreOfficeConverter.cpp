@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -184,6 +185,49 @@ class Converter final : public LibreOfficeConverter {
     return Convert(sourcePath, docxPath, *sniff);
   }
 
+  Status ExportPdf(const std::string& docxPath, const std::string& pdfPath) override {
+    std::lock_guard lock(mutex_);
+    std::error_code ec;
+    if (options_.officeProgram.empty() || !fs::is_regular_file(options_.officeProgram, ec)) {
+      return MakeError(codes::kConverterMissing,
+                       "PDF needs LibreOffice, which is not installed (Debian: "
+                       "libreoffice-writer-nogui)");
+    }
+    if (options_.helperProgram.empty() || !fs::is_regular_file(options_.helperProgram, ec)) {
+      return MakeError(codes::kConverterMissing,
+                       "PDF needs the converter helper (plenwick-legacy-helper), which is missing; "
+                       "reinstall the program");
+    }
+    if (auto st = EnsureStarted(); !st) return st;
+    const std::string n = std::to_string(++counter_);
+    const fs::path input = fs::path(workDir_) / ("in-" + n + ".docx");
+    const fs::path output = fs::path(workDir_) / ("out-" + n + ".pdf");
+    struct Remove {
+      fs::path a, b;
+      ~Remove() {
+        std::error_code ignored;
+        fs::remove(a, ignored);
+        fs::remove(b, ignored);
+      }
+    } cleanup{input, output};
+    fs::copy_file(docxPath, input, fs::copy_options::overwrite_existing, ec);
+    if (ec) return MakeError(codes::kReadFailed, "the document cannot be read: " + ec.message());
+    // A whole result takes far longer to lay out than one legacy file to convert.
+    const auto limit = std::max(options_.conversionTimeLimit, std::chrono::milliseconds(600000));
+    if (auto asked = Ask(std::string(protocol::kConvert) + "\t" + input.string() + "\t" +
+                             output.string() + "\tMS Word 2007 XML\t\t\t" + protocol::kTargetPdf,
+                         limit);
+        !asked) {
+      return asked;
+    }
+    if (fs::file_size(output, ec) == 0 || ec) {
+      return MakeError(codes::kConversionFailed, "LibreOffice wrote no PDF");
+    }
+    fs::copy_file(output, pdfPath, fs::copy_options::overwrite_existing, ec);
+    if (ec) return MakeError(codes::kWriteFailed, "the PDF cannot be written: " + ec.message());
+    return Ok();
+  }
+
   std::string WorkDir() const override { return workDir_; }
   pid_t HelperPid() const override { return helper_.Pid(); }
   pid_t OfficePid() const override { return helper_.Running() ? officePid_ : -1; }
@@ -281,34 +325,13 @@ class Converter final : public LibreOfficeConverter {
       if (ec) return MakeError(codes::kReadFailed, "the file cannot be read: " + ec.message());
     }
 
-    if (!helper_.WriteLine(std::string(protocol::kConvert) + "\t" + page.string() + "\t" +
-                           output.string() + "\t" + import.filter + "\t" + import.options + "\t" +
-                           OriginalForLinks(sourcePath, page != input))) {
-      Restart();
-      return MakeError(codes::kConversionFailed, "the converter crashed");
+    if (auto asked = Ask(std::string(protocol::kConvert) + "\t" + page.string() + "\t" +
+                             output.string() + "\t" + import.filter + "\t" + import.options + "\t" +
+                             OriginalForLinks(sourcePath, page != input),
+                         options_.conversionTimeLimit);
+        !asked) {
+      return asked;
     }
-    std::string line;
-    const auto status = helper_.ReadLine(Clock::now() + options_.conversionTimeLimit, line);
-    if (status == HelperProcess::ReadStatus::kTimedOut) {
-      Restart();
-      return MakeError(codes::kConversionFailed,
-                       "conversion timed out after " + Seconds(options_.conversionTimeLimit));
-    }
-    if (status == HelperProcess::ReadStatus::kClosed) {
-      Restart();
-      return MakeError(codes::kConversionFailed, "the converter crashed");
-    }
-    const auto f = protocol::SplitTabs(line);
-    if (f[0] == protocol::kErr && f.size() >= 3) {
-      // The helper itself starts a new office after one it lost.
-      return MakeError(static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10)), f[2]);
-    }
-    if (f[0] != protocol::kOk || f.size() < 2) {
-      Restart();
-      return MakeError(codes::kConversionFailed, "the converter gave an answer it should not");
-    }
-    // The helper restarts an office that died while idle.
-    officePid_ = static_cast<pid_t>(std::strtol(f[1].c_str(), nullptr, 10));
     if (fs::file_size(output, ec) == 0 || ec) {
       return MakeError(codes::kConversionFailed, "the converter wrote nothing");
     }
@@ -333,6 +356,36 @@ class Converter final : public LibreOfficeConverter {
                          "the converted file cannot be written: " + ec.message());
       }
     }
+    return Ok();
+  }
+
+  // Sends one request and waits for its answer; the office's pid in an OK answer is kept.
+  Status Ask(const std::string& request, std::chrono::milliseconds limit) {
+    if (!helper_.WriteLine(request)) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "the converter crashed");
+    }
+    std::string line;
+    const auto status = helper_.ReadLine(Clock::now() + limit, line);
+    if (status == HelperProcess::ReadStatus::kTimedOut) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "conversion timed out after " + Seconds(limit));
+    }
+    if (status == HelperProcess::ReadStatus::kClosed) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "the converter crashed");
+    }
+    const auto f = protocol::SplitTabs(line);
+    if (f[0] == protocol::kErr && f.size() >= 3) {
+      // The helper itself starts a new office after one it lost.
+      return MakeError(static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10)), f[2]);
+    }
+    if (f[0] != protocol::kOk || f.size() < 2) {
+      Restart();
+      return MakeError(codes::kConversionFailed, "the converter gave an answer it should not");
+    }
+    // The helper restarts an office that died while idle.
+    officePid_ = static_cast<pid_t>(std::strtol(f[1].c_str(), nullptr, 10));
     return Ok();
   }
 

@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
   std::string line;
   while (ReadRequest(line)) {
     const auto f = legacy::protocol::SplitTabs(line);
-    if (f.size() != 6 || f[0] != legacy::protocol::kConvert) {
+    if ((f.size() != 6 && f.size() != 7) || f[0] != legacy::protocol::kConvert) {
       Reply(std::string(legacy::protocol::kErr) + "\t" +
             std::to_string(legacy::codes::kConversionFailed) + "\tunknown request");
       continue;
@@ -199,8 +199,9 @@ int main(int argc, char** argv) {
             std::to_string(legacy::codes::kConversionFailed) + "\t" + Clean(why));
       Finish(4);
     }
-    const helper::ConversionOutcome r =
-        session.Convert({f[1], f[2], f[3], f[4], f[5]}, [&] { return process.Alive(); });
+    const helper::ConversionOutcome r = session.Convert(
+        {f[1], f[2], f[3], f[4], f[5], f.size() == 7 && f[6] == legacy::protocol::kTargetPdf},
+        [&] { return process.Alive(); });
     using Kind = helper::ConversionOutcome::Kind;
     if (r.kind == Kind::kOk) {
       Reply(std::string(legacy::protocol::kOk) + "\t" + std::to_string(process.Pid()));

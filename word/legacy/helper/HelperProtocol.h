@@ -7,7 +7,8 @@
 // Then for each file, from the program:
 //   CONVERT <tab> source path <tab> docx path <tab> filter <tab> filter options <tab> original
 // where original is the path the source was copied from (relative links resolve against it),
-// empty when it cannot travel in a line.
+// empty when it cannot travel in a line. A seventh field "pdf" asks for PDF instead of OOXML at
+// the docx path, its bookmarks as named destinations.
 // and from the helper:
 //   OK <tab> office pid     or     ERR <tab> code <tab> reason
 // Every message is one line. Source and docx paths are inside the converter's private work
@@ -26,6 +27,7 @@ inline constexpr const char* kFail = "FAIL";
 inline constexpr const char* kConvert = "CONVERT";
 inline constexpr const char* kOk = "OK";
 inline constexpr const char* kErr = "ERR";
+inline constexpr const char* kTargetPdf = "pdf";
 inline constexpr int kLifelineFd = 3;
 
 // The fields of one message.

@@ -236,12 +236,25 @@ ConversionOutcome ConvertOnOfficeThread(UnoSession& session, UnoSession::State& 
                                                  : "damaged: LibreOffice cannot read it";
       return out;
     }
-    EmbedPrivatePictures(doc, state.remote, FromUtf8(state.privateFolderUrl));
+    if (!request.pdf) EmbedPrivatePictures(doc, state.remote, FromUtf8(state.privateFolderUrl));
     Reference<css::frame::XStorable> storable(doc, UNO_QUERY_THROW);
     std::vector<css::beans::PropertyValue> store{
         Prop("FilterName", css::uno::Any(OUString("MS Word 2007 XML"))),
         Prop("Overwrite", css::uno::Any(true)),
     };
+    if (request.pdf) {
+      // The document's bookmarks become named destinations, from which the program builds the
+      // outline: the office's own outline would list headings, not where each document starts.
+      const css::beans::PropertyValue data[] = {
+          Prop("ExportBookmarks", css::uno::Any(false)),
+          Prop("ExportBookmarksToPDFDestination", css::uno::Any(true)),
+      };
+      store = {
+          Prop("FilterName", css::uno::Any(OUString("writer_pdf_Export"))),
+          Prop("Overwrite", css::uno::Any(true)),
+          Prop("FilterData", css::uno::Any(css::uno::Sequence<css::beans::PropertyValue>(data, 2))),
+      };
+    }
     storable->storeToURL(docxUrl, css::uno::Sequence<css::beans::PropertyValue>(
                                       store.data(), static_cast<sal_Int32>(store.size())));
     CloseDocument(doc);

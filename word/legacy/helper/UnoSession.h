@@ -15,6 +15,7 @@ struct ConversionRequest {
   std::string filter;
   std::string filterOptions;
   std::string originalPath;  // where the source was copied from; may be empty
+  bool pdf = false;          // PDF at docxPath instead, bookmarks as named destinations
 };
 
 struct ConversionOutcome {
