@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -64,15 +66,54 @@ TEST(CommandLineTest, UnderstandsTheFourForms) {
   EXPECT_EQ(Parse({"src", "dest"})->engine, Engine::kNative);
   EXPECT_EQ(Parse({"--engine", "word", "src", "dest"})->engine, Engine::kWord);
   EXPECT_EQ(Parse({"--engine=native", "-o", "o.doc", "src"})->engine, Engine::kNative);
+
+  // The binder and the choice of documents, each off unless asked for.
+  const Result<CommandLine> plain = Parse({"src", "dest"});
+  EXPECT_FALSE(plain->Binder().Any());
+  EXPECT_EQ(plain->pdf, "");
+  EXPECT_TRUE(plain->choice.exclude.empty());
+  EXPECT_EQ(plain->choice.order, join::DocumentOrder::kWalk);
+  const Result<CommandLine> binder =
+      Parse({"--bookmarks", "--page-numbers", "continuous", "--pdf=o.pdf", "--exclude", "*x*",
+             "--exclude=old", "--order", "modified", "-o", "o.docx", "src"});
+  ASSERT_TRUE(binder);
+  EXPECT_EQ(binder->Binder(), (word::BinderOptions{true, false, true}));
+  EXPECT_EQ(binder->pdf, "o.pdf");
+  EXPECT_EQ(binder->choice.exclude, (Lines{"*x*", "old"}));
+  EXPECT_EQ(binder->choice.order, join::DocumentOrder::kModified);
+  // A contents page lists where documents start in the whole result, unless asked otherwise.
+  EXPECT_EQ(Parse({"--contents", "src", "dest"})->Binder(),
+            (word::BinderOptions{false, true, true}));
+  EXPECT_EQ(Parse({"--contents", "--page-numbers=own", "src", "dest"})->Binder(),
+            (word::BinderOptions{false, true, false}));
+  EXPECT_EQ(Parse({"--list", "--order=name", "--exclude", "a", "src"})->choice.order,
+            join::DocumentOrder::kName);
 }
 
 TEST(CommandLineTest, BadUsageIsStatus64WithAReason) {
-  for (const Lines& bad :
-       {Lines{}, Lines{"src"}, Lines{"a", "b", "c"}, Lines{"--list", "a", "b"},
-        Lines{"--output", "o", "a", "b"}, Lines{"--output"}, Lines{"-x", "a", "b"},
-        Lines{"--list", "--output", "o", "a"}, Lines{"", "b"}, Lines{"--output=", "a"},
-        Lines{"-o", "a", "-o", "b", "c"}, Lines{"--engine", "msword", "a", "b"},
-        Lines{"a", "b", "--engine"}, Lines{"--engine=word", "--engine=word", "a", "b"}}) {
+  for (const Lines& bad : {Lines{},
+                           Lines{"src"},
+                           Lines{"a", "b", "c"},
+                           Lines{"--list", "a", "b"},
+                           Lines{"--output", "o", "a", "b"},
+                           Lines{"--output"},
+                           Lines{"-x", "a", "b"},
+                           Lines{"--list", "--output", "o", "a"},
+                           Lines{"", "b"},
+                           Lines{"--output=", "a"},
+                           Lines{"-o", "a", "-o", "b", "c"},
+                           Lines{"--engine", "msword", "a", "b"},
+                           Lines{"a", "b", "--engine"},
+                           Lines{"--engine=word", "--engine=word", "a", "b"},
+                           Lines{"--page-numbers", "roman", "a", "b"},
+                           Lines{"--order", "size", "a", "b"},
+                           Lines{"--list", "--pdf", "x.pdf", "a"},
+                           Lines{"--list", "--contents", "a"},
+                           Lines{"--engine", "word", "--bookmarks", "a", "b"},
+                           Lines{"--pdf=", "a", "b"},
+                           Lines{"a", "b", "--exclude"},
+                           Lines{"--pdf", "o.docx", "-o", "o.docx", "a"},
+                           Lines{"--order", "name", "--order", "walk", "a", "b"}}) {
     const Result<CommandLine> line = Parse(bad);
     ASSERT_FALSE(line) << ::testing::PrintToString(bad);
     EXPECT_EQ(line.error().code, kExitUsage);
@@ -143,6 +184,35 @@ TEST_F(JoinCommandTest, JoinsIntoATimestampedFileAndPrintsItsPath) {
   EXPECT_EQ(output.rfind(dest + shell::kFolderSeparator + "All-One-Doc ", 0), 0u) << output;
   EXPECT_EQ(word.Saved().at(output), (Lines{a, c, e}));
   EXPECT_EQ(err, "");
+}
+
+TEST_F(JoinCommandTest, ListAndJoinHonourExcludeAndOrder) {
+  const std::string b10 = tree.Write("src/T/b10.doc");
+  const std::string b9 = tree.Write("src/T/b9.doc");
+  EXPECT_EQ(Run({"--list", src}), kExitAllJoined);
+  EXPECT_EQ(SplitLines(out), (Lines{a, c, b9, b10, e}));
+  // A name without '/' is any file or folder name on the way; with one, the path below SOURCE.
+  EXPECT_EQ(Run({"--list", "--exclude", "S", "--exclude", "T/b?.doc", src}), kExitAllJoined);
+  EXPECT_EQ(SplitLines(out), (Lines{a, b10, e}));
+  EXPECT_EQ(Run({"--list", "--exclude", "*.doc", src}), kExitAllJoined);
+  EXPECT_EQ(SplitLines(out), (Lines{c}));
+  EXPECT_EQ(Run({"--list", "--order", "name", src}), kExitAllJoined);
+  EXPECT_EQ(SplitLines(out), (Lines{a, c, b9, b10, e}));
+  // Oldest first.
+  namespace fs = std::filesystem;
+  const auto now = fs::file_time_type::clock::now();
+  const Lines byAge = {e, b10, c, a, b9};
+  for (std::size_t i = 0; i < byAge.size(); ++i) {
+    fs::last_write_time(byAge[i], now - std::chrono::hours(10 - static_cast<int>(i)));
+  }
+  EXPECT_EQ(Run({"--list", "--order", "modified", src}), kExitAllJoined);
+  EXPECT_EQ(SplitLines(out), byAge);
+
+  EXPECT_EQ(Run({"-q", "--order=modified", "--exclude=*1*", "-o", tree.Path("dest/o.doc"), src}),
+            kExitAllJoined);
+  EXPECT_EQ(Inserted(), (Lines{e, c, a, b9}));
+  EXPECT_EQ(Run({"-q", "--exclude", "*", src, dest}), kExitFailed);
+  EXPECT_NE(err.find("that are not excluded"), std::string::npos) << err;
 }
 
 TEST_F(JoinCommandTest, QuietPrintsOnlyTheOutput) {
