@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,6 +111,85 @@ TEST_F(PlenwickJoinTest, JoinsIntoOneCheckedOutput) {
   if (test::DocxCheckTool().empty()) GTEST_SKIP() << "../shared/tools/docx-check is not here";
   const std::string report = tree.Path("report.txt");
   EXPECT_EQ(test::RunDocxCheck(output, report), 0) << ReadText(report);
+}
+
+// What a program prints, or "" when it cannot be run.
+std::string Output(const std::string& command) {
+  std::string text;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+      text.append(buffer, got);
+    }
+    pclose(pipe);
+  }
+  return text;
+}
+
+TEST_F(PlenwickJoinTest, ContentsAndPdfListEveryDocumentAtThePageItStartsOn) {
+  if (Output("command -v soffice").empty()) GTEST_SKIP() << "LibreOffice (soffice) is missing";
+  if (Output("command -v pdftotext pdftohtml pdfinfo").empty()) {
+    GTEST_SKIP() << "poppler-utils (pdftotext, pdftohtml, pdfinfo) are missing";
+  }
+  // Five documents of known lengths: they start on pages 2, 3, 6, 8 and 9 after the contents.
+  const std::vector<std::pair<std::string, int>> documents = {
+      {"01 Alpha", 1}, {"02 Bravo", 3}, {"03 Charlie", 2}, {"04 Delta", 1}, {"05 Echo", 2}};
+  const std::vector<int> starts = {2, 3, 6, 8, 9};
+  const std::string binder = tree.Folder("binder");
+  for (const auto& [name, pages] : documents) {
+    std::vector<std::string> paragraphs;
+    for (int page = 1; page <= pages; ++page) {
+      if (page > 1) paragraphs.push_back("\f");
+      paragraphs.push_back(name + " page " + std::to_string(page));
+    }
+    ASSERT_TRUE(test::WriteMiniDocx(binder + "/" + name + ".docx", paragraphs));
+  }
+  const std::string docx = tree.Path("dest/binder.docx");
+  const std::string pdf = tree.Path("dest/binder.pdf");
+  const Ran ran = Run({"-q", "--contents", "--pdf", pdf, "-o", docx, binder});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(SplitLines(ran.out), (Lines{docx, pdf}));
+
+  const std::string quoted = test::ShellQuoted(pdf);
+  const std::string info = Output("pdfinfo " + quoted);
+  EXPECT_NE(info.find("Pages:           10\n"), std::string::npos) << info;
+  const std::string contents = Output("pdftotext -layout -f 1 -l 1 " + quoted + " -");
+  const std::string outline = Output("pdftohtml -xml -i -stdout " + quoted);
+  for (std::size_t i = 0; i < documents.size(); ++i) {
+    const std::string& title = documents[i].first;
+    const std::string page = std::to_string(starts[i]);
+    EXPECT_TRUE(std::regex_search(contents, std::regex(title + "[ .]+" + page + "\n")))
+        << title << " should be listed at page " << page << " in\n"
+        << contents;
+    EXPECT_NE(outline.find("<item page=\"" + page + "\">" + title + "</item>"), std::string::npos)
+        << outline;
+  }
+  std::ptrdiff_t items = 0;
+  for (std::size_t at = outline.find("<item "); at != std::string::npos;
+       at = outline.find("<item ", at + 1)) {
+    ++items;
+  }
+  EXPECT_EQ(items, 5);
+  // Numbers run through the result: the last page, Echo's second, is page 10 of 10.
+  EXPECT_EQ(starts.back() + documents.back().second - 1, 10);
+  // The saved document shows the numbers the rendering found, and asks nothing of its reader.
+  const Result<std::string> text = test::DocumentText(docx);
+  ASSERT_TRUE(text) << text.error().message;
+  EXPECT_NE(text->find("01 Alpha2\n"), std::string::npos) << *text;
+  EXPECT_NE(text->find("05 Echo9\n"), std::string::npos) << *text;
+}
+
+TEST_F(PlenwickJoinTest, PdfWithoutLibreOfficeIsRefusedBeforeAnyWork) {
+  const std::string fake = tree.Path("no-soffice.bin");
+  const std::string command =
+      "PLENWICK_SOFFICE=" + test::ShellQuoted(fake) + " " +
+      test::ShellQuoted(std::string(PLENWICK_BINARY_DIR) + "/cli/plenwick-join") + " --pdf " +
+      test::ShellQuoted(tree.Path("dest/o.pdf")) + " -o " +
+      test::ShellQuoted(tree.Path("dest/o.docx")) + " " + test::ShellQuoted(src) + " 2>&1";
+  const std::string said = Output(command);
+  EXPECT_NE(said.find("plenwick-join: --pdf: PDF needs LibreOffice"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(tree.Path("dest/o.docx")));
+  EXPECT_EQ(WEXITSTATUS(std::system((command + " >/dev/null").c_str())), 64);
 }
 
 TEST_F(PlenwickJoinTest, TwoRunsStartedTogetherKeepTwoOutputs) {

@@ -46,6 +46,10 @@ std::string DocumentXml(const std::vector<std::string>& paragraphs) {
       R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
       R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)";
   for (const std::string& text : paragraphs) {
+    if (text == "\f") {
+      xml += "<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p>";
+      continue;
+    }
     xml += "<w:p><w:r><w:t xml:space=\"preserve\">" + Escaped(text) + "</w:t></w:r></w:p>";
   }
   xml +=

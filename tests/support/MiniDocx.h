@@ -10,6 +10,7 @@
 
 namespace plenwick::test {
 
+// A paragraph that is just "\f" is a page break.
 Status WriteMiniDocx(const std::string& path, const std::vector<std::string>& paragraphs);
 
 // The concatenated text of every w:t of word/document.xml, paragraphs separated by "\n".

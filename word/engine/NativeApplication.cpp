@@ -294,7 +294,9 @@ namespace plenwick::word {
 
 Status PdfExportAvailable() {
 #ifdef PLENWICK_CAN_EXPORT_PDF
-  if (legacy::DefaultOfficeProgram().empty()) {
+  const std::string office = legacy::DefaultOfficeProgram();
+  std::error_code error;
+  if (office.empty() || !std::filesystem::is_regular_file(platform::PathFromUtf8(office), error)) {
     return MakeError(wordc::kConverterMissing,
                      "PDF needs LibreOffice, which is not installed (Debian: "
                      "libreoffice-writer-nogui)");
