@@ -30,6 +30,8 @@ std::string OfficeDestinationName(const std::string& bookmark) {
     if (c < 0x80 && std::isalnum(c) != 0) {
       name.push_back(ch);
     } else {
+      // Beyond ASCII it escapes the URL escape of the byte ("%C3" becomes "25C3").
+      if (c >= 0x80) name += "25";
       name.push_back(kHex[c >> 4]);
       name.push_back(kHex[c & 15]);
     }

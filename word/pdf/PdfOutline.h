@@ -17,7 +17,8 @@ struct OutlineEntry {
 };
 
 // The name LibreOffice gives the named destination of a bookmark: letters and digits as they are,
-// every other byte as two upper-case hex digits ("Doc_1" is "Doc5F1").
+// every other byte as two upper-case hex digits ("Doc_1" is "Doc5F1"), and a byte beyond ASCII as
+// its URL escape so written ("Ü" is "25C3259C").
 std::string OfficeDestinationName(const std::string& bookmark);
 
 // Writes the PDF at in to out with entries as its whole outline, in order; an entry whose
