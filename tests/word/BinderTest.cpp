@@ -162,6 +162,8 @@ TEST(Binder, ContentsPageFieldsPointAtTheBookmarksAndAskToBeUpdated) {
   ASSERT_EQ(instructions.size(), 2u);
   std::vector<pugi::xml_node> links = Select(doc, "//w:hyperlink");
   ASSERT_EQ(links.size(), 2u);
+  // One section: its end is the last entry's.
+  EXPECT_EQ(contentsEnd.child("w:hyperlink").attribute("w:anchor").value(), bookmarks.back());
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_EQ(instructions[i], " PAGEREF " + bookmarks[i] + " \\h ");
     EXPECT_EQ(links[i].attribute("w:anchor").value(), bookmarks[i]);

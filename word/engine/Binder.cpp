@@ -220,41 +220,58 @@ void Binder::Mark(AppendContext& ctx, pugi::xml_node body) const {
 void Binder::Commit(BoundDocument document) {
   if (!document.pageSetup.empty() && documents_.empty()) pageSetup_ = document.pageSetup;
   document.pageSetup.clear();
+  // The entries before the last are compressed once: every save of a long join would otherwise
+  // write the whole page again.
+  if (options_.contents)
+    settled_.Append(documents_.empty() ? Heading() : Entry(documents_.size() - 1, false));
   documents_.push_back(std::move(document));
 }
 
-std::string Binder::ContentsPage() const {
-  if (!options_.contents || documents_.empty()) return {};
+std::string Binder::Heading() {
   pugi::xml_document setup;
   setup.load_string(("<s xmlns:w=\"w\">" + pageSetup_ + "</s>").c_str());
   const pugi::xml_node size = setup.first_child().child("w:pgSz");
   const pugi::xml_node margins = setup.first_child().child("w:pgMar");
   long width =
       Twips(size, "w:w", 11906) - Twips(margins, "w:left", 1440) - Twips(margins, "w:right", 1440);
-  width = std::max(width, 1440L);
-  std::string xml =
-      "<w:p><w:pPr><w:spacing w:after=\"240\"/></w:pPr><w:r><w:rPr><w:b/><w:sz w:val=\"32\"/>"
-      "</w:rPr><w:t>Contents</w:t></w:r></w:p>";
-  const std::string tabs = "<w:tabs><w:tab w:val=\"right\" w:leader=\"dot\" w:pos=\"" +
-                           std::to_string(width) + "\"/></w:tabs>";
-  for (std::size_t i = 0; i < documents_.size(); ++i) {
-    const BoundDocument& document = documents_[i];
-    const std::string bookmark = XmlEscape(document.bookmark);
-    auto page = startPages_.find(document.bookmark);
-    const bool known = page != startPages_.end();
-    xml += "<w:p><w:pPr>" + tabs;
-    // The page's own section ends with its last entry.
-    if (i + 1 == documents_.size()) xml += "<w:sectPr>" + pageSetup_ + "</w:sectPr>";
-    xml += "</w:pPr><w:hyperlink w:anchor=\"" + bookmark +
-           "\" w:history=\"1\"><w:r><w:t xml:space=\"preserve\">" + XmlEscape(document.title) +
-           "</w:t></w:r><w:r><w:tab/></w:r><w:r><w:fldChar w:fldCharType=\"begin\"" +
-           (known ? "" : " w:dirty=\"true\"") +
-           "/></w:r><w:r><w:instrText xml:space=\"preserve\"> PAGEREF " + bookmark +
-           " \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>" +
-           (known ? std::to_string(page->second) : std::string()) +
-           "</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:hyperlink></w:p>";
-  }
+  tabs_ = "<w:tabs><w:tab w:val=\"right\" w:leader=\"dot\" w:pos=\"" +
+          std::to_string(std::max(width, 1440L)) + "\"/></w:tabs>";
+  return "<w:p><w:pPr><w:spacing w:after=\"240\"/></w:pPr><w:r><w:rPr><w:b/><w:sz w:val=\"32\"/>"
+         "</w:rPr><w:t>Contents</w:t></w:r></w:p>";
+}
+
+std::string Binder::Entry(std::size_t i, bool last) const {
+  const BoundDocument& document = documents_[i];
+  const std::string bookmark = XmlEscape(document.bookmark);
+  auto page = startPages_.find(document.bookmark);
+  const bool known = page != startPages_.end();
+  std::string xml = "<w:p><w:pPr>" + tabs_;
+  // The page's own section ends with its last entry.
+  if (last) xml += "<w:sectPr>" + pageSetup_ + "</w:sectPr>";
+  xml += "</w:pPr><w:hyperlink w:anchor=\"" + bookmark +
+         "\" w:history=\"1\"><w:r><w:t xml:space=\"preserve\">" + XmlEscape(document.title) +
+         "</w:t></w:r><w:r><w:tab/></w:r><w:r><w:fldChar w:fldCharType=\"begin\"" +
+         (known ? "" : " w:dirty=\"true\"") +
+         "/></w:r><w:r><w:instrText xml:space=\"preserve\"> PAGEREF " + bookmark +
+         " \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>" +
+         (known ? std::to_string(page->second) : std::string()) +
+         "</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:hyperlink></w:p>";
   return xml;
+}
+
+void Binder::SetStartPages(std::map<std::string, int> pages) {
+  startPages_ = std::move(pages);
+  if (!options_.contents || documents_.empty()) return;
+  settled_ = CompressedRun();
+  settled_.Append(Heading());
+  for (std::size_t i = 0; i + 1 < documents_.size(); ++i) settled_.Append(Entry(i, false));
+}
+
+CompressedRun Binder::ContentsPage() const {
+  if (!options_.contents || documents_.empty()) return {};
+  CompressedRun page = settled_;
+  page.Append(Entry(documents_.size() - 1, true));
+  return page;
 }
 
 }  // namespace plenwick::word::engine

@@ -13,6 +13,7 @@
 
 #include "word/BinderOptions.h"
 #include "word/engine/BoundDocument.h"
+#include "word/engine/PieceEntry.h"
 
 namespace plenwick::word::engine {
 
@@ -41,10 +42,10 @@ class Binder {
   // The append went in.
   void Commit(BoundDocument document);
 
-  // The contents page as body content ending its own section; "" when there is none.
-  std::string ContentsPage() const;
+  // The contents page as body content ending its own section; empty when there is none.
+  CompressedRun ContentsPage() const;
   // The pages the documents start on, by bookmark, as a rendering of the result found them.
-  void SetStartPages(std::map<std::string, int> pages) { startPages_ = std::move(pages); }
+  void SetStartPages(std::map<std::string, int> pages);
   bool KnowsStartPages() const { return !startPages_.empty(); }
   // Whether the result asks its reader to update its fields when opened.
   bool WantsFieldsUpdated() const { return options_.contents && !KnowsStartPages(); }
@@ -52,10 +53,14 @@ class Binder {
   const std::vector<BoundDocument>& documents() const { return documents_; }
 
  private:
+  std::string Heading();  // the page's title; settles the entries' tab stop
+  std::string Entry(std::size_t index, bool last) const;  // the last ends the page's section
   BinderOptions options_;
   std::vector<BoundDocument> documents_;
   std::string pageSetup_;
   std::map<std::string, int> startPages_;
+  std::string tabs_;
+  CompressedRun settled_;  // the title and every entry but the last
 };
 
 }  // namespace plenwick::word::engine

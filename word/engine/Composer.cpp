@@ -485,8 +485,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   out.push_back(contentTypes_.Entry());
   CompressedRun tail;
   tail.Append(pendingLast_ + finalSectPr_ + "</w:body></w:document>");
-  CompressedRun contents;
-  if (binder_) contents.Append(binder_->ContentsPage());
+  const CompressedRun contents = binder_ ? binder_->ContentsPage() : CompressedRun();
   out.push_back(AssembleEntry("word/document.xml", {&bodyHead_, &contents, &body_, &tail}));
   out.push_back(documentRels_.Entry());
   out.push_back(styles_.Entry());
