@@ -10,6 +10,7 @@
 
 #include "tests/join/FakeJoinHost.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/NativeSeparators.h"
 #include "tests/support/RecordingWord.h"
 
 namespace plenwick::join {
@@ -17,6 +18,7 @@ namespace {
 
 using test::FakeJoinHost;
 using test::FakeTree;
+using test::NativeSeparators;
 using test::RecordingWord;
 using Events = std::vector<std::string>;
 
@@ -24,19 +26,11 @@ const std::string kOutput = "All-One-Doc 919 14-5-30.doc";
 
 class CmdSplitClickTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "written with \"/\" paths against the file-system double, while the walker "
-                    "joins names with \"\\\" on Windows; there the walk is covered by "
-                    "JoinEndToEndTest on the real file system and by tests/wine";
-#endif
-  }
-
   CmdSplitClickTest() {
     // Three documents and two other files; S and T are visited after the root's files.
     tree.AddFile("/r/a.doc").AddFile("/r/b.txt").AddFolder("/r/S").AddFolder("/r/T");
     tree.AddFile("/r/S/c.DOCX").AddFile("/r/S/d.rtf").AddFile("/r/T/e.doc");
-    form.sourceFolder = "/r/";
+    form.sourceFolder = NativeSeparators("/r/");
     services.applications = word.Factory();
     services.fileSystems = tree.Factory();
     services.walkerMessages = &walkerMessages;
@@ -50,12 +44,11 @@ class CmdSplitClickTest : public ::testing::Test {
     };
   }
 
-  Status Run() {
-    return CmdSplit_Click(form, host, services);
-  }
+  Status Run() { return CmdSplit_Click(form, host, services); }
 
+  // path is written with "/".
   std::vector<std::string> SavedIn(const std::string& path) const {
-    const auto saved = word.Saved().find(path);
+    const auto saved = word.Saved().find(NativeSeparators(path));
     return saved == word.Saved().end() ? std::vector<std::string>{} : saved->second;
   }
 
@@ -69,9 +62,9 @@ class CmdSplitClickTest : public ::testing::Test {
 };
 
 TEST_F(CmdSplitClickTest, JoinsEveryDocumentInWalkOrderSavingAfterEach) {
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  const std::string out = "/d/" + kOutput;
+  const std::string out = NativeSeparators("/d/" + kOutput);
   const Events expected = {
       "Pick Choose Folder to Save...",
       "Yield",
@@ -117,22 +110,23 @@ TEST_F(CmdSplitClickTest, JoinsEveryDocumentInWalkOrderSavingAfterEach) {
       "Message 0 Completed !",
       "Yield",
   };
-  EXPECT_EQ(host.events, expected);
-  EXPECT_EQ(SavedIn(out), (Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
+  EXPECT_EQ(host.events, NativeSeparators(expected));
+  EXPECT_EQ(SavedIn(out), NativeSeparators(Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
   EXPECT_EQ(word.LiveObjects(), 0);
   EXPECT_TRUE(walkerMessages.shown.empty());
 }
 
 TEST_F(CmdSplitClickTest, WalksTheSourceOnTheWindowsOneWalkerAndKeepsItsList) {
-  host.picks = {"/d", "/d"};
+  host.picks = {NativeSeparators("/d"), NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   ASSERT_TRUE(form.walker);
   const auto* walker = form.walker.get();
   EXPECT_EQ(tree.FileSystemsMade(), 1);
-  EXPECT_EQ(tree.Calls().front(), "FolderExists /r/");
-  EXPECT_EQ(Events(form.fileList->begin(), form.fileList->end()),
-            (Events{"/r/a.doc", "/r/b.txt", "/r/S/c.DOCX", "/r/S/d.rtf", "/r/T/e.doc"}));
-  EXPECT_EQ(*form.fileList->Find("K5"), "/r/T/e.doc");
+  EXPECT_EQ(tree.Calls().front(), NativeSeparators("FolderExists /r/"));
+  EXPECT_EQ(
+      Events(form.fileList->begin(), form.fileList->end()),
+      NativeSeparators(Events{"/r/a.doc", "/r/b.txt", "/r/S/c.DOCX", "/r/S/d.rtf", "/r/T/e.doc"}));
+  EXPECT_EQ(*form.fileList->Find("K5"), NativeSeparators("/r/T/e.doc"));
   // Terminate has let go of everything: the list is the run's and the window's alone.
   EXPECT_EQ(form.walker->fullFileNames()->Count(), 0u);
 
@@ -145,41 +139,44 @@ TEST_F(CmdSplitClickTest, WalksTheSourceOnTheWindowsOneWalkerAndKeepsItsList) {
 }
 
 TEST_F(CmdSplitClickTest, DestinationGetsOneSeparatorOnly) {
-  host.picks = {"/"};
+  host.picks = {NativeSeparators("/")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(word.Saved().count("/" + kOutput), 1u);
-  host.picks = {"/d/"};
+  EXPECT_EQ(word.Saved().count(NativeSeparators("/" + kOutput)), 1u);
+  host.picks = {NativeSeparators("/d/")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(word.Saved().count("/d/" + kOutput), 1u);
+  EXPECT_EQ(word.Saved().count(NativeSeparators("/d/" + kOutput)), 1u);
 }
 
 TEST_F(CmdSplitClickTest, CancelledPickerChangesNothing) {
   ASSERT_TRUE(Run());
-  EXPECT_EQ(host.events, (Events{"Pick Choose Folder to Save..."}));
+  EXPECT_EQ(host.events, NativeSeparators(Events{"Pick Choose Folder to Save..."}));
   EXPECT_FALSE(form.walker);
   EXPECT_EQ(form.fileList->Count(), 0u);
   EXPECT_TRUE(tree.Calls().empty());
 }
 
 TEST_F(CmdSplitClickTest, TreeWithoutDocumentsStartsWordButNeverSaves) {
-  form.sourceFolder = "/r/S/T-none/";  // no such folder: the walk collects nothing
-  host.picks = {"/d"};
+  form.sourceFolder =
+      NativeSeparators("/r/S/T-none/");  // no such folder: the walk collects nothing
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   EXPECT_EQ(form.fileList->Count(), 0u);
   EXPECT_EQ(word.ApplicationsMade(), 1);
   EXPECT_TRUE(host.Captions().empty());
   EXPECT_TRUE(word.Saved().empty());
   // A run that wrote nothing says so, with a warning, never "Completed !".
-  EXPECT_EQ(host.Messages(), (Events{"Message 48 No documents were found in /r/S/T-none/."}));
+  EXPECT_EQ(host.Messages(),
+            NativeSeparators(Events{"Message 48 No documents were found in /r/S/T-none/."}));
 }
 
 TEST_F(CmdSplitClickTest, EmptySourceFolderJoinsNothing) {
   form.sourceFolder.clear();
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   EXPECT_EQ(form.fileList->Count(), 0u);
-  EXPECT_EQ(host.Messages(),
-            (Events{"Message 48 No documents were found: no source folder was chosen."}));
+  EXPECT_EQ(
+      host.Messages(),
+      NativeSeparators(Events{"Message 48 No documents were found: no source folder was chosen."}));
 }
 
 TEST_F(CmdSplitClickTest, WordThatCannotStartIsReportedOnce) {
@@ -190,12 +187,13 @@ TEST_F(CmdSplitClickTest, WordThatCannotStartIsReportedOnce) {
     if (failing == 2) broken.script().failAdd = MakeError(1, "no new document");
     services.applications = broken.Factory();
     host.events.clear();
-    host.picks = {"/d"};
+    host.picks = {NativeSeparators("/d")};
     ASSERT_TRUE(Run());
     EXPECT_EQ(form.fileList->Count(), 5u);
     const Events tail(host.events.end() - 3, host.events.end());
-    EXPECT_EQ(tail, (Events{"Hide ImgRMsg", "Hide LblRMsg",
-                            "Message 64 MS Word NOT Installed or NOT Working Properly."}))
+    EXPECT_EQ(tail,
+              NativeSeparators(Events{"Hide ImgRMsg", "Hide LblRMsg",
+                                      "Message 64 MS Word NOT Installed or NOT Working Properly."}))
         << failing;
     EXPECT_EQ(broken.LiveObjects(), 0) << failing;
     EXPECT_TRUE(broken.Saved().empty());
@@ -207,7 +205,7 @@ TEST_F(CmdSplitClickTest, WordThatCannotStartIsReportedOnce) {
 
 TEST_F(CmdSplitClickTest, WalkerThatCannotStartFailsTheHandler) {
   tree.FailCreation(errc::kPermissionDenied);
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   const Status status = Run();
   ASSERT_FALSE(status);
   EXPECT_EQ(status.error().code, errc::kPermissionDenied);
@@ -217,38 +215,44 @@ TEST_F(CmdSplitClickTest, WalkerThatCannotStartFailsTheHandler) {
 
 TEST_F(CmdSplitClickTest, PermissionFailureInTheTreeShowsTheWalkersMessageAndJoinsTheRest) {
   tree.Fail("/r/S", FakeTree::Op::kFiles, errc::kPermissionDenied);
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(walkerMessages.shown, (Events{"64 Please Select Correct Store Folder."}));
+  EXPECT_EQ(walkerMessages.shown,
+            NativeSeparators(Events{"64 Please Select Correct Store Folder."}));
   // The walk goes on past S, and the end names it: its documents are not in the output.
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/T/e.doc"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/r/a.doc", "/r/T/e.doc"}));
   EXPECT_EQ(host.Messages(),
-            (Events{"Message 0 Completed !\n\n1 folder could not be read; its documents were not "
-                    "joined:\n/r/S/: injected failure at /r/S/"}));
+            NativeSeparators(Events{
+                "Message 0 Completed !\n\n1 folder could not be read; its documents were not "
+                "joined:\n/r/S/: injected failure at /r/S/"}));
 }
 
 // A document that does not go in is not counted, costs no save, and is named at the end.
 TEST_F(CmdSplitClickTest, DocumentsThatFailToGoInAreNotCountedAndAreReported) {
-  word.script().failInsert["/r/S/c.DOCX"] = MakeError(1003, "damaged: no main document part");
-  host.picks = {"/d"};
+  word.script().failInsert[NativeSeparators("/r/S/c.DOCX")] =
+      MakeError(1003, "damaged: no main document part");
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(host.Captions(), (Events{"Caption LblProgessCurrent (1) Documents Combined",
-                                     "Caption LblProgessCurrent (2) Documents Combined"}));
+  EXPECT_EQ(host.Captions(),
+            NativeSeparators(Events{"Caption LblProgessCurrent (1) Documents Combined",
+                                    "Caption LblProgessCurrent (2) Documents Combined"}));
   const auto saves = std::count_if(host.events.begin(), host.events.end(),
                                    [](const auto& e) { return e.rfind("word SaveAs", 0) == 0; });
   EXPECT_EQ(saves, 2);
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/T/e.doc"}));
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !\n\n1 document could not be joined:\n"
-                                     "/r/S/c.DOCX: damaged: no main document part"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/r/a.doc", "/r/T/e.doc"}));
+  EXPECT_EQ(host.Messages(),
+            NativeSeparators(Events{"Message 0 Completed !\n\n1 document could not be joined:\n"
+                                    "/r/S/c.DOCX: damaged: no main document part"}));
 }
 
 TEST_F(CmdSplitClickTest, WordLayerThatThrowsCostsOnlyThatDocument) {
-  word.script().throwInsert = {"/r/S/c.DOCX"};
-  host.picks = {"/d"};
+  word.script().throwInsert = {NativeSeparators("/r/S/c.DOCX")};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/T/e.doc"}));
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !\n\n1 document could not be joined:\n"
-                                     "/r/S/c.DOCX: the engine threw"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/r/a.doc", "/r/T/e.doc"}));
+  EXPECT_EQ(host.Messages(),
+            NativeSeparators(Events{"Message 0 Completed !\n\n1 document could not be joined:\n"
+                                    "/r/S/c.DOCX: the engine threw"}));
   EXPECT_EQ(word.LiveObjects(), 0);
 }
 
@@ -257,78 +261,86 @@ TEST_F(CmdSplitClickTest, ManyFailuresListTheFirstFewAndCountTheRest) {
   for (int i = 1; i <= 8; ++i) {
     const std::string path = "/m/" + std::to_string(i) + ".doc";
     many.AddFile(path);
-    word.script().failInsert[path] = MakeError(1002, "password-protected");
+    word.script().failInsert[NativeSeparators(path)] = MakeError(1002, "password-protected");
   }
   services.fileSystems = many.Factory();
-  form.sourceFolder = "/m/";
-  host.picks = {"/d"};
+  form.sourceFolder = NativeSeparators("/m/");
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   EXPECT_TRUE(host.Captions().empty());
   EXPECT_TRUE(word.Saved().empty());
   const Events messages = host.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0],
-            "Message 48 No document could be joined, so no output was written.\n\n"
-            "8 documents could not be joined:\n"
-            "/m/1.doc: password-protected\n/m/2.doc: password-protected\n"
-            "/m/3.doc: password-protected\n/m/4.doc: password-protected\n"
-            "/m/5.doc: password-protected\n... and 3 more.");
+            NativeSeparators("Message 48 No document could be joined, so no output was written.\n\n"
+                             "8 documents could not be joined:\n"
+                             "/m/1.doc: password-protected\n/m/2.doc: password-protected\n"
+                             "/m/3.doc: password-protected\n/m/4.doc: password-protected\n"
+                             "/m/5.doc: password-protected\n... and 3 more."));
 }
 
 TEST_F(CmdSplitClickTest, FailedSaveIsRetriedAfterTheNextDocumentAndReported) {
   word.script().failSave = {1};
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput),
+            NativeSeparators(Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
   EXPECT_EQ(host.Messages(),
-            (Events{"Message 0 Completed !\n\nSaving the output /d/" + kOutput +
-                    " failed 1 time (disk full); the last save succeeded, so it holds every "
-                    "document joined."}));
+            NativeSeparators(
+                Events{"Message 0 Completed !\n\nSaving the output /d/" + kOutput +
+                       " failed 1 time (disk full); the last save succeeded, so it holds every "
+                       "document joined."}));
 }
 
 TEST_F(CmdSplitClickTest, LastSaveFailingSaysHowMuchTheOutputHolds) {
   word.script().failSave = {3};
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/S/c.DOCX"}));
-  EXPECT_EQ(host.Messages(),
-            (Events{"Message 48 The output could not be saved to /d/" + kOutput +
-                    ": disk full\nIt holds only the 2 documents joined before its last "
-                    "successful save."}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/r/a.doc", "/r/S/c.DOCX"}));
+  EXPECT_EQ(
+      host.Messages(),
+      NativeSeparators(Events{"Message 48 The output could not be saved to /d/" + kOutput +
+                              ": disk full\nIt holds only the 2 documents joined before its last "
+                              "successful save."}));
 }
 
 TEST_F(CmdSplitClickTest, NoSaveEverSucceedingSaysNoOutputWasWritten) {
   word.script().failEverySave = true;
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   EXPECT_EQ(host.Captions().size(), 3u);
-  EXPECT_EQ(host.Messages(), (Events{"Message 48 The output could not be saved to /d/" + kOutput +
-                                     ": disk full\nNo output was written."}));
+  EXPECT_EQ(host.Messages(),
+            NativeSeparators(Events{"Message 48 The output could not be saved to /d/" + kOutput +
+                                    ": disk full\nNo output was written."}));
 }
 
 TEST_F(CmdSplitClickTest, FailedRangeUsesThePreviousDocumentsRange) {
   word.script().failRange = {2};
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput),
+            NativeSeparators(Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
   EXPECT_EQ(host.Captions().size(), 3u);
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !"}));
+  EXPECT_EQ(host.Messages(), NativeSeparators(Events{"Message 0 Completed !"}));
 }
 
 TEST_F(CmdSplitClickTest, FailedFirstRangeOrCollapseLeavesThatDocumentOut) {
   word.script().failRange = {1};
   word.script().failCollapse = {1};
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/T/e.doc"}));
-  EXPECT_EQ(host.Captions(), (Events{"Caption LblProgessCurrent (1) Documents Combined"}));
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !\n\n2 documents could not be joined:\n"
-                                     "/r/a.doc: range failed\n/r/S/c.DOCX: collapse failed"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/r/T/e.doc"}));
+  EXPECT_EQ(host.Captions(),
+            NativeSeparators(Events{"Caption LblProgessCurrent (1) Documents Combined"}));
+  EXPECT_EQ(host.Messages(),
+            NativeSeparators(Events{"Message 0 Completed !\n\n2 documents could not be joined:\n"
+                                    "/r/a.doc: range failed\n/r/S/c.DOCX: collapse failed"}));
 }
 
 TEST_F(CmdSplitClickTest, NeverReplacesAFileItDidNotWrite) {
-  existing = {"/d/" + kOutput, "/d/All-One-Doc 919 14-5-30 (2).doc"};
-  host.picks = {"/d"};
+  existing = {NativeSeparators("/d/" + kOutput),
+              NativeSeparators("/d/All-One-Doc 919 14-5-30 (2).doc")};
+  host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   EXPECT_EQ(SavedIn("/d/All-One-Doc 919 14-5-30 (3).doc").size(), 3u);
   EXPECT_EQ(word.Saved().size(), 1u);
@@ -337,13 +349,13 @@ TEST_F(CmdSplitClickTest, NeverReplacesAFileItDidNotWrite) {
 // "Browse..." served at the first yield: the walk, which comes after it, uses the new folder.
 TEST_F(CmdSplitClickTest, SourceChosenAtTheFirstYieldIsTheOneWalked) {
   tree.AddFile("/q/x.doc");
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   host.onYield = [this](int number) {
-    if (number == 1) form.sourceFolder = "/q/";
+    if (number == 1) form.sourceFolder = NativeSeparators("/q/");
     return true;
   };
   ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/q/x.doc"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/q/x.doc"}));
 }
 
 // A second "Join Documents" at a yield of the first runs to its end, with its own destination,
@@ -351,26 +363,30 @@ TEST_F(CmdSplitClickTest, SourceChosenAtTheFirstYieldIsTheOneWalked) {
 TEST_F(CmdSplitClickTest, NestedRunKeepsItsOwnEverything) {
   tree.AddFile("/q/x.doc");
   bool nested = false;
-  host.picks = {"/d", "/e"};
+  host.picks = {NativeSeparators("/d"), NativeSeparators("/e")};
   host.onYield = [&](int number) {
     if (number == 2 && !nested) {  // the outer run is about to look at a.doc
       nested = true;
-      form.sourceFolder = "/q/";  // "Browse..." at an earlier yield
+      form.sourceFolder = NativeSeparators("/q/");  // "Browse..." at an earlier yield
       EXPECT_TRUE(Run());
     }
     return true;
   };
   ASSERT_TRUE(Run());
   ASSERT_TRUE(nested);
-  EXPECT_EQ(SavedIn("/e/" + kOutput), (Events{"/q/x.doc"}));
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
-  EXPECT_EQ(host.Captions(), (Events{"Caption LblProgessCurrent (1) Documents Combined",
-                                     "Caption LblProgessCurrent (1) Documents Combined",
-                                     "Caption LblProgessCurrent (2) Documents Combined",
-                                     "Caption LblProgessCurrent (3) Documents Combined"}));
-  EXPECT_EQ(host.Messages(), (Events{"Message 0 Completed !", "Message 0 Completed !"}));
+  EXPECT_EQ(SavedIn("/e/" + kOutput), NativeSeparators(Events{"/q/x.doc"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput),
+            NativeSeparators(Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
+  EXPECT_EQ(host.Captions(),
+            NativeSeparators(Events{"Caption LblProgessCurrent (1) Documents Combined",
+                                    "Caption LblProgessCurrent (1) Documents Combined",
+                                    "Caption LblProgessCurrent (2) Documents Combined",
+                                    "Caption LblProgessCurrent (3) Documents Combined"}));
+  EXPECT_EQ(host.Messages(),
+            NativeSeparators(Events{"Message 0 Completed !", "Message 0 Completed !"}));
   // The window's list is the nested run's; the walker is the same one.
-  EXPECT_EQ(Events(form.fileList->begin(), form.fileList->end()), (Events{"/q/x.doc"}));
+  EXPECT_EQ(Events(form.fileList->begin(), form.fileList->end()),
+            NativeSeparators(Events{"/q/x.doc"}));
   EXPECT_EQ(word.ApplicationsMade(), 2);
   EXPECT_EQ(word.LiveObjects(), 0);
 }
@@ -379,7 +395,7 @@ TEST_F(CmdSplitClickTest, NestedRunKeepsItsOwnEverything) {
 // finds the name taken and moves to "(2)", even though the name was free when it fixed it.
 TEST_F(CmdSplitClickTest, NestedRunInTheSameSecondDoesNotShareTheOutput) {
   bool nested = false;
-  host.picks = {"/d", "/d"};
+  host.picks = {NativeSeparators("/d"), NativeSeparators("/d")};
   host.onYield = [&](int number) {
     if (number == 3 && !nested) {  // the outer run's name is fixed, nothing saved yet
       nested = true;
@@ -396,43 +412,44 @@ TEST_F(CmdSplitClickTest, NestedRunInTheSameSecondDoesNotShareTheOutput) {
 // Another process takes the name after the run's last look and before its first save lands: the
 // save claims nothing that exists, and the run moves on to "(2)" for this and every later save.
 TEST_F(CmdSplitClickTest, NameTakenAtTheFirstSaveMovesOnToTheNextName) {
-  host.picks = {"/d"};
-  word.script().takenOnSave = {"/d/" + kOutput};
+  host.picks = {NativeSeparators("/d")};
+  word.script().takenOnSave = {NativeSeparators("/d/" + kOutput)};
   ASSERT_TRUE(Run());
   EXPECT_EQ(SavedIn("/d/" + kOutput).size(), 0u);
   EXPECT_EQ(SavedIn("/d/All-One-Doc 919 14-5-30 (2).doc").size(), 3u);
   EXPECT_EQ(word.Saved().size(), 1u);
   EXPECT_NE(std::find(host.events.begin(), host.events.end(),
-                      "word SaveAs /d/All-One-Doc 919 14-5-30 (2).doc"),
+                      NativeSeparators("word SaveAs /d/All-One-Doc 919 14-5-30 (2).doc")),
             host.events.end());
 }
 
 // Closing the program at a yield: no further step, no message, every Word object let go, and the
 // output as last saved.
 TEST_F(CmdSplitClickTest, EndingTheProgramMidRunStopsAtOnceAndReleasesWord) {
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   host.onYield = [](int number) { return number != 6; };  // before c.DOCX goes in
   ASSERT_TRUE(Run());
   EXPECT_EQ(word.LiveObjects(), 0);
-  EXPECT_EQ(SavedIn("/d/" + kOutput), (Events{"/r/a.doc"}));
+  EXPECT_EQ(SavedIn("/d/" + kOutput), NativeSeparators(Events{"/r/a.doc"}));
   const Events tail(host.events.end() - 4, host.events.end());
-  EXPECT_EQ(tail, (Events{"Yield", "word ~Range", "word ~Document", "word ~Application"}));
+  EXPECT_EQ(tail, NativeSeparators(
+                      Events{"Yield", "word ~Range", "word ~Document", "word ~Application"}));
   for (const std::string& event : host.events)
     EXPECT_EQ(event.find("AFTER END"), std::string::npos);
 }
 
 TEST_F(CmdSplitClickTest, EndingTheProgramAtTheFirstYieldTouchesNothing) {
-  host.picks = {"/d"};
+  host.picks = {NativeSeparators("/d")};
   host.onYield = [](int) { return false; };
   ASSERT_TRUE(Run());
-  EXPECT_EQ(host.events, (Events{"Pick Choose Folder to Save...", "Yield"}));
+  EXPECT_EQ(host.events, NativeSeparators(Events{"Pick Choose Folder to Save...", "Yield"}));
   EXPECT_TRUE(tree.Calls().empty());
   EXPECT_EQ(word.ApplicationsMade(), 0);
 }
 
 TEST_F(CmdSplitClickTest, EndingTheProgramInsideANestedRunEndsBothRuns) {
   bool nested = false;
-  host.picks = {"/d", "/e"};
+  host.picks = {NativeSeparators("/d"), NativeSeparators("/e")};
   host.onYield = [&](int number) {
     if (number == 2 && !nested) {
       nested = true;
@@ -444,8 +461,8 @@ TEST_F(CmdSplitClickTest, EndingTheProgramInsideANestedRunEndsBothRuns) {
   ASSERT_TRUE(Run());
   EXPECT_EQ(word.LiveObjects(), 0);
   EXPECT_TRUE(host.Messages().empty());
-  EXPECT_EQ(SavedIn("/e/" + kOutput), (Events{"/r/a.doc"}));
-  EXPECT_TRUE(word.Saved().count("/d/" + kOutput) == 0);
+  EXPECT_EQ(SavedIn("/e/" + kOutput), NativeSeparators(Events{"/r/a.doc"}));
+  EXPECT_TRUE(word.Saved().count(NativeSeparators("/d/" + kOutput)) == 0);
 }
 
 }  // namespace

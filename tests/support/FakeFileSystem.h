@@ -6,8 +6,10 @@
 //   tree.AddFile("/r/a.doc").AddFolder("/r/S").Fail("/r/S", FakeTree::Op::kFiles, 70);
 //   plenwick::walk::pathLogger walker(tree.Factory(), messages);
 //
-// Paths are absolute and "/"-separated; repeated and trailing "/" are ignored. Entries are listed
-// in the order they were added, so a test decides the listing order the walker sees.
+// Paths are absolute. A test writes them with "/"; the walker joins names with its platform's
+// separator, so on Windows "\" separates as well, and a path may hold both. Repeated and trailing
+// separators are ignored. Calls() keeps each path as it was passed. Entries are listed in the
+// order they were added, so a test decides the listing order the walker sees.
 #pragma once
 
 #include <functional>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "shell/FolderPath.h"
 #include "walk/FileSystem.h"
 
 namespace plenwick::test {
@@ -190,10 +193,12 @@ class FakeTree {
     std::shared_ptr<State> state_;
   };
 
-  // The tree's own spelling of a path: repeated and trailing "/" do not count.
+  // The tree's own spelling of a path: "/"-separated whatever separators it was written with;
+  // repeated and trailing ones do not count.
   static std::string Normal(std::string_view path) {
     std::string normal;
-    for (const char c : path) {
+    for (char c : path) {
+      if (c == shell::kFolderSeparator) c = '/';
       if (c != '/' || normal.empty() || normal.back() != '/') normal += c;
     }
     if (normal.size() > 1 && normal.back() == '/') normal.pop_back();

@@ -4,7 +4,6 @@
 
 #include <stdlib.h>  // setenv, _putenv_s
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -14,15 +13,9 @@
 
 #include "platform/PrivateFolder.h"
 #include "platform/Utf8Path.h"
-#include "shell/FolderPath.h"
+#include "tests/support/NativeSeparators.h"
 
 namespace plenwick::test {
-
-// "a/b/c" with the platform's separator.
-inline std::string NativeSeparators(std::string path) {
-  std::replace(path.begin(), path.end(), '/', shell::kFolderSeparator);
-  return path;
-}
 
 inline std::string Utf8(const std::filesystem::path& path) {
   return platform::Utf8FromPath(path);

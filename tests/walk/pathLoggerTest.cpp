@@ -6,16 +6,20 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/NativeSeparators.h"
 
 namespace plenwick::walk {
 namespace {
 
 using test::FakeTree;
+using test::NativeSeparators;
 using Op = FakeTree::Op;
+using Paths = std::vector<std::string>;
 
 struct RecordingMessages final : shell::MessageBoxService {
   std::vector<std::pair<std::string, int>> shown;
@@ -25,14 +29,18 @@ struct RecordingMessages final : shell::MessageBoxService {
 template <typename T>
 using Keyed = std::vector<std::pair<std::string, T>>;
 
-// Checks items and keys, position by position.
+// Checks items and keys, position by position; texts are paths, written with "/".
 template <typename T>
 void ExpectKeyed(const std::shared_ptr<KeyedCollection<T>>& collection, const Keyed<T>& expected) {
   ASSERT_NE(collection, nullptr);
   ASSERT_EQ(collection->Count(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
     const auto& [key, item] = expected[i];
-    EXPECT_EQ(*collection->Item(i + 1), item) << "position " << i + 1;
+    if constexpr (std::is_same_v<T, std::string>) {
+      EXPECT_EQ(*collection->Item(i + 1), NativeSeparators(item)) << "position " << i + 1;
+    } else {
+      EXPECT_EQ(*collection->Item(i + 1), item) << "position " << i + 1;
+    }
     EXPECT_EQ(collection->PositionOf(key), i + 1) << "key " << key;
   }
 }
@@ -43,14 +51,6 @@ std::vector<std::string> Items(const SharedTexts& texts) {
 
 class WalkerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "written with \"/\" paths against the file-system double, while the walker "
-                    "joins names with \"\\\" on Windows; there the walk is covered by "
-                    "StdFileSystemTest on the real file system and by tests/wine";
-#endif
-  }
-
   // R holds a.doc, b.txt and the subfolders S (holding c.docx) and T (empty), listed in that order.
   void BuildSmallTree(const std::string& root = "/r") {
     tree.AddFile(root + "/a.doc").AddFile(root + "/b.txt").AddFile(root + "/S/c.docx");
@@ -61,7 +61,7 @@ class WalkerTest : public ::testing::Test {
   void Walk(std::string_view root, bool fullNamesOnly = true) {
     ASSERT_TRUE(walker.PathLogInit());
     walker.fullFileNamesOnly(fullNamesOnly);
-    walker.LogPath(root);
+    walker.LogPath(NativeSeparators(std::string(root)));
   }
 
   FakeTree tree;
@@ -111,17 +111,16 @@ TEST_F(WalkerTest, WalksBreadthFirstOpeningEachFolderTwice) {
   tree.AddFile("/r/B/b.doc");
   Walk("/r");
   EXPECT_EQ(Items(walker.pathNames()),
-            (std::vector<std::string>{"/r/", "/r/A/", "/r/B/", "/r/A/A1/"}));
-  EXPECT_EQ(
-      Items(walker.fullFileNames()),
-      (std::vector<std::string>{"/r/root.doc", "/r/A/a.doc", "/r/B/b.doc", "/r/A/A1/deep.doc"}));
+            NativeSeparators(Paths{"/r/", "/r/A/", "/r/B/", "/r/A/A1/"}));
+  EXPECT_EQ(Items(walker.fullFileNames()),
+            NativeSeparators(Paths{"/r/root.doc", "/r/A/a.doc", "/r/B/b.doc", "/r/A/A1/deep.doc"}));
   std::vector<std::string> expected{"FolderExists /r"};
   for (const char* folder : {"/r/", "/r/A/", "/r/B/", "/r/A/A1/"}) {
     for (const char* call : {"GetFolder ", "SubFolders ", "GetFolder ", "Files "}) {
       expected.push_back(call + std::string(folder));
     }
   }
-  EXPECT_EQ(tree.Calls(), expected);
+  EXPECT_EQ(tree.Calls(), NativeSeparators(expected));
 }
 
 TEST_F(WalkerTest, BuildsPathsFromTheRootAsGiven) {
@@ -129,23 +128,23 @@ TEST_F(WalkerTest, BuildsPathsFromTheRootAsGiven) {
   pathLogger other(tree.Factory(), messages);
   Walk("/r/");
   ASSERT_TRUE(other.PathLogInit());
-  other.LogPath("/r");
+  other.LogPath(NativeSeparators("/r"));
   EXPECT_EQ(Items(walker.pathNames()), Items(other.pathNames()));
   EXPECT_EQ(Items(walker.fullFileNames()), Items(other.fullFileNames()));
-  EXPECT_EQ(*other.pathNames()->Item(1), "/r/");
+  EXPECT_EQ(*other.pathNames()->Item(1), NativeSeparators("/r/"));
 
   // No normalisation: what the caller wrote is what every path starts with.
   Walk("/r//");
-  EXPECT_EQ(Items(walker.pathNames()), (std::vector<std::string>{"/r//", "/r//S/", "/r//T/"}));
-  EXPECT_EQ(*walker.fullFileNames()->Item(3), "/r//S/c.docx");
+  EXPECT_EQ(Items(walker.pathNames()), NativeSeparators(Paths{"/r//", "/r//S/", "/r//T/"}));
+  EXPECT_EQ(*walker.fullFileNames()->Item(3), NativeSeparators("/r//S/c.docx"));
 }
 
 TEST_F(WalkerTest, KeepsUtf8NamesByteForByte) {
   tree.AddFile("/r/Überblick/Résumé 1.docx").AddFile("/r/日本語.doc");
   Walk("/r", false);
-  EXPECT_EQ(Items(walker.pathNames()), (std::vector<std::string>{"/r/", "/r/Überblick/"}));
+  EXPECT_EQ(Items(walker.pathNames()), NativeSeparators(Paths{"/r/", "/r/Überblick/"}));
   EXPECT_EQ(Items(walker.fullFileNames()),
-            (std::vector<std::string>{"/r/日本語.doc", "/r/Überblick/Résumé 1.docx"}));
+            NativeSeparators(Paths{"/r/日本語.doc", "/r/Überblick/Résumé 1.docx"}));
   EXPECT_EQ(*walker.fileNames()->Item(2), "Résumé 1.docx");
 }
 
@@ -162,7 +161,7 @@ TEST_F(WalkerTest, RootThatIsNoFolderChangesNothing) {
   for (const char* root : {"/missing", "/r/a.doc", ""}) {
     pathLogger fresh(tree.Factory(), messages);
     ASSERT_TRUE(fresh.PathLogInit());
-    fresh.LogPath(root);
+    fresh.LogPath(NativeSeparators(root));
     EXPECT_EQ(fresh.Count(), 0) << root;
     EXPECT_TRUE(fresh.pathNames()->Empty()) << root;
   }
@@ -194,14 +193,14 @@ TEST_F(WalkerTest, PermissionFailureShowsTheMessageOnceAndTheWalkGoesOnPastTheFo
   // Ending the walk at B silently dropped every deeper level; now only B and A1's own files are
   // missing, and both folders are named.
   EXPECT_EQ(Items(walker.pathNames()),
-            (std::vector<std::string>{"/r/", "/r/A/", "/r/B/", "/r/A/A1/", "/r/A/A1/A2/"}));
+            NativeSeparators(Paths{"/r/", "/r/A/", "/r/B/", "/r/A/A1/", "/r/A/A1/A2/"}));
   EXPECT_EQ(Items(walker.fullFileNames()),
-            (std::vector<std::string>{"/r/x.doc", "/r/A/a.doc", "/r/A/A1/A2/deeper.doc"}));
+            NativeSeparators(Paths{"/r/x.doc", "/r/A/a.doc", "/r/A/A1/A2/deeper.doc"}));
   EXPECT_EQ(walker.Count(), 4);
   ASSERT_EQ(walker.unreadFolders().size(), 2U);
-  EXPECT_EQ(walker.unreadFolders()[0].path, "/r/B/");
+  EXPECT_EQ(walker.unreadFolders()[0].path, NativeSeparators("/r/B/"));
   EXPECT_EQ(walker.unreadFolders()[0].reason.code, errc::kPermissionDenied);
-  EXPECT_EQ(walker.unreadFolders()[1].path, "/r/A/A1/");
+  EXPECT_EQ(walker.unreadFolders()[1].path, NativeSeparators("/r/A/A1/"));
   // A new walk starts with none.
   Walk("/r/A/a.doc");
   EXPECT_TRUE(walker.unreadFolders().empty());
@@ -218,7 +217,7 @@ TEST_F(WalkerTest, PermissionFailureOfEveryOperationIsReported) {
       RecordingMessages shown;
       pathLogger walk(failing.Factory(), shown);
       ASSERT_TRUE(walk.PathLogInit());
-      walk.LogPath("/r");
+      walk.LogPath(NativeSeparators("/r"));
       EXPECT_EQ(shown.shown.size(), 1U) << folder << " operation " << static_cast<int>(op);
       ++walks;
     }
@@ -251,7 +250,8 @@ TEST_F(WalkerTest, OtherFailuresSkipTheirFolderSilentlyAndMemoryEndsTheWalk) {
       {"folder vanished between its two opens",
        [](FakeTree& t) {
          t.OnCall([&t, opens = 0](Op op, const std::string& path) mutable {
-           if (op == Op::kGetFolder && path == "/r/A/" && ++opens == 2) t.Vanish("/r/A");
+           if (op == Op::kGetFolder && path == NativeSeparators("/r/A/") && ++opens == 2)
+             t.Vanish("/r/A");
          });
        },
        {"/r/x.doc", "/r/B/b.doc", "/r/A/A1/deep.doc"},
@@ -259,7 +259,7 @@ TEST_F(WalkerTest, OtherFailuresSkipTheirFolderSilentlyAndMemoryEndsTheWalk) {
       {"memory ran out",
        [](FakeTree& t) {
          t.OnCall([](Op op, const std::string& path) {
-           if (op == Op::kFiles && path == "/r/B/") throw std::bad_alloc();
+           if (op == Op::kFiles && path == NativeSeparators("/r/B/")) throw std::bad_alloc();
          });
        },
        {"/r/x.doc", "/r/A/a.doc"},
@@ -272,12 +272,12 @@ TEST_F(WalkerTest, OtherFailuresSkipTheirFolderSilentlyAndMemoryEndsTheWalk) {
     RecordingMessages shown;
     pathLogger walk(broken.Factory(), shown);
     ASSERT_TRUE(walk.PathLogInit());
-    walk.LogPath("/r");
+    walk.LogPath(NativeSeparators("/r"));
     EXPECT_TRUE(shown.shown.empty()) << c.what;
-    EXPECT_EQ(Items(walk.fullFileNames()), c.files) << c.what;
+    EXPECT_EQ(Items(walk.fullFileNames()), NativeSeparators(c.files)) << c.what;
     std::vector<std::string> unread;
     for (const UnreadFolder& folder : walk.unreadFolders()) unread.push_back(folder.path);
-    EXPECT_EQ(unread, c.unread) << c.what;
+    EXPECT_EQ(unread, NativeSeparators(c.unread)) << c.what;
     EXPECT_EQ(walk.Count(), static_cast<std::int32_t>(c.files.size()) + 1) << c.what;
   }
 }
@@ -286,9 +286,9 @@ TEST_F(WalkerTest, TakenKeyEndsTheWalkSilently) {
   BuildSmallTree();
   ASSERT_TRUE(walker.PathLogInit());
   // Someone holding the shared list added under a key the walk is about to use.
-  ASSERT_TRUE(walker.fullFileNames()->Add("/elsewhere", "K2"));
-  walker.LogPath("/r");
-  EXPECT_EQ(Items(walker.fullFileNames()), (std::vector<std::string>{"/elsewhere", "/r/a.doc"}));
+  ASSERT_TRUE(walker.fullFileNames()->Add(NativeSeparators("/elsewhere"), "K2"));
+  walker.LogPath(NativeSeparators("/r"));
+  EXPECT_EQ(Items(walker.fullFileNames()), NativeSeparators(Paths{"/elsewhere", "/r/a.doc"}));
   EXPECT_EQ(walker.Count(), 2);
   EXPECT_TRUE(messages.shown.empty());
 }
@@ -297,7 +297,7 @@ TEST_F(WalkerTest, SecondWalkWithoutInitAddsNothing) {
   BuildSmallTree();
   Walk("/r");
   const SharedTexts files = walker.fullFileNames();
-  walker.LogPath("/r");
+  walker.LogPath(NativeSeparators("/r"));
   EXPECT_EQ(walker.Count(), 1);
   EXPECT_EQ(walker.fullFileNames(), files);
   EXPECT_EQ(files->Count(), 3U);
@@ -317,7 +317,7 @@ TEST_F(WalkerTest, InitDetachesCollectionsHeldElsewhere) {
   EXPECT_TRUE(walker.fullFileNames()->Empty());
 
   tree.AddFile("/r/later.doc");
-  walker.LogPath("/r");
+  walker.LogPath(NativeSeparators("/r"));
   EXPECT_EQ(walker.Count(), 5);
   EXPECT_EQ(files->Count(), 3U);
   EXPECT_EQ(pointers->Count(), 3U);
@@ -350,7 +350,7 @@ TEST_F(WalkerTest, TerminateLetsGoButKeepsCountAndFlag) {
 
   // Without a file-system object a walk collects nothing and says nothing.
   const std::size_t callsBefore = tree.Calls().size();
-  walker.LogPath("/r");
+  walker.LogPath(NativeSeparators("/r"));
   EXPECT_EQ(tree.Calls().size(), callsBefore);
   EXPECT_EQ(walker.Count(), 4);
   EXPECT_TRUE(walker.fullFileNames()->Empty());
@@ -361,10 +361,10 @@ TEST_F(WalkerTest, CollectionsOutliveTheWalker) {
   BuildSmallTree();
   auto owned = std::make_shared<pathLogger>(tree.Factory(), messages);
   ASSERT_TRUE(owned->PathLogInit());
-  owned->LogPath("/r");
+  owned->LogPath(NativeSeparators("/r"));
   const SharedTexts files = owned->fullFileNames();
   owned.reset();
-  EXPECT_EQ(Items(files), (std::vector<std::string>{"/r/a.doc", "/r/b.txt", "/r/S/c.docx"}));
+  EXPECT_EQ(Items(files), NativeSeparators(Paths{"/r/a.doc", "/r/b.txt", "/r/S/c.docx"}));
 }
 
 }  // namespace
