@@ -13,7 +13,7 @@ namespace plenwick::test {
 
 // The checker's path, or "" when this checkout has no ../shared beside it. Always "" in the
 // Windows build: under wine a Linux program cannot be started, so the Windows program's output
-// is checked from Linux instead (tests/windows/).
+// is checked from Linux instead (tests/wine/).
 inline std::string DocxCheckTool() {
 #ifdef _WIN32
   return "";
