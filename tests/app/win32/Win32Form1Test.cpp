@@ -22,6 +22,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/win32/Win32Form1.h"
@@ -603,28 +604,22 @@ TEST_F(Win32Form1, TheYieldDispatchesWhatIsWaitingAndStopsWhenTheProgramEnds) {
 }
 
 // A user on a second thread: waits for a dialog of this process's window thread, reads it, and
-// presses one of its buttons.
+// presses one of its buttons, given by id or by caption.
 class DialogUser {
  public:
   struct Seen {
     std::string title;
-    std::vector<std::string> texts;  // of its static children
-    bool icon = false;               // a static showing an icon
+    std::vector<std::string> texts;    // of its static children
+    std::vector<std::string> buttons;  // captions of its buttons, in their order
+    bool icon = false;                 // a static showing an icon
+    int width = 0;                     // of the whole window
   };
 
-  DialogUser(DWORD thread, int button) {
-    worker_ = std::thread([this, thread, button] {
-      for (int attempt = 0; attempt < 500 && !found_; ++attempt) {
-        Sleep(20);
-        EnumThreadWindows(thread, &DialogUser::Look, reinterpret_cast<LPARAM>(this));
-      }
-      if (found_) {
-        Sleep(100);  // let it draw, for people watching
-        PostMessageW(dialog_, WM_COMMAND, static_cast<WPARAM>(button), 0);
-      }
-    });
-  }
+  DialogUser(DWORD thread, int button) : DialogUser(thread, button, {}) {}
+  DialogUser(DWORD thread, std::string caption) : DialogUser(thread, 0, std::move(caption)) {}
   ~DialogUser() { Join(); }
+  DialogUser(const DialogUser&) = delete;
+  DialogUser& operator=(const DialogUser&) = delete;
   void Join() {
     if (worker_.joinable()) worker_.join();
   }
@@ -632,11 +627,41 @@ class DialogUser {
   const Seen& seen() const { return seen_; }
 
  private:
+  DialogUser(DWORD thread, int button, std::string caption) {
+    worker_ = std::thread([this, thread, button, caption] {
+      for (int attempt = 0; attempt < 500 && !found_; ++attempt) {
+        Sleep(20);
+        EnumThreadWindows(thread, &DialogUser::Look, reinterpret_cast<LPARAM>(this));
+      }
+      if (!found_) return;
+      Sleep(100);  // let it draw, for people watching
+      if (caption.empty()) {
+        PostMessageW(dialog_, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        return;
+      }
+      for (const HWND child : Children(dialog_)) {
+        if (ClassName(child) == "Button" && WindowText(child) == caption) {
+          const WPARAM clicked = MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED);
+          PostMessageW(dialog_, WM_COMMAND, clicked, reinterpret_cast<LPARAM>(child));
+          return;
+        }
+      }
+      PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);  // no such button: close it all the same
+    });
+  }
+
   static BOOL CALLBACK Look(HWND window, LPARAM self) {
     auto* user = reinterpret_cast<DialogUser*>(self);
     if (!IsWindowVisible(window) || ClassName(window) != "#32770") return TRUE;
     user->seen_.title = WindowText(window);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    user->seen_.width = frame.right - frame.left;
     for (const HWND child : Children(window)) {
+      if (ClassName(child) == "Button") {
+        user->seen_.buttons.push_back(WindowText(child));
+        continue;
+      }
       if (ClassName(child) != "Static") continue;
       const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
       // The box may keep an empty icon place when it shows none.
@@ -681,6 +706,76 @@ TEST_F(Win32Form1, MessageBoxesAreCaptionedPlenwickWithOrWithoutTheInformationIc
     EXPECT_NE(std::find(user.seen().texts.begin(), user.seen().texts.end(), "Ошибка: 报告"),
               user.seen().texts.end());
     EXPECT_FALSE(user.seen().icon);
+  }
+}
+
+bool HasText(const std::vector<std::string>& texts, const std::string& part) {
+  return std::any_of(texts.begin(), texts.end(),
+                     [&](const std::string& text) { return text.find(part) != std::string::npos; });
+}
+
+// How wide the title bar's text is, in the font the system draws it with.
+int TitleTextWidth(const std::string& title) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+  const HDC dc = GetDC(nullptr);
+  const HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+  const HGDIOBJ old = SelectObject(dc, font);
+  const std::wstring text = shell::Utf16(title);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return size.cx;
+}
+
+// The closing message of a run that saved: the output's path below the text, "Open Folder"
+// beside OK, the whole title; the answer says which button closed it.
+TEST_F(Win32Form1, TheBoxWithAnActionShowsTheDetailsAndSaysWhichButtonClosedIt) {
+  ShowAndPaint();
+  shell::Win32MessageBox boxes;
+  boxes.SetOwner(form->hwnd());
+  const std::string path = "C:\\Ausgabe\\Отчёты 报告\\All-One-Doc 919 14-5-30.doc";
+  const std::string details = "The joined document is saved as:\n" + path;
+  {
+    DialogUser user(GetCurrentThreadId(), std::string(form::kOpenFolderCaption));
+    EXPECT_TRUE(
+        boxes.ShowWithAction("Completed !", details, shell::kMsgOk, form::kOpenFolderCaption));
+    user.Join();
+    ASSERT_TRUE(user.found());
+    EXPECT_EQ(user.seen().title, "Plenwick");
+    EXPECT_TRUE(HasText(user.seen().texts, "Completed !"))
+        << ::testing::PrintToString(user.seen().texts);
+    EXPECT_TRUE(HasText(user.seen().texts, path)) << ::testing::PrintToString(user.seen().texts);
+    std::vector<std::string> buttons = user.seen().buttons;
+    std::sort(buttons.begin(), buttons.end());
+    EXPECT_EQ(buttons, (std::vector<std::string>{"OK", "Open Folder"}));
+    EXPECT_FALSE(user.seen().icon);
+    EXPECT_GE(user.seen().width, TitleTextWidth("Plenwick") + 2 * GetSystemMetrics(SM_CXSIZE));
+  }
+  {
+    DialogUser user(GetCurrentThreadId(), IDOK);
+    EXPECT_FALSE(boxes.ShowWithAction("Completed !", details, shell::kMsgInformation,
+                                      form::kOpenFolderCaption));
+    user.Join();
+    ASSERT_TRUE(user.found());
+    EXPECT_TRUE(user.seen().icon);
+  }
+  {
+    // Without the task dialog (comctl32 older than version 6): the plain box, the details in
+    // its text and OK alone.
+    shell::Win32MessageBox plain("plenwick-has-no-such-library.dll");
+    plain.SetOwner(form->hwnd());
+    DialogUser user(GetCurrentThreadId(), IDOK);
+    EXPECT_FALSE(
+        plain.ShowWithAction("Completed !", details, shell::kMsgOk, form::kOpenFolderCaption));
+    user.Join();
+    ASSERT_TRUE(user.found());
+    EXPECT_EQ(user.seen().title, "Plenwick");
+    EXPECT_TRUE(HasText(user.seen().texts, "Completed !\n\n" + details));
+    EXPECT_EQ(user.seen().buttons, (std::vector<std::string>{"OK"}));
   }
 }
 
