@@ -36,6 +36,7 @@
 #include "word/package/DeflatePadding.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
+#include "word/package/SaveSlots.h"
 #include "word/package/TempFiles.h"
 #include "word/package/Zip.h"
 #include "word/package/ZipLayout.h"
@@ -180,98 +181,6 @@ class File {
   int fd_;
   std::uint64_t cursor_ = 0;
 };
-
-// A growing entry's place at the front of a saved file: capacity bytes of data, of which the
-// last tailRoom hold padding and the final blocks; between padFrom and capacity - tailRoom lie
-// the 5-byte empty blocks the slot was filled with when the file was written in full.
-struct Slot {
-  std::string name;
-  std::uint64_t capacity = 0;
-  std::uint64_t tailRoom = 0;
-  std::uint64_t prefix = 0;                 // stable prefix bytes in the file
-  std::uint64_t padFrom = 0;                // a multiple of kPadBlock, at least prefix
-  std::shared_ptr<const std::string> data;  // the entry's data as written, to check prefixes
-
-  std::uint64_t Size() const { return kLocalHeaderSizeFor(name) + capacity; }
-  static std::uint64_t kLocalHeaderSizeFor(const std::string& n) { return 30 + n.size(); }
-};
-
-// What a saved file holds, enough to write the next save into it.
-struct Layout {
-  std::vector<Slot> slots;
-  std::size_t fixedCount = 0;
-
-  std::uint64_t FixedBase() const {
-    std::uint64_t base = 0;
-    for (const Slot& s : slots) base += s.Size();
-    return base;
-  }
-};
-
-bool IsGrowing(const RawEntry& e) {
-  return e.method == 8 && e.stablePrefix > 0 && e.stablePrefix < e.compressedSize;
-}
-
-std::uint64_t RoundUp(std::uint64_t n) {
-  return (n + kPadBlock - 1) / kPadBlock * kPadBlock;
-}
-
-// Where the untouched padding may start after a prefix: a block boundary at or after `from`
-// that padding can reach from the prefix's end.
-std::uint64_t PadStart(std::uint64_t prefix, std::uint64_t from) {
-  std::uint64_t b = RoundUp(std::max(prefix, from));
-  while (!PaddingFits(b - prefix)) b += kPadBlock;
-  return b;
-}
-
-// The slot a full write gives an entry: room for it to double.
-Slot FreshSlot(const RawEntry& e) {
-  const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
-  Slot s;
-  s.name = e.name;
-  s.tailRoom = RoundUp(std::max<std::uint64_t>(512, 2 * tailLen + 16));
-  s.capacity = RoundUp(std::max<std::uint64_t>(16 * 1024, 2 * e.stablePrefix + 64)) + s.tailRoom;
-  s.prefix = e.stablePrefix;
-  s.padFrom = PadStart(s.prefix, 0);
-  s.data = e.data;
-  return s;
-}
-
-// The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
-std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
-  if (!SameName(old.name, e.name) || !old.data || e.stablePrefix < old.prefix) return std::nullopt;
-  if (std::memcmp(e.data->data(), old.data->data(), old.prefix) != 0) return std::nullopt;
-  const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
-  if (tailLen > old.tailRoom || !PaddingFits(old.tailRoom - tailLen)) return std::nullopt;
-  Slot s = old;
-  s.name = e.name;
-  s.prefix = e.stablePrefix;
-  s.padFrom = PadStart(s.prefix, old.padFrom);
-  if (s.padFrom > s.capacity - s.tailRoom) return std::nullopt;
-  s.data = e.data;
-  return s;
-}
-
-// The entry as its slot's local and central headers describe it.
-RawEntry SlotHeader(const Slot& slot, const RawEntry& e) {
-  RawEntry h;
-  h.name = e.name;
-  h.method = 8;
-  h.crc32 = e.crc32;
-  h.uncompressedSize = e.uncompressedSize;
-  h.compressedSize = slot.capacity;
-  return h;
-}
-
-// The last tailRoom bytes of a slot: padding, then the entry's final blocks.
-std::string SlotTail(const Slot& slot, const RawEntry& e) {
-  const std::string_view finalBlocks = std::string_view(*e.data).substr(e.stablePrefix);
-  std::string out;
-  out.reserve(slot.tailRoom);
-  AppendPadding(out, slot.tailRoom - finalBlocks.size());
-  out += finalBlocks;
-  return out;
-}
 
 }  // namespace
 

@@ -1,23 +1,37 @@
-// Saves a package again and again to one path, atomically: the Windows counterpart of
-// PackageWriter.cpp, behind the same class (Zip.h).
+// Saves a package again and again to one path, atomically, without rewriting what earlier saves
+// already wrote: the Windows counterpart of PackageWriter.cpp, behind the same class (Zip.h),
+// with the same layout (SaveSlots.h) and the same scheme. Read that file's opening comment first.
 //
-// Each save is a full write into a new temporary file beside the target, flushed to the disk,
-// then moved over the target with MoveFileExW (replace, write-through), so the target always
-// names a complete save. Windows cannot rename onto a file someone holds open without sharing
-// its deletion (Word, for one): such a target is not written over, and the save fails naming
-// the reason. The POSIX writer's incremental saves rest on hard links and leases, which Windows
-// file systems do not all offer; a full write costs more per save but stays simple.
+// The previous save's file is kept under a hidden name beside the target as the "spare"; a save
+// opens the spare, which holds the save before last, goes on after what it already has, flushes
+// it to the disk, links the current target to the other hidden name and moves the spare over the
+// target with MoveFileExW (replace, write-through). The target therefore always names a complete
+// save, and each save writes (and flushes) only what is new, instead of a whole copy of the
+// output every time.
+//
+// What the POSIX writer gets from a lease, Windows gives directly: the spare is opened without
+// sharing, which fails while anyone else has that file open (someone who opened the target two
+// saves ago and is still reading it); such a file is left as it is and the save is a full write.
+// Write-through makes each move durable before it returns, so, unlike on POSIX systems, no commit
+// is left to wait for before the next save writes over the file the move replaced. A target that
+// someone holds open without sharing its deletion (Word, for one) cannot be moved over: the save
+// fails naming the reason and leaves both files as they were. Where hard links are missing (FAT),
+// every save is a full write, as before.
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/win/WideText.h"
+#include "word/package/DeflatePadding.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
+#include "word/package/SaveSlots.h"
+#include "word/package/TempFiles.h"
 #include "word/package/Zip.h"
 #include "word/package/ZipLayout.h"
 
@@ -59,86 +73,280 @@ Error NameTaken(const std::string& path) {
   return MakeError(pkgc::kNameTaken, "cannot save " + path + ": the name is taken");
 }
 
-class Handle {
+// The file a path names, as the system knows it, with its size and last write: another file put
+// there, or this one changed by someone else, is not the save this writer left.
+struct FileId {
+  DWORD volume = 0;
+  std::uint64_t index = 0;
+  std::uint64_t size = 0;
+  std::uint64_t written = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+std::optional<FileId> IdOf(HANDLE file, DWORD* links = nullptr) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return std::nullopt;
+  }
+  if (links != nullptr) *links = info.nNumberOfLinks;
+  return FileId{info.dwVolumeSerialNumber,
+                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow,
+                (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
+                (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                    info.ftLastWriteTime.dwLowDateTime};
+}
+
+// Owns a handle.
+class File {
  public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { Close(); }
+  explicit File(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& other) noexcept
+      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), cursor_(other.cursor_) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      (void)Close();
+      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+      cursor_ = other.cursor_;
+    }
+    return *this;
+  }
+  ~File() { (void)Close(); }
   HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
   bool Close() {
     if (handle_ == INVALID_HANDLE_VALUE) return true;
     return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != 0;
   }
 
+  // Writes everything at offset, in pieces a DWORD can count.
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) {
+    constexpr std::size_t kPiece = std::size_t{1} << 30;
+    while (!bytes.empty()) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset & 0xffffffffu);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      const auto piece = static_cast<DWORD>(std::min(bytes.size(), kPiece));
+      DWORD written = 0;
+      if (!WriteFile(handle_, bytes.data(), piece, &written, &at) || written == 0) return false;
+      bytes.remove_prefix(written);
+      offset += written;
+    }
+    return true;
+  }
+  // At the cursor, which then moves on.
+  bool Write(std::string_view a, std::string_view b = {}) {
+    if (!WriteAt(cursor_, a)) return false;
+    cursor_ += a.size();
+    if (!WriteAt(cursor_, b)) return false;
+    cursor_ += b.size();
+    return true;
+  }
+  void Seek(std::uint64_t offset) { cursor_ = offset; }
+  std::uint64_t cursor() const { return cursor_; }
+  bool CutAt(std::uint64_t size) {
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    return SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
+  }
+
  private:
   HANDLE handle_;
+  std::uint64_t cursor_ = 0;
 };
 
-// Writes everything, in pieces a DWORD can count.
-bool WriteAll(HANDLE file, std::string_view bytes) {
-  constexpr std::size_t kPiece = std::size_t{1} << 30;
-  while (!bytes.empty()) {
-    const auto piece = static_cast<DWORD>(std::min(bytes.size(), kPiece));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), piece, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
+std::optional<FileId> Identify(const std::string& path, DWORD* links = nullptr) {
+  const std::optional<std::wstring> wide = WidePath(path);
+  if (!wide) return std::nullopt;
+  File file(CreateFileW(wide->c_str(), FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) return std::nullopt;
+  return IdOf(file.get(), links);
 }
 
-// The file a path names, as the system knows it: another file put there is someone else's.
-struct FileId {
-  DWORD volume = 0;
-  std::uint64_t index = 0;
-  friend bool operator==(const FileId&, const FileId&) = default;
-};
-
-std::optional<FileId> IdOf(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  return FileId{info.dwVolumeSerialNumber,
-                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+void Remove(const std::string& path) {
+  if (const std::optional<std::wstring> wide = WidePath(path)) DeleteFileW(wide->c_str());
 }
 
-// The folder part of a path, with its separator ("" for a bare name).
-std::string FolderOf(const std::string& path) {
+// False when the file at path cannot be moved over now: someone has it open without sharing its
+// deletion. Checked before the old save is linked under a hidden name, since that name could
+// not be removed again either.
+bool Replaceable(const std::wstring& path) {
+  const File file(CreateFileW(path.c_str(), DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return file.valid();
+}
+
+std::string FolderPart(const std::string& path) {
   const std::size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-// A short name, unlike any document's, that no other writer in any process picks at once.
-std::string TemporaryName() {
-  static std::atomic<unsigned> serial{0};
-  char name[40];
-  std::snprintf(name, sizeof name, "~plw%lx-%x.tmp", GetCurrentProcessId(), serial++);
-  return name;
+  return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
 
 }  // namespace
 
 struct PackageWriter::Impl {
+  // Fixed entries in the order they are written, with the offset of each local header from the
+  // start of the fixed region; offsets.back() is where the region ends.
   std::vector<RawEntry> fixed;
+  std::vector<std::uint64_t> offsets{0};
   std::unordered_map<std::string, std::size_t> fixedNames;  // folded name -> index in fixed
-  bool powerSafe = true;
+  // The fixed entries' central headers, kept for the base they were built for.
+  std::string fixedDirectory;
+  std::uint64_t fixedDirectoryBase = 0;
+  std::size_t fixedDirectoryCount = 0;
+
+  // Where the last save went and what it left there.
   std::string target;
-  std::optional<FileId> targetId;  // what the last save left at target
+  std::optional<FileId> targetId;
+  Layout targetLayout;
+
+  // The file of an earlier save kept under a hidden name, for the next save to write into.
+  struct Spare {
+    std::string path;
+    FileId id;
+    Layout layout;
+  };
+  std::optional<Spare> spare;
+
+  std::string token = NewTempOwner();
+  bool linksWork = true;
+  bool powerSafe = true;
   bool lastSaveFlushed = true;
   SaveStats stats;
+  DWORD writeError = ERROR_SUCCESS;  // of the last failed write or flush
 
-  Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
+  std::string Hidden(const std::string& path, char which) const {
+    return TempPath(path, token, which);
+  }
+
+  void DropSpares() {
+    if (!target.empty()) {
+      Remove(Hidden(target, 'a'));
+      Remove(Hidden(target, 'b'));
+    }
+    spare.reset();
+  }
+
+  bool SpareUsable() const {
+    if (!spare || !linksWork) return false;
+    DWORD links = 0;
+    const std::optional<FileId> now = Identify(spare->path, &links);
+    // Another link to the spare's file would be someone's copy of an old save: never write
+    // into it.
+    return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
+  }
+
+  std::optional<std::vector<Slot>> GrownSlots(const std::vector<const RawEntry*>& growing) const {
+    if (spare->layout.slots.size() != growing.size()) return std::nullopt;
+    std::vector<Slot> slots;
+    for (std::size_t i = 0; i < growing.size(); ++i) {
+      std::optional<Slot> s = GrownSlot(spare->layout.slots[i], *growing[i]);
+      if (!s) return std::nullopt;
+      slots.push_back(std::move(*s));
+    }
+    return slots;
+  }
+
+  const std::string& FixedDirectory(std::uint64_t base) {
+    if (fixedDirectoryBase != base) {
+      fixedDirectory.clear();
+      fixedDirectoryCount = 0;
+      fixedDirectoryBase = base;
+    }
+    for (; fixedDirectoryCount < fixed.size(); ++fixedDirectoryCount) {
+      AppendCentralHeader(fixedDirectory, fixed[fixedDirectoryCount],
+                          base + offsets[fixedDirectoryCount]);
+    }
+    return fixedDirectory;
+  }
+
+  Error WriteFailed(const std::string& path) {
+    writeError = GetLastError();
+    return SaveError(path, Reason(writeError));
+  }
+
   Status Flush();
-  // True when path names the file this writer's last save left there.
-  bool IsOwnLastSave(const std::string& path, const std::wstring& widePath) const;
+  Status WriteSlots(File& out, const std::string& path, const std::vector<Slot>& slots,
+                    const std::vector<const RawEntry*>& growing, const Layout* old);
+  Status WriteRest(File& out, const std::string& path, const Layout& layout, std::size_t fromFixed,
+                   const std::vector<const RawEntry*>& growing,
+                   const std::vector<const RawEntry*>& plain);
+  Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
 
-bool PackageWriter::Impl::IsOwnLastSave(const std::string& path,
-                                        const std::wstring& widePath) const {
-  if (path != target || !targetId) return false;
-  Handle file(CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  return file.get() != INVALID_HANDLE_VALUE && IdOf(file.get()) == targetId;
+// Writes the slots: all of each in a full write (old == nullptr), otherwise only the header,
+// the prefix's new bytes with the padding after them, and the tail.
+Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
+                                       const std::vector<Slot>& slots,
+                                       const std::vector<const RawEntry*>& growing,
+                                       const Layout* old) {
+  std::uint64_t at = 0;
+  std::string buf;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const Slot& s = slots[i];
+    const RawEntry& e = *growing[i];
+    const std::uint64_t dataAt = at + Slot::kLocalHeaderSizeFor(e.name);
+    const std::uint64_t from = old ? old->slots[i].prefix : 0;
+    buf.clear();
+    AppendLocalHeader(buf, SlotHeader(s, e));
+    if (!out.WriteAt(at, buf)) return WriteFailed(path);
+    buf.assign(*e.data, from, s.prefix - from);
+    AppendPadding(buf, s.padFrom - s.prefix);
+    if (!old) {
+      // Untouched room: the grid of empty stored blocks later saves write over.
+      std::string block;
+      AppendPadding(block, kPadBlock);
+      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
+    }
+    if (!out.WriteAt(dataAt + from, buf)) return WriteFailed(path);
+    stats.bytesWritten += buf.size();
+    buf = SlotTail(s, e);
+    if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return WriteFailed(path);
+    stats.bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
+    at += s.Size();
+  }
+  return Ok();
+}
+
+// Writes, at the cursor, the fixed entries from fromFixed, the plain changing entries and the
+// central directory.
+Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const Layout& layout,
+                                      std::size_t fromFixed,
+                                      const std::vector<const RawEntry*>& growing,
+                                      const std::vector<const RawEntry*>& plain) {
+  const std::uint64_t base = layout.FixedBase();
+  std::string header;
+  for (std::size_t i = fromFixed; i < fixed.size(); ++i) {
+    header.clear();
+    AppendLocalHeader(header, fixed[i]);
+    if (!out.Write(header, *fixed[i].data)) return WriteFailed(path);
+    stats.bytesWritten += header.size() + fixed[i].data->size();
+  }
+  std::string directory;
+  std::uint64_t offset = 0;
+  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
+    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
+    offset += layout.slots[i].Size();
+  }
+  directory += FixedDirectory(base);
+  offset = base + offsets.back();
+  for (const RawEntry* e : plain) {
+    header.clear();
+    AppendLocalHeader(header, *e);
+    if (!out.Write(header, *e->data)) return WriteFailed(path);
+    stats.bytesWritten += header.size() + e->data->size();
+    AppendCentralHeader(directory, *e, offset);
+    offset += header.size() + e->data->size();
+  }
+  const std::size_t count = layout.slots.size() + fixed.size() + plain.size();
+  if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
+  if (!out.Write(directory)) return WriteFailed(path);
+  stats.bytesWritten += directory.size();
+  return Ok();
 }
 
 Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing,
@@ -146,15 +354,25 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   if (path.empty()) return SaveError(path, "no file name");
   const std::optional<std::wstring> widePath = WidePath(path);
   if (!widePath) return SaveError(path, "the name is not valid Unicode text");
+  if (path != target) {
+    DropSpares();
+    target = path;
+    targetId.reset();
+    // Hidden files of runs that were killed or lost their power are left nowhere else.
+    RemoveStaleTemporaries(FolderPart(path));
+  }
   // A new file must not replace anything, but may replace this writer's own last save.
-  const bool claim = mode == SaveMode::kCreateNew && !IsOwnLastSave(path, *widePath);
+  const bool claim = mode == SaveMode::kCreateNew && !(targetId && Identify(path) == targetId);
   const DWORD attributes = GetFileAttributesW(widePath->c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (claim) return NameTaken(path);
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
       return SaveError(path, "a folder has that name");
   }
+  // No name may repeat, and every entry needs its data.
   std::unordered_set<std::string> names;
+  std::vector<const RawEntry*> growing;
+  std::vector<const RawEntry*> plain;
   for (const RawEntry& e : changing) {
     if (fixedNames.contains(FoldCase(e.name)) || !names.insert(FoldCase(e.name)).second) {
       return MakeError(pkgc::kInvalidState,
@@ -164,74 +382,143 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       return MakeError(pkgc::kInvalidState,
                        "cannot save " + path + ": part " + e.name + " has no data");
     }
+    (IsGrowing(e) ? growing : plain).push_back(&e);
   }
-  // Everything must fit without ZIP64; the layout is the one written below.
-  const std::vector<RawEntry>* const lists[] = {&fixed, &changing};
-  std::uint64_t offset = 0;
-  for (const std::vector<RawEntry>* list : lists) {
-    for (const RawEntry& e : *list) {
-      if (Status s = CheckFits(e, offset); !s) return s;
-      offset += LocalHeaderSize(e) + e.compressedSize;
+
+  // Into the spare when it can be trusted, its slots still fit and nobody else has it open;
+  // else a full write.
+  Layout layout;
+  std::optional<std::vector<Slot>> grown;
+  if (SpareUsable()) grown = GrownSlots(growing);
+  File spareFile;
+  if (grown) {
+    if (const std::optional<std::wstring> wide = WidePath(spare->path)) {
+      // No sharing: this fails while anyone else has the file open, and keeps them out while
+      // it is written.
+      spareFile = File(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_HIDDEN, nullptr));
+    }
+    if (!spareFile.valid()) grown.reset();
+  }
+  const bool incremental = grown.has_value();
+  if (incremental) {
+    layout.slots = std::move(*grown);
+  } else {
+    for (const RawEntry* e : growing) layout.slots.push_back(FreshSlot(*e));
+  }
+  layout.fixedCount = fixed.size();
+
+  // Everything must fit without ZIP64.
+  {
+    std::uint64_t offset = 0;
+    for (std::size_t i = 0; i < layout.slots.size(); ++i) {
+      if (Status s = CheckFits(SlotHeader(layout.slots[i], *growing[i]), offset); !s) return s;
+      offset += layout.slots[i].Size();
+    }
+    if (!fixed.empty()) {
+      if (Status s = CheckFits(fixed.back(), offset + offsets[offsets.size() - 2]); !s) return s;
+    }
+    offset += offsets.back();
+    for (const RawEntry* e : plain) {
+      if (Status s = CheckFits(*e, offset); !s) return s;
+      offset += LocalHeaderSize(*e) + e->compressedSize;
     }
   }
 
-  const std::string temporary = FolderOf(path) + TemporaryName();
-  const std::optional<std::wstring> wideTemporary = WidePath(temporary);
-  if (!wideTemporary) return SaveError(path, "the name is not valid Unicode text");
-  // A new file, never one that is there already.
-  Handle out(CreateFileW(wideTemporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (out.get() == INVALID_HANDLE_VALUE) return SaveError(path, Reason(GetLastError()));
-
-  std::string header;
-  std::string directory;
-  std::uint64_t at = 0;
-  bool written = true;
-  for (const std::vector<RawEntry>* list : lists) {
-    for (const RawEntry& e : *list) {
-      header.clear();
-      AppendLocalHeader(header, e);
-      if (!WriteAll(out.get(), header) || !WriteAll(out.get(), *e.data)) {
-        written = false;
-        break;
+  std::string written;
+  File out;
+  if (incremental) {
+    written = spare->path;
+    out = std::move(spareFile);
+  } else {
+    if (spare) Remove(spare->path);
+    spare.reset();
+    written = Hidden(path, 'a');
+    const std::optional<std::wstring> wide = WidePath(written);
+    if (!wide) return SaveError(path, "the name is not valid Unicode text");
+    // A new file, never one that is there already; a leftover of this writer is its own.
+    out = File(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!out.valid() && GetLastError() == ERROR_FILE_EXISTS && DeleteFileW(wide->c_str())) {
+      out = File(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_HIDDEN, nullptr));
+    }
+    if (!out.valid()) return SaveError(path, Reason(GetLastError()));
+  }
+  {
+    writeError = ERROR_SUCCESS;
+    Status s = WriteSlots(out, path, layout.slots, growing, incremental ? &spare->layout : nullptr);
+    if (s) {
+      // Go on after the fixed entries the file already holds; what lies beyond is written over,
+      // and cut only when the new save is shorter.
+      const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
+      out.Seek(layout.FixedBase() + offsets[fromFixed]);
+      s = WriteRest(out, path, layout, fromFixed, growing, plain);
+      if (s && incremental && spare->id.size > out.cursor() && !out.CutAt(out.cursor())) {
+        s = WriteFailed(path);
       }
-      AppendCentralHeader(directory, e, at);
-      at += header.size() + e.data->size();
     }
-    if (!written) break;
+    if (s && powerSafe && !FlushFileBuffers(out.get())) s = WriteFailed(path);
+    if (s && !out.Close()) s = WriteFailed(path);
+    if (!s) {
+      (void)out.Close();
+      Remove(written);
+      spare.reset();
+      return s;
+    }
   }
-  Status status = Ok();
-  if (written) {
-    status = AppendEndRecord(directory, fixed.size() + changing.size(), directory.size(), at);
-    if (status) written = WriteAll(out.get(), directory);
-  }
-  DWORD error = written ? ERROR_SUCCESS : GetLastError();
-  if (written && powerSafe && !FlushFileBuffers(out.get())) written = false, error = GetLastError();
-  if (!out.Close() && written) written = false, error = GetLastError();
-  if (!status || !written) {
-    DeleteFileW(wideTemporary->c_str());
-    return status ? SaveError(path, Reason(error)) : status;
-  }
+  const std::optional<FileId> writtenId = Identify(written);
 
+  // Keep the current target's file as the next spare, but only when it is still the file this
+  // writer saved: a file someone else put there is theirs.
+  const std::string keep = Hidden(path, written == Hidden(path, 'a') ? 'b' : 'a');
+  std::optional<Spare> next;
+  const std::optional<std::wstring> wideKeep = WidePath(keep);
+  if (linksWork && wideKeep && targetId && Identify(path) == targetId && Replaceable(*widePath)) {
+    // The name is normally free; a leftover (a crash between two saves) is ours to replace.
+    bool linked = CreateHardLinkW(wideKeep->c_str(), widePath->c_str(), nullptr) != 0;
+    if (!linked && GetLastError() == ERROR_ALREADY_EXISTS && DeleteFileW(wideKeep->c_str())) {
+      linked = CreateHardLinkW(wideKeep->c_str(), widePath->c_str(), nullptr) != 0;
+    }
+    if (linked) {
+      next = Spare{keep, *targetId, std::move(targetLayout)};
+    } else {
+      const DWORD error = GetLastError();
+      if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+          error == ERROR_NOT_SAME_DEVICE) {
+        linksWork = false;  // FAT and friends: every save is a full write
+      }
+    }
+  }
+  // Attributes belong to the file, not to one of its names: the file becomes the output
+  // visible, and the old output is hidden only once it is no longer the output.
+  const std::optional<std::wstring> wideWritten = WidePath(written);
+  if (wideWritten) SetFileAttributesW(wideWritten->c_str(), FILE_ATTRIBUTE_NORMAL);
   // Claiming moves without replacing: the name is taken in the same step as the save appears
   // under it, so two runs never both think it theirs.
   const DWORD replace = claim ? 0 : MOVEFILE_REPLACE_EXISTING;
-  if (!MoveFileExW(wideTemporary->c_str(), widePath->c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
-    error = GetLastError();
-    DeleteFileW(wideTemporary->c_str());
+  if (!wideWritten ||
+      !MoveFileExW(wideWritten->c_str(), widePath->c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    Remove(written);
+    if (next) Remove(keep);
+    spare.reset();
+    targetId.reset();
     if (claim && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
       return NameTaken(path);
     }
     return SaveError(path, Reason(error));
   }
-  target = path;
-  targetId.reset();
-  Handle saved(CreateFileW(widePath->c_str(), FILE_READ_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr));
-  if (saved.get() != INVALID_HANDLE_VALUE) targetId = IdOf(saved.get());
+  spare = std::move(next);
+  if (spare) {
+    // Links and attributes are not part of its identity: it is still the save it was.
+    SetFileAttributesW(wideKeep->c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
+  targetId = Identify(path);
+  if (!targetId) targetId = writtenId;
+  targetLayout = std::move(layout);
   stats.saves++;
-  stats.bytesWritten += at + directory.size();
+  if (incremental) stats.incrementalSaves++;
   lastSaveFlushed = powerSafe;
   return Ok();
 }
@@ -240,10 +527,10 @@ Status PackageWriter::Impl::Flush() {
   if (lastSaveFlushed || target.empty() || !targetId) return Ok();
   const std::optional<std::wstring> wide = WidePath(target);
   if (!wide) return Ok();
-  Handle file(CreateFileW(wide->c_str(), GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, 0, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return SaveError(target, Reason(GetLastError()));
+  File file(CreateFileW(wide->c_str(), GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, 0, nullptr));
+  if (!file.valid()) return SaveError(target, Reason(GetLastError()));
   // Only the file this writer saved; someone else's is theirs to flush.
   if (IdOf(file.get()) == targetId && !FlushFileBuffers(file.get())) {
     return SaveError(target, Reason(GetLastError()));
@@ -256,6 +543,7 @@ PackageWriter::PackageWriter() : impl_(std::make_unique<Impl>()) {}
 
 PackageWriter::~PackageWriter() {
   (void)impl_->Flush();  // a failure here has no one to go to; the saves themselves succeeded
+  impl_->DropSpares();
 }
 
 bool PackageWriter::AddFixed(RawEntry entry) {
@@ -267,6 +555,7 @@ bool PackageWriter::AddFixed(RawEntry entry) {
     return had.crc32 == entry.crc32 && had.uncompressedSize == entry.uncompressedSize &&
            had.name == entry.name && *had.data == *entry.data;
   }
+  impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
   impl_->fixed.push_back(std::move(entry));
   return true;
 }
@@ -280,7 +569,9 @@ Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>&
   return impl_->Save(path, changing, mode);
 }
 
-void PackageWriter::DropSpares() {}  // full writes keep no spare beside the target
+void PackageWriter::DropSpares() {
+  impl_->DropSpares();
+}
 
 void PackageWriter::SetPowerSafe(bool powerSafe) {
   impl_->powerSafe = powerSafe;

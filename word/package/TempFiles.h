@@ -5,7 +5,7 @@
 // save into the same folder can tell the files of runs that ended without tidying up (killed, a
 // power cut) from those of runs still going, and remove them.
 //
-// Declared for every platform; the POSIX implementation is TempFilesPosix.cpp.
+// Declared for every platform; implemented in TempFilesPosix.cpp and TempFilesWin.cpp.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,7 @@ std::size_t RemoveStaleTemporaries(const std::string& folder);
 
 // Moves from to to, but only when nothing is at to: the name is claimed in the same step as the
 // file appears under it, so two runs never both think a name theirs. Returns 0, or the error
-// number (EEXIST when the name is taken).
+// number (EEXIST when the name is taken; on Windows the system's error code, ERROR_ALREADY_EXISTS).
 int RenameNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace plenwick::word::package

@@ -1,0 +1,59 @@
+// Where a save puts the entries that grow at their end (the main document): a slot at the front
+// of the file with room to grow, so the next save into the same file writes only the slot's new
+// bytes. The layout is the same on every platform; PackageWriter.cpp and PackageWriterWin.cpp
+// do the writing. Internal to the package layer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "word/package/Zip.h"
+
+namespace plenwick::word::package {
+
+// A growing entry's place at the front of a saved file: capacity bytes of data, of which the
+// last tailRoom hold padding and the final blocks; between padFrom and capacity - tailRoom lie
+// the 5-byte empty blocks the slot was filled with when the file was written in full.
+struct Slot {
+  std::string name;
+  std::uint64_t capacity = 0;
+  std::uint64_t tailRoom = 0;
+  std::uint64_t prefix = 0;                 // stable prefix bytes in the file
+  std::uint64_t padFrom = 0;                // a multiple of kPadBlock, at least prefix
+  std::shared_ptr<const std::string> data;  // the entry's data as written, to check prefixes
+
+  std::uint64_t Size() const { return kLocalHeaderSizeFor(name) + capacity; }
+  static std::uint64_t kLocalHeaderSizeFor(const std::string& n) { return 30 + n.size(); }
+};
+
+// What a saved file holds, enough to write the next save into it.
+struct Layout {
+  std::vector<Slot> slots;
+  std::size_t fixedCount = 0;
+
+  std::uint64_t FixedBase() const {
+    std::uint64_t base = 0;
+    for (const Slot& s : slots) base += s.Size();
+    return base;
+  }
+};
+
+// An entry that grows at its end and is worth a slot.
+bool IsGrowing(const RawEntry& e);
+
+// The slot a full write gives an entry: room for it to double.
+Slot FreshSlot(const RawEntry& e);
+
+// The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
+std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e);
+
+// The entry as its slot's local and central headers describe it.
+RawEntry SlotHeader(const Slot& slot, const RawEntry& e);
+
+// The last tailRoom bytes of a slot: padding, then the entry's final blocks.
+std::string SlotTail(const Slot& slot, const RawEntry& e);
+
+}  // namespace plenwick::word::package
