@@ -5,55 +5,54 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace plenwick::word::engine {
 namespace {
 
+// Views, not C strings: every element and attribute of every part is looked up here, and a
+// comparison with a C string measures it first (a byte at a time in some C libraries).
 struct KnownNamespace {
-  const char* prefix;
-  const char* uri;
-  const char* strictUri;  // nullptr when Strict uses the same URI
-  bool ignorable;         // an Office extension a reader may skip
+  std::string_view prefix;
+  std::string_view uri;
+  std::string_view strictUri;  // empty when Strict uses the same URI
+  bool ignorable;              // an Office extension a reader may skip
 };
 
 constexpr std::array kKnown = {
-    KnownNamespace{"wpc", "http://schemas.microsoft.com/office/word/2010/wordprocessingCanvas",
-                   nullptr, false},
-    KnownNamespace{"mc", "http://schemas.openxmlformats.org/markup-compatibility/2006", nullptr,
+    KnownNamespace{"wpc", "http://schemas.microsoft.com/office/word/2010/wordprocessingCanvas", "",
                    false},
-    KnownNamespace{"o", "urn:schemas-microsoft-com:office:office", nullptr, false},
+    KnownNamespace{"mc", "http://schemas.openxmlformats.org/markup-compatibility/2006", "", false},
+    KnownNamespace{"o", "urn:schemas-microsoft-com:office:office", "", false},
     KnownNamespace{"r", "http://schemas.openxmlformats.org/officeDocument/2006/relationships",
                    "http://purl.oclc.org/ooxml/officeDocument/relationships", false},
     KnownNamespace{"m", "http://schemas.openxmlformats.org/officeDocument/2006/math",
                    "http://purl.oclc.org/ooxml/officeDocument/math", false},
-    KnownNamespace{"v", "urn:schemas-microsoft-com:vml", nullptr, false},
+    KnownNamespace{"v", "urn:schemas-microsoft-com:vml", "", false},
     KnownNamespace{"wp14", "http://schemas.microsoft.com/office/word/2010/wordprocessingDrawing",
-                   nullptr, true},
+                   "", true},
     KnownNamespace{"wp", "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing",
                    "http://purl.oclc.org/ooxml/drawingml/wordprocessingDrawing", false},
-    KnownNamespace{"w10", "urn:schemas-microsoft-com:office:word", nullptr, false},
+    KnownNamespace{"w10", "urn:schemas-microsoft-com:office:word", "", false},
     KnownNamespace{"w", "http://schemas.openxmlformats.org/wordprocessingml/2006/main",
                    "http://purl.oclc.org/ooxml/wordprocessingml/main", false},
-    KnownNamespace{"w14", "http://schemas.microsoft.com/office/word/2010/wordml", nullptr, true},
-    KnownNamespace{"w15", "http://schemas.microsoft.com/office/word/2012/wordml", nullptr, true},
-    KnownNamespace{"w16se", "http://schemas.microsoft.com/office/word/2015/wordml/symex", nullptr,
-                   true},
-    KnownNamespace{"w16cid", "http://schemas.microsoft.com/office/word/2016/wordml/cid", nullptr,
-                   true},
-    KnownNamespace{"w16", "http://schemas.microsoft.com/office/word/2018/wordml", nullptr, true},
-    KnownNamespace{"w16cex", "http://schemas.microsoft.com/office/word/2018/wordml/cex", nullptr,
-                   true},
+    KnownNamespace{"w14", "http://schemas.microsoft.com/office/word/2010/wordml", "", true},
+    KnownNamespace{"w15", "http://schemas.microsoft.com/office/word/2012/wordml", "", true},
+    KnownNamespace{"w16se", "http://schemas.microsoft.com/office/word/2015/wordml/symex", "", true},
+    KnownNamespace{"w16cid", "http://schemas.microsoft.com/office/word/2016/wordml/cid", "", true},
+    KnownNamespace{"w16", "http://schemas.microsoft.com/office/word/2018/wordml", "", true},
+    KnownNamespace{"w16cex", "http://schemas.microsoft.com/office/word/2018/wordml/cex", "", true},
     KnownNamespace{"w16sdtdh", "http://schemas.microsoft.com/office/word/2020/wordml/sdtdatahash",
-                   nullptr, true},
-    KnownNamespace{"wpg", "http://schemas.microsoft.com/office/word/2010/wordprocessingGroup",
-                   nullptr, false},
-    KnownNamespace{"wpi", "http://schemas.microsoft.com/office/word/2010/wordprocessingInk",
-                   nullptr, false},
-    KnownNamespace{"wne", "http://schemas.microsoft.com/office/word/2006/wordml", nullptr, false},
-    KnownNamespace{"wps", "http://schemas.microsoft.com/office/word/2010/wordprocessingShape",
-                   nullptr, false},
+                   "", true},
+    KnownNamespace{"wpg", "http://schemas.microsoft.com/office/word/2010/wordprocessingGroup", "",
+                   false},
+    KnownNamespace{"wpi", "http://schemas.microsoft.com/office/word/2010/wordprocessingInk", "",
+                   false},
+    KnownNamespace{"wne", "http://schemas.microsoft.com/office/word/2006/wordml", "", false},
+    KnownNamespace{"wps", "http://schemas.microsoft.com/office/word/2010/wordprocessingShape", "",
+                   false},
     KnownNamespace{"a", "http://schemas.openxmlformats.org/drawingml/2006/main",
                    "http://purl.oclc.org/ooxml/drawingml/main", false},
     KnownNamespace{"pic", "http://schemas.openxmlformats.org/drawingml/2006/picture",
@@ -66,12 +65,12 @@ constexpr std::array kKnown = {
                    "http://purl.oclc.org/ooxml/drawingml/lockedCanvas", false},
     KnownNamespace{"sl", "http://schemas.openxmlformats.org/schemaLibrary/2006/main",
                    "http://purl.oclc.org/ooxml/schemaLibrary/main", false},
-    KnownNamespace{"xml", "http://www.w3.org/XML/1998/namespace", nullptr, false},
+    KnownNamespace{"xml", "http://www.w3.org/XML/1998/namespace", "", false},
 };
 
 // Strict URIs that appear inside copied parts without a prefix of ours (relationship types,
 // spreadsheet and presentation namespaces of embedded charts).
-constexpr std::array<std::pair<const char*, const char*>, 4> kStrictPrefixes = {{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kStrictPrefixes = {{
     {"http://purl.oclc.org/ooxml/officeDocument/relationships/",
      "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"},
     {"http://purl.oclc.org/ooxml/spreadsheetml/main",
@@ -84,7 +83,7 @@ constexpr std::array<std::pair<const char*, const char*>, 4> kStrictPrefixes = {
 
 const KnownNamespace* ByUri(std::string_view uri) {
   for (const auto& k : kKnown) {
-    if (uri == k.uri || (k.strictUri != nullptr && uri == k.strictUri)) return &k;
+    if (uri == k.uri || (!k.strictUri.empty() && uri == k.strictUri)) return &k;
   }
   return nullptr;
 }
@@ -133,8 +132,8 @@ class Normaliser {
   // The prefix this engine writes for a namespace seen under `prefix`.
   std::string Canonical(const std::string& prefix, const std::string& uri) {
     if (const KnownNamespace* k = ByUri(uri)) {
-      if (k->strictUri != nullptr && uri == k->strictUri) part_.strict = true;
-      return k->prefix;
+      if (!k->strictUri.empty() && uri == k->strictUri) part_.strict = true;
+      return std::string(k->prefix);
     }
     auto found = part_.extraNamespaces.find(prefix);
     if (!IsKnownPrefix(prefix) && !prefix.empty() &&
@@ -259,7 +258,7 @@ class Normaliser {
 std::string BuildStandardDeclarations() {
   std::string out;
   for (const auto& k : kKnown) {
-    if (std::strcmp(k.prefix, "xml") == 0) continue;
+    if (k.prefix == "xml") continue;
     out += " xmlns:";
     out += k.prefix;
     out += "=\"";
@@ -332,8 +331,8 @@ void ResetRootNamespaces(pugi::xml_node root, const XmlPart& part) {
     a.set_value(value.c_str());
   };
   for (const auto& k : kKnown) {
-    if (std::strcmp(k.prefix, "xml") == 0) continue;
-    add(std::string("xmlns:") + k.prefix, k.uri);
+    if (k.prefix == "xml") continue;
+    add("xmlns:" + std::string(k.prefix), std::string(k.uri));
   }
   for (const auto& [p, u] : part.extraNamespaces) add("xmlns:" + p, u);
   std::string ignorable = StandardIgnorable();
@@ -394,10 +393,10 @@ std::string XmlEscape(std::string_view text) {
 }
 
 std::string TransitionalUri(std::string_view uri) {
-  if (const KnownNamespace* k = ByUri(uri)) return k->uri;
+  if (const KnownNamespace* k = ByUri(uri)) return std::string(k->uri);
   for (const auto& [strict, transitional] : kStrictPrefixes) {
     if (uri.starts_with(strict))
-      return std::string(transitional) + std::string(uri.substr(std::strlen(strict)));
+      return std::string(transitional) + std::string(uri.substr(strict.size()));
   }
   return std::string(uri);
 }
@@ -411,7 +410,7 @@ std::string ReplaceStrictUris(std::string text) {
   };
   for (const auto& [strict, transitional] : kStrictPrefixes) replaceAll(strict, transitional);
   for (const auto& k : kKnown) {
-    if (k.strictUri != nullptr) replaceAll(k.strictUri, k.uri);
+    if (!k.strictUri.empty()) replaceAll(k.strictUri, k.uri);
   }
   return text;
 }
