@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -97,19 +98,24 @@ std::optional<FileId> IdOf(HANDLE file, DWORD* links = nullptr) {
                     info.ftLastWriteTime.dwLowDateTime};
 }
 
-// Owns a handle.
+// Owns a handle. Writes at the cursor are gathered into batches: a save writes thousands of
+// small pieces (a header, then an entry), and under wine each write costs a round trip to its
+// server besides the system call.
 class File {
  public:
   explicit File(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
   File(const File&) = delete;
   File& operator=(const File&) = delete;
   File(File&& other) noexcept
-      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), cursor_(other.cursor_) {}
+      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
+        cursor_(other.cursor_),
+        pending_(std::move(other.pending_)) {}
   File& operator=(File&& other) noexcept {
     if (this != &other) {
       (void)Close();
       handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
       cursor_ = other.cursor_;
+      pending_ = std::move(other.pending_);
     }
     return *this;
   }
@@ -136,15 +142,20 @@ class File {
     }
     return true;
   }
-  // At the cursor, which then moves on.
-  bool Write(std::string_view a, std::string_view b = {}) {
-    if (!WriteAt(cursor_, a)) return false;
-    cursor_ += a.size();
-    if (!WriteAt(cursor_, b)) return false;
-    cursor_ += b.size();
+  // At the cursor, which then moves on; on the disk once Drain has run.
+  bool Write(std::string_view a, std::string_view b = {}) { return Put(a) && Put(b); }
+  // Writes what Write gathered.
+  bool Drain() {
+    if (pending_.empty()) return true;
+    const bool written = WriteAt(cursor_ - pending_.size(), pending_);
+    pending_.clear();
+    return written;
+  }
+  bool Seek(std::uint64_t offset) {
+    if (!Drain()) return false;
+    cursor_ = offset;
     return true;
   }
-  void Seek(std::uint64_t offset) { cursor_ = offset; }
   std::uint64_t cursor() const { return cursor_; }
   bool CutAt(std::uint64_t size) {
     LARGE_INTEGER end{};
@@ -153,8 +164,22 @@ class File {
   }
 
  private:
+  static constexpr std::size_t kBatch = std::size_t{1} << 20;
+
+  bool Put(std::string_view bytes) {
+    if (pending_.size() + bytes.size() > kBatch && !Drain()) return false;
+    if (bytes.size() >= kBatch) {
+      if (!WriteAt(cursor_, bytes)) return false;
+    } else {
+      pending_.append(bytes);
+    }
+    cursor_ += bytes.size();
+    return true;
+  }
+
   HANDLE handle_;
   std::uint64_t cursor_ = 0;
+  std::string pending_;
 };
 
 std::optional<FileId> Identify(const std::string& path, DWORD* links = nullptr) {
@@ -344,7 +369,7 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
   }
   const std::size_t count = layout.slots.size() + fixed.size() + plain.size();
   if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
-  if (!out.Write(directory)) return WriteFailed(path);
+  if (!out.Write(directory) || !out.Drain()) return WriteFailed(path);
   stats.bytesWritten += directory.size();
   return Ok();
 }
@@ -452,8 +477,9 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       // Go on after the fixed entries the file already holds; what lies beyond is written over,
       // and cut only when the new save is shorter.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
-      out.Seek(layout.FixedBase() + offsets[fromFixed]);
-      s = WriteRest(out, path, layout, fromFixed, growing, plain);
+      s = out.Seek(layout.FixedBase() + offsets[fromFixed])
+              ? WriteRest(out, path, layout, fromFixed, growing, plain)
+              : WriteFailed(path);
       if (s && incremental && spare->id.size > out.cursor() && !out.CutAt(out.cursor())) {
         s = WriteFailed(path);
       }
