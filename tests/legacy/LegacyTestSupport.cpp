@@ -75,6 +75,7 @@ bool ConverterAvailable(std::string& why) {
   return true;
 #elif defined(_WIN32)
   why = "the Windows build converts older files through Word (tests/automation), not LibreOffice";
+  return false;
 #else
   why = "this build has no LibreOffice converter (libreoffice-dev was missing)";
   return false;

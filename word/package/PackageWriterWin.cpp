@@ -319,7 +319,8 @@ Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
     buf.clear();
     AppendLocalHeader(buf, SlotHeader(s, e));
     if (!out.WriteAt(at, buf)) return WriteFailed(path);
-    buf.assign(*e.data, from, s.prefix - from);
+    // Offsets into data held in memory: they fit a size_t.
+    buf.assign(*e.data, static_cast<std::size_t>(from), static_cast<std::size_t>(s.prefix - from));
     AppendPadding(buf, s.padFrom - s.prefix);
     if (!old) {
       // Untouched room: the grid of empty stored blocks later saves write over.

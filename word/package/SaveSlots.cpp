@@ -44,7 +44,9 @@ Slot FreshSlot(const RawEntry& e) {
 // The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
 std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
   if (!SameName(old.name, e.name) || !old.data || e.stablePrefix < old.prefix) return std::nullopt;
-  if (std::memcmp(e.data->data(), old.data->data(), old.prefix) != 0) return std::nullopt;
+  // Prefixes are parts of data held in memory: they fit a size_t.
+  if (std::memcmp(e.data->data(), old.data->data(), static_cast<std::size_t>(old.prefix)) != 0)
+    return std::nullopt;
   const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
   if (tailLen > old.tailRoom || !PaddingFits(old.tailRoom - tailLen)) return std::nullopt;
   Slot s = old;
@@ -69,9 +71,10 @@ RawEntry SlotHeader(const Slot& slot, const RawEntry& e) {
 
 // The last tailRoom bytes of a slot: padding, then the entry's final blocks.
 std::string SlotTail(const Slot& slot, const RawEntry& e) {
-  const std::string_view finalBlocks = std::string_view(*e.data).substr(e.stablePrefix);
+  const std::string_view finalBlocks =
+      std::string_view(*e.data).substr(static_cast<std::size_t>(e.stablePrefix));
   std::string out;
-  out.reserve(slot.tailRoom);
+  out.reserve(static_cast<std::size_t>(slot.tailRoom));
   AppendPadding(out, slot.tailRoom - finalBlocks.size());
   out += finalBlocks;
   return out;
