@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -102,9 +103,21 @@ struct StringWriter : pugi::xml_writer {
   }
 };
 
+bool IsDeclaration(const char* name) {
+  return std::strncmp(name, "xmlns", 5) == 0 && (name[5] == '\0' || name[5] == ':');
+}
+
+struct TransparentHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 // Brings every prefix of a part to ours, walking scopes so that local declarations are honoured.
 // One map holds the declarations in force; an element's own declarations are undone when the walk
 // leaves it, so memory follows the number of declarations, not declarations times depth.
+// A part names the same few dozen elements and attributes thousands of times, nearly always under
+// the root's declarations alone, so what a name maps to is remembered until the declarations in
+// force change.
 class Normaliser {
  public:
   explicit Normaliser(XmlPart& part) : part_(part) {}
@@ -129,8 +142,20 @@ class Normaliser {
     std::optional<std::string> before;
   };
 
-  // The prefix this engine writes for a namespace seen under `prefix`.
-  std::string Canonical(const std::string& prefix, const std::string& uri) {
+  // What a name becomes under the declarations in force.
+  struct Mapped {
+    std::string name;
+    bool changed = false;
+    bool prefixList = false;    // mc:Ignorable, mc:ProcessContent or mc:MustUnderstand
+    bool ignorable = false;     // mc:Ignorable
+    bool requiresList = false;  // Requires (a prefix list on mc:Choice)
+  };
+  using Memo = std::unordered_map<std::string, Mapped, TransparentHash, std::equal_to<>>;
+
+  // The prefix this engine writes for a namespace seen under `prefix`. `stable` is cleared when
+  // the answer could differ for the same prefix and URI later in the part (a name found among
+  // the extra namespaces, which grow as the part is walked).
+  std::string Canonical(const std::string& prefix, const std::string& uri, bool* stable) {
     if (const KnownNamespace* k = ByUri(uri)) {
       if (!k->strictUri.empty() && uri == k->strictUri) part_.strict = true;
       return std::string(k->prefix);
@@ -141,6 +166,7 @@ class Normaliser {
       part_.extraNamespaces[prefix] = uri;
       return prefix;
     }
+    if (stable != nullptr) *stable = false;
     for (const auto& [p, u] : part_.extraNamespaces) {
       if (u == uri) return p;
     }
@@ -155,24 +181,39 @@ class Normaliser {
     return {std::string(name.substr(0, colon)), std::string(name.substr(colon + 1))};
   }
 
-  std::string MapName(std::string_view name, const std::map<std::string, std::string>& scope,
-                      bool isAttribute) {
+  std::string MapName(std::string_view name, bool isAttribute, bool* stable) {
     auto [prefix, local] = Split(name);
     if (prefix.empty() && isAttribute) return std::string(name);
-    auto it = scope.find(prefix);
-    if (it == scope.end()) return std::string(name);  // undeclared: leave it as written
+    auto it = scope_.find(prefix);
+    if (it == scope_.end()) return std::string(name);  // undeclared: leave it as written
     if (prefix.empty()) {
       // A default namespace: elements take our prefix for it.
-      std::string canon = Canonical("", it->second);
+      std::string canon = Canonical("", it->second, stable);
       return canon + ":" + local;
     }
-    std::string canon = Canonical(prefix, it->second);
+    std::string canon = Canonical(prefix, it->second, stable);
     if (canon == prefix) return std::string(name);
     return canon + ":" + local;
   }
 
-  std::string MapPrefixList(std::string_view value, const std::map<std::string, std::string>& scope,
-                            bool collectIgnorable) {
+  const Mapped& Lookup(std::string_view name, bool isAttribute) {
+    Memo& memo = isAttribute ? attributes_ : elements_;
+    if (auto hit = memo.find(name); hit != memo.end()) return hit->second;
+    bool stable = true;
+    Mapped m;
+    m.name = MapName(name, isAttribute, &stable);
+    m.changed = m.name != name;
+    m.ignorable = m.name == "mc:Ignorable";
+    m.prefixList = m.ignorable || m.name == "mc:ProcessContent" || m.name == "mc:MustUnderstand";
+    m.requiresList = m.name == "Requires";
+    if (!stable) {
+      unstable_ = std::move(m);
+      return unstable_;
+    }
+    return memo.emplace(std::string(name), std::move(m)).first->second;
+  }
+
+  std::string MapPrefixList(std::string_view value, bool collectIgnorable) {
     std::istringstream in{std::string(value)};
     std::string token;
     std::string out;
@@ -180,9 +221,9 @@ class Normaliser {
       std::string mapped = token;
       auto [prefix, local] = Split(token);
       std::string p = local.empty() || prefix.empty() ? token : prefix;
-      auto it = scope.find(prefix.empty() ? token : prefix);
-      if (it != scope.end()) {
-        std::string canon = Canonical(p, it->second);
+      auto it = scope_.find(prefix.empty() ? token : prefix);
+      if (it != scope_.end()) {
+        std::string canon = Canonical(p, it->second, nullptr);
         mapped = prefix.empty() ? canon : canon + ":" + local;
         if (collectIgnorable && ByUri(it->second) == nullptr) {
           if (part_.extraIgnorable.find(canon) == std::string::npos) {
@@ -199,32 +240,34 @@ class Normaliser {
 
   void Enter(pugi::xml_node node) {
     undoMarks_.push_back(undo_.size());
+    bool declares = false;
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-      std::string_view n = a.name();
-      if (n == "xmlns" || n.starts_with("xmlns:")) {
-        std::string prefix = n == "xmlns" ? std::string() : std::string(n.substr(6));
-        auto [it, inserted] = scope_.try_emplace(prefix, a.value());
-        if (inserted) {
-          undo_.push_back({std::move(prefix), std::nullopt});
-        } else {
-          undo_.push_back({std::move(prefix), std::exchange(it->second, a.value())});
-        }
+      const char* raw = a.name();
+      if (!IsDeclaration(raw)) continue;
+      declares = true;
+      std::string prefix = raw[5] == '\0' ? std::string() : std::string(raw + 6);
+      auto [it, inserted] = scope_.try_emplace(prefix, a.value());
+      if (inserted) {
+        undo_.push_back({std::move(prefix), std::nullopt});
+      } else {
+        undo_.push_back({std::move(prefix), std::exchange(it->second, a.value())});
       }
     }
-    std::string name = MapName(node.name(), scope_, false);
-    if (name != node.name()) node.set_name(name.c_str());
+    if (declares) Forget();
+    const Mapped& element = Lookup(node.name(), false);
+    if (element.changed) node.set_name(element.name.c_str());
+    const bool choice = element.name == "mc:Choice";
     for (pugi::xml_attribute a = node.first_attribute(); a;) {
       pugi::xml_attribute next = a.next_attribute();
-      std::string_view n = a.name();
-      if (n == "xmlns" || n.starts_with("xmlns:")) {
-        node.remove_attribute(a);
+      const char* raw = a.name();
+      if (IsDeclaration(raw)) {
+        if (declares) node.remove_attribute(a);
       } else {
-        std::string mapped = MapName(n, scope_, true);
-        if (mapped != n) a.set_name(mapped.c_str());
-        if (mapped == "mc:Ignorable" || mapped == "mc:ProcessContent" ||
-            mapped == "mc:MustUnderstand" || (mapped == "Requires" && name == "mc:Choice")) {
-          std::string v = MapPrefixList(a.value(), scope_, mapped == "mc:Ignorable");
-          if (mapped == "mc:Ignorable" && node.parent().type() == pugi::node_document) {
+        const Mapped& mapped = Lookup(raw, true);
+        if (mapped.changed) a.set_name(mapped.name.c_str());
+        if (mapped.prefixList || (mapped.requiresList && choice)) {
+          std::string v = MapPrefixList(a.value(), mapped.ignorable);
+          if (mapped.ignorable && node.parent().type() == pugi::node_document) {
             node.remove_attribute(a);  // the root's list is rebuilt on writing
           } else {
             a.set_value(v.c_str());
@@ -236,6 +279,7 @@ class Normaliser {
   }
 
   void Leave() {
+    if (undo_.size() > undoMarks_.back()) Forget();
     // Later declarations of the same prefix on one element are undone first.
     for (std::size_t i = undo_.size(); i > undoMarks_.back(); --i) {
       Shadowed& s = undo_[i - 1];
@@ -249,10 +293,18 @@ class Normaliser {
     undoMarks_.pop_back();
   }
 
+  // The declarations in force change: names may map differently from here on.
+  void Forget() {
+    elements_.clear();
+    attributes_.clear();
+  }
+
   XmlPart& part_;
   Scope scope_;                         // the declarations in force at the current element
   std::vector<Shadowed> undo_;          // what each open element's declarations replaced
   std::vector<std::size_t> undoMarks_;  // where each open element's entries start in undo_
+  Memo elements_, attributes_;          // names mapped under the declarations in force
+  Mapped unstable_;                     // the last answer that could not be remembered
 };
 
 std::string BuildStandardDeclarations() {
