@@ -60,6 +60,9 @@ struct StyleRecord {
   std::string id;
   std::string type;
   std::string key;  // the definition, as compared between documents
+  // Of the key, so that the many definitions sharing a name are told apart without comparing
+  // each; 0 for the blank document's styles, whose empty key matches nothing.
+  std::size_t keyHash = 0;
 };
 
 // Fonts and colours of a theme, as far as they decide how text looks.
@@ -74,7 +77,11 @@ struct ResultIndex {
   std::map<std::string, std::vector<StyleRecord>> stylesByName;  // folded name
   std::set<std::string> styleIds;                                // folded
   std::set<std::string> styleNames;                              // folded, as written
-  std::string defaultParagraphStyle;                             // result id
+  // Where the search for a free "Id-N" / "Name N" resumes: every number below is taken. Without
+  // it, documents that each bring their own variant of one style search longer every time.
+  std::map<std::string, long> nextStyleIdNumber;    // source id -> N
+  std::map<std::string, long> nextStyleNameNumber;  // name as written -> N
+  std::string defaultParagraphStyle;                // result id
   std::string docDefaultsKey;
   ThemeLook theme;
   std::set<std::string> bookmarkNames;                   // folded

@@ -149,12 +149,16 @@ void StyleMapper::Load() {
       index.stylesByName = savedByName;
       index.styleIds = savedIds;
       index.styleNames = savedNames;
+      index.nextStyleIdNumber.clear();
+      index.nextStyleNameNumber.clear();
       index.defaultParagraphStyle = savedDefault;
       index.docDefaultsKey = savedKey;
     });
     index.stylesByName.clear();
     index.styleIds.clear();
     index.styleNames.clear();
+    index.nextStyleIdNumber.clear();
+    index.nextStyleNameNumber.clear();
     index.defaultParagraphStyle.clear();
     index.docDefaultsKey = DefaultsKey(docDefaults_);
     std::string head =
@@ -260,6 +264,7 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
 
   copy.remove_attribute("w:styleId");
   std::string key = type + NodeToString(copy);
+  const std::size_t keyHash = std::hash<std::string>{}(key);
   std::string name = copy.child("w:name").attribute("w:val").value();
   if (name.empty()) name = srcId;
 
@@ -268,19 +273,35 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
   const std::string sourceName = Fold(name);
   std::string result;
   for (const StyleRecord& r : index.stylesByName[sourceName]) {
-    if (r.type == type && r.key == key) result = r.id;
+    if (r.keyHash == keyHash && r.type == type && r.key == key) result = r.id;
   }
   if (result.empty()) {
+    // The first free number from where the last search for this id or name ended; a failed
+    // append forgets where its own searches ended.
+    auto resume = [this](std::map<std::string, long>& next, const std::string& base, long found) {
+      auto [it, fresh] = next.try_emplace(base, found + 1);
+      if (!fresh) it->second = found + 1;
+      ctx_.journal.Record([&next, base] { next.erase(base); });
+    };
     result = srcId;
-    for (long n = 2; index.styleIds.count(Fold(result)) != 0; ++n) {
-      result = srcId + "-" + std::to_string(n);
+    if (index.styleIds.count(Fold(result)) != 0) {
+      auto hint = index.nextStyleIdNumber.find(srcId);
+      long n = hint == index.nextStyleIdNumber.end() ? 2 : hint->second;
+      for (;; ++n) {
+        result = srcId + "-" + std::to_string(n);
+        if (index.styleIds.count(Fold(result)) == 0) break;
+      }
+      resume(index.nextStyleIdNumber, srcId, n);
     }
     if (index.styleNames.count(sourceName) != 0) {
+      auto hint = index.nextStyleNameNumber.find(name);
+      long n = hint == index.nextStyleNameNumber.end() ? 2 : hint->second;
       std::string fresh;
-      for (long n = 2;; ++n) {
+      for (;; ++n) {
         fresh = name + " " + std::to_string(n);
         if (index.styleNames.count(Fold(fresh)) == 0) break;
       }
+      resume(index.nextStyleNameNumber, name, n);
       name = fresh;
       pugi::xml_node nameNode = copy.child("w:name");
       if (!nameNode) nameNode = copy.prepend_child("w:name");
@@ -289,7 +310,7 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     }
     JournalInsert(ctx_, index.styleIds, Fold(result));
     JournalInsert(ctx_, index.styleNames, Fold(name));
-    index.stylesByName[sourceName].push_back(StyleRecord{result, type, key});
+    index.stylesByName[sourceName].push_back(StyleRecord{result, type, key, keyHash});
     std::string folded = sourceName;
     ctx_.journal.Record([&index, folded] {
       auto& list = index.stylesByName[folded];
