@@ -93,10 +93,15 @@ int main(int argc, char** argv) {
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
+  // On a busy machine wall time mostly measures the neighbours; processor time is the join's.
+  const double processor =
+      static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   if (!quiet) {
     std::printf(
-        "joined %d of %zu documents (%d failed) into %s in %.3f s, %s, peak memory %.1f MB\n",
-        joined, inputs.size(), failed, out.c_str(), seconds,
+        "joined %d of %zu documents (%d failed) into %s in %.3f s (processor %.3f s), %s, peak "
+        "memory %.1f MB\n",
+        joined, inputs.size(), failed, out.c_str(), seconds, processor,
         saveEach ? "saving after each" : "saving once",
         static_cast<double>(usage.ru_maxrss) / 1024.0);
   }
