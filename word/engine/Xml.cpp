@@ -122,8 +122,13 @@ class Normaliser {
  public:
   explicit Normaliser(XmlPart& part) : part_(part) {}
 
-  void Run(pugi::xml_node root) {
+  void Run(pugi::xml_node root, std::string_view bytes) {
     scope_["xml"] = "http://www.w3.org/XML/1998/namespace";
+    if (OnlyRootToDo(root, bytes)) {
+      Enter(root);
+      Leave();
+      return;
+    }
     WalkElements(
         root,
         [this](pugi::xml_node node) {
@@ -293,6 +298,53 @@ class Normaliser {
     undoMarks_.pop_back();
   }
 
+  // Whether nothing below the root would change: the root declares only namespaces we know, under
+  // our own prefixes, so every name stays as written and no extra namespace is collected; and
+  // the text after the root's start tag declares no namespace and names nothing of markup
+  // compatibility (mc:Ignorable, mc:ProcessContent, mc:MustUnderstand, Requires on mc:Choice),
+  // the only attributes whose values are rewritten. Most parts Word and other writers produce
+  // are like that; the largest, the styles, nearly always. The text is searched as UTF-8 only.
+  static bool OnlyRootToDo(pugi::xml_node root, std::string_view bytes) {
+    for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
+      const char* raw = a.name();
+      if (!IsDeclaration(raw)) continue;
+      if (raw[5] == '\0') return false;  // a default namespace renames unprefixed elements
+      const KnownNamespace* k = ByUri(a.value());
+      if (k == nullptr || k->prefix != std::string_view(raw + 6) || k->uri != a.value() ||
+          k->prefix == "xml") {
+        return false;
+      }
+    }
+    if (bytes.size() < 2 || bytes[0] == '\0' || bytes[1] == '\0' ||
+        static_cast<unsigned char>(bytes[0]) >= 0xFE) {
+      return false;  // UTF-16 or UTF-32: not searched
+    }
+    // The root's start tag: the first '<' not opening a declaration, comment or instruction,
+    // up to the '>' outside quoted values.
+    std::size_t at = 0;
+    for (;;) {
+      at = bytes.find('<', at);
+      if (at == std::string_view::npos || at + 1 >= bytes.size()) return false;
+      if (bytes[at + 1] != '?' && bytes[at + 1] != '!') break;
+      ++at;
+    }
+    char quote = 0;
+    for (; at < bytes.size(); ++at) {
+      const char c = bytes[at];
+      if (quote != 0) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '>') {
+        break;
+      }
+    }
+    if (at >= bytes.size()) return false;
+    const std::string_view rest = bytes.substr(at);
+    return rest.find("xmlns") == std::string_view::npos &&
+           rest.find("mc:") == std::string_view::npos;
+  }
+
   // The declarations in force change: names may map differently from here on.
   void Forget() {
     elements_.clear();
@@ -346,7 +398,7 @@ Result<XmlPart> ParseXmlPart(std::string_view bytes, std::string_view partName) 
   }
   pugi::xml_node root = part.doc->document_element();
   if (!root) return MakeError(1003, "damaged: " + std::string(partName) + " has no root element");
-  Normaliser(part).Run(root);
+  Normaliser(part).Run(root, bytes);
   return part;
 }
 
