@@ -295,9 +295,11 @@ Status InflateTo(const Entry& e, std::string_view data, std::size_t window, Sink
 
 Result<std::string> Inflate(const Entry& e, std::string_view data) {
   std::string out;
-  // Reserve what the data may really hold, not what the directory claims.
+  // Reserve what the data may really hold, not what the directory claims. Parts like the styles
+  // often inflate to twenty times their size, and growing the string there copies them again
+  // and again; up to 1 MiB is only address space until it is written.
   out.reserve(std::min(static_cast<std::size_t>(e.uncompressedSize),
-                       std::max<std::size_t>(64 * 1024, data.size() * 8)));
+                       std::max<std::size_t>(1024 * 1024, data.size() * 8)));
   Status s = InflateTo(e, data, 256 * 1024, [&](std::string_view chunk) { out += chunk; });
   if (!s) return s.error();
   return out;
