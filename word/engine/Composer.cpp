@@ -486,7 +486,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   CompressedRun tail;
   tail.Append(pendingLast_ + finalSectPr_ + "</w:body></w:document>");
   const CompressedRun contents = binder_ ? binder_->ContentsPage() : CompressedRun();
-  out.push_back(AssembleEntry("word/document.xml", {&bodyHead_, &contents, &body_, &tail}));
+  out.push_back(document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail}));
   out.push_back(documentRels_.Entry());
   out.push_back(styles_.Entry());
   if (settingsDirty_) {

@@ -165,6 +165,7 @@ class Composer {
 
   CompressedRun bodyHead_;  // up to <w:body>: the contents page goes after it
   CompressedRun body_;
+  Assembly document_;  // the main part as the last save wrote it
   std::string pendingLast_, pendingJoined_, finalSectPr_;
   bool blank_ = true;
   int documents_ = 0;

@@ -1,5 +1,6 @@
 #include "word/engine/PieceEntry.h"
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 
@@ -40,29 +41,62 @@ void CompressedRun::Append(const CompressedRun& other) {
   size_ += other.size_;
 }
 
-package::RawEntry AssembleEntry(std::string name, const std::vector<const CompressedRun*>& runs) {
-  auto data = std::make_shared<std::string>();
+std::uint64_t CompressedRun::NewOrigin() {
+  static std::atomic<std::uint64_t> next{0};
+  return ++next;
+}
+
+package::RawEntry Assembly::Build(std::string name, const std::vector<const CompressedRun*>& runs) {
+  std::vector<const CompressedRun*> parts;
   std::size_t total = 2;
-  for (const CompressedRun* r : runs) total += r->compressed_.size();
-  data->reserve(total);
-  std::uint32_t crc = 0;
-  std::uint64_t size = 0;
   for (const CompressedRun* r : runs) {
     if (r->size_ == 0) continue;
-    *data += r->compressed_;
-    crc = static_cast<std::uint32_t>(crc32_combine(crc, r->crc_, static_cast<z_off_t>(r->size_)));
-    size += r->size_;
+    parts.push_back(r);
+    total += r->compressed_.size();
+  }
+  std::size_t kept = 0;     // bytes at the start of data_ that stay as they are
+  std::size_t done = 0;     // parts wholly among them
+  std::size_t partial = 0;  // bytes of parts[done] among them
+  if (data_ && data_.use_count() == 1) {
+    for (; done < parts.size() && done < taken_.size(); ++done) {
+      const Taken& t = taken_[done];
+      const CompressedRun& r = *parts[done];
+      if (t.origin != r.origin_ || t.bytes > r.compressed_.size()) break;
+      kept += t.bytes;
+      if (t.bytes < r.compressed_.size()) {
+        partial = t.bytes;
+        break;
+      }
+    }
+  } else {
+    data_ = std::make_shared<std::string>();
+  }
+  data_->resize(kept);
+  data_->reserve(total);
+  std::uint32_t crc = 0;
+  std::uint64_t size = 0;
+  taken_.clear();
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const CompressedRun& r = *parts[i];
+    if (i > done) {
+      *data_ += r.compressed_;
+    } else if (i == done) {
+      data_->append(r.compressed_, partial);
+    }
+    crc = static_cast<std::uint32_t>(crc32_combine(crc, r.crc_, static_cast<z_off_t>(r.size_)));
+    size += r.size_;
+    taken_.push_back({r.origin_, r.compressed_.size()});
   }
   // An empty final block closes the stream.
-  data->push_back(static_cast<char>(0x03));
-  data->push_back(static_cast<char>(0x00));
+  data_->push_back(static_cast<char>(0x03));
+  data_->push_back(static_cast<char>(0x00));
   package::RawEntry e;
   e.name = std::move(name);
   e.method = 8;
   e.crc32 = crc;
   e.uncompressedSize = size;
-  e.compressedSize = data->size();
-  e.data = std::move(data);
+  e.compressedSize = data_->size();
+  e.data = data_;
   return e;
 }
 
@@ -103,7 +137,8 @@ const package::RawEntry& PieceEntry::Entry() {
     all.push_back(&head_);
     for (const auto& r : runs_) all.push_back(&r);
     all.push_back(&tail_);
-    cached_ = AssembleEntry(name_, all);
+    cached_.data.reset();  // so the assembly may reuse the bytes
+    cached_ = assembly_.Build(name_, all);
     dirty_ = false;
   }
   return cached_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,24 +14,54 @@
 
 namespace plenwick::word::engine {
 
-// A raw deflate stream without its final block, ending on a byte boundary.
+// A raw deflate stream without its final block, ending on a byte boundary. A run only grows at
+// its end; a run started afresh (constructed, or assigned from another) has a new origin, so
+// whoever saw its first bytes under one origin knows they are still its first bytes.
 class CompressedRun {
  public:
+  CompressedRun() : origin_(NewOrigin()) {}
+  CompressedRun(const CompressedRun& other)
+      : compressed_(other.compressed_),
+        crc_(other.crc_),
+        size_(other.size_),
+        origin_(NewOrigin()) {}
+  CompressedRun& operator=(const CompressedRun& other) {
+    compressed_ = other.compressed_;
+    crc_ = other.crc_;
+    size_ = other.size_;
+    origin_ = NewOrigin();
+    return *this;
+  }
   void Append(std::string_view bytes);
   void Append(const CompressedRun& other);
   bool empty() const { return size_ == 0; }
   std::uint64_t size() const { return size_; }
 
  private:
-  friend package::RawEntry AssembleEntry(std::string name,
-                                         const std::vector<const CompressedRun*>& runs);
+  friend class Assembly;
+  static std::uint64_t NewOrigin();
   std::string compressed_;
   std::uint32_t crc_ = 0;
   std::uint64_t size_ = 0;
+  std::uint64_t origin_;
 };
 
-// Joins the runs, in order, into one deflated ZIP entry.
-package::RawEntry AssembleEntry(std::string name, const std::vector<const CompressedRun*>& runs);
+// Joins runs, in order, into one deflated ZIP entry, again and again as they grow. The bytes of
+// the last entry it built are reused when nobody else holds them any more (the save that wrote
+// them is over): what the runs had then is kept and only what they gained since is copied, so
+// a save costs what was appended, not the whole part.
+class Assembly {
+ public:
+  package::RawEntry Build(std::string name, const std::vector<const CompressedRun*>& runs);
+
+ private:
+  struct Taken {
+    std::uint64_t origin;
+    std::size_t bytes;
+  };
+  std::shared_ptr<std::string> data_;
+  std::vector<Taken> taken_;  // the non-empty runs in data_, in order
+};
 
 // A part of one head, any number of growing runs, and one tail; cached between saves.
 class PieceEntry {
@@ -49,6 +80,7 @@ class PieceEntry {
   CompressedRun head_;
   std::vector<CompressedRun> runs_;
   CompressedRun tail_;
+  Assembly assembly_;
   package::RawEntry cached_;
   bool dirty_ = true;
 };
