@@ -8,12 +8,46 @@
 
 namespace plenwick::word::engine {
 
+namespace {
+
+// One compressor per thread, reset for each piece: setting one up allocates a few hundred KB,
+// which each of the dozens of pieces a document adds would otherwise pay for (and fault in).
+// A reset stream compresses exactly as a fresh one.
+class Deflater {
+ public:
+  Deflater() = default;
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+  ~Deflater() { Drop(); }
+
+  z_stream* Ready() {
+    if (ready_) {
+      if (deflateReset(&zs_) == Z_OK) return &zs_;
+      Drop();
+    }
+    zs_ = z_stream{};
+    if (deflateInit2(&zs_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+      throw std::bad_alloc();
+    }
+    ready_ = true;
+    return &zs_;
+  }
+  void Drop() {
+    if (ready_) deflateEnd(&zs_);
+    ready_ = false;
+  }
+
+ private:
+  z_stream zs_{};
+  bool ready_ = false;
+};
+
+}  // namespace
+
 void CompressedRun::Append(std::string_view bytes) {
   if (bytes.empty()) return;
-  z_stream zs{};
-  if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw std::bad_alloc();
-  }
+  thread_local Deflater deflater;
+  z_stream& zs = *deflater.Ready();
   std::size_t start = compressed_.size();
   compressed_.resize(start + deflateBound(&zs, static_cast<uLong>(bytes.size())) + 16);
   zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
@@ -23,8 +57,11 @@ void CompressedRun::Append(std::string_view bytes) {
   // A sync flush ends the piece on a byte boundary with no final block, so pieces concatenate.
   int rc = deflate(&zs, Z_SYNC_FLUSH);
   std::size_t produced = zs.total_out;
-  deflateEnd(&zs);
-  if (rc != Z_OK || zs.avail_in != 0) throw std::runtime_error("deflate failed");
+  if (rc != Z_OK || zs.avail_in != 0) {
+    deflater.Drop();
+    compressed_.resize(start);
+    throw std::runtime_error("deflate failed");
+  }
   compressed_.resize(start + produced);
   uLong pieceCrc =
       crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
