@@ -159,6 +159,15 @@ class Composer {
 
   std::string NewRelId() { return "rId" + std::to_string(++counters.rel); }
 
+  // The look of the last theme read, by its bytes and the languages its fonts stand for:
+  // documents joined together nearly always share one, and reading its look means parsing it.
+  struct ThemeMemo {
+    std::string bytes, eastAsia, bidi;
+    ThemeLook look;
+    bool valid = false;
+  };
+  ThemeMemo lastTheme;
+
  private:
   void Commit(Staging& staging);
   std::vector<package::RawEntry> ChangingEntries();

@@ -80,8 +80,16 @@ void ThemeMapper::Load() {
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
   bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
   if (has) {
-    XmlPart& part = ctx_.src.Xml(rel->part);
-    look_ = LookOfTheme(*part.doc, languages);
+    std::string bytes = ctx_.src.Read(rel->part);
+    Composer::ThemeMemo& memo = ctx_.result.lastTheme;
+    if (memo.valid && memo.bytes == bytes && memo.eastAsia == languages.eastAsia &&
+        memo.bidi == languages.bidi) {
+      look_ = memo.look;
+    } else {
+      XmlPart& part = ctx_.src.Xml(rel->part);
+      look_ = LookOfTheme(*part.doc, languages);
+      memo = Composer::ThemeMemo{std::move(bytes), languages.eastAsia, languages.bidi, look_, true};
+    }
   } else {
     pugi::xml_document blankTheme;
     blankTheme.load_string(blank::Theme().c_str());
