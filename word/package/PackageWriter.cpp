@@ -191,9 +191,7 @@ struct PackageWriter::Impl {
   std::vector<std::uint64_t> offsets{0};
   std::unordered_map<std::string, std::size_t> fixedNames;  // folded name -> index in fixed
   // The fixed entries' central headers, kept for the base they were built for.
-  std::string fixedDirectory;
-  std::uint64_t fixedDirectoryBase = 0;
-  std::size_t fixedDirectoryCount = 0;
+  FixedDirectory fixedDirectory;
 
   // Where the last save went and what it left there.
   std::string target;
@@ -242,31 +240,6 @@ struct PackageWriter::Impl {
     // Another link to the spare's inode would be someone's copy of an old save: never write
     // into it.
     return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
-  }
-
-  // The slots an incremental save into the spare would leave, or nothing when it cannot.
-  std::optional<std::vector<Slot>> GrownSlots(const std::vector<const RawEntry*>& growing) const {
-    if (spare->layout.slots.size() != growing.size()) return std::nullopt;
-    std::vector<Slot> slots;
-    for (std::size_t i = 0; i < growing.size(); ++i) {
-      std::optional<Slot> s = GrownSlot(spare->layout.slots[i], *growing[i]);
-      if (!s) return std::nullopt;
-      slots.push_back(std::move(*s));
-    }
-    return slots;
-  }
-
-  const std::string& FixedDirectory(std::uint64_t base) {
-    if (fixedDirectoryBase != base) {
-      fixedDirectory.clear();
-      fixedDirectoryCount = 0;
-      fixedDirectoryBase = base;
-    }
-    for (; fixedDirectoryCount < fixed.size(); ++fixedDirectoryCount) {
-      AppendCentralHeader(fixedDirectory, fixed[fixedDirectoryCount],
-                          base + offsets[fixedDirectoryCount]);
-    }
-    return fixedDirectory;
   }
 
   void AwaitCommit() {
@@ -383,7 +356,7 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
     AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
     offset += layout.slots[i].Size();
   }
-  directory += FixedDirectory(base);
+  directory += fixedDirectory.For(fixed, offsets, base);
   offset = base + offsets.back();
   for (const RawEntry* e : plain) {
     header.clear();
@@ -446,7 +419,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     // The spare was the target one save ago: write over it only once the disk no longer
     // names it so.
     if (powerSafe && !lastRenameCommitted) lastRenameCommitted = CommitFolder();
-    if (!powerSafe || lastRenameCommitted) grown = GrownSlots(growing);
+    if (!powerSafe || lastRenameCommitted) grown = GrownSlots(spare->layout.slots, growing);
   }
   int spareFd = -1;
   if (grown) {

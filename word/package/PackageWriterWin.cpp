@@ -220,9 +220,7 @@ struct PackageWriter::Impl {
   std::vector<std::uint64_t> offsets{0};
   std::unordered_map<std::string, std::size_t> fixedNames;  // folded name -> index in fixed
   // The fixed entries' central headers, kept for the base they were built for.
-  std::string fixedDirectory;
-  std::uint64_t fixedDirectoryBase = 0;
-  std::size_t fixedDirectoryCount = 0;
+  FixedDirectory fixedDirectory;
 
   // Where the last save went and what it left there.
   std::string target;
@@ -263,30 +261,6 @@ struct PackageWriter::Impl {
     // Another link to the spare's file would be someone's copy of an old save: never write
     // into it.
     return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
-  }
-
-  std::optional<std::vector<Slot>> GrownSlots(const std::vector<const RawEntry*>& growing) const {
-    if (spare->layout.slots.size() != growing.size()) return std::nullopt;
-    std::vector<Slot> slots;
-    for (std::size_t i = 0; i < growing.size(); ++i) {
-      std::optional<Slot> s = GrownSlot(spare->layout.slots[i], *growing[i]);
-      if (!s) return std::nullopt;
-      slots.push_back(std::move(*s));
-    }
-    return slots;
-  }
-
-  const std::string& FixedDirectory(std::uint64_t base) {
-    if (fixedDirectoryBase != base) {
-      fixedDirectory.clear();
-      fixedDirectoryCount = 0;
-      fixedDirectoryBase = base;
-    }
-    for (; fixedDirectoryCount < fixed.size(); ++fixedDirectoryCount) {
-      AppendCentralHeader(fixedDirectory, fixed[fixedDirectoryCount],
-                          base + offsets[fixedDirectoryCount]);
-    }
-    return fixedDirectory;
   }
 
   Error WriteFailed(const std::string& path) {
@@ -358,7 +332,7 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
     AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
     offset += layout.slots[i].Size();
   }
-  directory += FixedDirectory(base);
+  directory += fixedDirectory.For(fixed, offsets, base);
   offset = base + offsets.back();
   for (const RawEntry* e : plain) {
     header.clear();
@@ -415,7 +389,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   // else a full write.
   Layout layout;
   std::optional<std::vector<Slot>> grown;
-  if (SpareUsable()) grown = GrownSlots(growing);
+  if (SpareUsable()) grown = GrownSlots(spare->layout.slots, growing);
   File spareFile;
   if (grown) {
     if (const std::optional<std::wstring> wide = WidePath(spare->path)) {

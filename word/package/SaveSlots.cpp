@@ -6,6 +6,7 @@
 
 #include "word/package/DeflatePadding.h"
 #include "word/package/PartNames.h"
+#include "word/package/ZipLayout.h"
 
 namespace plenwick::word::package {
 namespace {
@@ -78,6 +79,32 @@ std::string SlotTail(const Slot& slot, const RawEntry& e) {
   AppendPadding(out, slot.tailRoom - finalBlocks.size());
   out += finalBlocks;
   return out;
+}
+
+std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
+                                            const std::vector<const RawEntry*>& growing) {
+  if (previous.size() != growing.size()) return std::nullopt;
+  std::vector<Slot> slots;
+  for (std::size_t i = 0; i < growing.size(); ++i) {
+    std::optional<Slot> s = GrownSlot(previous[i], *growing[i]);
+    if (!s) return std::nullopt;
+    slots.push_back(std::move(*s));
+  }
+  return slots;
+}
+
+const std::string& FixedDirectory::For(const std::vector<RawEntry>& fixed,
+                                       const std::vector<std::uint64_t>& offsets,
+                                       std::uint64_t base) {
+  if (base_ != base) {
+    bytes_.clear();
+    count_ = 0;
+    base_ = base;
+  }
+  for (; count_ < fixed.size(); ++count_) {
+    AppendCentralHeader(bytes_, fixed[count_], base + offsets[count_]);
+  }
+  return bytes_;
 }
 
 }  // namespace plenwick::word::package

@@ -50,6 +50,25 @@ Slot FreshSlot(const RawEntry& e);
 // The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
 std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e);
 
+// The slots an incremental save into a file laid out as `previous` leaves, or nothing when an
+// entry no longer fits its old slot.
+std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
+                                            const std::vector<const RawEntry*>& growing);
+
+// The fixed entries' part of the central directory, kept between saves: a save adds only the
+// headers of entries added since the last, unless the fixed region moved.
+class FixedDirectory {
+ public:
+  // `offsets[i]` is where fixed entry i starts within the fixed region, which starts at `base`.
+  const std::string& For(const std::vector<RawEntry>& fixed,
+                         const std::vector<std::uint64_t>& offsets, std::uint64_t base);
+
+ private:
+  std::string bytes_;
+  std::uint64_t base_ = 0;
+  std::size_t count_ = 0;
+};
+
 // The entry as its slot's local and central headers describe it.
 RawEntry SlotHeader(const Slot& slot, const RawEntry& e);
 
