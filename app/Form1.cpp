@@ -96,7 +96,7 @@ QLabel* AddPicture(QWidget* parent, const form::Control& control, QRect geometry
 }  // namespace
 
 Form1::Form1(Form1Services services)
-    : QWidget(nullptr), services_(services), end_([] { QCoreApplication::exit(0); }) {
+    : QWidget(nullptr), Form1Behaviour(services, [] { QCoreApplication::exit(0); }) {
   Form_Initialize();
   InstallAccessibleInterfaces();
   const form::Window& window = form::Form1Window();
@@ -226,28 +226,6 @@ void Form1::ShowCentred() {
   activateWindow();
 }
 
-void Form1::Dispatch(Status (Form1::*handler)()) {
-  Dispatch([this, handler] { return (this->*handler)(); });
-}
-
-void Form1::Dispatch(const std::function<Status()>& handler) {
-  if (end_.ending()) return;
-  const form::ProgramEnd::Running running(end_);
-  Status status;
-  try {
-    status = handler();
-  } catch (const std::exception& failure) {
-    status = MakeError(errc::kGeneric, failure.what());
-  }
-  // A failure that reaches here was not handled by the handler: say so and carry on, like a
-  // handler that ended early. Nothing is said once the program is ending.
-  if (!status && !end_.ending()) {
-    services_.messages.Show("Run-time error '" + std::to_string(status.error().code) + "':\n\n" +
-                                status.error().message,
-                            shell::kMsgOk);
-  }
-}
-
 void Form1::EndProgram() {
   // Modal dialogs opened by running handlers close as if cancelled, so their handlers can unwind.
   for (int attempts = 0; attempts < 32; ++attempts) {
@@ -321,26 +299,6 @@ void Form1::dropEvent(QDropEvent* event) {
 void Form1::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.fillRect(rect(), Colour(form::Form1Window().background));
-}
-
-std::string Form1::PickFolder(const std::string& title) {
-  return shell::PickFolder(services_.picker, static_cast<QWidget*>(this), title);
-}
-
-bool Form1::Yield() {
-  if (end_.ending()) return false;
-  const bool goOn = services_.yield.Yield();
-  return goOn && !end_.ending();
-}
-
-void Form1::ShowMessage(std::string_view text, int style) {
-  services_.messages.Show(text, style);
-}
-
-void Form1::ShowCompletion(std::string_view text, int style, const std::string& outputPath) {
-  const bool open = services_.messages.ShowWithAction(
-      text, "The joined document is saved as:\n" + outputPath, style, form::kOpenFolderCaption);
-  if (open) OpenFolder(shell::ParentFolder(outputPath));
 }
 
 QWidget* Form1::ControlWidget(join::Control control) const {

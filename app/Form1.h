@@ -1,10 +1,6 @@
-// The program's only window: the source folder row, the status area, "Join Documents", the red
-// prompt and the panel of link labels, with the handlers of their clicks.
-//
-// Every handler runs through Dispatch(), which counts it as running for ProgramEnd: closing the
-// program from inside a handler's yield makes every Yield() return false, each running handler
-// returns at once (releasing what it holds), and the end action runs after the outermost one has
-// returned.
+// The program's only window in Qt: the source folder row, the status area, "Join Documents", the
+// red prompt and the panel of link labels. What the window does is form::Form1Behaviour's; this
+// class builds the widgets from the form's description and carries their events to it.
 #pragma once
 
 #include <QWidget>
@@ -13,9 +9,7 @@
 #include <string_view>
 
 #include "base/Result.h"
-#include "form/ProgramEnd.h"
-#include "join/JoinHost.h"
-#include "shell/ShellServices.h"
+#include "form/Form1Behaviour.h"
 
 class QLabel;
 class QLineEdit;
@@ -26,15 +20,9 @@ namespace plenwick::app {
 class ClickLabel;
 class ShapeRect;
 
-// The platform services the window uses; they must outlive it.
-struct Form1Services {
-  shell::MessageBoxService& messages;
-  shell::ShellOpenService& opener;
-  shell::FolderPickerService& picker;
-  shell::YieldService& yield;
-};
+using form::Form1Services;
 
-class Form1 final : public QWidget, public join::JoinHost {
+class Form1 final : public QWidget, public form::Form1Behaviour {
  public:
   // What "Join Documents" runs. The join run is plugged in here (see JoinWiring.h); until then
   // the button does nothing.
@@ -43,33 +31,18 @@ class Form1 final : public QWidget, public join::JoinHost {
   explicit Form1(Form1Services services);
   ~Form1() override;
 
-  // The source folder of the next join run: the last folder the picker returned, ending in the
-  // separator, or "" until one was chosen (a cancelled selection changes nothing).
-  std::string sourceFolder;
-
-  // The click handlers. Called directly they run without Dispatch()'s bookkeeping; clicks on
-  // the controls go through it.
-  Status CmdBrowse_Click();
+  // The click handlers the toolkit has a part in (the others are Form1Behaviour's). Called
+  // directly they run without Dispatch()'s bookkeeping; clicks on the controls go through it.
   Status CmdSplit_Click();
-  Status LblProductHelp_Click();
-  Status LblWebsite_Click();
   Status LblClose_Click();
-  // A folder dropped on the window from a file manager: taken as if chosen with "Browse...".
-  Status Form_FolderDropped(std::string folder);
 
   void SetJoinHandler(JoinHandler handler) { joinHandler_ = std::move(handler); }
-  // What ends the program once every handler has returned; QCoreApplication::exit(0) by default.
-  void SetEndAction(std::function<void()> endAction) { end_.SetEndAction(std::move(endAction)); }
-  const form::ProgramEnd& programEnd() const { return end_; }
+  // The program ends with QCoreApplication::exit(0) unless SetEndAction says otherwise.
 
   // Shows the window with its client area centred on the primary screen.
   void ShowCentred();
 
-  // The join run's view of the window.
-  std::string PickFolder(const std::string& title) override;
-  bool Yield() override;
-  void ShowMessage(std::string_view text, int style) override;
-  void ShowCompletion(std::string_view text, int style, const std::string& outputPath) override;
+  // The join run's view of the window (the rest is Form1Behaviour's).
   void SetVisible(join::Control control, bool visible) override;
   void SetCaption(join::Control control, const std::string& caption) override;
 
@@ -89,22 +62,17 @@ class Form1 final : public QWidget, public join::JoinHost {
   T* Child(std::string_view name) const {
     return static_cast<T*>(ChildWidget(name));
   }
-  // Runs a click handler unless the program is ending; an error it returns is shown.
-  void Dispatch(Status (Form1::*handler)());
-  void Dispatch(const std::function<Status()>& handler);
-  // Makes `picked` the source folder, as "Browse..." does with the picker's answer; "" changes
-  // nothing.
-  Status TakeSourceFolder(std::string picked);
-  // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
-  // showing the address to copy.
-  void OpenWebPage(const std::string& address);
-  void OpenFolder(const std::string& folder);
+  // Runs a handler of this window through Form1Behaviour::Dispatch.
+  using form::Form1Behaviour::Dispatch;
+  void Dispatch(Status (Form1::*handler)()) {
+    Dispatch([this, handler] { return (this->*handler)(); });
+  }
+  shell::WindowHandle DialogOwner() override { return static_cast<QWidget*>(this); }
+  void ShowSourceFolder(const std::string& folder) override;
   // Unloads the window and ends the program as soon as no handler runs.
   void EndProgram();
   QWidget* ControlWidget(join::Control control) const;
 
-  Form1Services services_;
-  form::ProgramEnd end_;
   JoinHandler joinHandler_;
 
   // Children of this window, owned by it through Qt's parent links.

@@ -1,4 +1,5 @@
-// The click handlers of the window's buttons and link labels.
+// The handlers in which the Qt window has a part: the chosen folder shown, "Join Documents", and
+// the window closed.
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -6,59 +7,19 @@
 #include "app/ClickLabel.h"
 #include "app/Form1.h"
 #include "form/Form1Layout.h"
-#include "form/OpenTarget.h"
-#include "form/WebAddresses.h"
-#include "shell/FolderPath.h"
-#include "shell/modMain.h"
 
 namespace plenwick::app {
 
-Status Form1::CmdBrowse_Click() {
-  return TakeSourceFolder(PickFolder(form::kBrowseTitle));
-}
-
-Status Form1::Form_FolderDropped(std::string folder) {
-  // The next "Browse..." opens here, as after choosing this folder with it.
-  services_.picker.Remember(form::kBrowseTitle, folder);
-  return TakeSourceFolder(std::move(folder));
-}
-
-Status Form1::TakeSourceFolder(std::string picked) {
-  // A cancel keeps the earlier choice in force, so the text box, the enabled "Join Documents" and
-  // the folder the next run walks always agree.
-  if (picked.empty()) return Ok();
-  sourceFolder = shell::WithTrailingSeparator(std::move(picked));
-  if (!Yield()) return Ok();  // the program is ending
-  // A selection made during the yield has replaced ours; the window shows whichever is in force.
-  txtvCFPath->setText(
-      QString::fromUtf8(sourceFolder.data(), static_cast<qsizetype>(sourceFolder.size())));
+void Form1::ShowSourceFolder(const std::string& folder) {
+  txtvCFPath->setText(QString::fromUtf8(folder.data(), static_cast<qsizetype>(folder.size())));
   for (const std::string_view name : form::ShownBySourceFolder())
     ChildWidget(name)->setVisible(true);
   ChildWidget(form::kEnabledBySourceFolder)->setEnabled(true);
-  return Ok();
 }
 
 Status Form1::CmdSplit_Click() {
   if (!joinHandler_) return Ok();
   return joinHandler_(*this);
-}
-
-Status Form1::LblProductHelp_Click() {
-  OpenWebPage(form::SiteAddress(form::kProductHelpPath));
-  return Ok();
-}
-
-Status Form1::LblWebsite_Click() {
-  OpenWebPage(form::SiteAddress(form::kWebsitePath));
-  return Ok();
-}
-
-void Form1::OpenWebPage(const std::string& address) {
-  form::OpenOrSayWhy(services_.opener, services_.messages, "web page", address);
-}
-
-void Form1::OpenFolder(const std::string& folder) {
-  form::OpenOrSayWhy(services_.opener, services_.messages, "folder", folder);
 }
 
 Status Form1::LblClose_Click() {

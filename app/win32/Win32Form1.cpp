@@ -74,10 +74,12 @@ BOOL CALLBACK CloseOwnedWindow(HWND window, LPARAM owner) {
 }  // namespace
 
 Form1::Form1(Form1Services services, HINSTANCE instance)
-    : services_(services), instance_(instance), end_([this] {
-        if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-        PostQuitMessage(0);
-      }) {
+    : Form1Behaviour(services,
+                     [this] {
+                       if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+                       PostQuitMessage(0);
+                     }),
+      instance_(instance) {
   Form_Initialize();
   created_ = CreateWindowAndControls();
 }
@@ -454,54 +456,12 @@ void Form1::OnDropFiles(HDROP drop) {
   }
 }
 
-void Form1::Dispatch(Status (Form1::*handler)()) {
-  Dispatch([this, handler] { return (this->*handler)(); });
-}
-
-void Form1::Dispatch(const std::function<Status()>& handler) {
-  if (end_.ending()) return;
-  const form::ProgramEnd::Running running(end_);
-  Status status;
-  try {
-    status = handler();
-  } catch (const std::exception& failure) {
-    status = MakeError(errc::kGeneric, failure.what());
-  }
-  // A failure that reaches here was not handled by the handler: say so and carry on, like a
-  // handler that ended early. Nothing is said once the program is ending.
-  if (!status && !end_.ending()) {
-    services_.messages.Show("Run-time error '" + std::to_string(status.error().code) + "':\n\n" +
-                                status.error().message,
-                            shell::kMsgOk);
-  }
-}
-
 void Form1::EndProgram() {
   // Dialogs opened by running handlers close as if cancelled, so their handlers can unwind.
   if (hwnd_ != nullptr) {
     EnumThreadWindows(GetCurrentThreadId(), &CloseOwnedWindow, reinterpret_cast<LPARAM>(hwnd_));
   }
   end_.Request();
-}
-
-std::string Form1::PickFolder(const std::string& title) {
-  return shell::PickFolder(services_.picker, hwnd_, title);
-}
-
-bool Form1::Yield() {
-  if (end_.ending()) return false;
-  const bool goOn = services_.yield.Yield();
-  return goOn && !end_.ending();
-}
-
-void Form1::ShowMessage(std::string_view text, int style) {
-  services_.messages.Show(text, style);
-}
-
-void Form1::ShowCompletion(std::string_view text, int style, const std::string& outputPath) {
-  const bool open = services_.messages.ShowWithAction(
-      text, "The joined document is saved as:\n" + outputPath, style, form::kOpenFolderCaption);
-  if (open) OpenFolder(shell::ParentFolder(outputPath));
 }
 
 void Form1::SetVisible(join::Control control, bool visible) {

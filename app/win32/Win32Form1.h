@@ -1,12 +1,8 @@
 // The program's only window on Windows, built from the same description as the Qt window
 // (form/Form1Layout.h): the text box and the two buttons are child windows above everything
 // else; the pictures, labels, link labels and the panel are drawn by the window itself, back to
-// front, and the window finds which of them a click or the pointer is over.
-//
-// Every handler runs through Dispatch(), which counts it as running for ProgramEnd: closing the
-// program from inside a handler's yield makes every Yield() return false, each running handler
-// returns at once (releasing what it holds), and the end action runs after the outermost one has
-// returned.
+// front, and the window finds which of them a click or the pointer is over. What the window does
+// is form::Form1Behaviour's; this class draws it and carries the window's messages to it.
 #pragma once
 
 #include "shell/win32/WindowsHeaders.h"
@@ -21,22 +17,14 @@
 
 #include "app/win32/Win32Artwork.h"
 #include "base/Result.h"
+#include "form/Form1Behaviour.h"
 #include "form/Form1Layout.h"
-#include "form/ProgramEnd.h"
-#include "join/JoinHost.h"
-#include "shell/ShellServices.h"
 
 namespace plenwick::win32app {
 
-// The platform services the window uses; they must outlive it.
-struct Form1Services {
-  shell::MessageBoxService& messages;
-  shell::ShellOpenService& opener;
-  shell::FolderPickerService& picker;
-  shell::YieldService& yield;
-};
+using form::Form1Services;
 
-class Form1 final : public join::JoinHost {
+class Form1 final : public form::Form1Behaviour {
  public:
   using JoinHandler = std::function<Status(Form1&)>;
 
@@ -63,25 +51,14 @@ class Form1 final : public join::JoinHost {
   const Status& created() const { return created_; }
   HWND hwnd() const { return hwnd_; }
 
-  // The source folder of the next join run: the last folder the picker returned, ending in the
-  // separator, or "" until one was chosen (a cancelled selection changes nothing).
-  std::string sourceFolder;
-
-  // The click handlers. Called directly they run without Dispatch()'s bookkeeping; clicks on the
-  // controls go through it.
-  Status CmdBrowse_Click();
+  // The click handlers the toolkit has a part in (the others are Form1Behaviour's). Called
+  // directly they run without Dispatch()'s bookkeeping; clicks on the controls go through it.
   Status CmdSplit_Click();
-  Status LblProductHelp_Click();
-  Status LblWebsite_Click();
   Status LblClose_Click();
-  // A folder dropped on the window from Explorer: taken as if chosen with "Browse...".
-  Status Form_FolderDropped(std::string folder);
 
   void SetJoinHandler(JoinHandler handler) { joinHandler_ = std::move(handler); }
-  // What ends the program once every handler has returned; destroying the window and posting
-  // the quit message by default.
-  void SetEndAction(std::function<void()> endAction) { end_.SetEndAction(std::move(endAction)); }
-  const form::ProgramEnd& programEnd() const { return end_; }
+  // The program ends by destroying the window and posting the quit message, unless SetEndAction
+  // says otherwise.
 
   // Shows the window with its client area centred on the work area of the primary screen, the
   // focus in the first control of the keyboard order.
@@ -94,11 +71,7 @@ class Form1 final : public join::JoinHost {
   // not), or nullptr.
   const ControlState* HitTest(POINT client) const;
 
-  // The join run's view of the window.
-  std::string PickFolder(const std::string& title) override;
-  bool Yield() override;
-  void ShowMessage(std::string_view text, int style) override;
-  void ShowCompletion(std::string_view text, int style, const std::string& outputPath) override;
+  // The join run's view of the window (the rest is Form1Behaviour's).
   void SetVisible(join::Control control, bool visible) override;
   void SetCaption(join::Control control, const std::string& caption) override;
 
@@ -114,17 +87,14 @@ class Form1 final : public join::JoinHost {
   HFONT Font(const form::Font& font);
   void Paint(HDC target);
   void OnCommand(int id, int notification);
-  // Runs a click handler unless the program is ending; an error it returns is shown.
-  void Dispatch(Status (Form1::*handler)());
-  void Dispatch(const std::function<Status()>& handler);
-  // Makes `picked` the source folder, as "Browse..." does with the picker's answer; "" changes
-  // nothing.
-  Status TakeSourceFolder(std::string picked);
+  // Runs a handler of this window through Form1Behaviour::Dispatch.
+  using form::Form1Behaviour::Dispatch;
+  void Dispatch(Status (Form1::*handler)()) {
+    Dispatch([this, handler] { return (this->*handler)(); });
+  }
+  shell::WindowHandle DialogOwner() override { return hwnd_; }
+  void ShowSourceFolder(const std::string& folder) override;
   void OnDropFiles(HDROP drop);
-  // Opens a page of the product's site, or a folder; tells the person when nothing could open it,
-  // showing the address to copy.
-  void OpenWebPage(const std::string& address);
-  void OpenFolder(const std::string& folder);
   // Unloads the window and ends the program as soon as no handler runs.
   void EndProgram();
   ControlState* FindMutable(std::string_view name);
@@ -132,9 +102,7 @@ class Form1 final : public join::JoinHost {
   void SetControlText(std::string_view name, const std::string& text);
   void Invalidate(const ControlState& control);
 
-  Form1Services services_;
   HINSTANCE instance_;
-  form::ProgramEnd end_;
   JoinHandler joinHandler_;
   Status created_;
   HWND hwnd_ = nullptr;
