@@ -272,14 +272,25 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   const std::string italic =
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
       "<w:basedOn w:val=\"Normal\"/><w:rPr><w:i/></w:rPr></w:style>";
-  FixtureDoc a, b, c;
-  a.styles = bold;
-  a.body = Para("A heading", "Heading1");
+  // LibreOffice reads Word's "Body Text" as its own "Text Body": a later document's "Text Body"
+  // must not keep that name, or it restyles the earlier document's body text.
+  const std::string bodyText =
+      "<w:style w:type=\"paragraph\" w:styleId=\"BodyText\"><w:name w:val=\"Body Text\"/>"
+      "<w:basedOn w:val=\"Normal\"/><w:pPr><w:spacing w:after=\"120\"/></w:pPr></w:style>";
+  const std::string textBody =
+      "<w:style w:type=\"paragraph\" w:styleId=\"TextBody\"><w:name w:val=\"Text Body\"/>"
+      "<w:basedOn w:val=\"Normal\"/><w:rPr><w:sz w:val=\"48\"/></w:rPr></w:style>";
+  FixtureDoc a, b, c, d;
+  a.styles = bold + bodyText;
+  a.body = Para("A heading", "Heading1") + Para("A body", "BodyText");
   b.styles = italic;
   b.body = Para("B heading", "Heading1");
   c.styles = bold;
   c.body = Para("C heading", "Heading1");
-  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b), Write("c.docx", c)});
+  d.styles = textBody;
+  d.body = Para("D body", "TextBody");
+  ResultPackage r =
+      Join({Write("a.docx", a), Write("b.docx", b), Write("c.docx", c), Write("d.docx", d)});
   auto& doc = r.Xml("word/document.xml");
   std::string sa = StyleOf(doc, "A heading"), sb = StyleOf(doc, "B heading"),
               sc = StyleOf(doc, "C heading");
@@ -296,6 +307,11 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   pugi::xml_node copy = styles.select_node(("//w:style[@w:styleId='" + sb + "']").c_str()).node();
   ASSERT_TRUE(copy);
   EXPECT_TRUE(copy.child("w:rPr").child("w:i"));
+  EXPECT_EQ(names.count("Body Text"), 1u);
+  EXPECT_EQ(names.count("Text Body"), 0u);
+  pugi::xml_node large =
+      styles.select_node(("//w:style[@w:styleId='" + StyleOf(doc, "D body") + "']").c_str()).node();
+  EXPECT_TRUE(large.child("w:rPr").child("w:sz"));
 }
 
 TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {

@@ -262,6 +262,7 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
     index.styleNames.insert(name);
   }
   index.defaultParagraphStyle = "Normal";
+  index.defaultTableStyle = "TableNormal";
   {
     pugi::xml_document blankStyles;
     blankStyles.load_string(styles.c_str());

@@ -76,12 +76,13 @@ struct ThemeLook {
 struct ResultIndex {
   std::map<std::string, std::vector<StyleRecord>> stylesByName;  // folded name
   std::set<std::string> styleIds;                                // folded
-  std::set<std::string> styleNames;                              // folded, as written
+  std::set<std::string> styleNames;                              // StyleNameKey of each
   // Where the search for a free "Id-N" / "Name N" resumes: every number below is taken. Without
   // it, documents that each bring their own variant of one style search longer every time.
   std::map<std::string, long> nextStyleIdNumber;    // source id -> N
   std::map<std::string, long> nextStyleNameNumber;  // name as written -> N
   std::string defaultParagraphStyle;                // result id
+  std::string defaultTableStyle;                    // result id, "" when there is none
   std::string docDefaultsKey;
   ThemeLook theme;
   std::set<std::string> bookmarkNames;                   // folded

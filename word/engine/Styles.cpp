@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "word/engine/Append.h"
+#include "word/engine/StyleNameKey.h"
 #include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
@@ -144,22 +145,26 @@ void StyleMapper::Load() {
     auto savedIds = index.styleIds;
     auto savedNames = index.styleNames;
     auto savedDefault = index.defaultParagraphStyle;
+    auto savedTable = index.defaultTableStyle;
     auto savedKey = index.docDefaultsKey;
-    ctx_.journal.Record([&index, savedByName, savedIds, savedNames, savedDefault, savedKey] {
-      index.stylesByName = savedByName;
-      index.styleIds = savedIds;
-      index.styleNames = savedNames;
-      index.nextStyleIdNumber.clear();
-      index.nextStyleNameNumber.clear();
-      index.defaultParagraphStyle = savedDefault;
-      index.docDefaultsKey = savedKey;
-    });
+    ctx_.journal.Record(
+        [&index, savedByName, savedIds, savedNames, savedDefault, savedTable, savedKey] {
+          index.stylesByName = savedByName;
+          index.styleIds = savedIds;
+          index.styleNames = savedNames;
+          index.nextStyleIdNumber.clear();
+          index.nextStyleNameNumber.clear();
+          index.defaultParagraphStyle = savedDefault;
+          index.defaultTableStyle = savedTable;
+          index.docDefaultsKey = savedKey;
+        });
     index.stylesByName.clear();
     index.styleIds.clear();
     index.styleNames.clear();
     index.nextStyleIdNumber.clear();
     index.nextStyleNameNumber.clear();
     index.defaultParagraphStyle.clear();
+    index.defaultTableStyle.clear();
     index.docDefaultsKey = DefaultsKey(docDefaults_);
     std::string head =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:styles" +
@@ -188,11 +193,19 @@ void StyleMapper::Load() {
         // Named by its source id: the story walk maps it like any other reference.
         paragraphDefault_ = s.attribute("w:styleId").value();
       }
-    } else if (type == "table" && tableDefault_.empty() && !ctx_.first) {
+    } else if (ctx_.first) {
+      // The result's default styles of every kind are this document's, whether its text names
+      // them or not: text that names no style falls back on them, and a later document's style
+      // of the same id must not take their place. (A default table style unmapped here went to
+      // the next document that had one, whose text sizes and spacing then reached this
+      // document's tables.)
       std::string mapped = Map(s.attribute("w:styleId").value());
-      // Tables name their style when the document's default table style differs from the
-      // result's, or carries paragraph defaults the result's does not.
-      if (mergeDefaults_ || mapped != s.attribute("w:styleId").value())
+      if (type == "table" && index.defaultTableStyle.empty()) index.defaultTableStyle = mapped;
+    } else if (type == "table" && tableDefault_.empty()) {
+      std::string mapped = Map(s.attribute("w:styleId").value());
+      // Tables name their style when the document's default table style is not the result's, or
+      // carries paragraph defaults the result's does not.
+      if (mergeDefaults_ || mapped != index.defaultTableStyle)
         tableDefault_ = s.attribute("w:styleId").value();
     }
   }
@@ -293,13 +306,13 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
       }
       resume(index.nextStyleIdNumber, srcId, n);
     }
-    if (index.styleNames.count(sourceName) != 0) {
+    if (index.styleNames.count(StyleNameKey(name)) != 0) {
       auto hint = index.nextStyleNameNumber.find(name);
       long n = hint == index.nextStyleNameNumber.end() ? 2 : hint->second;
       std::string fresh;
       for (;; ++n) {
         fresh = name + " " + std::to_string(n);
-        if (index.styleNames.count(Fold(fresh)) == 0) break;
+        if (index.styleNames.count(StyleNameKey(fresh)) == 0) break;
       }
       resume(index.nextStyleNameNumber, name, n);
       name = fresh;
@@ -309,7 +322,7 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
       nameNode.attribute("w:val").set_value(name.c_str());
     }
     JournalInsert(ctx_, index.styleIds, Fold(result));
-    JournalInsert(ctx_, index.styleNames, Fold(name));
+    JournalInsert(ctx_, index.styleNames, StyleNameKey(name));
     index.stylesByName[sourceName].push_back(StyleRecord{result, type, key, keyHash});
     std::string folded = sourceName;
     ctx_.journal.Record([&index, folded] {
