@@ -271,5 +271,54 @@ TEST_F(LookTest, ThemeFontsFollowTheDocumentsOwnScriptLanguages) {
   EXPECT_STREQ(korean.attribute("w:ascii").value(), "Calibri");
 }
 
+// Theme colours resolve against the result's theme, which is the first document's: a later
+// document with another theme states the colours its own theme gave, whichever comes first.
+TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
+  auto theme = [](const char* dark, const char* accent) {
+    return std::string("<a:clrScheme name=\"Fixture\"><a:dk1><a:srgbClr val=\"") + dark +
+           "\"/></a:dk1><a:lt1><a:srgbClr val=\"FFFFFF\"/></a:lt1><a:accent1><a:srgbClr val=\"" +
+           accent + "\"/></a:accent1></a:clrScheme>";
+  };
+  auto body = [](const std::string& text) {
+    return "<w:p><w:pPr><w:pBdr><w:top w:val=\"single\" w:sz=\"4\" w:space=\"1\" "
+           "w:themeColor=\"accent1\" w:themeShade=\"80\"/></w:pBdr><w:shd w:val=\"clear\" "
+           "w:color=\"auto\" w:themeFill=\"accent1\" w:themeFillTint=\"33\"/></w:pPr><w:r><w:rPr>"
+           "<w:color w:themeColor=\"text1\"/><w:u w:val=\"single\" w:color=\"123456\" "
+           "w:themeColor=\"accent1\"/></w:rPr><w:t>" +
+           text + "</w:t></w:r></w:p>";
+  };
+  FixtureDoc red, blue;
+  red.theme = theme("400000", "FF0000");
+  red.body = body("red");
+  blue.theme = theme("000040", "0000FF");
+  blue.settings = "<w:clrSchemeMapping w:bg1=\"light1\" w:t1=\"dark1\"/>";
+  blue.body = body("blue");
+  for (bool redFirst : {true, false}) {
+    ResultPackage r = redFirst ? Join({Write("red.docx", red), Write("blue.docx", blue)})
+                               : Join({Write("blue.docx", blue), Write("red.docx", red)});
+    auto& doc = r.Xml("word/document.xml");
+    pugi::xml_node first = ParagraphWith(doc, redFirst ? "red" : "blue");
+    pugi::xml_node later = ParagraphWith(doc, redFirst ? "blue" : "red");
+    ASSERT_TRUE(first && later);
+    // The first document's theme is the result's: its colours still name it.
+    EXPECT_STREQ(first.child("w:pPr").child("w:shd").attribute("w:themeFill").value(), "accent1");
+    pugi::xml_node rPr = later.child("w:r").child("w:rPr");
+    EXPECT_FALSE(rPr.child("w:color").attribute("w:themeColor"));
+    EXPECT_STREQ(rPr.child("w:color").attribute("w:val").value(), redFirst ? "000040" : "400000");
+    // A colour its writer stated is what the document showed.
+    EXPECT_STREQ(rPr.child("w:u").attribute("w:color").value(), "123456");
+    EXPECT_FALSE(rPr.child("w:u").attribute("w:themeColor"));
+    pugi::xml_node shd = later.child("w:pPr").child("w:shd");
+    EXPECT_FALSE(shd.attribute("w:themeFill"));
+    EXPECT_FALSE(shd.attribute("w:themeFillTint"));
+    // Tinted to 20 % of the accent's strength: most of the way to white.
+    EXPECT_STREQ(shd.attribute("w:fill").value(), redFirst ? "CCCCFF" : "FFCCCC");
+    pugi::xml_node top = later.child("w:pPr").child("w:pBdr").child("w:top");
+    EXPECT_FALSE(top.attribute("w:themeShade"));
+    // Shaded to half its lightness.
+    EXPECT_STREQ(top.attribute("w:color").value(), redFirst ? "000080" : "800000");
+  }
+}
+
 }  // namespace
 }  // namespace plenwick::word::test

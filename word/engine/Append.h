@@ -14,6 +14,8 @@
 
 #include <pugixml.hpp>
 
+#include "word/engine/ThemeColours.h"
+
 #include "word/engine/Composer.h"
 #include "word/engine/SourcePackage.h"
 
@@ -207,12 +209,14 @@ class ThemeMapper {
   void Load();  // compares the source's theme with the result's
   bool Differs() const { return differs_; }
   void ConvertFonts(pugi::xml_node rFonts) const;
-  void ConvertColour(pugi::xml_node colour) const;
+  // States the theme colours an element names as the colours of the document's own theme.
+  void ConvertColour(pugi::xml_node node) const { colours_.StateOwn(node); }
   void MergeFonts();  // the font table
 
  private:
   AppendContext& ctx_;
   ThemeLook look_;
+  ThemeColours colours_;
   bool differs_ = false;
 };
 

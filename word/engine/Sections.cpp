@@ -160,6 +160,12 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     ref = next;
   }
 
+  if (ctx_.theme.Differs()) {
+    for (pugi::xml_node border : sectPr.child("w:pgBorders").children()) {
+      ctx_.theme.ConvertColour(border);
+    }
+  }
+
   ResultIndex& index = ctx_.result.index;
   auto relFor = [&](const std::string& part, bool footer) {
     auto known = index.documentRelOfPart.find(part);
