@@ -320,5 +320,32 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
   }
 }
 
+// Note numbering (format, restart) set in a document's settings held for all its sections; the
+// result's settings are the first document's, so every section states its own document's.
+TEST_F(LookTest, EverySectionStatesItsDocumentsNoteNumbering) {
+  const std::string pageBreakSection =
+      "<w:p><w:pPr><w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:pPr></w:p>";
+  FixtureDoc roman, plain;
+  roman.settings =
+      "<w:footnotePr><w:numFmt w:val=\"lowerRoman\"/><w:numRestart w:val=\"eachPage\"/>"
+      "</w:footnotePr>";
+  roman.body = Para("roman one") + pageBreakSection + Para("roman two");
+  plain.body = Para("plain one") + pageBreakSection + Para("plain two");
+  for (bool romanFirst : {true, false}) {
+    ResultPackage r = romanFirst ? Join({Write("r.docx", roman), Write("p.docx", plain)})
+                                 : Join({Write("p.docx", plain), Write("r.docx", roman)});
+    auto notes = Select(r.Xml("word/document.xml"), "//w:sectPr/w:footnotePr");
+    ASSERT_EQ(notes.size(), 4u);
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+      const bool isRoman = (i < 2) == romanFirst;
+      EXPECT_STREQ(notes[i].child("w:numFmt").attribute("w:val").value(),
+                   isRoman ? "lowerRoman" : "decimal");
+      std::string restart = notes[i].child("w:numRestart").attribute("w:val").value();
+      // A document's first section starts its numbering again; its later ones run on.
+      EXPECT_EQ(restart, isRoman ? "eachPage" : (i % 2 == 0 ? "eachSect" : "continuous")) << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace plenwick::word::test

@@ -233,7 +233,7 @@ class SectionMapper {
   std::string EmptyPart(bool footer);
   void FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer);
   static bool EmptyWouldPush(pugi::xml_node sectPr, bool footer);
-  void RestartNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings);
+  void StateNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings, bool first);
   AppendContext& ctx_;
   pugi::xml_node footnotePr_, endnotePr_;
   bool evenAndOdd_ = false;
