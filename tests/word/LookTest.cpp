@@ -320,6 +320,77 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
   }
 }
 
+// Hyphenation is switched on for the whole result only: it stays the first document's, and a
+// later document that did not hyphenate turns it off in each of its paragraphs.
+TEST_F(LookTest, ADocumentThatDidNotHyphenateIsNotHyphenatedInTheResult) {
+  FixtureDoc hyphenated, plain;
+  hyphenated.settings = "<w:autoHyphenation/><w:hyphenationZone w:val=\"357\"/>";
+  hyphenated.body = Para("hyphenated");
+  plain.body = Para("plain") + Para("plain too", "<w:suppressAutoHyphens w:val=\"0\"/>");
+  for (bool hyphenatedFirst : {true, false}) {
+    ResultPackage r = hyphenatedFirst ? Join({Write("h.docx", hyphenated), Write("p.docx", plain)})
+                                      : Join({Write("p.docx", plain), Write("h.docx", hyphenated)});
+    auto& doc = r.Xml("word/document.xml");
+    pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
+    auto suppressed = [&](const char* text) {
+      pugi::xml_node n = ParagraphWith(doc, text).child("w:pPr").child("w:suppressAutoHyphens");
+      std::string_view val = n.attribute("w:val").value();
+      return n && val != "0" && val != "false" && val != "off";
+    };
+    EXPECT_EQ(static_cast<bool>(settings.child("w:autoHyphenation")), hyphenatedFirst);
+    EXPECT_FALSE(suppressed("hyphenated"));
+    EXPECT_EQ(suppressed("plain"), hyphenatedFirst);
+    EXPECT_EQ(suppressed("plain too"), hyphenatedFirst);
+  }
+}
+
+// A gutter is stated as the margin it widened, so the result's gutter position (top or side)
+// cannot move it; mirrored margins hold for the whole result and are chosen by the first
+// document on which they show, that is whose left and right margins differ.
+TEST_F(LookTest, GuttersAndMirroredMarginsKeepEachDocumentsPages) {
+  auto section = [](int left, int right, int gutter) {
+    return "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"" +
+           std::to_string(right) + "\" w:bottom=\"1440\" w:left=\"" + std::to_string(left) +
+           "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"" + std::to_string(gutter) +
+           "\"/></w:sectPr>";
+  };
+  FixtureDoc top, side, mirrored, even;
+  top.settings = "<w:gutterAtTop/>";
+  top.sectPr = section(1440, 1440, 720);
+  top.body = Para("top");
+  side.sectPr = section(1440, 1440, 720);
+  side.body = Para("side");
+  mirrored.settings = "<w:mirrorMargins/>";
+  mirrored.sectPr = section(2880, 720, 0);
+  mirrored.body = Para("mirrored");
+  even.sectPr = section(1800, 1800, 0);
+  even.body = Para("even");
+  for (bool topFirst : {true, false}) {
+    ResultPackage r = topFirst ? Join({Write("t.docx", top), Write("s.docx", side)})
+                               : Join({Write("s.docx", side), Write("t.docx", top)});
+    auto sections = Select(r.Xml("word/document.xml"), "//w:sectPr/w:pgMar");
+    ASSERT_EQ(sections.size(), 2u);
+    pugi::xml_node topMargins = sections[topFirst ? 0 : 1],
+                   sideMargins = sections[topFirst ? 1 : 0];
+    EXPECT_STREQ(topMargins.attribute("w:top").value(), "2160");
+    EXPECT_STREQ(topMargins.attribute("w:left").value(), "1440");
+    EXPECT_STREQ(sideMargins.attribute("w:left").value(), "2160");
+    EXPECT_STREQ(sideMargins.attribute("w:top").value(), "1440");
+    for (pugi::xml_node m : sections) EXPECT_STREQ(m.attribute("w:gutter").value(), "0");
+    EXPECT_FALSE(r.Xml("word/settings.xml").document_element().child("w:gutterAtTop"));
+  }
+  // Mirroring does not show on a document with even margins: the mirrored one after it decides.
+  ResultPackage r = Join({Write("e.docx", even), Write("m.docx", mirrored)});
+  EXPECT_TRUE(r.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+  ResultPackage back = Join({Write("m.docx", mirrored), Write("e.docx", even)});
+  EXPECT_TRUE(back.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+  // A plain document with uneven margins before it decides against.
+  FixtureDoc uneven = even;
+  uneven.sectPr = section(2880, 720, 0);
+  ResultPackage plainFirst = Join({Write("u.docx", uneven), Write("m.docx", mirrored)});
+  EXPECT_FALSE(plainFirst.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+}
+
 // Note numbering (format, restart) set in a document's settings held for all its sections; the
 // result's settings are the first document's, so every section states its own document's.
 TEST_F(LookTest, EverySectionStatesItsDocumentsNoteNumbering) {

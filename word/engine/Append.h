@@ -284,7 +284,8 @@ struct AppendContext {
         bookmarks(*this),
         theme(*this),
         sections(*this),
-        tabStops(*this) {}
+        tabStops(*this),
+        wide(*this) {}
 
   Composer& result;
   SourcePackage& src;
@@ -308,6 +309,7 @@ struct AppendContext {
   ThemeMapper theme;
   SectionMapper sections;
   TabStopKeeper tabStops;
+  DocumentWideKeeper wide;
 };
 
 // The next id of a counter, journalled so a failed append gives it back.

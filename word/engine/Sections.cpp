@@ -169,6 +169,7 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     ref = next;
   }
 
+  ctx_.wide.Section(sectPr);
   if (ctx_.theme.Differs()) {
     for (pugi::xml_node border : sectPr.child("w:pgBorders").children()) {
       ctx_.theme.ConvertColour(border);

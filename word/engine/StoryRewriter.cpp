@@ -54,6 +54,7 @@ class Walker {
     if (ctx_.theme.Differs()) ctx_.theme.ConvertColour(node);
     if (name == "w:p") {
       ctx_.tabStops.State(node);
+      ctx_.wide.State(node);
       const std::string& def = ctx_.styles.ParagraphDefault();
       if (!def.empty()) {
         pugi::xml_node pPr = node.child("w:pPr");
