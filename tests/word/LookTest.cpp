@@ -401,7 +401,11 @@ TEST_F(LookTest, EverySectionStatesItsDocumentsNoteNumbering) {
       "<w:footnotePr><w:numFmt w:val=\"lowerRoman\"/><w:numRestart w:val=\"eachPage\"/>"
       "</w:footnotePr>";
   roman.body = Para("roman one") + pageBreakSection + Para("roman two");
-  plain.body = Para("plain one") + pageBreakSection + Para("plain two");
+  // A first section that says its numbering runs on had nothing to run on from alone.
+  plain.body = Para("plain one") +
+               "<w:p><w:pPr><w:sectPr><w:footnotePr><w:numRestart w:val=\"continuous\"/>"
+               "</w:footnotePr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:pPr></w:p>" +
+               Para("plain two");
   for (bool romanFirst : {true, false}) {
     ResultPackage r = romanFirst ? Join({Write("r.docx", roman), Write("p.docx", plain)})
                                  : Join({Write("p.docx", plain), Write("r.docx", roman)});

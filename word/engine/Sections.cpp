@@ -75,13 +75,15 @@ void SectionMapper::StateNotes(pugi::xml_node sectPr, const char* name, pugi::xm
       place.append_attribute("w:val").set_value(value);
     }
   };
-  if (!endnotes) state("w:pos", "pageBottom");
-  if (endnotes && fromSettings.child("w:pos")) state("w:pos", "");
+  // Where notes go holds for the whole result in Word whatever a section says; the document's
+  // own is kept for readers that take it per section.
+  if (fromSettings.child("w:pos")) state("w:pos", "");
   state("w:numFmt", endnotes ? "lowerRoman" : "decimal");
   state("w:numRestart", first ? "eachSect" : "continuous");
+  pugi::xml_attribute restart = pr.child("w:numRestart").attribute("w:val");
+  if (first && std::string_view(restart.value()) == "continuous") restart.set_value("eachSect");
   // A start counts where numbering restarts; a later section that runs on keeps counting.
-  if (first ||
-      std::string_view(pr.child("w:numRestart").attribute("w:val").value()) == "eachSect") {
+  if (first || std::string_view(restart.value()) == "eachSect") {
     state("w:numStart", "1");
   }
 }
