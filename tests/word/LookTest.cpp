@@ -1,5 +1,6 @@
 // What keeps a later document's look when the result's defaults and layout options are another
-// document's: spacing it never stated, its table styles, automatic and summed paragraph spacing.
+// document's: spacing it never stated, its table styles, automatic and summed paragraph spacing,
+// its theme's fonts and colours, hyphenation, gutters and mirrored margins, note numbering.
 #include <gtest/gtest.h>
 
 #include "DocxFixture.h"
