@@ -1,5 +1,6 @@
 // What keeps a later document's look when the result's defaults and layout options are another
-// document's: spacing it never stated, its table styles, automatic and summed paragraph spacing.
+// document's: spacing it never stated, its table styles, automatic and summed paragraph spacing,
+// its theme's fonts and colours, hyphenation, gutters and mirrored margins, note numbering.
 #include <gtest/gtest.h>
 
 #include "DocxFixture.h"
@@ -269,6 +270,157 @@ TEST_F(LookTest, ThemeFontsFollowTheDocumentsOwnScriptLanguages) {
   EXPECT_STREQ(korean.attribute("w:eastAsia").value(), "Hang Face");
   EXPECT_STREQ(korean.attribute("w:cs").value(), "Arab Face");
   EXPECT_STREQ(korean.attribute("w:ascii").value(), "Calibri");
+}
+
+// Theme colours resolve against the result's theme, which is the first document's: a later
+// document with another theme states the colours its own theme gave, whichever comes first.
+TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
+  auto theme = [](const char* dark, const char* accent) {
+    return std::string("<a:clrScheme name=\"Fixture\"><a:dk1><a:srgbClr val=\"") + dark +
+           "\"/></a:dk1><a:lt1><a:srgbClr val=\"FFFFFF\"/></a:lt1><a:accent1><a:srgbClr val=\"" +
+           accent + "\"/></a:accent1></a:clrScheme>";
+  };
+  auto body = [](const std::string& text) {
+    return "<w:p><w:pPr><w:pBdr><w:top w:val=\"single\" w:sz=\"4\" w:space=\"1\" "
+           "w:themeColor=\"accent1\" w:themeShade=\"80\"/></w:pBdr><w:shd w:val=\"clear\" "
+           "w:color=\"auto\" w:themeFill=\"accent1\" w:themeFillTint=\"33\"/></w:pPr><w:r><w:rPr>"
+           "<w:color w:themeColor=\"text1\"/><w:u w:val=\"single\" w:color=\"123456\" "
+           "w:themeColor=\"accent1\"/></w:rPr><w:t>" +
+           text + "</w:t></w:r></w:p>";
+  };
+  FixtureDoc red, blue;
+  red.theme = theme("400000", "FF0000");
+  red.body = body("red");
+  blue.theme = theme("000040", "0000FF");
+  blue.settings = "<w:clrSchemeMapping w:bg1=\"light1\" w:t1=\"dark1\"/>";
+  blue.body = body("blue");
+  for (bool redFirst : {true, false}) {
+    ResultPackage r = redFirst ? Join({Write("red.docx", red), Write("blue.docx", blue)})
+                               : Join({Write("blue.docx", blue), Write("red.docx", red)});
+    auto& doc = r.Xml("word/document.xml");
+    pugi::xml_node first = ParagraphWith(doc, redFirst ? "red" : "blue");
+    pugi::xml_node later = ParagraphWith(doc, redFirst ? "blue" : "red");
+    ASSERT_TRUE(first && later);
+    // The first document's theme is the result's: its colours still name it.
+    EXPECT_STREQ(first.child("w:pPr").child("w:shd").attribute("w:themeFill").value(), "accent1");
+    pugi::xml_node rPr = later.child("w:r").child("w:rPr");
+    EXPECT_FALSE(rPr.child("w:color").attribute("w:themeColor"));
+    EXPECT_STREQ(rPr.child("w:color").attribute("w:val").value(), redFirst ? "000040" : "400000");
+    // A colour its writer stated is what the document showed.
+    EXPECT_STREQ(rPr.child("w:u").attribute("w:color").value(), "123456");
+    EXPECT_FALSE(rPr.child("w:u").attribute("w:themeColor"));
+    pugi::xml_node shd = later.child("w:pPr").child("w:shd");
+    EXPECT_FALSE(shd.attribute("w:themeFill"));
+    EXPECT_FALSE(shd.attribute("w:themeFillTint"));
+    // Tinted to 20 % of the accent's strength: most of the way to white.
+    EXPECT_STREQ(shd.attribute("w:fill").value(), redFirst ? "CCCCFF" : "FFCCCC");
+    pugi::xml_node top = later.child("w:pPr").child("w:pBdr").child("w:top");
+    EXPECT_FALSE(top.attribute("w:themeShade"));
+    // Shaded to half its lightness.
+    EXPECT_STREQ(top.attribute("w:color").value(), redFirst ? "000080" : "800000");
+  }
+}
+
+// Hyphenation is switched on for the whole result only: it stays the first document's, and a
+// later document that did not hyphenate turns it off in each of its paragraphs.
+TEST_F(LookTest, ADocumentThatDidNotHyphenateIsNotHyphenatedInTheResult) {
+  FixtureDoc hyphenated, plain;
+  hyphenated.settings = "<w:autoHyphenation/><w:hyphenationZone w:val=\"357\"/>";
+  hyphenated.body = Para("hyphenated");
+  plain.body = Para("plain") + Para("plain too", "<w:suppressAutoHyphens w:val=\"0\"/>");
+  for (bool hyphenatedFirst : {true, false}) {
+    ResultPackage r = hyphenatedFirst ? Join({Write("h.docx", hyphenated), Write("p.docx", plain)})
+                                      : Join({Write("p.docx", plain), Write("h.docx", hyphenated)});
+    auto& doc = r.Xml("word/document.xml");
+    pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
+    auto suppressed = [&](const char* text) {
+      pugi::xml_node n = ParagraphWith(doc, text).child("w:pPr").child("w:suppressAutoHyphens");
+      std::string_view val = n.attribute("w:val").value();
+      return n && val != "0" && val != "false" && val != "off";
+    };
+    EXPECT_EQ(static_cast<bool>(settings.child("w:autoHyphenation")), hyphenatedFirst);
+    EXPECT_FALSE(suppressed("hyphenated"));
+    EXPECT_EQ(suppressed("plain"), hyphenatedFirst);
+    EXPECT_EQ(suppressed("plain too"), hyphenatedFirst);
+  }
+}
+
+// A gutter is stated as the margin it widened, so the result's gutter position (top or side)
+// cannot move it; mirrored margins hold for the whole result and are chosen by the first
+// document on which they show, that is whose left and right margins differ.
+TEST_F(LookTest, GuttersAndMirroredMarginsKeepEachDocumentsPages) {
+  auto section = [](int left, int right, int gutter) {
+    return "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"" +
+           std::to_string(right) + "\" w:bottom=\"1440\" w:left=\"" + std::to_string(left) +
+           "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"" + std::to_string(gutter) +
+           "\"/></w:sectPr>";
+  };
+  FixtureDoc top, side, mirrored, even;
+  top.settings = "<w:gutterAtTop/>";
+  top.sectPr = section(1440, 1440, 720);
+  top.body = Para("top");
+  side.sectPr = section(1440, 1440, 720);
+  side.body = Para("side");
+  mirrored.settings = "<w:mirrorMargins/>";
+  mirrored.sectPr = section(2880, 720, 0);
+  mirrored.body = Para("mirrored");
+  even.sectPr = section(1800, 1800, 0);
+  even.body = Para("even");
+  for (bool topFirst : {true, false}) {
+    ResultPackage r = topFirst ? Join({Write("t.docx", top), Write("s.docx", side)})
+                               : Join({Write("s.docx", side), Write("t.docx", top)});
+    auto sections = Select(r.Xml("word/document.xml"), "//w:sectPr/w:pgMar");
+    ASSERT_EQ(sections.size(), 2u);
+    pugi::xml_node topMargins = sections[topFirst ? 0 : 1],
+                   sideMargins = sections[topFirst ? 1 : 0];
+    EXPECT_STREQ(topMargins.attribute("w:top").value(), "2160");
+    EXPECT_STREQ(topMargins.attribute("w:left").value(), "1440");
+    EXPECT_STREQ(sideMargins.attribute("w:left").value(), "2160");
+    EXPECT_STREQ(sideMargins.attribute("w:top").value(), "1440");
+    for (pugi::xml_node m : sections) EXPECT_STREQ(m.attribute("w:gutter").value(), "0");
+    EXPECT_FALSE(r.Xml("word/settings.xml").document_element().child("w:gutterAtTop"));
+  }
+  // Mirroring does not show on a document with even margins: the mirrored one after it decides.
+  ResultPackage r = Join({Write("e.docx", even), Write("m.docx", mirrored)});
+  EXPECT_TRUE(r.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+  ResultPackage back = Join({Write("m.docx", mirrored), Write("e.docx", even)});
+  EXPECT_TRUE(back.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+  // A plain document with uneven margins before it decides against.
+  FixtureDoc uneven = even;
+  uneven.sectPr = section(2880, 720, 0);
+  ResultPackage plainFirst = Join({Write("u.docx", uneven), Write("m.docx", mirrored)});
+  EXPECT_FALSE(plainFirst.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+}
+
+// Note numbering (format, restart) set in a document's settings held for all its sections; the
+// result's settings are the first document's, so every section states its own document's.
+TEST_F(LookTest, EverySectionStatesItsDocumentsNoteNumbering) {
+  const std::string pageBreakSection =
+      "<w:p><w:pPr><w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:pPr></w:p>";
+  FixtureDoc roman, plain;
+  roman.settings =
+      "<w:footnotePr><w:numFmt w:val=\"lowerRoman\"/><w:numRestart w:val=\"eachPage\"/>"
+      "</w:footnotePr>";
+  roman.body = Para("roman one") + pageBreakSection + Para("roman two");
+  // A first section that says its numbering runs on had nothing to run on from alone.
+  plain.body = Para("plain one") +
+               "<w:p><w:pPr><w:sectPr><w:footnotePr><w:numRestart w:val=\"continuous\"/>"
+               "</w:footnotePr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:pPr></w:p>" +
+               Para("plain two");
+  for (bool romanFirst : {true, false}) {
+    ResultPackage r = romanFirst ? Join({Write("r.docx", roman), Write("p.docx", plain)})
+                                 : Join({Write("p.docx", plain), Write("r.docx", roman)});
+    auto notes = Select(r.Xml("word/document.xml"), "//w:sectPr/w:footnotePr");
+    ASSERT_EQ(notes.size(), 4u);
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+      const bool isRoman = (i < 2) == romanFirst;
+      EXPECT_STREQ(notes[i].child("w:numFmt").attribute("w:val").value(),
+                   isRoman ? "lowerRoman" : "decimal");
+      std::string restart = notes[i].child("w:numRestart").attribute("w:val").value();
+      // A document's first section starts its numbering again; its later ones run on.
+      EXPECT_EQ(restart, isRoman ? "eachPage" : (i % 2 == 0 ? "eachSect" : "continuous")) << i;
+    }
+  }
 }
 
 }  // namespace

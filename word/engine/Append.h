@@ -14,6 +14,8 @@
 
 #include <pugixml.hpp>
 
+#include "word/engine/ThemeColours.h"
+
 #include "word/engine/Composer.h"
 #include "word/engine/SourcePackage.h"
 
@@ -207,12 +209,14 @@ class ThemeMapper {
   void Load();  // compares the source's theme with the result's
   bool Differs() const { return differs_; }
   void ConvertFonts(pugi::xml_node rFonts) const;
-  void ConvertColour(pugi::xml_node colour) const;
+  // States the theme colours an element names as the colours of the document's own theme.
+  void ConvertColour(pugi::xml_node node) const { colours_.StateOwn(node); }
   void MergeFonts();  // the font table
 
  private:
   AppendContext& ctx_;
   ThemeLook look_;
+  ThemeColours colours_;
   bool differs_ = false;
 };
 
@@ -229,7 +233,7 @@ class SectionMapper {
   std::string EmptyPart(bool footer);
   void FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer);
   static bool EmptyWouldPush(pugi::xml_node sectPr, bool footer);
-  void RestartNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings);
+  void StateNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings, bool first);
   AppendContext& ctx_;
   pugi::xml_node footnotePr_, endnotePr_;
   bool evenAndOdd_ = false;
@@ -280,7 +284,8 @@ struct AppendContext {
         bookmarks(*this),
         theme(*this),
         sections(*this),
-        tabStops(*this) {}
+        tabStops(*this),
+        wide(*this) {}
 
   Composer& result;
   SourcePackage& src;
@@ -304,6 +309,7 @@ struct AppendContext {
   ThemeMapper theme;
   SectionMapper sections;
   TabStopKeeper tabStops;
+  DocumentWideKeeper wide;
 };
 
 // The next id of a counter, journalled so a failed append gives it back.

@@ -136,6 +136,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   ctx.theme.Load();
   ctx.styles.Load();
   ctx.tabStops.Load();
+  ctx.wide.Load();
   ctx.numbering.Load();
   ctx.footnotes.Load();
   ctx.endnotes.Load();
@@ -373,6 +374,7 @@ void Composer::Commit(Staging& s) {
     index.evenAndOddHeaders = true;
     settingsDirty_ = true;
   }
+  if (CommitDocumentWide(index.wide, s.wide, s.settings != nullptr)) settingsDirty_ = true;
   if (s.embedTrueTypeFonts && !index.embedTrueTypeFonts) {
     index.embedTrueTypeFonts = true;
     settingsDirty_ = true;
@@ -492,6 +494,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   out.push_back(styles_.Entry());
   if (settingsDirty_) {
     ApplyEvenAndOddHeaders(settings, index.evenAndOddHeaders);
+    ApplyDocumentWide(settings, index.wide);
     if (index.embedTrueTypeFonts) AskForEmbeddedFonts(settings);
     if (index.endnotes) PlaceEndnotesAtSectionEnds(settings);
     if (index.viewsDiffer) OpenInPrintLayout(settings);

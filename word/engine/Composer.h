@@ -21,6 +21,7 @@
 #include "word/BinderOptions.h"
 #include "word/engine/Blank.h"
 #include "word/engine/BoundDocument.h"
+#include "word/engine/DocumentWide.h"
 #include "word/engine/PieceEntry.h"
 #include "word/engine/SourcePackage.h"
 #include "word/package/Zip.h"
@@ -103,6 +104,7 @@ struct ResultIndex {
   // How much text was laid out under each set of compatibility options.
   std::map<std::string, std::uint64_t> compatibilityWeight;
   std::string compatibility;  // the set the result uses
+  DocumentWideIndex wide;
 };
 
 // Everything one append adds, held apart until it is committed.
@@ -128,6 +130,7 @@ struct Staging {
   std::string compatibility;        // the document's compatibility options
   std::string view;                 // the view the document opens in, "" for print layout
   BoundDocument bound;              // what the binder keeps of it, when the result has one
+  DocumentWideStaged wide;
 };
 
 class Binder;

@@ -73,9 +73,11 @@ ThemeLook LookOfTheme(const pugi::xml_document& theme, const ThemeFontLanguages&
 
 void ThemeMapper::Load() {
   ThemeFontLanguages languages;
+  pugi::xml_node settingsRoot;
   const Relationship* settings = ctx_.src.RelOfKind(ctx_.src.mainPart(), "settings");
   if (settings != nullptr && !settings->part.empty() && ctx_.src.Has(settings->part)) {
-    languages = ThemeFontLanguagesOf(ctx_.src.Xml(settings->part).doc->document_element());
+    settingsRoot = ctx_.src.Xml(settings->part).doc->document_element();
+    languages = ThemeFontLanguagesOf(settingsRoot);
   }
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
   bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
@@ -116,6 +118,7 @@ void ThemeMapper::Load() {
     differs_ = false;
   } else {
     differs_ = !(look_ == resultLook);
+    if (differs_) colours_.Load(look_.colours, settingsRoot.child("w:clrSchemeMapping"));
   }
 }
 
@@ -142,14 +145,6 @@ void ThemeMapper::ConvertFonts(pugi::xml_node rFonts) const {
     if (!plain) plain = rFonts.append_attribute(plainAttr);
     plain.set_value(font->c_str());
   }
-}
-
-void ThemeMapper::ConvertColour(pugi::xml_node colour) const {
-  if (!colour.attribute("w:themeColor")) return;
-  colour.remove_attribute("w:themeColor");
-  colour.remove_attribute("w:themeTint");
-  colour.remove_attribute("w:themeShade");
-  if (!colour.attribute("w:val")) colour.append_attribute("w:val").set_value("auto");
 }
 
 void ThemeMapper::MergeFonts() {

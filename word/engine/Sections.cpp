@@ -56,24 +56,35 @@ void SectionMapper::Load() {
   endnotePr_ = settings.doc->document_element().child("w:endnotePr");
 }
 
-void SectionMapper::RestartNotes(pugi::xml_node sectPr, const char* name,
-                                 pugi::xml_node fromSettings) {
+void SectionMapper::StateNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings,
+                               bool first) {
   static constexpr const char* kNoteOrder[] = {"w:pos", "w:numFmt", "w:numStart", "w:numRestart"};
+  const bool endnotes = std::string_view(name) == "w:endnotePr";
   pugi::xml_node pr = EnsureOrdered(sectPr, name, kSectPrOrder);
-  // The document's own note settings held for the whole document; they now hold for its
-  // sections, and its notes are numbered from its own start again.
-  for (pugi::xml_node c : fromSettings.children()) {
-    std::string_view n = c.name();
-    if (n == "w:footnote" || n == "w:endnote" || pr.child(c.name())) continue;
-    pugi::xml_node place = InsertOrdered(pr, c.name(), kNoteOrder);
-    pr.insert_copy_after(c, place);
-    pr.remove_child(place);
-  }
-  if (!pr.child("w:numStart")) {
-    InsertOrdered(pr, "w:numStart", kNoteOrder).append_attribute("w:val").set_value("1");
-  }
-  if (!pr.child("w:numRestart")) {
-    InsertOrdered(pr, "w:numRestart", kNoteOrder).append_attribute("w:val").set_value("eachSect");
+  // The document's own note settings held for all its sections, and what they left out was the
+  // format's default: the result's settings are another document's, so each section states
+  // them. Its notes are numbered from its own start again.
+  auto state = [&](const char* property, const char* value) {
+    if (pr.child(property)) return;
+    pugi::xml_node own = fromSettings.child(property);
+    pugi::xml_node place = InsertOrdered(pr, property, kNoteOrder);
+    if (own) {
+      pr.insert_copy_after(own, place);
+      pr.remove_child(place);
+    } else {
+      place.append_attribute("w:val").set_value(value);
+    }
+  };
+  // Where notes go holds for the whole result in Word whatever a section says; the document's
+  // own is kept for readers that take it per section.
+  if (fromSettings.child("w:pos")) state("w:pos", "");
+  state("w:numFmt", endnotes ? "lowerRoman" : "decimal");
+  state("w:numRestart", first ? "eachSect" : "continuous");
+  pugi::xml_attribute restart = pr.child("w:numRestart").attribute("w:val");
+  if (first && std::string_view(restart.value()) == "continuous") restart.set_value("eachSect");
+  // A start counts where numbering restarts; a later section that runs on keeps counting.
+  if (first || std::string_view(restart.value()) == "eachSect") {
+    state("w:numStart", "1");
   }
 }
 
@@ -160,6 +171,13 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     ref = next;
   }
 
+  ctx_.wide.Section(sectPr);
+  if (ctx_.theme.Differs()) {
+    for (pugi::xml_node border : sectPr.child("w:pgBorders").children()) {
+      ctx_.theme.ConvertColour(border);
+    }
+  }
+
   ResultIndex& index = ctx_.result.index;
   auto relFor = [&](const std::string& part, bool footer) {
     auto known = index.documentRelOfPart.find(part);
@@ -217,6 +235,7 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
       !sectPr.child("w:noEndnote")) {
     InsertOrdered(sectPr, "w:noEndnote", kSectPrOrder);
   }
+  const bool first = firstSection_;
   if (firstSection_) {
     firstSection_ = false;
     pugi::xml_node type = sectPr.child("w:type");
@@ -226,9 +245,9 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     pugi::xml_node pgNum = EnsureOrdered(sectPr, "w:pgNumType", kSectPrOrder);
     // Without a start of its own the document would go on counting from the one before it.
     if (!pgNum.attribute("w:start")) pgNum.append_attribute("w:start").set_value("1");
-    RestartNotes(sectPr, "w:footnotePr", footnotePr_);
-    RestartNotes(sectPr, "w:endnotePr", endnotePr_);
   }
+  StateNotes(sectPr, "w:footnotePr", footnotePr_, first);
+  StateNotes(sectPr, "w:endnotePr", endnotePr_, first);
 }
 
 }  // namespace plenwick::word::engine

@@ -4,6 +4,7 @@
 #include "word/engine/Settings.h"
 
 #include "word/engine/Append.h"
+#include "word/engine/DocumentWide.h"
 #include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
@@ -174,6 +175,14 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
   if (!on && existing) root.remove_child(existing);
 }
 
+void ApplyDocumentWide(pugi::xml_document& settings, const DocumentWideIndex& index) {
+  pugi::xml_node root = settings.document_element();
+  // Every gutter is stated in its section's margins, where its position no longer matters.
+  while (pugi::xml_node top = root.child("w:gutterAtTop")) root.remove_child(top);
+  while (pugi::xml_node mirror = root.child("w:mirrorMargins")) root.remove_child(mirror);
+  if (index.mirrored) InsertOrdered(root, "w:mirrorMargins", kSettingsOrder);
+}
+
 void OpenInPrintLayout(pugi::xml_document& settings) {
   pugi::xml_node root = settings.document_element();
   while (pugi::xml_node view = root.child("w:view")) root.remove_child(view);
@@ -202,17 +211,12 @@ void AskForEmbeddedFonts(pugi::xml_document& settings) {
 namespace plenwick::word::engine {
 
 // Settings that decide how text is laid out and hold for the whole document.
-// The default tab stop is not among them: a document states its own where it differs.
-constexpr const char* kLayoutSettings[] = {"w:autoHyphenation",
-                                           "w:consecutiveHyphenLimit",
-                                           "w:hyphenationZone",
-                                           "w:doNotHyphenateCaps",
-                                           "w:characterSpacingControl",
-                                           "w:noPunctuationKerning",
-                                           "w:footnotePr",
-                                           "w:compat",
-                                           "w:decimalSymbol",
-                                           "w:listSeparator"};
+// The default tab stop is not among them: a document states its own where it differs. Nor is
+// hyphenation: the result keeps the first document's, and a later document that did not
+// hyphenate says so in its paragraphs.
+constexpr const char* kLayoutSettings[] = {
+    "w:characterSpacingControl", "w:noPunctuationKerning", "w:footnotePr", "w:compat",
+    "w:decimalSymbol",           "w:listSeparator"};
 constexpr char kSeparator = '\x1f';
 constexpr long kCurrentCompatibilityMode = 15;
 

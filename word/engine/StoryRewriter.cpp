@@ -51,8 +51,10 @@ class Walker {
   // Rewrites what the element refers to; returns false when the element went with its referent.
   bool Element(pugi::xml_node node, std::string_view name) {
     if (name.size() < 3) return true;
+    if (ctx_.theme.Differs()) ctx_.theme.ConvertColour(node);
     if (name == "w:p") {
       ctx_.tabStops.State(node);
+      ctx_.wide.State(node);
       const std::string& def = ctx_.styles.ParagraphDefault();
       if (!def.empty()) {
         pugi::xml_node pPr = node.child("w:pPr");
@@ -127,8 +129,6 @@ class Walker {
       }
     } else if (name == "w:rFonts") {
       if (ctx_.theme.Differs()) ctx_.theme.ConvertFonts(node);
-    } else if (name == "w:color") {
-      if (ctx_.theme.Differs()) ctx_.theme.ConvertColour(node);
     } else if (name == "w:dataBinding") {
       ctx_.needsCustomXml = true;
     }
