@@ -319,11 +319,13 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   a.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>";
   a.body = Para("eleven point");
   b.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
-  b.body = Para("sixteen point");
+  // A style named but not defined falls back on the document's own defaults, as it does alone.
+  b.body = Para("sixteen point") + Para("undefined style", "Heading7");
   ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
   auto& doc = r.Xml("word/document.xml");
   std::string sb = StyleOf(doc, "sixteen point");
   ASSERT_FALSE(sb.empty());
+  EXPECT_EQ(StyleOf(doc, "undefined style"), sb);
   auto& styles = r.Xml("word/styles.xml");
   pugi::xml_node copy = styles.select_node(("//w:style[@w:styleId='" + sb + "']").c_str()).node();
   ASSERT_TRUE(copy);

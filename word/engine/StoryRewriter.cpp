@@ -38,8 +38,15 @@ class Walker {
   }
 
   // Returns false when it removed the node.
-  bool MapStyle(pugi::xml_node node) {
+  bool MapStyle(pugi::xml_node node, std::string_view name) {
     std::string mapped = ctx_.styles.Map(node.attribute("w:val").value());
+    // A style the document names but does not define falls back on its own default, as it
+    // does alone, not on the result's (the paragraph and table were given no default of their
+    // own because they named a style).
+    if (mapped.empty() && name == "w:pStyle")
+      mapped = ctx_.styles.Map(ctx_.styles.ParagraphDefault());
+    if (mapped.empty() && name == "w:tblStyle")
+      mapped = ctx_.styles.Map(ctx_.styles.TableDefault());
     if (mapped.empty()) {
       node.parent().remove_child(node);
       return false;
@@ -72,7 +79,7 @@ class Walker {
         tblPr.prepend_child("w:tblStyle").append_attribute("w:val").set_value(def.c_str());
       }
     } else if (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") {
-      if (!MapStyle(node)) return false;
+      if (!MapStyle(node, name)) return false;
     } else if (name == "w:numId") {
       if (std::string_view(node.parent().name()) == "w:numPr") {
         std::string mapped = ctx_.numbering.MapNum(node.attribute("w:val").value());
