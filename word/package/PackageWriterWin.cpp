@@ -27,6 +27,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/win/FileFacts.h"
 #include "platform/win/WideText.h"
 #include "word/package/DeflatePadding.h"
 #include "word/package/PackageErrors.h"
@@ -75,9 +76,10 @@ Error NameTaken(const std::string& path) {
 }
 
 // The file a path names, as the system knows it, with its size and last write: another file put
-// there, or this one changed by someone else, is not the save this writer left.
+// there, or this one changed by someone else, is not the save this writer left. Every file
+// compared lies in the output's folder, so its number on the volume tells it apart (FileFacts.h
+// says why the volume itself is not asked: each save compares four or five times).
 struct FileId {
-  DWORD volume = 0;
   std::uint64_t index = 0;
   std::uint64_t size = 0;
   std::uint64_t written = 0;
@@ -85,17 +87,13 @@ struct FileId {
 };
 
 std::optional<FileId> IdOf(HANDLE file, DWORD* links = nullptr) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+  const std::optional<platform::win::FileFacts> facts = platform::win::FactsOf(file);
+  if (!facts ||
+      (facts->attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     return std::nullopt;
   }
-  if (links != nullptr) *links = info.nNumberOfLinks;
-  return FileId{info.dwVolumeSerialNumber,
-                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow,
-                (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
-                (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                    info.ftLastWriteTime.dwLowDateTime};
+  if (links != nullptr) *links = facts->links;
+  return FileId{facts->index, facts->size, facts->written};
 }
 
 // Owns a handle. Writes at the cursor are gathered into batches: a save writes thousands of
