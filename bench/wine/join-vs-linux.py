@@ -98,6 +98,7 @@ def main():
                        stdout=subprocess.DEVNULL, check=True)
         # The prefix is made on first use, and a persistent server outlives each run.
         subprocess.run([WINE, exe, "--version"], stdout=subprocess.DEVNULL, check=True)
+        subprocess.run([WINESERVER, "-w"], check=True)
         subprocess.run([WINESERVER, "-p"], check=True)
         programs = {
             "Linux": [a.linux, "--quiet", "--output", os.path.join(out, "linux.docx"), source],
