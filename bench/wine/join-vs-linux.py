@@ -8,12 +8,15 @@ temporary folder and removed at the end) with a save after each, as a person's r
 once untimed and then ROUNDS times. Printed: the medians of wall time, of the program's processor
 time and, under wine, of the wine server's processor time, which does the program's file system
 calls for it and is part of its cost; then their ratios. Wine's own start-up is measured apart
-(`--version`) and printed too, for it is no work of the program's.
+(`--version`, with the server running and, as "cold", with none) and printed too, for it is no
+work of the program's.
 
 The wine server is kept running for the whole measurement, in the build's own wine prefix: a
-server that has to start (with wine's services) for every run would cost each run a second or
-more that no Windows machine pays. Wall times include the flush of every save to the disk, so
+server that has to start (with wine's services) for every run would cost each run most of a
+second that no Windows machine pays. Wall times include the flush of every save to the disk, so
 they follow the disk's load; processor times are the fairer figures on a busy machine.
+The server is ended at the end (wineserver -k), so nothing else should use the prefix meanwhile:
+the Windows tests, for one, expect a server of their own.
 """
 import argparse
 import glob
@@ -98,13 +101,18 @@ def main():
                        stdout=subprocess.DEVNULL, check=True)
         # The prefix is made on first use, and a persistent server outlives each run.
         subprocess.run([WINE, exe, "--version"], stdout=subprocess.DEVNULL, check=True)
+        # What a run pays when no wine server is running: wine's own start with its services.
+        cold = []
+        for _ in range(a.rounds):
+            subprocess.run([WINESERVER, "-w"], check=True)
+            cold.append(run([WINE, exe, "--version"], out))
         subprocess.run([WINESERVER, "-w"], check=True)
         subprocess.run([WINESERVER, "-p"], check=True)
         programs = {
             "Linux": [a.linux, "--quiet", "--output", os.path.join(out, "linux.docx"), source],
             "wine64": [WINE, exe, "--quiet", "--output", windows_path(os.path.join(out, "w.docx")),
                        windows_path(source)],
-            "wine64 start": [WINE, exe, "--version"],
+            "wine64 --version": [WINE, exe, "--version"],
         }
         samples = {name: [] for name in programs}
         for name, args in programs.items():
@@ -115,8 +123,9 @@ def main():
         print("%d generated documents, a save after each, medians of %d rounds (load %s)"
               % (a.count, a.rounds, " ".join("%.2f" % x for x in os.getloadavg())))
         figures = {name: medians(s) for name, s in samples.items()}
+        figures["wine64 cold"] = medians(cold)
         for name, (wall, cpu, server) in figures.items():
-            print("%-13s wall %.2f s, processor %.2f s, wine server %.2f s" % (name, wall, cpu, server))
+            print("%-16s wall %.2f s, processor %.2f s, wine server %.2f s" % (name, wall, cpu, server))
         lw, lc, _ = figures["Linux"]
         ww, wc, ws = figures["wine64"]
         print("wine64 / Linux: wall %.2f, processor (with the server's) %.2f" % (ww / lw, (wc + ws) / lc))
