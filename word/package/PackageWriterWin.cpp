@@ -155,6 +155,13 @@ class File {
     return true;
   }
   std::uint64_t cursor() const { return cursor_; }
+  // The batch's memory, kept by the writer from one save to the next: under wine a freed block
+  // of this size goes back to the system, and every save would fault its pages in again.
+  void UseBuffer(std::string buffer) {
+    buffer.clear();
+    pending_ = std::move(buffer);
+  }
+  std::string TakeBuffer() { return std::move(pending_); }
   bool CutAt(std::uint64_t size) {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
@@ -239,6 +246,7 @@ struct PackageWriter::Impl {
   bool lastSaveFlushed = true;
   SaveStats stats;
   DWORD writeError = ERROR_SUCCESS;  // of the last failed write or flush
+  std::string batch;                 // File's batch memory between saves
 
   std::string Hidden(const std::string& path, char which) const {
     return TempPath(path, token, which);
@@ -386,6 +394,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   }
   {
     writeError = ERROR_SUCCESS;
+    out.UseBuffer(std::move(batch));
     Output output(*this, out, path);
     Status s = WriteSlots(output, layout.slots, growing, incremental ? &spare->layout : nullptr,
                           stats.bytesWritten);
@@ -403,6 +412,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
         s = WriteFailed(path);
       }
     }
+    batch = out.TakeBuffer();
     if (s && powerSafe && !FlushFileBuffers(out.get())) s = WriteFailed(path);
     if (s && !out.Close()) s = WriteFailed(path);
     if (!s) {
