@@ -15,6 +15,7 @@ Result<CollectedFiles> CollectFiles(walk::pathLogger& walker, std::string_view s
 
 std::vector<std::string> DocumentsAmong(const walk::TextCollection& files) {
   std::vector<std::string> documents;
+  documents.reserve(files.Count());
   for (const std::string& path : files) {
     if (IsWordDocument(path)) documents.push_back(path);
   }

@@ -41,6 +41,8 @@ std::string RelativeToSource(const std::string& document, const std::string& sou
 std::vector<std::string> ChooseDocuments(std::vector<std::string> documents,
                                          const std::string& source, const DocumentChoice& choice,
                                          const ModifiedTime& modified) {
+  // The walk's own choice, as it is: a listing or a join of a large tree copies nothing more.
+  if (choice.exclude.empty() && choice.order == DocumentOrder::kWalk) return documents;
   struct Chosen {
     std::string path, relative;
     std::optional<std::int64_t> time;

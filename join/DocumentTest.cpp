@@ -1,6 +1,6 @@
 #include "join/DocumentTest.h"
 
-#include <string>
+#include <cstddef>
 
 namespace plenwick::join {
 namespace {
@@ -18,11 +18,17 @@ bool IsWordDocument(std::string_view path) {
   if (first == std::string_view::npos) return false;
   const auto last = path.find_last_not_of(' ');
   const std::string_view trimmed = path.substr(first, last - first + 1);
-  std::string lower;
-  lower.reserve(trimmed.size());
-  for (const char c : trimmed) lower.push_back(LowerAscii(c));
-  const std::string_view name = lower;
-  return name.ends_with(".doc") || name.ends_with(".docx");
+  // Only the end is lowered, in place of a lowered copy of the whole path: a listing tests every
+  // file of a tree.
+  const auto endsWith = [trimmed](std::string_view suffix) {
+    if (trimmed.size() < suffix.size()) return false;
+    const std::string_view end = trimmed.substr(trimmed.size() - suffix.size());
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+      if (LowerAscii(end[i]) != suffix[i]) return false;
+    }
+    return true;
+  };
+  return endsWith(".doc") || endsWith(".docx");
 }
 
 }  // namespace plenwick::join

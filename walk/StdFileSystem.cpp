@@ -67,6 +67,7 @@ struct Listing {
   timespec changed{};
   bool reusable = false;
   std::vector<Entry> entries;
+  std::size_t folders = 0;  // entries that are real folders
 };
 
 bool Same(const timespec& a, const timespec& b) {
@@ -157,7 +158,9 @@ Result<std::shared_ptr<const Listing>> Read(int folder, const struct stat& statu
       EntryType type{};
       Result<bool> listed = Classify(folder, entry->d_name, entry->d_type, type);
       if (!listed) return listed.error();
-      if (*listed) listing->entries.push_back({std::string(name), type});
+      if (!*listed) continue;
+      listing->entries.push_back({std::string(name), type});
+      if (type == EntryType::kFolder) ++listing->folders;
     }
   }
   std::sort(listing->entries.begin(), listing->entries.end(),
@@ -165,15 +168,29 @@ Result<std::shared_ptr<const Listing>> Read(int folder, const struct stat& statu
   return std::shared_ptr<const Listing>(std::move(listing));
 }
 
+// A folder's descriptor, shared by the folders opened on it; read tells that its position has
+// moved past the start.
+struct OpenDescriptor {
+  explicit OpenDescriptor(int fd) : descriptor(fd) {}
+  Descriptor descriptor;
+  bool read = false;
+};
+
 // The last folder read. The walker opens every folder twice in a row, once for its subfolders
-// and once for its files; the second listing reuses the first read while the folder is unchanged.
+// and once for its files; the second open takes the descriptor of the first while the path still
+// names that folder, and the second listing reuses the first read while the folder is unchanged.
 struct ListingCache {
   std::shared_ptr<const Listing> last;
+  std::string heldPath;
+  std::shared_ptr<OpenDescriptor> held;
+  dev_t heldDevice = 0;
+  ino_t heldInode = 0;
 };
 
 class StdFolder final : public Folder {
  public:
-  StdFolder(std::shared_ptr<ListingCache> cache, std::string path, Descriptor folder)
+  StdFolder(std::shared_ptr<ListingCache> cache, std::string path,
+            std::shared_ptr<OpenDescriptor> folder)
       : cache_(std::move(cache)), path_(std::move(path)), folder_(std::move(folder)) {}
 
   std::string Name() const override { return OwnName(path_); }
@@ -182,6 +199,7 @@ class StdFolder final : public Folder {
     Result<std::shared_ptr<const Listing>> listing = Current();
     if (!listing) return listing.error();
     auto folders = std::make_shared<FolderCollection>();
+    folders->reserve((*listing)->folders);
     for (const Entry& entry : (*listing)->entries) {
       // A linked folder is left out: a link cycle could otherwise make a walk endless.
       if (entry.type == EntryType::kFolder) folders->emplace_back(entry.name);
@@ -205,6 +223,7 @@ class StdFolder final : public Folder {
     Result<std::shared_ptr<const Listing>> listing = Current();
     if (!listing) return listing.error();
     auto files = std::make_shared<FileCollection>();
+    files->reserve((*listing)->entries.size() - (*listing)->folders);
     for (const Entry& entry : (*listing)->entries) {
       if (entry.type == EntryType::kFile ||
           (entry.type == EntryType::kLink && LinksTo(entry, S_IFREG))) {
@@ -220,14 +239,18 @@ class StdFolder final : public Folder {
     timespec readStart{};
     clock_gettime(CLOCK_REALTIME, &readStart);
     struct stat now {};
-    if (fstat(folder_.get(), &now) != 0) {
+    if (fstat(Fd(), &now) != 0) {
       const int number = errno;
       return PlatformError(number, "cannot list " + path_);
     }
     if (now.st_nlink == 0) return PlatformError(ENOENT, "cannot list " + path_ + ", removed");
+    cache_->heldPath = path_;
+    cache_->held = folder_;
+    cache_->heldDevice = now.st_dev;
+    cache_->heldInode = now.st_ino;
     if (cache_->last && Unchanged(*cache_->last, now)) return cache_->last;
     Result<std::shared_ptr<const Listing>> read =
-        Read(folder_.get(), now, readStart, std::exchange(readBefore_, true), path_);
+        Read(Fd(), now, readStart, std::exchange(folder_->read, true), path_);
     if (read) cache_->last = *read;
     return read;
   }
@@ -236,14 +259,14 @@ class StdFolder final : public Folder {
   // A broken link, a link loop or a target out of reach holds nothing that could be read.
   bool LinksTo(const Entry& entry, mode_t type) const {
     struct stat status {};
-    return fstatat(folder_.get(), entry.name.c_str(), &status, 0) == 0 &&
-           (status.st_mode & S_IFMT) == type;
+    return fstatat(Fd(), entry.name.c_str(), &status, 0) == 0 && (status.st_mode & S_IFMT) == type;
   }
+
+  int Fd() const { return folder_->descriptor.get(); }
 
   std::shared_ptr<ListingCache> cache_;
   std::string path_;
-  Descriptor folder_;
-  bool readBefore_ = false;
+  std::shared_ptr<OpenDescriptor> folder_;
 };
 
 // The system would read such a path only up to the NUL and so act on another folder.
@@ -262,9 +285,13 @@ class StdFileSystem final : public FileSystem {
 
   Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
     if (Unspeakable(path)) return PlatformError(EINVAL, "cannot open a path holding a NUL byte");
+    if (std::shared_ptr<OpenDescriptor> held = Held(path)) {
+      return std::unique_ptr<Folder>(std::make_unique<StdFolder>(cache_, path, std::move(held)));
+    }
     // Folders nested deeper than the system takes in one path are opened a step at a time.
-    Descriptor folder(posix::OpenLongPath(path, O_RDONLY | O_DIRECTORY));
-    if (folder.get() < 0) {
+    auto folder =
+        std::make_shared<OpenDescriptor>(posix::OpenLongPath(path, O_RDONLY | O_DIRECTORY));
+    if (folder->descriptor.get() < 0) {
       const int number = errno;
       return PlatformError(number, "cannot open " + path);
     }
@@ -272,6 +299,20 @@ class StdFileSystem final : public FileSystem {
   }
 
  private:
+  // The descriptor the last listing was taken through, when path still names that folder: a
+  // look at the path costs less than opening and closing the folder again. Anything else (the
+  // folder gone, replaced or moved away, a path too long for one call) opens it anew.
+  std::shared_ptr<OpenDescriptor> Held(const std::string& path) {
+    std::shared_ptr<OpenDescriptor> held = std::move(cache_->held);
+    if (!held || cache_->heldPath != path) return nullptr;
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_dev != cache_->heldDevice || status.st_ino != cache_->heldInode) {
+      return nullptr;
+    }
+    return held;
+  }
+
   std::shared_ptr<ListingCache> cache_ = std::make_shared<ListingCache>();
 };
 

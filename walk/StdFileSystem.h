@@ -1,9 +1,10 @@
 // The file-system layer over the platform's file system.
 //
 // A folder is opened once per GetFolder and listed through that handle, with the entry types the
-// directory records, so a walk costs about what `find` costs. Listings follow NaturalOrder. A
-// folder's SubFolders holds its real subfolders only: a symbolic link to a folder is left out, so a
-// link cycle can neither make a walk endless nor end it early. Its Files holds regular files and
+// directory records, so a walk costs about what `find` costs; a GetFolder of the folder listed
+// last takes its handle again while the path still names that folder. Listings follow NaturalOrder.
+// A folder's SubFolders holds its real subfolders only: a symbolic link to a folder is left out, so
+// a link cycle can neither make a walk endless nor end it early. Its Files holds regular files and
 // links to regular files; broken links and special files (pipes, sockets, devices), which cannot be
 // read as documents and may block a reader, are left out. Hidden entries are listed like any other.
 #pragma once

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win/FileFacts.h"
 #include "platform/win/WideText.h"
 #include "walk/NaturalOrder.h"
 #include "walk/StdFileSystem.h"
@@ -16,6 +17,8 @@ namespace plenwick::walk {
 namespace {
 
 using platform::win::ErrorText;
+using platform::win::FactsOf;
+using platform::win::FileFacts;
 using platform::win::Narrow;
 using platform::win::WidePath;
 
@@ -81,20 +84,19 @@ class FindHandle {
   HANDLE handle_;
 };
 
-// The folder at a path, open for a look at its state; fails for anything but a folder.
-Result<Handle> OpenFolder(const std::wstring& wide, const std::string& path, const char* what) {
-  Handle folder(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+// The state of the folder at a path, opened only for that look (a folder held open could not be
+// removed by anyone while the walk goes on); fails for anything but a folder.
+Result<FileFacts> FolderFacts(const std::wstring& wide, const std::string& path, const char* what) {
+  const Handle folder(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (folder.get() == INVALID_HANDLE_VALUE) return PlatformError(GetLastError(), what + path);
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(folder.get(), &info)) {
-    return PlatformError(GetLastError(), what + path);
-  }
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+  const std::optional<FileFacts> facts = FactsOf(folder.get());
+  if (!facts) return PlatformError(GetLastError(), what + path);
+  if ((facts->attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return PlatformError(ERROR_DIRECTORY, what + path);
   }
-  return folder;
+  return *facts;
 }
 
 enum class EntryType : unsigned char { kFolder, kFile, kFileLink, kFolderLink };
@@ -108,9 +110,9 @@ std::uint64_t Ticks(const FILETIME& time) {
   return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-// What names a folder's contents at one moment: the folder itself and its last change.
+// What names a folder's contents at one moment: the folder itself and its last change. A walk
+// enters no mount point, so all its folders lie on one volume and their numbers tell them apart.
 struct Identity {
-  DWORD volume = 0;
   std::uint64_t index = 0;
   std::uint64_t written = 0;
   friend bool operator==(const Identity&, const Identity&) = default;
@@ -176,17 +178,9 @@ class WinFolder final : public Folder {
   Result<std::shared_ptr<const Listing>> Current() {
     FILETIME start{};
     GetSystemTimeAsFileTime(&start);
-    // Opened only for a look at what it is now: a folder held open could not be removed by
-    // anyone while the walk goes on.
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (Result<Handle> folder = OpenFolder(widePath_, path_, "cannot list "); !folder) {
-      return folder.error();
-    } else if (!GetFileInformationByHandle(folder->get(), &info)) {
-      return PlatformError(GetLastError(), "cannot list " + path_);
-    }
-    const Identity now{info.dwVolumeSerialNumber,
-                       (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow,
-                       Ticks(info.ftLastWriteTime)};
+    const Result<FileFacts> facts = FolderFacts(widePath_, path_, "cannot list ");
+    if (!facts) return facts.error();
+    const Identity now{facts->index, facts->written};
     const std::shared_ptr<const Listing>& last = *cache_;
     if (last && last->reusable && last->identity == now) return last;
     Result<std::shared_ptr<const Listing>> read = Read(now, Ticks(start));
@@ -270,7 +264,7 @@ class WinFileSystem final : public FileSystem {
       return MakeError(errc::kPathNotFound,
                        "cannot open " + path + ": the name is not valid Unicode text");
     }
-    if (Result<Handle> folder = OpenFolder(*wide, path, "cannot open "); !folder) {
+    if (Result<FileFacts> folder = FolderFacts(*wide, path, "cannot open "); !folder) {
       return folder.error();
     }
     return std::unique_ptr<Folder>(std::make_unique<WinFolder>(cache_, path, std::move(*wide)));

@@ -22,6 +22,16 @@ std::string Key(std::int32_t number) {
   return "K" + std::to_string(number);
 }
 
+// A folder's path followed by a name, and a separator after it for a folder, made with one
+// allocation: `a + b` copies a first and then grows the copy, for every file of the tree.
+std::string Joined(const std::string& folder, const std::string& name, bool asFolder = false) {
+  std::string path;
+  path.reserve(folder.size() + name.size() + (asFolder ? 1 : 0));
+  path.append(folder).append(name);
+  if (asFolder) path += kPathSeparator;
+  return path;
+}
+
 Error KeyTaken(const std::string& key) {
   return MakeError(errc::kKeyExists, "the key " + key + " is already in use");
 }
@@ -156,14 +166,15 @@ Status pathLogger::ProcessFolder(std::int32_t cursor, std::int32_t& queued) {
     currentSubFolders = std::move(*subFolders);
     // Only named: a folder that cannot say which of its links lead to folders still is walked.
     if (Result<SharedSubFolders> linked = (*folder)->LinkedFolders(); linked && *linked) {
-      for (const SubFolder& link : **linked) linkedFolders_.push_back(folderPath + link.Name());
+      for (const SubFolder& link : **linked)
+        linkedFolders_.push_back(Joined(folderPath, link.Name()));
     }
   }
   for (const SubFolder& subFolder : *currentSubFolders) {
     currentSubFolder = std::shared_ptr<const SubFolder>(currentSubFolders, &subFolder);
     if (Status counted = Increment(queued); !counted) return counted;
     std::string key = Key(queued);
-    if (!pathNames_->Add(folderPath + subFolder.Name() + kPathSeparator, key)) return KeyTaken(key);
+    if (!pathNames_->Add(Joined(folderPath, subFolder.Name(), true), key)) return KeyTaken(key);
   }
 
   // The folder is opened a second time for its files, by the path as queued.
@@ -180,10 +191,10 @@ Status pathLogger::ProcessFolder(std::int32_t cursor, std::int32_t& queued) {
     currentFile = std::shared_ptr<const File>(currentFiles, &file);
     std::string key = Key(fileCounter);
     if (fullFileNamesOnly_) {
-      if (!Created(fullFileNames_)->Add(folderPath + file.Name(), key)) return KeyTaken(key);
+      if (!Created(fullFileNames_)->Add(Joined(folderPath, file.Name()), key)) return KeyTaken(key);
     } else {
       if (!Created(fileNames_)->Add(file.Name(), key)) return KeyTaken(key);
-      if (!Created(fullFileNames_)->Add(folderPath + file.Name(), key)) return KeyTaken(key);
+      if (!Created(fullFileNames_)->Add(Joined(folderPath, file.Name()), key)) return KeyTaken(key);
       if (!Created(pathPointers_)->Add(cursor, std::move(key))) return KeyTaken(Key(fileCounter));
     }
     if (Status counted = Increment(fileCounter); !counted) return counted;

@@ -292,86 +292,26 @@ struct PackageWriter::Impl {
     return Ok();
   }
 
-  Status WriteSlots(File& out, const std::string& path, const std::vector<Slot>& slots,
-                    const std::vector<const RawEntry*>& growing, const Layout* old);
-  Status WriteRest(File& out, const std::string& path, const Layout& layout, std::size_t fromFixed,
-                   const std::vector<const RawEntry*>& growing,
-                   const std::vector<const RawEntry*>& plain);
+  // The save's file as the write loops both writers share see it (SaveSlots.h).
+  struct Output final : SaveOutput {
+    Output(Impl& writer, File& file, const std::string& path)
+        : writer_(writer), file_(file), path_(path) {}
+    bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
+      return file_.WriteAt(offset, bytes);
+    }
+    bool Write(std::string_view header, std::string_view body) override {
+      return file_.Write(header, body);
+    }
+    Error Failed() override { return writer_.WriteFailed(path_); }
+
+   private:
+    Impl& writer_;
+    File& file_;
+    const std::string& path_;
+  };
+
   Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
-
-// Writes the slots: all of each in a full write (old == nullptr), otherwise only the header,
-// the prefix's new bytes with the padding after them, and the tail.
-Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
-                                       const std::vector<Slot>& slots,
-                                       const std::vector<const RawEntry*>& growing,
-                                       const Layout* old) {
-  auto failed = [&] { return WriteFailed(path); };
-  std::uint64_t at = 0;
-  std::string buf;
-  for (std::size_t i = 0; i < slots.size(); ++i) {
-    const Slot& s = slots[i];
-    const RawEntry& e = *growing[i];
-    const std::uint64_t dataAt = at + Slot::kLocalHeaderSizeFor(e.name);
-    const std::uint64_t from = old ? old->slots[i].prefix : 0;
-    buf.clear();
-    AppendLocalHeader(buf, SlotHeader(s, e));
-    if (!out.WriteAt(at, buf)) return failed();
-    buf.assign(*e.data, from, s.prefix - from);
-    AppendPadding(buf, s.padFrom - s.prefix);
-    if (!old) {
-      // Untouched room: the grid of empty stored blocks later saves write over.
-      std::string block;
-      AppendPadding(block, kPadBlock);
-      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
-    }
-    if (!out.WriteAt(dataAt + from, buf)) return failed();
-    stats.bytesWritten += buf.size();
-    buf = SlotTail(s, e);
-    if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return failed();
-    stats.bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
-    at += s.Size();
-  }
-  return Ok();
-}
-
-// Writes, at the cursor, the fixed entries from fromFixed, the plain changing entries and the
-// central directory.
-Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const Layout& layout,
-                                      std::size_t fromFixed,
-                                      const std::vector<const RawEntry*>& growing,
-                                      const std::vector<const RawEntry*>& plain) {
-  auto failed = [&] { return WriteFailed(path); };
-  const std::uint64_t base = layout.FixedBase();
-  std::string header;
-  for (std::size_t i = fromFixed; i < fixed.size(); ++i) {
-    header.clear();
-    AppendLocalHeader(header, fixed[i]);
-    if (!out.Write(header, *fixed[i].data)) return failed();
-    stats.bytesWritten += header.size() + fixed[i].data->size();
-  }
-  std::string directory;
-  std::uint64_t offset = 0;
-  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
-    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
-    offset += layout.slots[i].Size();
-  }
-  directory += fixedDirectory.For(fixed, offsets, base);
-  offset = base + offsets.back();
-  for (const RawEntry* e : plain) {
-    header.clear();
-    AppendLocalHeader(header, *e);
-    if (!out.Write(header, *e->data)) return failed();
-    stats.bytesWritten += header.size() + e->data->size();
-    AppendCentralHeader(directory, *e, offset);
-    offset += header.size() + e->data->size();
-  }
-  const std::size_t count = layout.slots.size() + fixed.size() + plain.size();
-  if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
-  if (!out.Write(directory)) return failed();
-  stats.bytesWritten += directory.size();
-  return Ok();
-}
 
 Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing,
                                  SaveMode mode) {
@@ -487,14 +427,17 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   if (fd < 0) return SaveError(path, Reason(errno));
   {
     File out(fd);
-    Status s = WriteSlots(out, path, layout.slots, growing, incremental ? &spare->layout : nullptr);
+    Output output(*this, out, path);
+    Status s = WriteSlots(output, layout.slots, growing, incremental ? &spare->layout : nullptr,
+                          stats.bytesWritten);
     if (s) {
       // Go on after the fixed entries the file already holds. What lies beyond is written
       // over, and cut only when the new save is shorter: cutting a file waits for the disk
       // when its earlier data is still being written out.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
       out.Seek(layout.FixedBase() + offsets[fromFixed]);
-      s = WriteRest(out, path, layout, fromFixed, growing, plain);
+      s = WriteRest(output, layout, FixedEntries{fixed, offsets, fixedDirectory}, fromFixed,
+                    growing, plain, stats.bytesWritten);
       if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
           ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
         s = WriteFailed(path);

@@ -27,6 +27,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/win/FileFacts.h"
 #include "platform/win/WideText.h"
 #include "word/package/DeflatePadding.h"
 #include "word/package/PackageErrors.h"
@@ -75,9 +76,10 @@ Error NameTaken(const std::string& path) {
 }
 
 // The file a path names, as the system knows it, with its size and last write: another file put
-// there, or this one changed by someone else, is not the save this writer left.
+// there, or this one changed by someone else, is not the save this writer left. Every file
+// compared lies in the output's folder, so its number on the volume tells it apart (FileFacts.h
+// says why the volume itself is not asked: each save compares four or five times).
 struct FileId {
-  DWORD volume = 0;
   std::uint64_t index = 0;
   std::uint64_t size = 0;
   std::uint64_t written = 0;
@@ -85,17 +87,13 @@ struct FileId {
 };
 
 std::optional<FileId> IdOf(HANDLE file, DWORD* links = nullptr) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+  const std::optional<platform::win::FileFacts> facts = platform::win::FactsOf(file);
+  if (!facts ||
+      (facts->attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     return std::nullopt;
   }
-  if (links != nullptr) *links = info.nNumberOfLinks;
-  return FileId{info.dwVolumeSerialNumber,
-                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow,
-                (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
-                (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                    info.ftLastWriteTime.dwLowDateTime};
+  if (links != nullptr) *links = facts->links;
+  return FileId{facts->index, facts->size, facts->written};
 }
 
 // Owns a handle. Writes at the cursor are gathered into batches: a save writes thousands of
@@ -157,6 +155,13 @@ class File {
     return true;
   }
   std::uint64_t cursor() const { return cursor_; }
+  // The batch's memory, kept by the writer from one save to the next: under wine a freed block
+  // of this size goes back to the system, and every save would fault its pages in again.
+  void UseBuffer(std::string buffer) {
+    buffer.clear();
+    pending_ = std::move(buffer);
+  }
+  std::string TakeBuffer() { return std::move(pending_); }
   bool CutAt(std::uint64_t size) {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
@@ -241,6 +246,7 @@ struct PackageWriter::Impl {
   bool lastSaveFlushed = true;
   SaveStats stats;
   DWORD writeError = ERROR_SUCCESS;  // of the last failed write or flush
+  std::string batch;                 // File's batch memory between saves
 
   std::string Hidden(const std::string& path, char which) const {
     return TempPath(path, token, which);
@@ -269,85 +275,26 @@ struct PackageWriter::Impl {
   }
 
   Status Flush();
-  Status WriteSlots(File& out, const std::string& path, const std::vector<Slot>& slots,
-                    const std::vector<const RawEntry*>& growing, const Layout* old);
-  Status WriteRest(File& out, const std::string& path, const Layout& layout, std::size_t fromFixed,
-                   const std::vector<const RawEntry*>& growing,
-                   const std::vector<const RawEntry*>& plain);
+  // The save's file as the write loops both writers share see it (SaveSlots.h).
+  struct Output final : SaveOutput {
+    Output(Impl& writer, File& file, const std::string& path)
+        : writer_(writer), file_(file), path_(path) {}
+    bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
+      return file_.WriteAt(offset, bytes);
+    }
+    bool Write(std::string_view header, std::string_view body) override {
+      return file_.Write(header, body);
+    }
+    Error Failed() override { return writer_.WriteFailed(path_); }
+
+   private:
+    Impl& writer_;
+    File& file_;
+    const std::string& path_;
+  };
+
   Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
-
-// Writes the slots: all of each in a full write (old == nullptr), otherwise only the header,
-// the prefix's new bytes with the padding after them, and the tail.
-Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
-                                       const std::vector<Slot>& slots,
-                                       const std::vector<const RawEntry*>& growing,
-                                       const Layout* old) {
-  std::uint64_t at = 0;
-  std::string buf;
-  for (std::size_t i = 0; i < slots.size(); ++i) {
-    const Slot& s = slots[i];
-    const RawEntry& e = *growing[i];
-    const std::uint64_t dataAt = at + Slot::kLocalHeaderSizeFor(e.name);
-    const std::uint64_t from = old ? old->slots[i].prefix : 0;
-    buf.clear();
-    AppendLocalHeader(buf, SlotHeader(s, e));
-    if (!out.WriteAt(at, buf)) return WriteFailed(path);
-    // Offsets into data held in memory: they fit a size_t.
-    buf.assign(*e.data, static_cast<std::size_t>(from), static_cast<std::size_t>(s.prefix - from));
-    AppendPadding(buf, s.padFrom - s.prefix);
-    if (!old) {
-      // Untouched room: the grid of empty stored blocks later saves write over.
-      std::string block;
-      AppendPadding(block, kPadBlock);
-      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
-    }
-    if (!out.WriteAt(dataAt + from, buf)) return WriteFailed(path);
-    stats.bytesWritten += buf.size();
-    buf = SlotTail(s, e);
-    if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return WriteFailed(path);
-    stats.bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
-    at += s.Size();
-  }
-  return Ok();
-}
-
-// Writes, at the cursor, the fixed entries from fromFixed, the plain changing entries and the
-// central directory.
-Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const Layout& layout,
-                                      std::size_t fromFixed,
-                                      const std::vector<const RawEntry*>& growing,
-                                      const std::vector<const RawEntry*>& plain) {
-  const std::uint64_t base = layout.FixedBase();
-  std::string header;
-  for (std::size_t i = fromFixed; i < fixed.size(); ++i) {
-    header.clear();
-    AppendLocalHeader(header, fixed[i]);
-    if (!out.Write(header, *fixed[i].data)) return WriteFailed(path);
-    stats.bytesWritten += header.size() + fixed[i].data->size();
-  }
-  std::string directory;
-  std::uint64_t offset = 0;
-  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
-    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
-    offset += layout.slots[i].Size();
-  }
-  directory += fixedDirectory.For(fixed, offsets, base);
-  offset = base + offsets.back();
-  for (const RawEntry* e : plain) {
-    header.clear();
-    AppendLocalHeader(header, *e);
-    if (!out.Write(header, *e->data)) return WriteFailed(path);
-    stats.bytesWritten += header.size() + e->data->size();
-    AppendCentralHeader(directory, *e, offset);
-    offset += header.size() + e->data->size();
-  }
-  const std::size_t count = layout.slots.size() + fixed.size() + plain.size();
-  if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
-  if (!out.Write(directory) || !out.Drain()) return WriteFailed(path);
-  stats.bytesWritten += directory.size();
-  return Ok();
-}
 
 Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawEntry>& changing,
                                  SaveMode mode) {
@@ -447,18 +394,25 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   }
   {
     writeError = ERROR_SUCCESS;
-    Status s = WriteSlots(out, path, layout.slots, growing, incremental ? &spare->layout : nullptr);
+    out.UseBuffer(std::move(batch));
+    Output output(*this, out, path);
+    Status s = WriteSlots(output, layout.slots, growing, incremental ? &spare->layout : nullptr,
+                          stats.bytesWritten);
     if (s) {
       // Go on after the fixed entries the file already holds; what lies beyond is written over,
       // and cut only when the new save is shorter.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
       s = out.Seek(layout.FixedBase() + offsets[fromFixed])
-              ? WriteRest(out, path, layout, fromFixed, growing, plain)
+              ? WriteRest(output, layout, FixedEntries{fixed, offsets, fixedDirectory}, fromFixed,
+                          growing, plain, stats.bytesWritten)
               : WriteFailed(path);
+      // What the batches still hold goes out before the file is cut or flushed.
+      if (s && !out.Drain()) s = WriteFailed(path);
       if (s && incremental && spare->id.size > out.cursor() && !out.CutAt(out.cursor())) {
         s = WriteFailed(path);
       }
     }
+    batch = out.TakeBuffer();
     if (s && powerSafe && !FlushFileBuffers(out.get())) s = WriteFailed(path);
     if (s && !out.Close()) s = WriteFailed(path);
     if (!s) {

@@ -107,4 +107,70 @@ const std::string& FixedDirectory::For(const std::vector<RawEntry>& fixed,
   return bytes_;
 }
 
+Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
+                  const std::vector<const RawEntry*>& growing, const Layout* old,
+                  std::uint64_t& bytesWritten) {
+  std::uint64_t at = 0;
+  std::string buf;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const Slot& s = slots[i];
+    const RawEntry& e = *growing[i];
+    const std::uint64_t dataAt = at + Slot::kLocalHeaderSizeFor(e.name);
+    const std::uint64_t from = old ? old->slots[i].prefix : 0;
+    buf.clear();
+    AppendLocalHeader(buf, SlotHeader(s, e));
+    if (!out.WriteAt(at, buf)) return out.Failed();
+    // Offsets into data held in memory: they fit a size_t.
+    buf.assign(*e.data, static_cast<std::size_t>(from), static_cast<std::size_t>(s.prefix - from));
+    AppendPadding(buf, s.padFrom - s.prefix);
+    if (!old) {
+      // Untouched room: the grid of empty stored blocks later saves write over.
+      std::string block;
+      AppendPadding(block, kPadBlock);
+      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
+    }
+    if (!out.WriteAt(dataAt + from, buf)) return out.Failed();
+    bytesWritten += buf.size();
+    buf = SlotTail(s, e);
+    if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return out.Failed();
+    bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
+    at += s.Size();
+  }
+  return Ok();
+}
+
+Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixed,
+                 std::size_t fromFixed, const std::vector<const RawEntry*>& growing,
+                 const std::vector<const RawEntry*>& plain, std::uint64_t& bytesWritten) {
+  const std::uint64_t base = layout.FixedBase();
+  std::string header;
+  for (std::size_t i = fromFixed; i < fixed.entries.size(); ++i) {
+    header.clear();
+    AppendLocalHeader(header, fixed.entries[i]);
+    if (!out.Write(header, *fixed.entries[i].data)) return out.Failed();
+    bytesWritten += header.size() + fixed.entries[i].data->size();
+  }
+  std::string directory;
+  std::uint64_t offset = 0;
+  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
+    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
+    offset += layout.slots[i].Size();
+  }
+  directory += fixed.directory.For(fixed.entries, fixed.offsets, base);
+  offset = base + fixed.offsets.back();
+  for (const RawEntry* e : plain) {
+    header.clear();
+    AppendLocalHeader(header, *e);
+    if (!out.Write(header, *e->data)) return out.Failed();
+    bytesWritten += header.size() + e->data->size();
+    AppendCentralHeader(directory, *e, offset);
+    offset += header.size() + e->data->size();
+  }
+  const std::size_t count = layout.slots.size() + fixed.entries.size() + plain.size();
+  if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
+  if (!out.Write(directory)) return out.Failed();
+  bytesWritten += directory.size();
+  return Ok();
+}
+
 }  // namespace plenwick::word::package

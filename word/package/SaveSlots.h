@@ -8,8 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::package {
@@ -68,6 +70,40 @@ class FixedDirectory {
   std::uint64_t base_ = 0;
   std::size_t count_ = 0;
 };
+
+// Where a save's bytes go: the file each platform's writer opened for the save. Failed() is the
+// error of the write that just failed, made by the writer from what the system said.
+class SaveOutput {
+ public:
+  virtual ~SaveOutput() = default;
+  // At offset, leaving the cursor where it is.
+  virtual bool WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
+  // At the cursor, which then moves on.
+  virtual bool Write(std::string_view header, std::string_view body = {}) = 0;
+  virtual Error Failed() = 0;
+};
+
+// Writes the slots at the front of the file: all of each in a full write (old == nullptr),
+// otherwise only the header, the prefix's new bytes with the padding after them, and the tail.
+// Adds what it writes to bytesWritten.
+Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
+                  const std::vector<const RawEntry*>& growing, const Layout* old,
+                  std::uint64_t& bytesWritten);
+
+// The entries every save writes again after the slots, in the order written, with the offset of
+// each local header from the start of their region (offsets.back() is where it ends) and their
+// central directory.
+struct FixedEntries {
+  const std::vector<RawEntry>& entries;
+  const std::vector<std::uint64_t>& offsets;
+  FixedDirectory& directory;
+};
+
+// Writes, at the cursor, the fixed entries from fromFixed on, the plain changing entries and the
+// central directory. Adds what it writes to bytesWritten.
+Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixed,
+                 std::size_t fromFixed, const std::vector<const RawEntry*>& growing,
+                 const std::vector<const RawEntry*>& plain, std::uint64_t& bytesWritten);
 
 // The entry as its slot's local and central headers describe it.
 RawEntry SlotHeader(const Slot& slot, const RawEntry& e);
