@@ -295,8 +295,7 @@ struct PackageWriter::Impl {
   Status WriteSlots(File& out, const std::string& path, const std::vector<Slot>& slots,
                     const std::vector<const RawEntry*>& growing, const Layout* old);
   Status WriteRest(File& out, const std::string& path, const Layout& layout, std::size_t fromFixed,
-                   const std::vector<const RawEntry*>& growing,
-                   const std::vector<const RawEntry*>& plain);
+                   const std::vector<RawEntry>& changing);
   Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
 
@@ -336,11 +335,12 @@ Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
 }
 
 // Writes, at the cursor, the fixed entries from fromFixed, the plain changing entries and the
-// central directory.
+// central directory. The directory lists the fixed entries, then the changing ones in the order
+// given, wherever their bytes lie: a reader sees the same package whether or not an entry got
+// a slot at the front.
 Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const Layout& layout,
                                       std::size_t fromFixed,
-                                      const std::vector<const RawEntry*>& growing,
-                                      const std::vector<const RawEntry*>& plain) {
+                                      const std::vector<RawEntry>& changing) {
   auto failed = [&] { return WriteFailed(path); };
   const std::uint64_t base = layout.FixedBase();
   std::string header;
@@ -350,23 +350,25 @@ Status PackageWriter::Impl::WriteRest(File& out, const std::string& path, const 
     if (!out.Write(header, *fixed[i].data)) return failed();
     stats.bytesWritten += header.size() + fixed[i].data->size();
   }
-  std::string directory;
-  std::uint64_t offset = 0;
-  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
-    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
-    offset += layout.slots[i].Size();
-  }
-  directory += fixedDirectory.For(fixed, offsets, base);
-  offset = base + offsets.back();
-  for (const RawEntry* e : plain) {
+  std::string directory = fixedDirectory.For(fixed, offsets, base);
+  std::uint64_t slotAt = 0;
+  std::size_t slot = 0;
+  std::uint64_t offset = base + offsets.back();
+  for (const RawEntry& e : changing) {
+    if (IsGrowing(e)) {
+      AppendCentralHeader(directory, SlotHeader(layout.slots[slot], e), slotAt);
+      slotAt += layout.slots[slot].Size();
+      ++slot;
+      continue;
+    }
     header.clear();
-    AppendLocalHeader(header, *e);
-    if (!out.Write(header, *e->data)) return failed();
-    stats.bytesWritten += header.size() + e->data->size();
-    AppendCentralHeader(directory, *e, offset);
-    offset += header.size() + e->data->size();
+    AppendLocalHeader(header, e);
+    if (!out.Write(header, *e.data)) return failed();
+    stats.bytesWritten += header.size() + e.data->size();
+    AppendCentralHeader(directory, e, offset);
+    offset += header.size() + e.data->size();
   }
-  const std::size_t count = layout.slots.size() + fixed.size() + plain.size();
+  const std::size_t count = fixed.size() + changing.size();
   if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
   if (!out.Write(directory)) return failed();
   stats.bytesWritten += directory.size();
@@ -494,7 +496,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       // when its earlier data is still being written out.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
       out.Seek(layout.FixedBase() + offsets[fromFixed]);
-      s = WriteRest(out, path, layout, fromFixed, growing, plain);
+      s = WriteRest(out, path, layout, fromFixed, changing);
       if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
           ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
         s = WriteFailed(path);

@@ -23,6 +23,14 @@ std::uint64_t PadStart(std::uint64_t prefix, std::uint64_t from) {
   return b;
 }
 
+// What the next save needs to trust the slot's prefix: the lineage that vouches for it, or
+// else the bytes to compare. Holding the bytes of a vouched-for entry would only cost memory
+// and stop its builder from appending in place.
+void Remember(Slot& s, const RawEntry& e) {
+  s.lineage = e.prefixLineage;
+  s.data = e.prefixLineage != 0 ? nullptr : e.data;
+}
+
 }  // namespace
 
 bool IsGrowing(const RawEntry& e) {
@@ -38,16 +46,21 @@ Slot FreshSlot(const RawEntry& e) {
   s.capacity = RoundUp(std::max<std::uint64_t>(16 * 1024, 2 * e.stablePrefix + 64)) + s.tailRoom;
   s.prefix = e.stablePrefix;
   s.padFrom = PadStart(s.prefix, 0);
-  s.data = e.data;
+  Remember(s, e);
   return s;
 }
 
 // The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
 std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
-  if (!SameName(old.name, e.name) || !old.data || e.stablePrefix < old.prefix) return std::nullopt;
-  // Prefixes are parts of data held in memory: they fit a size_t.
-  if (std::memcmp(e.data->data(), old.data->data(), static_cast<std::size_t>(old.prefix)) != 0)
-    return std::nullopt;
+  if (!SameName(old.name, e.name) || e.stablePrefix < old.prefix) return std::nullopt;
+  if (old.lineage != 0 || e.prefixLineage != 0) {
+    if (old.lineage != e.prefixLineage) return std::nullopt;
+  } else {
+    // Prefixes are parts of data held in memory: they fit a size_t.
+    if (!old.data ||
+        std::memcmp(e.data->data(), old.data->data(), static_cast<std::size_t>(old.prefix)) != 0)
+      return std::nullopt;
+  }
   const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
   if (tailLen > old.tailRoom || !PaddingFits(old.tailRoom - tailLen)) return std::nullopt;
   Slot s = old;
@@ -55,7 +68,7 @@ std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
   s.prefix = e.stablePrefix;
   s.padFrom = PadStart(s.prefix, old.padFrom);
   if (s.padFrom > s.capacity - s.tailRoom) return std::nullopt;
-  s.data = e.data;
+  Remember(s, e);
   return s;
 }
 

@@ -21,9 +21,12 @@ struct Slot {
   std::string name;
   std::uint64_t capacity = 0;
   std::uint64_t tailRoom = 0;
-  std::uint64_t prefix = 0;                 // stable prefix bytes in the file
-  std::uint64_t padFrom = 0;                // a multiple of kPadBlock, at least prefix
-  std::shared_ptr<const std::string> data;  // the entry's data as written, to check prefixes
+  std::uint64_t prefix = 0;   // stable prefix bytes in the file
+  std::uint64_t padFrom = 0;  // a multiple of kPadBlock, at least prefix
+  // The entry's data as written, to check prefixes; not kept when the entry has a lineage,
+  // which vouches for its prefix instead.
+  std::shared_ptr<const std::string> data;
+  std::uint64_t lineage = 0;
 
   std::uint64_t Size() const { return kLocalHeaderSizeFor(name) + capacity; }
   static std::uint64_t kLocalHeaderSizeFor(const std::string& n) { return 30 + n.size(); }

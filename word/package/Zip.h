@@ -39,6 +39,12 @@ struct RawEntry {
   // follows them (it compares, so a prefix that did change costs a full write, nothing worse).
   // 0 when the entry does not grow that way.
   std::uint64_t stablePrefix = 0;
+  // Nonzero when whoever built the entry vouches for its prefix: of two entries with the same
+  // name and lineage, the one with the shorter stablePrefix has its prefix at the start of the
+  // other's. The writer then neither keeps an earlier save's bytes nor compares them, so the
+  // builder may go on appending to the same buffer. A builder that rewrites anything before an
+  // earlier prefix starts a new lineage.
+  std::uint64_t prefixLineage = 0;
 };
 
 // Compresses bytes into a RawEntry (deflate, or stored when that is smaller).
