@@ -109,15 +109,21 @@ std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
 const std::string& FixedDirectory::For(const std::vector<RawEntry>& fixed,
                                        const std::vector<std::uint64_t>& offsets,
                                        std::uint64_t base) {
-  if (base_ != base) {
-    bytes_.clear();
-    count_ = 0;
-    base_ = base;
+  if (kept_[last_].base != base) {
+    last_ = 1 - last_;
+    Kept& k = kept_[last_];
+    if (k.base != base) {
+      // The one used longer ago gives way.
+      k.bytes.clear();
+      k.count = 0;
+      k.base = base;
+    }
   }
-  for (; count_ < fixed.size(); ++count_) {
-    AppendCentralHeader(bytes_, fixed[count_], base + offsets[count_]);
+  Kept& k = kept_[last_];
+  for (; k.count < fixed.size(); ++k.count) {
+    AppendCentralHeader(k.bytes, fixed[k.count], base + offsets[k.count]);
   }
-  return bytes_;
+  return k.bytes;
 }
 
 }  // namespace plenwick::word::package
