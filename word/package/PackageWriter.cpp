@@ -299,6 +299,9 @@ struct PackageWriter::Impl {
   Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
 
+// How much of a slot's empty room a full write writes at once: a multiple of kPadBlock.
+constexpr std::size_t kGridPiece = 64 * 1024 / kPadBlock * kPadBlock;
+
 // Writes the slots: all of each in a full write (old == nullptr), otherwise only the header,
 // the prefix's new bytes with the padding after them, and the tail.
 Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
@@ -316,16 +319,28 @@ Status PackageWriter::Impl::WriteSlots(File& out, const std::string& path,
     buf.clear();
     AppendLocalHeader(buf, SlotHeader(s, e));
     if (!out.WriteAt(at, buf)) return failed();
-    buf.assign(*e.data, from, s.prefix - from);
+    // The prefix's new bytes straight from the entry, then the padding after them.
+    const std::string_view added =
+        std::string_view(*e.data).substr(from, static_cast<std::size_t>(s.prefix - from));
+    buf.clear();
     AppendPadding(buf, s.padFrom - s.prefix);
+    out.Seek(dataAt + from);
+    if (!out.Write(added, buf)) return failed();
+    stats.bytesWritten += added.size() + buf.size();
     if (!old) {
-      // Untouched room: the grid of empty stored blocks later saves write over.
+      // Untouched room: the grid of empty stored blocks later saves write over, written a
+      // piece at a time, since the room is as large as the entry.
       std::string block;
       AppendPadding(block, kPadBlock);
-      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
+      std::string grid;
+      for (std::size_t n = 0; n < kGridPiece; n += kPadBlock) grid += block;
+      const std::uint64_t end = s.capacity - s.tailRoom;
+      for (std::uint64_t n = s.padFrom; n < end; n += grid.size()) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(grid.size(), end - n));
+        if (!out.WriteAt(dataAt + n, std::string_view(grid).substr(0, piece))) return failed();
+        stats.bytesWritten += piece;
+      }
     }
-    if (!out.WriteAt(dataAt + from, buf)) return failed();
-    stats.bytesWritten += buf.size();
     buf = SlotTail(s, e);
     if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return failed();
     stats.bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
