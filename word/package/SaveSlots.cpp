@@ -6,10 +6,14 @@
 
 #include "word/package/DeflatePadding.h"
 #include "word/package/PartNames.h"
+#include "word/package/ZipFormat.h"
 #include "word/package/ZipLayout.h"
 
 namespace plenwick::word::package {
 namespace {
+
+// Where a central header holds its local header's offset.
+constexpr std::size_t kCentralOffsetAt = 42;
 
 std::uint64_t RoundUp(std::uint64_t n) {
   return (n + kPadBlock - 1) / kPadBlock * kPadBlock;
@@ -109,21 +113,22 @@ std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
 const std::string& FixedDirectory::For(const std::vector<RawEntry>& fixed,
                                        const std::vector<std::uint64_t>& offsets,
                                        std::uint64_t base) {
-  if (kept_[last_].base != base) {
-    last_ = 1 - last_;
-    Kept& k = kept_[last_];
-    if (k.base != base) {
-      // The one used longer ago gives way.
-      k.bytes.clear();
-      k.count = 0;
-      k.base = base;
+  if (base_ != base) {
+    // Rebuilding every header on each move cost more than all else the writer does per save.
+    std::size_t at = 0;
+    std::string patched;
+    for (std::size_t i = 0; i < count_; ++i) {
+      patched.clear();
+      zipformat::Put32(patched, static_cast<std::uint32_t>(base + offsets[i]));
+      bytes_.replace(at + kCentralOffsetAt, 4, patched);
+      at += zipformat::kCentralHeaderSize + fixed[i].name.size();
     }
+    base_ = base;
   }
-  Kept& k = kept_[last_];
-  for (; k.count < fixed.size(); ++k.count) {
-    AppendCentralHeader(k.bytes, fixed[k.count], base + offsets[k.count]);
+  for (; count_ < fixed.size(); ++count_) {
+    AppendCentralHeader(bytes_, fixed[count_], base + offsets[count_]);
   }
-  return k.bytes;
+  return bytes_;
 }
 
 }  // namespace plenwick::word::package

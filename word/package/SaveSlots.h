@@ -59,9 +59,9 @@ std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
                                             const std::vector<const RawEntry*>& growing);
 
 // The fixed entries' part of the central directory, kept between saves: a save adds only the
-// headers of entries added since the last, unless the fixed region moved. Saves take turns
-// between two files whose slots may differ in size, so the fixed region starts at one of two
-// places, and the directory is kept for both.
+// headers of entries added since the last. Saves take turns between two files whose slots may
+// differ in size, so the fixed region may move from one save to the next; then only the offsets
+// in the kept headers change.
 class FixedDirectory {
  public:
   // `offsets[i]` is where fixed entry i starts within the fixed region, which starts at `base`.
@@ -69,13 +69,9 @@ class FixedDirectory {
                          const std::vector<std::uint64_t>& offsets, std::uint64_t base);
 
  private:
-  struct Kept {
-    std::string bytes;
-    std::uint64_t base = 0;
-    std::size_t count = 0;
-  };
-  Kept kept_[2];
-  std::size_t last_ = 0;  // the one used last
+  std::string bytes_;
+  std::uint64_t base_ = 0;
+  std::size_t count_ = 0;
 };
 
 // The entry as its slot's local and central headers describe it.
