@@ -1,7 +1,7 @@
-// Where a save puts the entries that grow at their end (the main document): a slot at the front
-// of the file with room to grow, so the next save into the same file writes only the slot's new
-// bytes. The layout is the same on every platform; PackageWriter.cpp and PackageWriterWin.cpp
-// do the writing. Internal to the package layer.
+// Where a save puts the entries that grow at their end (the main document, styles, relationships):
+// a slot at the front of the file with room to grow, so the next save into the same file writes
+// only the slot's new bytes. The layout is the same on every platform; PackageWriter.cpp and
+// PackageWriterWin.cpp do the writing. Internal to the package layer.
 #pragma once
 
 #include <cstdint>
