@@ -489,7 +489,9 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   CompressedRun tail;
   tail.Append(pendingLast_ + finalSectPr_ + "</w:body></w:document>");
   const CompressedRun contents = binder_ ? binder_->ContentsPage() : CompressedRun();
-  out.push_back(document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail}));
+  // The contents page is rebuilt for every save, so with one only the body head stays.
+  out.push_back(document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail},
+                                binder_ == nullptr));
   out.push_back(documentRels_.Entry());
   out.push_back(styles_.Entry());
   if (settingsDirty_) {

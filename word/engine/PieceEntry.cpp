@@ -83,7 +83,8 @@ std::uint64_t CompressedRun::NewOrigin() {
   return ++next;
 }
 
-package::RawEntry Assembly::Build(std::string name, const std::vector<const CompressedRun*>& runs) {
+package::RawEntry Assembly::Build(std::string name, const std::vector<const CompressedRun*>& runs,
+                                  bool growsAtEnd) {
   std::vector<const CompressedRun*> parts;
   std::size_t total = 2;
   for (const CompressedRun* r : runs) {
@@ -108,10 +109,13 @@ package::RawEntry Assembly::Build(std::string name, const std::vector<const Comp
   } else {
     data_ = std::make_shared<std::string>();
   }
+  // The bytes the last entry vouched for are still there: the lineage goes on.
+  if (kept < prefix_ || lineage_ == 0) lineage_ = CompressedRun::NewOrigin();
   data_->resize(kept);
   data_->reserve(total);
   std::uint32_t crc = 0;
   std::uint64_t size = 0;
+  std::size_t prefix = 0;
   taken_.clear();
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const CompressedRun& r = *parts[i];
@@ -123,6 +127,7 @@ package::RawEntry Assembly::Build(std::string name, const std::vector<const Comp
     crc = static_cast<std::uint32_t>(crc32_combine(crc, r.crc_, static_cast<z_off_t>(r.size_)));
     size += r.size_;
     taken_.push_back({r.origin_, r.compressed_.size()});
+    if (parts[i] != runs.back()) prefix += r.compressed_.size();
   }
   // An empty final block closes the stream.
   data_->push_back(static_cast<char>(0x03));
@@ -134,6 +139,11 @@ package::RawEntry Assembly::Build(std::string name, const std::vector<const Comp
   e.uncompressedSize = size;
   e.compressedSize = data_->size();
   e.data = data_;
+  prefix_ = growsAtEnd ? prefix : 0;
+  if (growsAtEnd) {
+    e.stablePrefix = prefix;
+    e.prefixLineage = lineage_;
+  }
   return e;
 }
 
@@ -175,7 +185,7 @@ const package::RawEntry& PieceEntry::Entry() {
     for (const auto& r : runs_) all.push_back(&r);
     all.push_back(&tail_);
     cached_.data.reset();  // so the assembly may reuse the bytes
-    cached_ = assembly_.Build(name_, all);
+    cached_ = assembly_.Build(name_, all, runs_.size() == 1);
     dirty_ = false;
   }
   return cached_;

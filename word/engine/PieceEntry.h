@@ -50,9 +50,15 @@ class CompressedRun {
 // the last entry it built are reused when nobody else holds them any more (the save that wrote
 // them is over): what the runs had then is kept and only what they gained since is copied, so
 // a save costs what was appended, not the whole part.
+//
+// A part that grows only in the run before its last (the tail, rebuilt for each save) is marked
+// as growing at its end: everything before the tail is its stable prefix, vouched for by a
+// lineage that lasts while the bytes of the last prefix stay, so a save writes only what is new
+// of it.
 class Assembly {
  public:
-  package::RawEntry Build(std::string name, const std::vector<const CompressedRun*>& runs);
+  package::RawEntry Build(std::string name, const std::vector<const CompressedRun*>& runs,
+                          bool growsAtEnd = false);
 
  private:
   struct Taken {
@@ -61,11 +67,14 @@ class Assembly {
   };
   std::shared_ptr<std::string> data_;
   std::vector<Taken> taken_;  // the non-empty runs in data_, in order
+  std::uint64_t lineage_ = 0;
+  std::size_t prefix_ = 0;  // the stable prefix of the last entry built
 };
 
 // A part of one head, any number of growing runs, and one tail; cached between saves.
 class PieceEntry {
  public:
+  // A part of one run grows only at its end (before its tail).
   PieceEntry(std::string name, std::size_t runCount) : name_(std::move(name)), runs_(runCount) {}
   void SetHead(std::string_view head);
   void SetTail(std::string_view tail);

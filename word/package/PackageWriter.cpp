@@ -9,11 +9,11 @@
 // current target (save k-1) to the other hidden name and renames the spare over the target. The
 // target therefore always names a complete save, and each save writes only what is new.
 //
-// An entry that grows at its end (the main document: RawEntry::stablePrefix) would have to be
-// written whole by every save. Such entries get a slot at the front of the file instead, with
-// room to grow: the stable prefix, then empty deflate blocks up to the room kept for the entry's
-// final blocks at the slot's end. A save writes only the slot's new bytes and its final blocks;
-// when the entry outgrows its slot, the save is a full write with roomier slots.
+// An entry that grows at its end (the main document, styles, relationships: RawEntry::stablePrefix)
+// would have to be written whole by every save. Such entries get a slot at the front of the file
+// instead, with room to grow: the stable prefix, then empty deflate blocks up to the room kept for
+// the entry's final blocks at the slot's end. A save writes only the slot's new bytes and its final
+// blocks; when the entry outgrows its slot, the save is a full write with roomier slots.
 //
 // Whenever the spare cannot be trusted (missing, changed, linked elsewhere, a different target,
 // a file system without hard links) or the slots do not fit, the save is a plain full write: a
@@ -437,7 +437,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
       out.Seek(layout.FixedBase() + offsets[fromFixed]);
       s = WriteRest(output, layout, FixedEntries{fixed, offsets, fixedDirectory}, fromFixed,
-                    growing, plain, stats.bytesWritten);
+                    changing, stats.bytesWritten);
       if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
           ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
         s = WriteFailed(path);

@@ -404,7 +404,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
       s = out.Seek(layout.FixedBase() + offsets[fromFixed])
               ? WriteRest(output, layout, FixedEntries{fixed, offsets, fixedDirectory}, fromFixed,
-                          growing, plain, stats.bytesWritten)
+                          changing, stats.bytesWritten)
               : WriteFailed(path);
       // What the batches still hold goes out before the file is cut or flushed.
       if (s && !out.Drain()) s = WriteFailed(path);

@@ -6,10 +6,17 @@
 
 #include "word/package/DeflatePadding.h"
 #include "word/package/PartNames.h"
+#include "word/package/ZipFormat.h"
 #include "word/package/ZipLayout.h"
 
 namespace plenwick::word::package {
 namespace {
+
+// How much of a slot's empty room a full write writes at once: a multiple of kPadBlock.
+constexpr std::size_t kGridPiece = 64 * 1024 / kPadBlock * kPadBlock;
+
+// Where a central header holds its local header's offset.
+constexpr std::size_t kCentralOffsetAt = 42;
 
 std::uint64_t RoundUp(std::uint64_t n) {
   return (n + kPadBlock - 1) / kPadBlock * kPadBlock;
@@ -21,6 +28,14 @@ std::uint64_t PadStart(std::uint64_t prefix, std::uint64_t from) {
   std::uint64_t b = RoundUp(std::max(prefix, from));
   while (!PaddingFits(b - prefix)) b += kPadBlock;
   return b;
+}
+
+// What the next save needs to trust the slot's prefix: the lineage that vouches for it, or
+// else the bytes to compare. Holding the bytes of a vouched-for entry would only cost memory
+// and stop its builder from appending in place.
+void Remember(Slot& s, const RawEntry& e) {
+  s.lineage = e.prefixLineage;
+  s.data = e.prefixLineage != 0 ? nullptr : e.data;
 }
 
 }  // namespace
@@ -38,16 +53,21 @@ Slot FreshSlot(const RawEntry& e) {
   s.capacity = RoundUp(std::max<std::uint64_t>(16 * 1024, 2 * e.stablePrefix + 64)) + s.tailRoom;
   s.prefix = e.stablePrefix;
   s.padFrom = PadStart(s.prefix, 0);
-  s.data = e.data;
+  Remember(s, e);
   return s;
 }
 
 // The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
 std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
-  if (!SameName(old.name, e.name) || !old.data || e.stablePrefix < old.prefix) return std::nullopt;
-  // Prefixes are parts of data held in memory: they fit a size_t.
-  if (std::memcmp(e.data->data(), old.data->data(), static_cast<std::size_t>(old.prefix)) != 0)
-    return std::nullopt;
+  if (!SameName(old.name, e.name) || e.stablePrefix < old.prefix) return std::nullopt;
+  if (old.lineage != 0 || e.prefixLineage != 0) {
+    if (old.lineage != e.prefixLineage) return std::nullopt;
+  } else {
+    // Prefixes are parts of data held in memory: they fit a size_t.
+    if (!old.data ||
+        std::memcmp(e.data->data(), old.data->data(), static_cast<std::size_t>(old.prefix)) != 0)
+      return std::nullopt;
+  }
   const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
   if (tailLen > old.tailRoom || !PaddingFits(old.tailRoom - tailLen)) return std::nullopt;
   Slot s = old;
@@ -55,7 +75,7 @@ std::optional<Slot> GrownSlot(const Slot& old, const RawEntry& e) {
   s.prefix = e.stablePrefix;
   s.padFrom = PadStart(s.prefix, old.padFrom);
   if (s.padFrom > s.capacity - s.tailRoom) return std::nullopt;
-  s.data = e.data;
+  Remember(s, e);
   return s;
 }
 
@@ -97,8 +117,15 @@ const std::string& FixedDirectory::For(const std::vector<RawEntry>& fixed,
                                        const std::vector<std::uint64_t>& offsets,
                                        std::uint64_t base) {
   if (base_ != base) {
-    bytes_.clear();
-    count_ = 0;
+    // Rebuilding every header on each move cost more than all else the writer does per save.
+    std::size_t at = 0;
+    std::string patched;
+    for (std::size_t i = 0; i < count_; ++i) {
+      patched.clear();
+      zipformat::Put32(patched, static_cast<std::uint32_t>(base + offsets[i]));
+      bytes_.replace(at + kCentralOffsetAt, 4, patched);
+      at += zipformat::kCentralHeaderSize + fixed[i].name.size();
+    }
     base_ = base;
   }
   for (; count_ < fixed.size(); ++count_) {
@@ -123,14 +150,22 @@ Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
     // Offsets into data held in memory: they fit a size_t.
     buf.assign(*e.data, static_cast<std::size_t>(from), static_cast<std::size_t>(s.prefix - from));
     AppendPadding(buf, s.padFrom - s.prefix);
-    if (!old) {
-      // Untouched room: the grid of empty stored blocks later saves write over.
-      std::string block;
-      AppendPadding(block, kPadBlock);
-      for (std::uint64_t n = s.padFrom; n < s.capacity - s.tailRoom; n += kPadBlock) buf += block;
-    }
     if (!out.WriteAt(dataAt + from, buf)) return out.Failed();
     bytesWritten += buf.size();
+    if (!old) {
+      // Untouched room: the grid of empty stored blocks later saves write over, written a piece
+      // at a time, since the room is as large as the entry.
+      std::string block;
+      AppendPadding(block, kPadBlock);
+      std::string grid;
+      for (std::size_t n = 0; n < kGridPiece; n += kPadBlock) grid += block;
+      const std::uint64_t end = s.capacity - s.tailRoom;
+      for (std::uint64_t n = s.padFrom; n < end; n += grid.size()) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(grid.size(), end - n));
+        if (!out.WriteAt(dataAt + n, std::string_view(grid).substr(0, piece))) return out.Failed();
+        bytesWritten += piece;
+      }
+    }
     buf = SlotTail(s, e);
     if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return out.Failed();
     bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
@@ -140,8 +175,8 @@ Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
 }
 
 Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixed,
-                 std::size_t fromFixed, const std::vector<const RawEntry*>& growing,
-                 const std::vector<const RawEntry*>& plain, std::uint64_t& bytesWritten) {
+                 std::size_t fromFixed, const std::vector<RawEntry>& changing,
+                 std::uint64_t& bytesWritten) {
   const std::uint64_t base = layout.FixedBase();
   std::string header;
   for (std::size_t i = fromFixed; i < fixed.entries.size(); ++i) {
@@ -150,23 +185,25 @@ Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixe
     if (!out.Write(header, *fixed.entries[i].data)) return out.Failed();
     bytesWritten += header.size() + fixed.entries[i].data->size();
   }
-  std::string directory;
-  std::uint64_t offset = 0;
-  for (std::size_t i = 0; i < layout.slots.size(); ++i) {
-    AppendCentralHeader(directory, SlotHeader(layout.slots[i], *growing[i]), offset);
-    offset += layout.slots[i].Size();
-  }
-  directory += fixed.directory.For(fixed.entries, fixed.offsets, base);
-  offset = base + fixed.offsets.back();
-  for (const RawEntry* e : plain) {
+  std::string directory = fixed.directory.For(fixed.entries, fixed.offsets, base);
+  std::uint64_t slotAt = 0;
+  std::size_t slot = 0;
+  std::uint64_t offset = base + fixed.offsets.back();
+  for (const RawEntry& e : changing) {
+    if (IsGrowing(e)) {
+      AppendCentralHeader(directory, SlotHeader(layout.slots[slot], e), slotAt);
+      slotAt += layout.slots[slot].Size();
+      ++slot;
+      continue;
+    }
     header.clear();
-    AppendLocalHeader(header, *e);
-    if (!out.Write(header, *e->data)) return out.Failed();
-    bytesWritten += header.size() + e->data->size();
-    AppendCentralHeader(directory, *e, offset);
-    offset += header.size() + e->data->size();
+    AppendLocalHeader(header, e);
+    if (!out.Write(header, *e.data)) return out.Failed();
+    bytesWritten += header.size() + e.data->size();
+    AppendCentralHeader(directory, e, offset);
+    offset += header.size() + e.data->size();
   }
-  const std::size_t count = layout.slots.size() + fixed.entries.size() + plain.size();
+  const std::size_t count = fixed.entries.size() + changing.size();
   if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
   if (!out.Write(directory)) return out.Failed();
   bytesWritten += directory.size();

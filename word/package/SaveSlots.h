@@ -1,7 +1,7 @@
-// Where a save puts the entries that grow at their end (the main document): a slot at the front
-// of the file with room to grow, so the next save into the same file writes only the slot's new
-// bytes. The layout is the same on every platform; PackageWriter.cpp and PackageWriterWin.cpp
-// do the writing. Internal to the package layer.
+// Where a save puts the entries that grow at their end (the main document, styles, relationships):
+// a slot at the front of the file with room to grow, so the next save into the same file writes
+// only the slot's new bytes. The layout is the same on every platform; PackageWriter.cpp and
+// PackageWriterWin.cpp do the writing. Internal to the package layer.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +23,12 @@ struct Slot {
   std::string name;
   std::uint64_t capacity = 0;
   std::uint64_t tailRoom = 0;
-  std::uint64_t prefix = 0;                 // stable prefix bytes in the file
-  std::uint64_t padFrom = 0;                // a multiple of kPadBlock, at least prefix
-  std::shared_ptr<const std::string> data;  // the entry's data as written, to check prefixes
+  std::uint64_t prefix = 0;   // stable prefix bytes in the file
+  std::uint64_t padFrom = 0;  // a multiple of kPadBlock, at least prefix
+  // The entry's data as written, to check prefixes; not kept when the entry has a lineage,
+  // which vouches for its prefix instead.
+  std::shared_ptr<const std::string> data;
+  std::uint64_t lineage = 0;
 
   std::uint64_t Size() const { return kLocalHeaderSizeFor(name) + capacity; }
   static std::uint64_t kLocalHeaderSizeFor(const std::string& n) { return 30 + n.size(); }
@@ -58,7 +61,9 @@ std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
                                             const std::vector<const RawEntry*>& growing);
 
 // The fixed entries' part of the central directory, kept between saves: a save adds only the
-// headers of entries added since the last, unless the fixed region moved.
+// headers of entries added since the last. Saves take turns between two files whose slots may
+// differ in size, so the fixed region may move from one save to the next; then only the offsets
+// in the kept headers change.
 class FixedDirectory {
  public:
   // `offsets[i]` is where fixed entry i starts within the fixed region, which starts at `base`.
@@ -99,11 +104,13 @@ struct FixedEntries {
   FixedDirectory& directory;
 };
 
-// Writes, at the cursor, the fixed entries from fromFixed on, the plain changing entries and the
-// central directory. Adds what it writes to bytesWritten.
+// Writes, at the cursor, the fixed entries from fromFixed on, the changing entries without a slot
+// and the central directory. The directory lists the fixed entries, then the changing ones in
+// the order given, wherever their bytes lie: a reader sees the same package whether or not an
+// entry got a slot at the front. Adds what it writes to bytesWritten.
 Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixed,
-                 std::size_t fromFixed, const std::vector<const RawEntry*>& growing,
-                 const std::vector<const RawEntry*>& plain, std::uint64_t& bytesWritten);
+                 std::size_t fromFixed, const std::vector<RawEntry>& changing,
+                 std::uint64_t& bytesWritten);
 
 // The entry as its slot's local and central headers describe it.
 RawEntry SlotHeader(const Slot& slot, const RawEntry& e);

@@ -33,12 +33,19 @@ struct RawEntry {
   std::uint64_t compressedSize = 0;
   std::uint64_t uncompressedSize = 0;
   std::shared_ptr<const std::string> data;  // compressedSize bytes
-  // For a deflated entry that only grows at its end (the main document): data's first
-  // stablePrefix bytes are whole non-final deflate blocks ending on a byte boundary, and the
-  // data of every later save of the entry starts with them. The writer then rewrites only what
-  // follows them (it compares, so a prefix that did change costs a full write, nothing worse).
+  // For a deflated entry that only grows at its end (the main document, styles,
+  // relationships): data's first stablePrefix bytes are whole non-final deflate blocks ending on
+  // a byte boundary, and the data of every later save of the entry starts with them. The writer
+  // then rewrites only what follows them (it compares, or trusts prefixLineage, so a prefix
+  // that did change costs a full write, nothing worse).
   // 0 when the entry does not grow that way.
   std::uint64_t stablePrefix = 0;
+  // Nonzero when whoever built the entry vouches for its prefix: of two entries with the same
+  // name and lineage, the one with the shorter stablePrefix has its prefix at the start of the
+  // other's. The writer then neither keeps an earlier save's bytes nor compares them, so the
+  // builder may go on appending to the same buffer. A builder that rewrites anything before an
+  // earlier prefix starts a new lineage.
+  std::uint64_t prefixLineage = 0;
 };
 
 // Compresses bytes into a RawEntry (deflate, or stored when that is smaller).
