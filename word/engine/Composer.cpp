@@ -488,10 +488,16 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   out.push_back(contentTypes_.Entry());
   CompressedRun tail;
   tail.Append(pendingLast_ + finalSectPr_ + "</w:body></w:document>");
-  const CompressedRun contents = binder_ ? binder_->ContentsPage() : CompressedRun();
-  // The contents page is rebuilt for every save, so with one only the body head stays.
-  out.push_back(document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail},
-                                binder_ == nullptr));
+  // The contents page is rebuilt for every save, so with one only the body head stays and the
+  // document is written whole each time; without one (bookmarks and page numbers alone) it
+  // grows at its end like a plain join's.
+  if (binder_ && binder_->options().contents) {
+    const CompressedRun contents = binder_->ContentsPage();
+    out.push_back(
+        document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail}, false));
+  } else {
+    out.push_back(document_.Build("word/document.xml", {&bodyHead_, &body_, &tail}, true));
+  }
   out.push_back(documentRels_.Entry());
   out.push_back(styles_.Entry());
   if (settingsDirty_) {
