@@ -275,23 +275,6 @@ struct PackageWriter::Impl {
   }
 
   Status Flush();
-  // The save's file as the write loops both writers share see it (SaveSlots.h).
-  struct Output final : SaveOutput {
-    Output(Impl& writer, File& file, const std::string& path)
-        : writer_(writer), file_(file), path_(path) {}
-    bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
-      return file_.WriteAt(offset, bytes);
-    }
-    bool Write(std::string_view header, std::string_view body) override {
-      return file_.Write(header, body);
-    }
-    Error Failed() override { return writer_.WriteFailed(path_); }
-
-   private:
-    Impl& writer_;
-    File& file_;
-    const std::string& path_;
-  };
 
   Status Save(const std::string& path, const std::vector<RawEntry>& changing, SaveMode mode);
 };
@@ -395,7 +378,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   {
     writeError = ERROR_SUCCESS;
     out.UseBuffer(std::move(batch));
-    Output output(*this, out, path);
+    FileSaveOutput<File> output(out, [&] { return WriteFailed(path); });
     Status s = WriteSlots(output, layout.slots, growing, incremental ? &spare->layout : nullptr,
                           stats.bytesWritten);
     if (s) {

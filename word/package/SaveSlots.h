@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/Result.h"
@@ -86,6 +88,26 @@ class SaveOutput {
   // At the cursor, which then moves on.
   virtual bool Write(std::string_view header, std::string_view body = {}) = 0;
   virtual Error Failed() = 0;
+};
+
+// A writer's open file as a SaveOutput. File has WriteAt(offset, bytes) and Write(header, body);
+// failed makes the error of the write that just failed.
+template <typename File>
+class FileSaveOutput final : public SaveOutput {
+ public:
+  FileSaveOutput(File& file, std::function<Error()> failed)
+      : file_(file), failed_(std::move(failed)) {}
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
+    return file_.WriteAt(offset, bytes);
+  }
+  bool Write(std::string_view header, std::string_view body) override {
+    return file_.Write(header, body);
+  }
+  Error Failed() override { return failed_(); }
+
+ private:
+  File& file_;
+  std::function<Error()> failed_;
 };
 
 // Writes the slots at the front of the file: all of each in a full write (old == nullptr),
