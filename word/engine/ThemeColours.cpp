@@ -118,22 +118,29 @@ std::string ThemeColours::SchemeColour(std::string_view index) const {
   return found == scheme_.end() ? std::string() : found->second;
 }
 
+std::string ThemeColours::Mapped(std::string_view name) const {
+  // Text and background, by their names in Word's markup and in drawings.
+  struct Mapping {
+    std::string_view word, drawing;
+    const char* key;       // in the settings' mapping
+    const char* fallback;  // without one
+  };
+  static constexpr Mapping kMapped[] = {{"text1", "tx1", "t1", "dark1"},
+                                        {"background1", "bg1", "bg1", "light1"},
+                                        {"text2", "tx2", "t2", "dark2"},
+                                        {"background2", "bg2", "bg2", "light2"}};
+  for (const Mapping& m : kMapped) {
+    if (name != m.word && name != m.drawing) continue;
+    auto found = mapping_.find(m.key);
+    return found != mapping_.end() ? found->second : m.fallback;
+  }
+  return std::string(name);
+}
+
 std::string ThemeColours::Resolve(std::string_view name, std::string_view tint,
                                   std::string_view shade) const {
-  // Text and background stand for the scheme colours the settings map them to.
-  static constexpr std::pair<std::string_view, std::pair<const char*, const char*>> kMapped[] = {
-      {"text1", {"t1", "dark1"}},
-      {"background1", {"bg1", "light1"}},
-      {"text2", {"t2", "dark2"}},
-      {"background2", {"bg2", "light2"}}};
-  std::string index(name);
-  for (const auto& [word, mapped] : kMapped) {
-    if (name != word) continue;
-    auto m = mapping_.find(mapped.first);
-    index = m != mapping_.end() ? m->second : mapped.second;
-  }
   unsigned rgb = 0;
-  if (!Hex(SchemeColour(index), rgb)) return {};
+  if (!Hex(SchemeColour(Mapped(name)), rgb)) return {};
   unsigned amount = 0;
   if (Hex(tint, amount) && amount < 255) {
     std::array<double, 3> hsl = ToHsl(rgb);
@@ -148,17 +155,7 @@ std::string ThemeColours::Resolve(std::string_view name, std::string_view tint,
 }
 
 std::string ThemeColours::ResolveDrawing(std::string_view name) const {
-  static constexpr std::pair<std::string_view, std::pair<const char*, const char*>> kMapped[] = {
-      {"tx1", {"t1", "dark1"}},
-      {"bg1", {"bg1", "light1"}},
-      {"tx2", {"t2", "dark2"}},
-      {"bg2", {"bg2", "light2"}}};
-  for (const auto& [drawing, mapped] : kMapped) {
-    if (name != drawing) continue;
-    auto m = mapping_.find(mapped.first);
-    return SchemeColour(m != mapping_.end() ? std::string_view(m->second) : mapped.second);
-  }
-  return SchemeColour(name);
+  return SchemeColour(Mapped(name));
 }
 
 void ThemeColours::StateOwn(pugi::xml_node node) const {

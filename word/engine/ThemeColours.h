@@ -26,6 +26,9 @@ class ThemeColours {
 
  private:
   std::string SchemeColour(std::string_view index) const;
+  // The scheme index a text or background colour stands for by the settings' mapping; any other
+  // name as it is.
+  std::string Mapped(std::string_view name) const;
   std::map<std::string, std::string, std::less<>> scheme_;   // "dk1" -> "000000"
   std::map<std::string, std::string, std::less<>> mapping_;  // "t1" -> "dark1"
 };
