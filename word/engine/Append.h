@@ -9,6 +9,8 @@
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -109,7 +111,8 @@ class StyleMapper {
   AppendContext& ctx_;
   pugi::xml_document effective_;
   pugi::xml_node stylesRoot_;
-  std::map<std::string, pugi::xml_node> byId_;
+  // Views into the source part, which outlives the mapper.
+  std::unordered_map<std::string_view, pugi::xml_node> byId_;
   std::map<std::string, std::string> sourceDefaults_;  // style type -> the source's default id
   std::map<std::string, std::string> mapped_;
   std::set<std::string> inProgress_;

@@ -22,6 +22,7 @@
 #include "word/engine/Blank.h"
 #include "word/engine/BoundDocument.h"
 #include "word/engine/DocumentWide.h"
+#include "word/engine/ParsedParts.h"
 #include "word/engine/PieceEntry.h"
 #include "word/engine/SourcePackage.h"
 #include "word/package/Zip.h"
@@ -163,14 +164,20 @@ class Composer {
 
   std::string NewRelId() { return "rId" + std::to_string(++counters.rel); }
 
-  // The look of the last theme read, by its bytes and the languages its fonts stand for:
+  // The look of the last theme read, by its stored bytes and the languages its fonts stand for:
   // documents joined together nearly always share one, and reading its look means parsing it.
   struct ThemeMemo {
-    std::string bytes, eastAsia, bidi;
+    std::string bytes;  // as stored
+    std::uint16_t method = 0;
+    std::string eastAsia, bidi;
     ThemeLook look;
     bool valid = false;
   };
   ThemeMemo lastTheme;
+  // Styles parts by their stored bytes: documents of one template share theirs, and a join
+  // usually mixes a few templates.
+  ParsedParts sharedStyles{8};
+  ParsedParts sharedNumbering{4};
 
  private:
   void Commit(Staging& staging);

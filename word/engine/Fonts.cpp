@@ -82,15 +82,17 @@ void ThemeMapper::Load() {
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
   bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
   if (has) {
-    std::string bytes = ctx_.src.Read(rel->part);
+    // Compared as stored: the same compressed bytes are the same theme, checked when first read.
+    const package::ZipReader::Stored stored = ctx_.src.Stored(rel->part);
     Composer::ThemeMemo& memo = ctx_.result.lastTheme;
-    if (memo.valid && memo.bytes == bytes && memo.eastAsia == languages.eastAsia &&
-        memo.bidi == languages.bidi) {
+    if (memo.valid && memo.method == stored.method && memo.bytes == stored.data &&
+        memo.eastAsia == languages.eastAsia && memo.bidi == languages.bidi) {
       look_ = memo.look;
     } else {
       XmlPart& part = ctx_.src.Xml(rel->part);
       look_ = LookOfTheme(*part.doc, languages);
-      memo = Composer::ThemeMemo{std::move(bytes), languages.eastAsia, languages.bidi, look_, true};
+      memo = Composer::ThemeMemo{std::string(stored.data), stored.method, languages.eastAsia,
+                                 languages.bidi,           look_,         true};
     }
   } else {
     pugi::xml_document blankTheme;

@@ -10,7 +10,8 @@ namespace plenwick::word::engine {
 void NumberingMapper::Load() {
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "numbering");
   if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
-  XmlPart& part = ctx_.src.Xml(rel->part);
+  // Shared with other documents of the same template: definitions are changed on copies.
+  XmlPart& part = ctx_.src.Xml(rel->part, ctx_.result.sharedNumbering);
   part_ = &part;
   root_ = part.doc->document_element();
   if (std::string_view(root_.name()) != "w:numbering") {
@@ -47,7 +48,7 @@ std::string NumberingMapper::MapPicBullet(const std::string& id) {
   if (node == picBullets_.end()) return picMap_[id] = "";
   std::string fresh = std::to_string(NextId(ctx_, &Counters::picBullet) - 1);
   picMap_[id] = fresh;
-  pugi::xml_node bullet = node->second;
+  pugi::xml_node bullet = scratch_.append_copy(node->second);
   bullet.attribute("w:numPicBulletId").set_value(fresh.c_str());
   StoryOptions options;
   options.rels = rels_.get();
@@ -64,7 +65,7 @@ std::string NumberingMapper::MapAbstract(const std::string& abstractId) {
   if (node == abstracts_.end()) return abstractMap_[abstractId] = "";
   std::string fresh = std::to_string(NextId(ctx_, &Counters::abstractNum) - 1);
   abstractMap_[abstractId] = fresh;
-  pugi::xml_node abs = node->second;
+  pugi::xml_node abs = scratch_.append_copy(node->second);
   abs.attribute("w:abstractNumId").set_value(fresh.c_str());
   // A fresh nsid keeps the list from being merged with another document's on copy and paste.
   char nsid[16];
@@ -103,8 +104,9 @@ bool NumberingMapper::Drain() {
   bool any = false;
   while (!queue_.empty()) {
     any = true;
-    auto [num, fresh] = queue_.front();
+    auto [source, fresh] = queue_.front();
     queue_.pop_front();
+    pugi::xml_node num = scratch_.append_copy(source);
     num.attribute("w:numId").set_value(fresh.c_str());
     pugi::xml_node abs = num.child("w:abstractNumId");
     std::string mapped = MapAbstract(abs.attribute("w:val").value());

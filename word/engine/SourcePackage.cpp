@@ -160,4 +160,25 @@ XmlPart& SourcePackage::Xml(const std::string& part) {
   return xml_.emplace(package::FoldCase(part), std::move(*parsed)).first->second;
 }
 
+package::ZipReader::Stored SourcePackage::Stored(const std::string& part) const {
+  auto e = entries_.find(package::FoldCase(part));
+  if (e == entries_.end()) ThrowDamaged(part.substr(1) + " is missing");
+  auto stored = zip_->StoredBytes(e->second);
+  if (!stored) throw StageError{stored.error()};
+  return *stored;
+}
+
+XmlPart& SourcePackage::Xml(const std::string& part, ParsedParts& shared) {
+  std::string folded = package::FoldCase(part);
+  auto found = xml_.find(folded);
+  if (found != xml_.end()) return found->second;
+  const package::ZipReader::Stored stored = Stored(part);
+  if (const XmlPart* known = shared.Find(stored)) {
+    return xml_.emplace(std::move(folded), *known).first->second;
+  }
+  XmlPart& parsed = Xml(part);
+  shared.Remember(stored, parsed);
+  return parsed;
+}
+
 }  // namespace plenwick::word::engine

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "word/engine/ParsedParts.h"
 #include "word/engine/Xml.h"
 #include "word/package/Zip.h"
 
@@ -47,7 +48,12 @@ class SourcePackage {
   // Inflated bytes and parsed XML of a part. Throw StageError when damaged.
   std::string Read(const std::string& part) const;
   package::RawEntry Raw(const std::string& part) const;
+  // The part's bytes as stored, unchecked: for telling it identical to a part read before.
+  package::ZipReader::Stored Stored(const std::string& part) const;
   XmlPart& Xml(const std::string& part);
+  // The same, taken from `shared` when it holds a part parsed from the very same bytes; a part
+  // parsed here is added to it. The parsed part is shared: it must not be changed.
+  XmlPart& Xml(const std::string& part, ParsedParts& shared);
 
  private:
   SourcePackage() = default;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "word/engine/Append.h"
 #include "word/engine/StyleNameKey.h"
@@ -123,18 +124,22 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
 void StyleMapper::Load() {
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "styles");
   if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
-  XmlPart& part = ctx_.src.Xml(rel->part);
+  XmlPart& part = ctx_.src.Xml(rel->part, ctx_.result.sharedStyles);
   part_ = &part;
   stylesRoot_ = part.doc->document_element();
   if (std::string_view(stylesRoot_.name()) != "w:styles") {
     stylesRoot_ = pugi::xml_node();
     return;
   }
+  // A template's styles part runs to a thousand styles; it is walked once.
+  std::vector<pugi::xml_node> defaults;
   for (pugi::xml_node s : stylesRoot_.children("w:style")) {
-    std::string id = s.attribute("w:styleId").value();
+    const char* id = s.attribute("w:styleId").value();
     byId_.emplace(id, s);
-    if (s.attribute("w:default").as_bool())
+    if (s.attribute("w:default").as_bool()) {
       sourceDefaults_.emplace(s.attribute("w:type").value(), id);
+      defaults.push_back(s);
+    }
   }
   docDefaults_ = stylesRoot_.child("w:docDefaults");
   ResultIndex& index = ctx_.result.index;
@@ -182,8 +187,7 @@ void StyleMapper::Load() {
     if (mergeDefaults_) BuildEffectiveDefaults();
   }
 
-  for (pugi::xml_node s : stylesRoot_.children("w:style")) {
-    if (!s.attribute("w:default").as_bool()) continue;
+  for (pugi::xml_node s : defaults) {
     std::string_view type = s.attribute("w:type").value();
     if (type == "paragraph" && paragraphDefault_.empty()) {
       std::string mapped = Map(s.attribute("w:styleId").value());

@@ -66,6 +66,15 @@ class ZipReader {
   Result<std::string> Read(std::string_view name) const;
   // The stored bytes, for copying without recompressing; checked against the CRC first.
   Result<RawEntry> Raw(std::string_view name) const;
+  // The stored bytes as they are, unchecked, for telling an entry identical to one already
+  // read and checked; valid while the reader lives.
+  struct Stored {
+    std::uint16_t method = 0;
+    std::uint32_t crc32 = 0;
+    std::uint64_t uncompressedSize = 0;
+    std::string_view data;
+  };
+  Result<Stored> StoredBytes(std::string_view name) const;
 
   ZipReader(ZipReader&&) noexcept;
   ZipReader& operator=(ZipReader&&) noexcept;

@@ -463,4 +463,13 @@ Result<RawEntry> ZipReader::Raw(std::string_view name) const {
   return raw;
 }
 
+Result<ZipReader::Stored> ZipReader::StoredBytes(std::string_view name) const {
+  const Entry* e = impl_->Find(name);
+  if (!e) return MakeError(errc::kNotFound, "missing part " + std::string(name));
+  return Stored{e->method, e->crc32, e->uncompressedSize,
+                std::string_view(impl_->bytes)
+                    .substr(static_cast<std::size_t>(e->dataOffset),
+                            static_cast<std::size_t>(e->compressedSize))};
+}
+
 }  // namespace plenwick::word::package
