@@ -1,5 +1,6 @@
 #include "word/engine/PieceEntry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <stdexcept>
@@ -48,6 +49,11 @@ void CompressedRun::Append(std::string_view bytes) {
   if (bytes.empty()) return;
   thread_local Deflater deflater;
   z_stream& zs = *deflater.Ready();
+  if (!window_.empty() && deflateSetDictionary(&zs, reinterpret_cast<const Bytef*>(window_.data()),
+                                               static_cast<uInt>(window_.size())) != Z_OK) {
+    deflater.Drop();
+    throw std::runtime_error("deflate failed");
+  }
   std::size_t start = compressed_.size();
   compressed_.resize(start + deflateBound(&zs, static_cast<uLong>(bytes.size())) + 16);
   zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
@@ -68,11 +74,23 @@ void CompressedRun::Append(std::string_view bytes) {
   crc_ =
       static_cast<std::uint32_t>(crc32_combine(crc_, pieceCrc, static_cast<z_off_t>(bytes.size())));
   size_ += bytes.size();
+  Remember(bytes);
+}
+
+void CompressedRun::Remember(std::string_view bytes) {
+  if (bytes.size() >= kWindow) {
+    window_.assign(bytes.substr(bytes.size() - kWindow));
+    return;
+  }
+  const std::size_t keep = std::min(window_.size(), kWindow - bytes.size());
+  window_.erase(0, window_.size() - keep);
+  window_ += bytes;
 }
 
 void CompressedRun::Append(const CompressedRun& other) {
   if (other.size_ == 0) return;
   compressed_ += other.compressed_;
+  Remember(other.window_);
   crc_ = static_cast<std::uint32_t>(
       crc32_combine(crc_, other.crc_, static_cast<z_off_t>(other.size_)));
   size_ += other.size_;

@@ -17,16 +17,22 @@ namespace plenwick::word::engine {
 // A raw deflate stream without its final block, ending on a byte boundary. A run only grows at
 // its end; a run started afresh (constructed, or assigned from another) has a new origin, so
 // whoever saw its first bytes under one origin knows they are still its first bytes.
+// Each piece may refer back into the last 8 KB the run holds before it (never further back than
+// the run's own start), so the many small pieces of a long join compress as one text: alone, a
+// document's few list definitions or relationships shrank by a third; told what came before,
+// by nine tenths, and numbering, which is written whole at every save, with them.
 class CompressedRun {
  public:
   CompressedRun() : origin_(NewOrigin()) {}
   CompressedRun(const CompressedRun& other)
       : compressed_(other.compressed_),
+        window_(other.window_),
         crc_(other.crc_),
         size_(other.size_),
         origin_(NewOrigin()) {}
   CompressedRun& operator=(const CompressedRun& other) {
     compressed_ = other.compressed_;
+    window_ = other.window_;
     crc_ = other.crc_;
     size_ = other.size_;
     origin_ = NewOrigin();
@@ -40,7 +46,10 @@ class CompressedRun {
  private:
   friend class Assembly;
   static std::uint64_t NewOrigin();
+  void Remember(std::string_view bytes);
+  static constexpr std::size_t kWindow = 8192;
   std::string compressed_;
+  std::string window_;  // the last bytes appended: the next piece may refer back to them
   std::uint32_t crc_ = 0;
   std::uint64_t size_ = 0;
   std::uint64_t origin_;
