@@ -306,7 +306,7 @@ Status PdfExportAvailable() {
                      "PDF needs the converter helper (plenwick-legacy-helper), which is missing; "
                      "reinstall the program");
   }
-  return Ok();
+  return pdf::OutlineWriterAvailable();
 #else
   return MakeError(wordc::kUnsupported, "this build cannot write PDF (it has no LibreOffice)");
 #endif

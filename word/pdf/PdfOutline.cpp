@@ -1,23 +1,68 @@
 #include "word/pdf/PdfOutline.h"
 
-#include <cctype>
-#include <exception>
+#include <dlfcn.h>
 
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "word/WordApi.h"
+#include "word/pdf/OutlineModule.h"
 
 namespace plenwick::word::pdf {
 namespace {
 
-// The explicit destination (an array beginning with a page) a named destination stands for.
-QPDFObjectHandle Explicit(QPDFObjectHandle destination) {
-  if (destination.isDictionary()) destination = destination.getKey("/D");
-  return destination.isArray() && destination.getArrayNItems() > 0 ? destination
-                                                                   : QPDFObjectHandle::newNull();
+std::string SelfDir() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : self.parent_path().string();
+}
+
+// The module's place: named by the environment, installed (bin/../lib/plenwick), beside the
+// program, or else where this build put it.
+std::string ModulePath() {
+  if (const char* p = std::getenv("PLENWICK_PDF_OUTLINE_MODULE"); p != nullptr && *p != 0) return p;
+  std::error_code ec;
+  const std::string self = SelfDir();
+  for (const std::string& candidate :
+       {self + "/../lib/plenwick/plenwick-pdf-outline.so", self + "/plenwick-pdf-outline.so",
+        std::string(PLENWICK_PDF_OUTLINE_MODULE_PATH)}) {
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+  }
+  return {};
+}
+
+struct LoadedWriter {
+  OutlineWriterFn write = nullptr;
+  std::string error;
+};
+
+// Loaded once and kept for the life of the program.
+const LoadedWriter& Writer() {
+  static const LoadedWriter loaded = [] {
+    LoadedWriter w;
+    const std::string path = ModulePath();
+    if (path.empty()) {
+      w.error = "its module (plenwick-pdf-outline.so) is missing; reinstall the program";
+      return w;
+    }
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+      const char* why = dlerror();
+      w.error = "its module cannot be loaded: " + std::string(why != nullptr ? why : path);
+      return w;
+    }
+    using Entry = OutlineWriterFn (*)();
+    auto entry = reinterpret_cast<Entry>(dlsym(module, kOutlineWriterSymbol));
+    if (entry == nullptr) {
+      w.error = "its module " + path + " is not this program's";
+      return w;
+    }
+    w.write = entry();
+    return w;
+  }();
+  return loaded;
 }
 
 }  // namespace
@@ -39,69 +84,24 @@ std::string OfficeDestinationName(const std::string& bookmark) {
   return name;
 }
 
+Status OutlineWriterAvailable() {
+  const LoadedWriter& writer = Writer();
+  if (writer.write != nullptr) return Ok();
+  return MakeError(wordc::kConverterMissing, "PDF needs the outline writer, but " + writer.error);
+}
+
 Result<std::map<std::string, int>> WriteWithOutline(const std::string& in,
                                                     const std::vector<OutlineEntry>& entries,
                                                     const std::string& out) {
-  try {
-    QPDF document;
-    document.setSuppressWarnings(true);
-    document.processFile(in.c_str());
-    QPDFObjectHandle root = document.getRoot();
-
-    std::map<QPDFObjGen, int> pageNumbers;
-    int number = 0;
-    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(document).getAllPages()) {
-      pageNumbers[page.getObjectHandle().getObjGen()] = ++number;
-    }
-    std::map<std::string, QPDFObjectHandle> destinations;
-    std::map<std::string, int> pages;
-    QPDFObjectHandle dests = root.getKey("/Dests");
-    if (dests.isDictionary()) {
-      for (const std::string& key : dests.getKeys()) {
-        QPDFObjectHandle target = Explicit(dests.getKey(key));
-        if (target.isNull()) continue;
-        const std::string name = key.substr(1);  // without the name's slash
-        destinations[name] = target;
-        auto page = pageNumbers.find(target.getArrayItem(0).getObjGen());
-        if (page != pageNumbers.end()) pages[name] = page->second;
-      }
-    }
-
-    QPDFObjectHandle outlines = document.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
-    QPDFObjectHandle previous;
-    int count = 0;
-    for (const OutlineEntry& entry : entries) {
-      auto found = destinations.find(entry.destination);
-      if (found == destinations.end()) continue;
-      QPDFObjectHandle item = document.makeIndirectObject(QPDFObjectHandle::newDictionary());
-      item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(entry.title));
-      item.replaceKey("/Parent", outlines);
-      item.replaceKey("/Dest", found->second.shallowCopy());
-      if (previous.isInitialized()) {
-        previous.replaceKey("/Next", item);
-        item.replaceKey("/Prev", previous);
-      } else {
-        outlines.replaceKey("/First", item);
-      }
-      previous = item;
-      ++count;
-    }
-    if (count > 0) {
-      outlines.replaceKey("/Last", previous);
-      outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(count));
-      root.replaceKey("/Outlines", outlines);
-      root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
-    } else {
-      root.removeKey("/Outlines");
-    }
-    QPDFWriter writer(document, out.c_str());
-    writer.write();
-    return pages;
-  } catch (const std::exception& e) {
-    return MakeError(wordc::kWriteFailed,
-                     std::string("the PDF's outline cannot be made: ") + e.what());
+  const LoadedWriter& writer = Writer();
+  if (writer.write == nullptr) {
+    return MakeError(wordc::kWriteFailed, "the PDF's outline cannot be made: " + writer.error);
   }
+  OutlineResult result = writer.write(in, entries, out);
+  if (!result.error.empty()) {
+    return MakeError(wordc::kWriteFailed, "the PDF's outline cannot be made: " + result.error);
+  }
+  return std::move(result.pages);
 }
 
 }  // namespace plenwick::word::pdf

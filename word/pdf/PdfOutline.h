@@ -21,6 +21,9 @@ struct OutlineEntry {
 // its URL escape so written ("Ü" is "25C3259C").
 std::string OfficeDestinationName(const std::string& bookmark);
 
+// Ok when the outline writer, a module loaded on first use, is there to be loaded.
+Status OutlineWriterAvailable();
+
 // Writes the PDF at in to out with entries as its whole outline, in order; an entry whose
 // destination the PDF lacks is left out. Gives the page (1 for the first) each named destination
 // of the PDF leads to.
