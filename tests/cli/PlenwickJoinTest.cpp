@@ -179,7 +179,7 @@ TEST_F(PlenwickJoinTest, ContentsAndPdfListEveryDocumentAtThePageItStartsOn) {
   EXPECT_NE(text->find("05 Echo9\n"), std::string::npos) << *text;
 }
 
-TEST_F(PlenwickJoinTest, PdfWithoutLibreOfficeIsRefusedBeforeAnyWork) {
+TEST_F(PlenwickJoinTest, PdfWithoutLibreOfficeOrTheOutlineWriterIsRefusedBeforeAnyWork) {
   const std::string fake = tree.Path("no-soffice.bin");
   const std::string command =
       "PLENWICK_SOFFICE=" + test::ShellQuoted(fake) + " " +
@@ -190,6 +190,20 @@ TEST_F(PlenwickJoinTest, PdfWithoutLibreOfficeIsRefusedBeforeAnyWork) {
   EXPECT_NE(said.find("plenwick-join: --pdf: PDF needs LibreOffice"), std::string::npos) << said;
   EXPECT_FALSE(fs::exists(tree.Path("dest/o.docx")));
   EXPECT_EQ(WEXITSTATUS(std::system((command + " >/dev/null").c_str())), 64);
+
+  // The outline writer is loaded only for --pdf: without it, too, nothing is joined.
+  const std::string program =
+      test::ShellQuoted(std::string(PLENWICK_BINARY_DIR) + "/cli/plenwick-join");
+  const std::string withoutModule =
+      "PLENWICK_SOFFICE=" + program +
+      " PLENWICK_PDF_OUTLINE_MODULE=" + test::ShellQuoted(tree.Path("none.so")) + " " + program +
+      " --pdf " + test::ShellQuoted(tree.Path("dest/o.pdf")) + " -o " +
+      test::ShellQuoted(tree.Path("dest/o.docx")) + " " + test::ShellQuoted(src) + " 2>&1";
+  const std::string saidWithout = Output(withoutModule);
+  EXPECT_NE(saidWithout.find("plenwick-join: --pdf: PDF needs the outline writer"),
+            std::string::npos)
+      << saidWithout;
+  EXPECT_FALSE(fs::exists(tree.Path("dest/o.docx")));
 }
 
 TEST_F(PlenwickJoinTest, TwoRunsStartedTogetherKeepTwoOutputs) {
