@@ -101,6 +101,33 @@ TEST_F(FailureTest, MalformedPartLateInTheAppend) {
   d.footnotes = "<w:footnote w:id=\"1\"><w:p>";  // not well-formed
   WriteDocx(dir_ / "late.docx", d);
   ExpectRefused(dir_ / "late.docx", wordc::kDamaged);
+
+  // The font table is read after the sections: a document with the very same header after one
+  // refused there gets a part of its own, as the refused one's was never written (sections of
+  // several documents may share a header part).
+  FixtureDoc fonts;
+  fonts.body = "<w:p><w:r><w:t>x</w:t></w:r></w:p>";
+  fonts.fonts = "<w:font w:name=\"Broken\">";  // not well-formed
+  fonts.headers["header1.xml"] = "<w:p><w:r><w:t>shared header</w:t></w:r></w:p>";
+  fonts.sectPr = "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/></w:sectPr>";
+  WriteDocx(dir_ / "fonts.docx", fonts);
+  ExpectRefused(dir_ / "fonts.docx", wordc::kDamaged);
+  FixtureDoc same;
+  same.body = "<w:p><w:r><w:t>y</w:t></w:r></w:p>";
+  same.headers = fonts.headers;
+  same.sectPr = fonts.sectPr;
+  WriteDocx(dir_ / "same.docx", same);
+  ASSERT_TRUE(joiner_.Insert((dir_ / "same.docx").string()).ok());
+  ASSERT_TRUE(joiner_.Save((dir_ / "after2.doc").string()).ok());
+  ResultPackage r(dir_ / "after2.doc");
+  int headers = 0;
+  for (pugi::xml_node rel : r.Xml("word/_rels/document.xml.rels").document_element().children()) {
+    const std::string target = rel.attribute("Target").value();
+    if (target.find("header") == std::string::npos) continue;
+    ++headers;
+    EXPECT_TRUE(r.Has("word/" + target)) << target << " is named but missing";
+  }
+  EXPECT_GT(headers, 0);
 }
 
 TEST_F(FailureTest, TwoBodies) {

@@ -24,6 +24,7 @@
 #include "word/engine/DocumentWide.h"
 #include "word/engine/ParsedParts.h"
 #include "word/engine/PieceEntry.h"
+#include "word/engine/RecentParts.h"
 #include "word/engine/SourcePackage.h"
 #include "word/package/Zip.h"
 
@@ -178,6 +179,8 @@ class Composer {
   // usually mixes a few templates.
   ParsedParts sharedStyles{8};
   ParsedParts sharedNumbering{4};
+  // Headers and footers that refer to nothing else, by their bytes.
+  RecentParts recentHeaders{16};
 
  private:
   void Commit(Staging& staging);

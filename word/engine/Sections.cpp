@@ -109,13 +109,28 @@ std::string SectionMapper::HeaderPart(const std::string& sourcePart, bool footer
     XmlPart& part = ctx_.src.Xml(sourcePart);
     pugi::xml_node root = part.doc->document_element();
     if (std::string_view(root.name()) == (footer ? "w:ftr" : "w:hdr")) {
-      result = ctx_.parts.FreshName(footer ? "/word/footer1.xml" : "/word/header1.xml");
+      const char* like = footer ? "/word/footer1.xml" : "/word/header1.xml";
+      const bool alone = ctx_.src.Rels(sourcePart).empty();
+      if (!alone) result = ctx_.parts.FreshName(like);
       if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(root);
       RewriteStory(ctx_, root, StoryOptions{});
-      ctx_.parts.CopyRelsKeepingIds(sourcePart, result);
+      if (!alone) ctx_.parts.CopyRelsKeepingIds(sourcePart, result);
       ResetRootNamespaces(root, part);
-      ctx_.parts.AddFixed(result, DocumentToString(*part.doc));
-      ctx_.parts.AddOverride(result, kCtBase + (footer ? "footer+xml" : "header+xml"));
+      std::string bytes = DocumentToString(*part.doc);
+      // A part that refers to nothing else is the same part wherever its bytes are the same:
+      // sections of several documents may name one.
+      RecentParts& recent = ctx_.result.recentHeaders;
+      if (const std::string* same = alone ? recent.Find(bytes) : nullptr) {
+        result = *same;
+      } else {
+        if (alone) {
+          result = ctx_.parts.FreshName(like);
+          recent.Remember(result, bytes);
+          ctx_.journal.Record([&recent, result] { recent.Forget(result); });
+        }
+        ctx_.parts.AddFixed(result, std::move(bytes));
+        ctx_.parts.AddOverride(result, kCtBase + (footer ? "footer+xml" : "header+xml"));
+      }
     }
   }
   copied_[Fold(sourcePart)] = result;
