@@ -10,7 +10,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -20,6 +19,7 @@
 
 #include "word/engine/Composer.h"
 #include "word/engine/SourcePackage.h"
+#include "word/engine/StyleIndex.h"
 
 namespace plenwick::word::engine {
 
@@ -111,9 +111,7 @@ class StyleMapper {
   AppendContext& ctx_;
   pugi::xml_document effective_;
   pugi::xml_node stylesRoot_;
-  // Views into the source part, which outlives the mapper.
-  std::unordered_map<std::string_view, pugi::xml_node> byId_;
-  std::map<std::string, std::string> sourceDefaults_;  // style type -> the source's default id
+  std::shared_ptr<const StyleIndex> index_ = std::make_shared<const StyleIndex>();
   std::map<std::string, std::string> mapped_;
   std::set<std::string> inProgress_;
   std::vector<std::pair<pugi::xml_node, std::string>> added_;  // style node, result id

@@ -26,6 +26,7 @@
 #include "word/engine/PieceEntry.h"
 #include "word/engine/RecentParts.h"
 #include "word/engine/SourcePackage.h"
+#include "word/engine/StyleIndex.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::engine {
@@ -178,6 +179,7 @@ class Composer {
   // Styles parts by their stored bytes: documents of one template share theirs, and a join
   // usually mixes a few templates.
   ParsedParts sharedStyles{8};
+  StyleIndexes styleIndexes{8};
   ParsedParts sharedNumbering{4};
   // Headers and footers that refer to nothing else, by their bytes.
   RecentParts recentHeaders{16};

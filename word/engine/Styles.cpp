@@ -131,16 +131,7 @@ void StyleMapper::Load() {
     stylesRoot_ = pugi::xml_node();
     return;
   }
-  // A template's styles part runs to a thousand styles; it is walked once.
-  std::vector<pugi::xml_node> defaults;
-  for (pugi::xml_node s : stylesRoot_.children("w:style")) {
-    const char* id = s.attribute("w:styleId").value();
-    byId_.emplace(id, s);
-    if (s.attribute("w:default").as_bool()) {
-      sourceDefaults_.emplace(s.attribute("w:type").value(), id);
-      defaults.push_back(s);
-    }
-  }
+  index_ = ctx_.result.styleIndexes.For(part.doc, stylesRoot_);
   docDefaults_ = stylesRoot_.child("w:docDefaults");
   ResultIndex& index = ctx_.result.index;
 
@@ -187,7 +178,7 @@ void StyleMapper::Load() {
     if (mergeDefaults_) BuildEffectiveDefaults();
   }
 
-  for (pugi::xml_node s : defaults) {
+  for (pugi::xml_node s : index_->defaults) {
     std::string_view type = s.attribute("w:type").value();
     if (type == "paragraph" && paragraphDefault_.empty()) {
       std::string mapped = Map(s.attribute("w:styleId").value());
@@ -240,8 +231,8 @@ void StyleMapper::BuildEffectiveDefaults() {
 std::string StyleMapper::Map(const std::string& id) {
   auto known = mapped_.find(id);
   if (known != mapped_.end()) return known->second;
-  auto node = byId_.find(id);
-  if (node == byId_.end() || inProgress_.count(id) != 0) return "";
+  auto node = index_->byId.find(id);
+  if (node == index_->byId.end() || inProgress_.count(id) != 0) return "";
   return MapOne(node->second);
 }
 
@@ -420,8 +411,8 @@ std::vector<pugi::xml_node> RunsOf(pugi::xml_node paragraph) {
 pugi::xml_node StyleMapper::FindInChain(
     std::string id, const std::function<pugi::xml_node(pugi::xml_node style)>& find) const {
   for (int depth = 0; depth < 32 && !id.empty(); ++depth) {
-    auto style = byId_.find(id);
-    if (style == byId_.end()) break;
+    auto style = index_->byId.find(id);
+    if (style == index_->byId.end()) break;
     if (pugi::xml_node found = find(style->second)) return found;
     id = style->second.child("w:basedOn").attribute("w:val").value();
   }
@@ -495,8 +486,8 @@ std::vector<pugi::xml_node> StyleMapper::ParagraphChain(pugi::xml_node paragraph
 }
 
 std::string StyleMapper::SourceDefault(const std::string& type) const {
-  auto found = sourceDefaults_.find(type);
-  return found == sourceDefaults_.end() ? std::string() : found->second;
+  auto found = index_->sourceDefaults.find(type);
+  return found == index_->sourceDefaults.end() ? std::string() : found->second;
 }
 
 // A paragraph's space before or after in twips as its document lays it out (its own, its
