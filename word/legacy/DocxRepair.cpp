@@ -15,6 +15,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "word/ElementOrder.h"
@@ -197,6 +198,41 @@ bool BringTabsIntoCell(pugi::xml_node cell) {
   return changed;
 }
 
+pugi::xml_node OnlyElementChild(pugi::xml_node parent) {
+  pugi::xml_node only;
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (only) return {};
+    only = c;
+  }
+  return only;
+}
+
+// The binary file's section break right after a table has no paragraph of its own in the
+// office's reading of it, and its export makes up an empty one to carry the section's end: a
+// blank line of the default size that pushed the rest of the page down (a four-page biosketch
+// lost every page to it). That paragraph is the only one the export writes without a style;
+// it is given a height of one point.
+bool ShrinkSectionCarrier(pugi::xml_node paragraph) {
+  pugi::xml_node before = paragraph.previous_sibling();
+  while (before && before.type() != pugi::node_element) before = before.previous_sibling();
+  if (!before || std::string_view(before.name()) != "w:tbl") return false;
+  pugi::xml_node pPr = OnlyElementChild(paragraph);
+  if (!pPr || std::string_view(pPr.name()) != "w:pPr") return false;
+  pugi::xml_node sectPr = OnlyElementChild(pPr);
+  if (!sectPr || std::string_view(sectPr.name()) != "w:sectPr") return false;
+  pugi::xml_node spacing = pPr.insert_child_before("w:spacing", sectPr);
+  static constexpr std::pair<const char*, const char*> kOnePoint[] = {
+      {"w:before", "0"}, {"w:after", "0"}, {"w:line", "20"}, {"w:lineRule", "exact"}};
+  for (const auto& [attribute, value] : kOnePoint) {
+    spacing.append_attribute(attribute).set_value(value);
+  }
+  pugi::xml_node rPr = pPr.insert_child_before("w:rPr", sectPr);
+  rPr.append_child("w:sz").append_attribute("w:val").set_value("2");
+  rPr.append_child("w:szCs").append_attribute("w:val").set_value("2");
+  return true;
+}
+
 struct Part {
   std::string name;
   pugi::xml_document xml;
@@ -244,6 +280,8 @@ void MendStory(Part& part, const std::set<std::string>& styleIds, bool knowStyle
       part.changed |= SortChildren(n, LevelOrder());
     } else if (name == "w:tc") {
       part.changed |= BringTabsIntoCell(n);
+    } else if (name == "w:p") {
+      part.changed |= ShrinkSectionCarrier(n);
     } else if (knowStyles && (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") &&
                std::string_view(n.parent().name()) != "w:lvl" &&
                styleIds.count(n.attribute("w:val").value()) == 0) {
