@@ -6,8 +6,8 @@
 // parts a paragraph leaves out are stated with what its own style chain gives them.
 #include <array>
 #include <string_view>
+#include <vector>
 
-#include "word/ElementOrder.h"
 #include "word/engine/Append.h"
 #include "word/engine/Xml.h"
 
@@ -47,14 +47,14 @@ void StyleMapper::StateWholeIndent(pugi::xml_node paragraph) const {
   bool whole = true;
   for (const IndentPart& part : kIndentParts) whole = whole && Sets(ind, part);
   if (whole) return;
-  // A list level's indent and a table style's come between the style and the paragraph: the
-  // parts are left to those.
+  // A list level's indent comes between the style and the paragraph, and a table style's
+  // between the defaults and the style: where either may set a part, the parts are left alone.
   if (Numbered(pPr)) return;
   for (pugi::xml_node a = paragraph.parent(); a; a = a.parent()) {
     if (std::string_view(a.name()) == "w:tbl" && TableStylesIndent()) return;
   }
   const std::vector<pugi::xml_node> chain = ParagraphChain(paragraph);
-  if (!pPr.child("w:numPr")) {
+  if (!pPr.child("w:numPr").child("w:numId")) {
     for (pugi::xml_node style : chain) {
       if (!style.child("w:pPr").child("w:numPr")) continue;
       if (Numbered(style.child("w:pPr"))) return;
