@@ -55,6 +55,14 @@ TEST(DocxRepair, MendsWhatTheOfficeExportGetsWrongAndKeepsTheRest) {
       "<w:r><w:rPr><w:rStyle w:val=\"Missing\"/></w:rPr><w:t>kept text</w:t></w:r></w:p>"
       "<w:p><w:r><w:drawing><wp:extent cx=\"-5\" cy=\"10\"/><a:ext cx=\"-502549795\" cy=\"7\"/>"
       "<a:srgbClr val=\"auto\"/><a:srgbClr val=\"FF0000\"/></w:drawing></w:r></w:p>"
+      "<w:tbl><w:tblPr><w:tblCellMar><w:left w:w=\"100\" w:type=\"dxa\"/>"
+      "<w:right w:w=\"100\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr><w:tr><w:tc><w:tcPr>"
+      "<w:tcW w:w=\"2000\" w:type=\"dxa\"/></w:tcPr><w:p><w:pPr><w:tabs>"
+      "<w:tab w:val=\"clear\" w:pos=\"9000\"/><w:tab w:val=\"left\" w:pos=\"1000\"/>"
+      "<w:tab w:val=\"left\" w:pos=\"5000\" w:leader=\"dot\"/>"
+      "<w:tab w:val=\"right\" w:pos=\"6000\"/></w:tabs></w:pPr>"
+      "<w:r><w:t>fee</w:t><w:tab/></w:r></w:p></w:tc></w:tr></w:tbl>"
+      "<w:p><w:pPr><w:sectPr><w:type w:val=\"continuous\"/></w:sectPr></w:pPr></w:p>"
       "</w:body></w:document>";
   const std::string styles =
       std::string("<w:styles ") + kW + "><w:style w:styleId=\"Heading1\"/></w:styles>";
@@ -91,6 +99,18 @@ TEST(DocxRepair, MendsWhatTheOfficeExportGetsWrongAndKeepsTheRest) {
   EXPECT_NE(d.find("<wp:extent cx=\"0\" cy=\"10\"/><a:ext cx=\"0\" cy=\"7\"/>"), std::string::npos);
   EXPECT_NE(d.find("<a:srgbClr val=\"000000\"/><a:srgbClr val=\"FF0000\"/>"), std::string::npos);
   EXPECT_NE(d.find("standalone=\"yes\""), std::string::npos);
+  // The blank line the export makes up to carry a section break after a table is one point.
+  EXPECT_NE(d.find("</w:tbl><w:p><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"20\" "
+                   "w:lineRule=\"exact\"/><w:rPr><w:sz w:val=\"2\"/><w:szCs w:val=\"2\"/>"
+                   "</w:rPr><w:sectPr>"),
+            std::string::npos)
+      << d;
+  // A stop past the cell's text (2000 less two margins of 100) ends at its edge; one stop there.
+  EXPECT_NE(d.find("<w:tabs><w:tab w:val=\"clear\" w:pos=\"9000\"/><w:tab w:val=\"left\" "
+                   "w:pos=\"1000\"/><w:tab w:val=\"left\" w:pos=\"1800\" w:leader=\"dot\"/>"
+                   "</w:tabs>"),
+            std::string::npos)
+      << d;
 
   EXPECT_NE(
       ReadZipEntry(docx, "word/numbering.xml")

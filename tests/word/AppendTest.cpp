@@ -73,6 +73,18 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   // The last document's section ends with the body; its empty paragraph is there once.
   EXPECT_FALSE(paras2[8].child("w:r"));
   EXPECT_TRUE(paras2[7].child("w:r").child("w:br"));
+
+  // The same page as LibreOffice writes it: the empty paragraph holds a run with properties
+  // only, and the page break is a run after the text.
+  FixtureDoc d;
+  d.body =
+      "<w:p><w:r><w:t>delta</w:t></w:r><w:r><w:br w:type=\"page\"/></w:r></w:p>"
+      "<w:p><w:r><w:rPr><w:b/></w:rPr></w:r></w:p>";
+  ResultPackage r3 = Join({Write("d.docx", d), Write("a3.docx", a)});
+  auto paras3 = Select(r3.Xml("word/document.xml"), "/w:document/w:body/w:p");
+  ASSERT_EQ(paras3.size(), 5u);
+  EXPECT_FALSE(paras3[1].child("w:pPr").child("w:sectPr")) << "the blank page's paragraph";
+  EXPECT_TRUE(paras3[2].child("w:pPr").child("w:sectPr"));
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

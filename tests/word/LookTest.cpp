@@ -423,5 +423,38 @@ TEST_F(LookTest, EverySectionStatesItsDocumentsNoteNumbering) {
   }
 }
 
+TEST_F(LookTest, AParagraphStatingPartOfItsIndentStatesTheRestFromItsOwnStyles) {
+  FixtureDoc a, b;
+  a.body = Para("earlier", "<w:ind w:left=\"1440\" w:right=\"720\" w:firstLine=\"0\"/>");
+  b.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Quote\"><w:name w:val=\"Quote\"/>"
+      "<w:pPr><w:ind w:left=\"567\" w:hanging=\"283\"/></w:pPr></w:style>";
+  b.numbering =
+      "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/>"
+      "<w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/><w:pPr><w:ind w:left=\"720\" "
+      "w:hanging=\"360\"/></w:pPr></w:lvl></w:abstractNum><w:num w:numId=\"1\">"
+      "<w:abstractNumId w:val=\"0\"/></w:num>";
+  b.body = Para("first line only", "<w:pStyle w:val=\"Quote\"/><w:ind w:firstLine=\"720\"/>") +
+           Para("right only", "<w:ind w:right=\"300\"/>") +
+           Para("listed",
+                "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr>"
+                "<w:ind w:firstLine=\"0\"/>");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto ind = [&](const char* text) {
+    std::string out;
+    for (pugi::xml_attribute at :
+         ParagraphWith(doc, text).child("w:pPr").child("w:ind").attributes())
+      out += std::string(at.name()) + "=" + at.value() + " ";
+    return out;
+  };
+  // The style's left and hanging indent give way to the stated first line as they would in
+  // Word; what nobody sets is none, not the earlier paragraph's.
+  EXPECT_EQ(ind("first line only"), "w:firstLine=720 w:left=567 w:right=0 ");
+  EXPECT_EQ(ind("right only"), "w:right=300 w:left=0 w:firstLine=0 ");
+  // A list level's indent comes between the style and the paragraph: left to the list.
+  EXPECT_EQ(ind("listed"), "w:firstLine=0 ");
+}
+
 }  // namespace
 }  // namespace plenwick::word::test

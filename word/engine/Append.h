@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -93,8 +94,12 @@ class StyleMapper {
   // The source styles a paragraph takes its properties from, its own style first; a paragraph
   // without one has the document's default paragraph style.
   std::vector<pugi::xml_node> ParagraphChain(pugi::xml_node paragraph) const;
+  // Where a paragraph states only part of its indent, states the other parts as its own style
+  // chain gives them, so that no reader takes them from the paragraph before.
+  void StateWholeIndent(pugi::xml_node paragraph) const;
 
  private:
+  bool TableStylesIndent() const;  // whether any table style sets its text's indent
   std::string MapOne(pugi::xml_node style);
   // The element of the source style `id`, or of a style it is based on, that sets `property`.
   // The first node `find` gives for the source style `id` or a style it is based on.
@@ -120,6 +125,7 @@ class StyleMapper {
   pugi::xml_node docDefaults_;
   bool mergeDefaults_ = false;
   std::string paragraphDefault_, tableDefault_;
+  mutable std::optional<bool> tableStylesIndent_;
 };
 
 class NumberingMapper {

@@ -42,9 +42,20 @@ struct LazyPart {
   const char* root;
 };
 
+// A run with nothing but its properties, as LibreOffice writes one into every empty paragraph.
+bool IsEmptyRun(pugi::xml_node run) {
+  if (std::string_view(run.name()) != "w:r") return false;
+  for (pugi::xml_node c = run.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && std::string_view(c.name()) != "w:rPr") return false;
+  }
+  return true;
+}
+
 bool IsEmptyParagraph(pugi::xml_node paragraph) {
   for (pugi::xml_node c = paragraph.first_child(); c; c = c.next_sibling()) {
-    if (c.type() == pugi::node_element && std::string_view(c.name()) != "w:pPr") return false;
+    if (c.type() == pugi::node_element && std::string_view(c.name()) != "w:pPr" && !IsEmptyRun(c)) {
+      return false;
+    }
   }
   return true;
 }
@@ -57,7 +68,8 @@ bool StartsPage(pugi::xml_node paragraph) {
   while (before && before.type() != pugi::node_element) before = before.previous_sibling();
   if (!before || std::string_view(before.name()) != "w:p") return false;
   pugi::xml_node run = before.last_child();
-  while (run && (run.type() != pugi::node_element || std::string_view(run.name()) != "w:r")) {
+  while (run && (run.type() != pugi::node_element || std::string_view(run.name()) != "w:r" ||
+                 IsEmptyRun(run))) {
     run = run.previous_sibling();
   }
   pugi::xml_node end = run.last_child();

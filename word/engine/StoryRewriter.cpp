@@ -62,6 +62,7 @@ class Walker {
     if (name == "w:p") {
       ctx_.tabStops.State(node);
       ctx_.wide.State(node);
+      ctx_.styles.StateWholeIndent(node);
       const std::string& def = ctx_.styles.ParagraphDefault();
       if (!def.empty()) {
         pugi::xml_node pPr = node.child("w:pPr");

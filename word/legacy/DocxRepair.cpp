@@ -8,12 +8,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "word/ElementOrder.h"
@@ -147,6 +149,90 @@ bool ValidDate(std::string_view d) {
          d.substr(5, 2) != "00" && d.substr(8, 2) != "00";
 }
 
+// A width in twips, when it is one.
+std::optional<long> Twips(pugi::xml_node width) {
+  if (!width) return std::nullopt;
+  const std::string_view type = width.attribute("w:type").value();
+  if (!type.empty() && type != "dxa") return std::nullopt;
+  return width.attribute("w:w").as_int();
+}
+
+// The cell's margin on one side: its own, else its table's, else Word's default.
+long CellMargin(pugi::xml_node cell, std::initializer_list<const char*> sides) {
+  pugi::xml_node table = cell.parent().parent();
+  for (pugi::xml_node margins :
+       {cell.child("w:tcPr").child("w:tcMar"), table.child("w:tblPr").child("w:tblCellMar")}) {
+    for (const char* side : sides) {
+      if (std::optional<long> w = Twips(margins.child(side))) return *w;
+    }
+  }
+  return 108;
+}
+
+// A tab stop past the edge of its cell's text: the office lays out the binary file's stop (a dot
+// leader running up to the amount in the next column, say) as reaching to the edge, and its own
+// export's as a stop that is never reached, so the leader and the words it joined went missing.
+// Such stops are brought to the edge, where the leader ends either way.
+bool BringTabsIntoCell(pugi::xml_node cell) {
+  const std::optional<long> width = Twips(cell.child("w:tcPr").child("w:tcW"));
+  if (!width) return false;
+  const long text =
+      *width - CellMargin(cell, {"w:left", "w:start"}) - CellMargin(cell, {"w:right", "w:end"});
+  if (text <= 0) return false;
+  bool changed = false;
+  for (pugi::xml_node p : cell.children("w:p")) {
+    pugi::xml_node tabs = p.child("w:pPr").child("w:tabs");
+    std::vector<pugi::xml_node> beyond;
+    for (pugi::xml_node tab : tabs.children("w:tab")) {
+      if (std::string_view(tab.attribute("w:val").value()) != "clear" &&
+          tab.attribute("w:pos").as_llong() > text) {
+        beyond.push_back(tab);
+      }
+    }
+    if (beyond.empty()) continue;
+    // One stop at the edge; any further ones would stand on it.
+    beyond.front().attribute("w:pos").set_value(std::to_string(text).c_str());
+    for (std::size_t i = 1; i < beyond.size(); ++i) tabs.remove_child(beyond[i]);
+    changed = true;
+  }
+  return changed;
+}
+
+pugi::xml_node OnlyElementChild(pugi::xml_node parent) {
+  pugi::xml_node only;
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (only) return {};
+    only = c;
+  }
+  return only;
+}
+
+// The binary file's section break right after a table has no paragraph of its own in the
+// office's reading of it, and its export makes up an empty one to carry the section's end: a
+// blank line of the default size that pushed the rest of the page down (a four-page biosketch
+// lost every page to it). That paragraph is the only one the export writes without a style;
+// it is given a height of one point.
+bool ShrinkSectionCarrier(pugi::xml_node paragraph) {
+  pugi::xml_node before = paragraph.previous_sibling();
+  while (before && before.type() != pugi::node_element) before = before.previous_sibling();
+  if (!before || std::string_view(before.name()) != "w:tbl") return false;
+  pugi::xml_node pPr = OnlyElementChild(paragraph);
+  if (!pPr || std::string_view(pPr.name()) != "w:pPr") return false;
+  pugi::xml_node sectPr = OnlyElementChild(pPr);
+  if (!sectPr || std::string_view(sectPr.name()) != "w:sectPr") return false;
+  pugi::xml_node spacing = pPr.insert_child_before("w:spacing", sectPr);
+  static constexpr std::pair<const char*, const char*> kOnePoint[] = {
+      {"w:before", "0"}, {"w:after", "0"}, {"w:line", "20"}, {"w:lineRule", "exact"}};
+  for (const auto& [attribute, value] : kOnePoint) {
+    spacing.append_attribute(attribute).set_value(value);
+  }
+  pugi::xml_node rPr = pPr.insert_child_before("w:rPr", sectPr);
+  rPr.append_child("w:sz").append_attribute("w:val").set_value("2");
+  rPr.append_child("w:szCs").append_attribute("w:val").set_value("2");
+  return true;
+}
+
 struct Part {
   std::string name;
   pugi::xml_document xml;
@@ -192,6 +278,10 @@ void MendStory(Part& part, const std::set<std::string>& styleIds, bool knowStyle
       if (auto r = n.child("w:rPr")) part.changed |= SortChildren(r, RunPropertyOrder());
     } else if (name == "w:lvl") {
       part.changed |= SortChildren(n, LevelOrder());
+    } else if (name == "w:tc") {
+      part.changed |= BringTabsIntoCell(n);
+    } else if (name == "w:p") {
+      part.changed |= ShrinkSectionCarrier(n);
     } else if (knowStyles && (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") &&
                std::string_view(n.parent().name()) != "w:lvl" &&
                styleIds.count(n.attribute("w:val").value()) == 0) {
