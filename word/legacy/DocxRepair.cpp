@@ -1,7 +1,5 @@
 #include "word/legacy/DocxRepair.h"
 
-#include <zip.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -20,12 +18,13 @@
 
 #include "word/ElementOrder.h"
 #include "word/legacy/LegacyErrors.h"
+#include "word/package/Zip.h"
 
 namespace plenwick::word::legacy {
 namespace {
 
 // Converted parts are small; anything bigger than this is left as the office wrote it.
-constexpr zip_uint64_t kMaxPartBytes = 256u << 20;
+constexpr std::uint64_t kMaxPartBytes = 256u << 20;
 
 using Ranks = std::unordered_map<std::string_view, int>;
 
@@ -327,39 +326,23 @@ bool IsStoryPart(std::string_view name) {
   return false;
 }
 
-struct ZipCloser {
-  void operator()(zip_t* z) const { zip_discard(z); }
-};
-
 }  // namespace
 
 Status RepairConvertedDocx(const std::string& docxPath) {
-  int err = 0;
-  std::unique_ptr<zip_t, ZipCloser> zip(zip_open(docxPath.c_str(), 0, &err));
+  Result<package::ZipReader> zip = package::ZipReader::Open(docxPath);
   if (!zip) return MakeError(codes::kConversionFailed, "the converter wrote an unreadable package");
-  const zip_int64_t count = zip_get_num_entries(zip.get(), 0);
   std::vector<std::unique_ptr<Part>> parts;
-  std::map<std::string, zip_uint64_t> indexOf;
-  for (zip_int64_t i = 0; i < count; ++i) {
-    const auto index = static_cast<zip_uint64_t>(i);
-    const char* name = zip_get_name(zip.get(), index, 0);
-    zip_stat_t st;
-    if (name == nullptr || !IsStoryPart(name) || zip_stat_index(zip.get(), index, 0, &st) != 0 ||
-        st.size > kMaxPartBytes) {
-      continue;
-    }
-    std::string bytes(static_cast<std::size_t>(st.size), '\0');
-    zip_file_t* f = zip_fopen_index(zip.get(), index, 0);
-    if (f == nullptr) continue;
-    const zip_int64_t n = zip_fread(f, bytes.data(), st.size);
-    zip_fclose(f);
-    if (n < 0 || static_cast<zip_uint64_t>(n) != st.size) continue;
+  for (const std::string& name : zip->Names()) {
+    if (!IsStoryPart(name)) continue;
+    Result<package::ZipReader::Stored> stored = zip->StoredBytes(name);
+    if (!stored || stored->uncompressedSize > kMaxPartBytes) continue;
+    Result<std::string> bytes = zip->Read(name);
+    if (!bytes) continue;
     auto part = std::make_unique<Part>();
     part->name = name;
     // Whitespace-only text is content in Word ("<w:t xml:space="preserve"> </w:t>").
     const unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
-    if (!part->xml.load_buffer(bytes.data(), bytes.size(), flags, pugi::encoding_utf8)) continue;
-    indexOf[part->name] = index;
+    if (!part->xml.load_buffer(bytes->data(), bytes->size(), flags, pugi::encoding_utf8)) continue;
     parts.push_back(std::move(part));
   }
   // The document first, so its bookmarks keep their names over those in notes and headers.
@@ -382,25 +365,30 @@ Status RepairConvertedDocx(const std::string& docxPath) {
       MendBookmarks(*p, bookmarkNames);
     }
   }
-  bool any = false;
-  std::vector<std::unique_ptr<std::string>> keep;  // buffers libzip reads when closing
+  std::vector<package::RawEntry> changed;
+  std::set<std::string> changedNames;
   for (const auto& p : parts) {
     if (!p->changed) continue;
     std::ostringstream out;
     p->xml.save(out, "", pugi::format_raw, pugi::encoding_utf8);
-    keep.push_back(std::make_unique<std::string>(out.str()));
-    zip_source_t* src = zip_source_buffer(zip.get(), keep.back()->data(), keep.back()->size(), 0);
-    if (src == nullptr || zip_file_replace(zip.get(), indexOf[p->name], src, 0) != 0) {
-      if (src != nullptr) zip_source_free(src);
+    changed.push_back(package::MakeEntry(p->name, out.str()));
+    changedNames.insert(p->name);
+  }
+  if (changed.empty()) return Ok();
+  // Written anew beside it and renamed over it; the parts not mended are copied as stored. The
+  // file is a conversion's private temporary, so it is not flushed to the disk.
+  package::PackageWriter writer;
+  writer.SetPowerSafe(false);
+  for (const std::string& name : zip->Names()) {
+    if (changedNames.contains(name)) continue;
+    Result<package::RawEntry> raw = zip->Raw(name);
+    if (!raw || !writer.AddFixed(std::move(*raw))) {
       return MakeError(codes::kConversionFailed, "the converted package cannot be mended");
     }
-    any = true;
   }
-  if (!any) return Ok();
-  if (zip_close(zip.get()) != 0) {
+  if (!writer.Save(docxPath, changed)) {
     return MakeError(codes::kConversionFailed, "the converted package cannot be mended");
   }
-  zip.release();
   return Ok();
 }
 

@@ -1,7 +1,5 @@
 #include "word/legacy/LostText.h"
 
-#include <zip.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include <pugixml.hpp>
 
 #include "word/legacy/LegacyErrors.h"
+#include "word/package/Zip.h"
 
 namespace plenwick::word::legacy {
 namespace {
@@ -46,10 +45,6 @@ bool HiddenDestination(std::string_view word) {
   }
   return false;
 }
-
-struct ZipCloser {
-  void operator()(zip_t* z) const { zip_discard(z); }
-};
 
 }  // namespace
 
@@ -145,19 +140,15 @@ bool SourceShowsText(const std::string& path, const SniffResult& sniff) {
 }
 
 Result<bool> DocxHoldsContent(const std::string& docxPath) {
-  int err = 0;
-  std::unique_ptr<zip_t, ZipCloser> zip(zip_open(docxPath.c_str(), ZIP_RDONLY, &err));
+  Result<package::ZipReader> zip = package::ZipReader::Open(docxPath);
   if (!zip) return MakeError(codes::kConversionFailed, "the converter wrote an unreadable package");
-  zip_stat_t st;
-  if (zip_stat(zip.get(), "word/document.xml", 0, &st) != 0 || st.size > kMaxCheckedBytes) {
+  Result<package::ZipReader::Stored> stored = zip->StoredBytes("word/document.xml");
+  if (!stored || stored->uncompressedSize > kMaxCheckedBytes) {
     return true;  // not ours to judge: the engine reads the package and says what is wrong
   }
-  std::string bytes(static_cast<std::size_t>(st.size), '\0');
-  zip_file_t* f = zip_fopen(zip.get(), "word/document.xml", 0);
-  if (f == nullptr) return true;
-  const zip_int64_t n = zip_fread(f, bytes.data(), st.size);
-  zip_fclose(f);
-  if (n < 0 || static_cast<zip_uint64_t>(n) != st.size) return true;
+  Result<std::string> read = zip->Read("word/document.xml");
+  if (!read) return true;
+  const std::string& bytes = *read;
   pugi::xml_document xml;
   if (!xml.load_buffer(bytes.data(), bytes.size())) return true;
   static const char* const kContent[] = {"w:drawing",   "w:pict", "w:object", "m:oMath",
