@@ -65,7 +65,8 @@ struct Listing {
   ino_t inode = 0;
   timespec modified{};
   timespec changed{};
-  bool reusable = false;
+  bool reusable = false;  // for any later look, while the folder stays unchanged
+  timespec readStart{};   // when the read began
   std::vector<Entry> entries;
   std::size_t folders = 0;  // entries that are real folders
 };
@@ -77,7 +78,7 @@ bool Same(const timespec& a, const timespec& b) {
 // Adding, removing or renaming an entry moves a folder's modification time, and a change of its
 // permissions its status-change time; while both stand still its listing stands still.
 bool Unchanged(const Listing& listing, const struct stat& now) {
-  return listing.reusable && listing.device == now.st_dev && listing.inode == now.st_ino &&
+  return listing.device == now.st_dev && listing.inode == now.st_ino &&
          Same(listing.modified, now.st_mtim) && Same(listing.changed, now.st_ctim);
 }
 
@@ -92,6 +93,20 @@ bool SettledBefore(const struct stat& status, const timespec& readStart) {
   };
   const long double start = nanoseconds(readStart) - kMarginNanoseconds;
   return nanoseconds(status.st_mtim) < start && nanoseconds(status.st_ctim) < start;
+}
+
+// A listing taken a moment ago serves the walker's second look at the same folder (once for its
+// subfolders, once for its files) even when the folder changed within the last tick: both looks
+// then see the folder as it was at the first, as if it had been read once. Reading it again
+// would take another snapshot no truer than that one, at the cost of the whole read: a tree
+// made just before it is walked had every folder read twice.
+bool JustRead(const Listing& listing, const timespec& now) {
+  constexpr long double kMomentNanoseconds = 1e8L;
+  const auto nanoseconds = [](const timespec& t) {
+    return static_cast<long double>(t.tv_sec) * 1e9L + static_cast<long double>(t.tv_nsec);
+  };
+  const long double age = nanoseconds(now) - nanoseconds(listing.readStart);
+  return age >= 0 && age < kMomentNanoseconds;
 }
 
 // What an entry is, from the type the directory itself records where the file system keeps
@@ -141,6 +156,7 @@ Result<std::shared_ptr<const Listing>> Read(int folder, const struct stat& statu
   listing->modified = status.st_mtim;
   listing->changed = status.st_ctim;
   listing->reusable = SettledBefore(status, readStart);
+  listing->readStart = readStart;
 
   alignas(dirent64) char buffer[32 * 1024];
   for (;;) {
@@ -248,7 +264,10 @@ class StdFolder final : public Folder {
     cache_->held = folder_;
     cache_->heldDevice = now.st_dev;
     cache_->heldInode = now.st_ino;
-    if (cache_->last && Unchanged(*cache_->last, now)) return cache_->last;
+    if (cache_->last && Unchanged(*cache_->last, now) &&
+        (cache_->last->reusable || JustRead(*cache_->last, readStart))) {
+      return cache_->last;
+    }
     Result<std::shared_ptr<const Listing>> read =
         Read(Fd(), now, readStart, std::exchange(folder_->read, true), path_);
     if (read) cache_->last = *read;
