@@ -35,8 +35,16 @@ class KeyedCollection {
       return true;
     }
     const std::size_t hash = Hash(key);
-    if (Lookup(key, hash) != 0) return false;
     if ((keyed_ + 1) * 2 > slots_.size()) Grow();
+    // One probe finds either the key or the free place it goes to: the table is far larger than
+    // the caches, and each probe sequence costs a miss.
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = hash & mask;
+    for (;; at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.position == 0) break;
+      if (slot.hash == hash && keys_[slot.position - 1] == key) return false;
+    }
     items_.push_back(std::move(item));
     try {
       keys_.push_back(std::move(key));
@@ -44,7 +52,7 @@ class KeyedCollection {
       items_.pop_back();
       throw;
     }
-    Place(Slot{hash, items_.size()});
+    slots_[at] = Slot{hash, items_.size()};
     ++keyed_;
     return true;
   }
