@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/CompanionFile.h"
 #include "word/legacy/DocxRepair.h"
 #include "word/legacy/HelperProcess.h"
 #include "word/legacy/LegacyErrors.h"
@@ -433,12 +434,6 @@ class Converter final : public LibreOfficeConverter {
   unsigned long counter_ = 0;
 };
 
-std::string SelfDir() {
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : self.parent_path().string();
-}
-
 }  // namespace
 
 std::string DefaultOfficeProgram() {
@@ -449,16 +444,10 @@ std::string DefaultOfficeProgram() {
 }
 
 std::string DefaultHelperProgram() {
-  if (const char* p = std::getenv("PLENWICK_LEGACY_HELPER"); p != nullptr && *p != 0) return p;
-  std::error_code ec;
-  // Installed (bin/../libexec/plenwick) or beside the program, or else where this build put it.
-  const std::string self = SelfDir();
-  for (const std::string& candidate :
-       {self + "/../libexec/plenwick/plenwick-legacy-helper", self + "/plenwick-legacy-helper",
-        std::string(PLENWICK_LEGACY_HELPER_PATH)}) {
-    if (fs::is_regular_file(candidate, ec)) return candidate;
-  }
-  return {};
+  return platform::FindCompanion(
+      "PLENWICK_LEGACY_HELPER",
+      {"../libexec/plenwick/plenwick-legacy-helper", "plenwick-legacy-helper"},
+      PLENWICK_LEGACY_HELPER_PATH);
 }
 
 std::unique_ptr<LibreOfficeConverter> MakeLibreOfficeConverter(LibreOfficeOptions options) {

@@ -3,34 +3,19 @@
 #include <dlfcn.h>
 
 #include <cctype>
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
+#include "platform/CompanionFile.h"
 #include "word/WordApi.h"
 #include "word/pdf/OutlineModule.h"
 
 namespace plenwick::word::pdf {
 namespace {
 
-std::string SelfDir() {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : self.parent_path().string();
-}
-
-// The module's place: named by the environment, installed (bin/../lib/plenwick), beside the
-// program, or else where this build put it.
 std::string ModulePath() {
-  if (const char* p = std::getenv("PLENWICK_PDF_OUTLINE_MODULE"); p != nullptr && *p != 0) return p;
-  std::error_code ec;
-  const std::string self = SelfDir();
-  for (const std::string& candidate :
-       {self + "/../lib/plenwick/plenwick-pdf-outline.so", self + "/plenwick-pdf-outline.so",
-        std::string(PLENWICK_PDF_OUTLINE_MODULE_PATH)}) {
-    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
-  }
-  return {};
+  return platform::FindCompanion(
+      "PLENWICK_PDF_OUTLINE_MODULE",
+      {"../lib/plenwick/plenwick-pdf-outline.so", "plenwick-pdf-outline.so"},
+      PLENWICK_PDF_OUTLINE_MODULE_PATH);
 }
 
 struct LoadedWriter {
