@@ -130,6 +130,7 @@ class NumberingMapper {
   bool Drain();  // writes queued definitions; true when it did anything
   // The source's level `ilvl` of list `numId` (an override's before its definition's), or null.
   pugi::xml_node Level(const std::string& numId, const std::string& ilvl) const;
+  bool HasLists() const { return !nums_.empty(); }
 
  private:
   std::string MapAbstract(const std::string& abstractId);

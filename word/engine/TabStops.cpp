@@ -108,6 +108,7 @@ void TabStopKeeper::Load() {
 void TabStopKeeper::State(pugi::xml_node paragraph) const {
   if (interval_ == 0) return;
   const bool tabInText = HoldsTab(paragraph);
+  if (!tabInText && !ctx_.numbering.HasLists()) return;
   // In a cell the stops end at the cell's width where it is stated; cells sized otherwise keep
   // the result's stops.
   long reach = reach_;
