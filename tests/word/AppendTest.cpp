@@ -430,12 +430,23 @@ TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
       "<w:p><w:r><w:t>no tab</w:t></w:r></w:p>"
       "<w:p><w:pPr><w:pStyle w:val=\"Tabbed\"/><w:tabs><w:tab w:val=\"clear\" "
       "w:pos=\"9000\"/></w:tabs></w:pPr><w:r><w:t>x</w:t><w:tab/><w:t>y</w:t></w:r></w:p>"
-      "<w:p><w:r><w:t>c</w:t><w:tab/><w:t>d</w:t></w:r></w:p>";
+      "<w:p><w:r><w:t>c</w:t><w:tab/><w:t>d</w:t></w:r></w:p>"
+      "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
+      "<w:r><w:t>item</w:t></w:r></w:p>"
+      "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
+      "<w:r><w:t>item</w:t></w:r></w:p>";
+  // A long number runs past its hanging indent: the tab after it goes to the next default stop.
+  b.numbering =
+      "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:numFmt w:val=\"decimal\"/>"
+      "<w:lvlText w:val=\"4.2.1.5.%1.\"/><w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/>"
+      "</w:pPr></w:lvl><w:lvl w:ilvl=\"1\"><w:numFmt w:val=\"decimal\"/><w:suff "
+      "w:val=\"space\"/><w:lvlText w:val=\"%2.\"/></w:lvl></w:abstractNum>"
+      "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
   ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
   pugi::xml_node settings = r.Xml("word/settings.xml").document_element();
   EXPECT_STREQ(settings.child("w:defaultTabStop").attribute("w:val").value(), "720");
   auto paragraphs = Select(r.Xml("word/document.xml"), "//w:body/w:p");
-  ASSERT_GE(paragraphs.size(), 4u);
+  ASSERT_GE(paragraphs.size(), 6u);
   auto stopsOf = [](pugi::xml_node p) {
     std::vector<std::string> stops;
     for (pugi::xml_node t : p.child("w:pPr").child("w:tabs").children("w:tab"))
@@ -456,6 +467,11 @@ TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
   ASSERT_FALSE(plain.empty());
   EXPECT_EQ(plain.front(), "left@567");
   EXPECT_EQ(plain.size(), 16u);  // 567 to 9072, as far as the text is wide
+  // A list item's stops start past its level's indent; a number followed by a space has no tab.
+  std::vector<std::string> listed = stopsOf(paragraphs[4]);
+  ASSERT_FALSE(listed.empty()) << "the tab after a list number needs the document's stops";
+  EXPECT_EQ(listed.front(), "left@1134");
+  EXPECT_TRUE(stopsOf(paragraphs[5]).empty());
 }
 
 TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {

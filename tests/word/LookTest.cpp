@@ -142,6 +142,12 @@ TEST_F(LookTest, SpacesThatAddedUpInTheirDocumentAreStatedAsTheirSum) {
            Para("no space before", "<w:spacing w:before=\"0\"/>") +
            Para("tight one", "<w:pStyle w:val=\"Tight\"/>") +
            Para("tight two", "<w:pStyle w:val=\"Tight\"/>") + "<w:bookmarkEnd w:id=\"0\"/>";
+  // A paragraph that begins a page has only its own space above it.
+  b.body += Para("chapter end", "<w:spacing w:after=\"240\"/>") +
+            Para("new chapter", "<w:pageBreakBefore/><w:spacing w:before=\"120\"/>") +
+            "<w:p><w:pPr><w:spacing w:after=\"240\"/></w:pPr><w:r><w:t>broken</w:t>"
+            "<w:br w:type=\"page\"/></w:r></w:p>" +
+            Para("next page", "<w:spacing w:before=\"120\"/>");
   // In a table the table style's spacing counts: here it leaves no space after a cell's text.
   b.styles +=
       "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Grid\"/><w:pPr>"
@@ -174,6 +180,8 @@ TEST_F(LookTest, SpacesThatAddedUpInTheirDocumentAreStatedAsTheirSum) {
   }
   EXPECT_TRUE(headerSeen);
   EXPECT_EQ(before("no space before"), "0");
+  EXPECT_EQ(before("new chapter"), "120");
+  EXPECT_EQ(before("next page"), "120");
   // Paragraphs of one style that drop the space between them are left alone.
   EXPECT_EQ(before("tight two"), "");
   // The result itself keeps taking the larger of two spaces.

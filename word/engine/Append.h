@@ -135,6 +135,9 @@ class NumberingMapper {
   std::string MapNum(const std::string& numId);  // "0" stays "0"
   std::string MapPicBullet(const std::string& id);
   bool Drain();  // writes queued definitions; true when it did anything
+  // The source's level `ilvl` of list `numId` (an override's before its definition's), or null.
+  pugi::xml_node Level(const std::string& numId, const std::string& ilvl) const;
+  bool HasLists() const { return !nums_.empty(); }
 
  private:
   std::string MapAbstract(const std::string& abstractId);
@@ -250,8 +253,9 @@ class SectionMapper {
 };
 
 // Default tab stops hold for the whole result, which takes the first document's interval. A
-// later document with another interval keeps its own: each of its paragraphs that holds a tab
-// states the stops its interval puts after the paragraph's last stop of its own.
+// later document with another interval keeps its own: each of its paragraphs that holds a tab,
+// in its text or after a list number, states the stops its interval puts after the paragraph's
+// last stop of its own.
 class TabStopKeeper {
  public:
   explicit TabStopKeeper(AppendContext& ctx) : ctx_(ctx) {}

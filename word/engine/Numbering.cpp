@@ -41,6 +41,23 @@ std::string NumberingMapper::MapNum(const std::string& numId) {
   return fresh;
 }
 
+pugi::xml_node NumberingMapper::Level(const std::string& numId, const std::string& ilvl) const {
+  auto num = nums_.find(numId);
+  if (num == nums_.end()) return {};
+  auto isLevel = [&ilvl](pugi::xml_node n) {
+    return std::string_view(n.attribute("w:ilvl").value()) == ilvl;
+  };
+  for (pugi::xml_node o : num->second.children("w:lvlOverride")) {
+    if (isLevel(o) && o.child("w:lvl")) return o.child("w:lvl");
+  }
+  auto abstract = abstracts_.find(num->second.child("w:abstractNumId").attribute("w:val").value());
+  if (abstract == abstracts_.end()) return {};
+  for (pugi::xml_node l : abstract->second.children("w:lvl")) {
+    if (isLevel(l)) return l;
+  }
+  return {};
+}
+
 std::string NumberingMapper::MapPicBullet(const std::string& id) {
   auto known = picMap_.find(id);
   if (known != picMap_.end()) return known->second;

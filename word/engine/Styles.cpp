@@ -541,6 +541,25 @@ void StyleMapper::StateSummedSpacing(
     std::string style = styleOf(p);
     return IsOn(ChainSetting(style.empty() ? SourceDefault("paragraph") : style, kContextual));
   };
+  static constexpr CellProperty kPageBreak = {"w:pPr", "w:pageBreakBefore", {nullptr, nullptr}};
+  // A paragraph that begins a page has nothing above it there: the space after the one before
+  // stays at the foot of the page before.
+  auto beginsPage = [&](pugi::xml_node before, pugi::xml_node p) {
+    if (pugi::xml_node own = p.child("w:pPr").child("w:pageBreakBefore")) {
+      if (IsOn(own)) return true;
+    } else {
+      std::string style = styleOf(p);
+      if (IsOn(ChainSetting(style.empty() ? SourceDefault("paragraph") : style, kPageBreak))) {
+        return true;
+      }
+    }
+    pugi::xml_node run = before.last_child();
+    while (run && std::string_view(run.name()) != "w:r") run = run.previous_sibling();
+    pugi::xml_node end = run.last_child();
+    while (end && end.type() != pugi::node_element) end = end.previous_sibling();
+    return end && std::string_view(end.name()) == "w:br" &&
+           std::string_view(end.attribute("w:type").value()) == "page";
+  };
   pugi::xml_node previous;
   for (pugi::xml_node p = container.first_child(); p; p = p.next_sibling()) {
     if (p.type() != pugi::node_element) continue;
@@ -562,7 +581,7 @@ void StyleMapper::StateSummedSpacing(
       continue;
     }
     pugi::xml_node before = std::exchange(previous, p);
-    if (!before || before.child("w:pPr").child("w:sectPr")) continue;
+    if (!before || before.child("w:pPr").child("w:sectPr") || beginsPage(before, p)) continue;
     // Paragraphs of one style that ignore the space between them stay as they are.
     if (styleOf(before) == styleOf(p) && (contextual(before) || contextual(p))) continue;
     long after = SpacingOf(before, tableStyle, "w:after", "w:afterAutospacing");

@@ -106,7 +106,9 @@ void TabStopKeeper::Load() {
 }
 
 void TabStopKeeper::State(pugi::xml_node paragraph) const {
-  if (interval_ == 0 || !HoldsTab(paragraph)) return;
+  if (interval_ == 0) return;
+  const bool tabInText = HoldsTab(paragraph);
+  if (!tabInText && !ctx_.numbering.HasLists()) return;
   // In a cell the stops end at the cell's width where it is stated; cells sized otherwise keep
   // the result's stops.
   long reach = reach_;
@@ -122,22 +124,41 @@ void TabStopKeeper::State(pugi::xml_node paragraph) const {
   std::vector<pugi::xml_node> chain = ctx_.styles.ParagraphChain(paragraph);
   std::set<long> stops;
   bool rightToLeft = false;
-  bool numbered = false;
   long indent = 0;
   auto take = [&](pugi::xml_node properties) {
     ApplyTabs(properties.child("w:tabs"), stops);
     if (pugi::xml_node bidi = properties.child("w:bidi")) rightToLeft = IsOn(bidi);
-    if (properties.child("w:numPr")) numbered = true;
     pugi::xml_node ind = properties.child("w:ind");
     pugi::xml_attribute left = ind.attribute("w:left");
     if (!left) left = ind.attribute("w:start");
     if (left) indent = static_cast<long>(left.as_llong(0));
   };
+  // The list the paragraph is an item of, if any: its own numbering before its style's.
+  std::string numId, level = "0";
+  auto readList = [&](pugi::xml_node properties) {
+    pugi::xml_node numPr = properties.child("w:numPr");
+    if (pugi::xml_node id = numPr.child("w:numId")) numId = id.attribute("w:val").value();
+    if (pugi::xml_node l = numPr.child("w:ilvl")) level = l.attribute("w:val").value();
+  };
+  for (auto style = chain.rbegin(); style != chain.rend(); ++style) readList(style->child("w:pPr"));
+  readList(pPr);
   for (auto style = chain.rbegin(); style != chain.rend(); ++style) take(style->child("w:pPr"));
+  bool tabAfterNumber = false;
+  if (!numId.empty() && numId != "0") {
+    // A list level's indent and stops rank between the style's and the paragraph's own. The tab
+    // after the number goes to the next stop past the number, the hanging indent counting as
+    // one; past the indent and the last stop of its own that is a default stop, which the
+    // paragraph states like any other.
+    pugi::xml_node lvl = ctx_.numbering.Level(numId, level);
+    if (!lvl) return;
+    std::string_view suffix = lvl.child("w:suff").attribute("w:val").value();
+    tabAfterNumber = suffix != "space" && suffix != "nothing";
+    take(lvl.child("w:pPr"));
+  }
+  if (!tabInText && !tabAfterNumber) return;
   take(pPr);
-  // Right-to-left paragraphs measure their stops from the other edge, and a list item's tab
-  // after its number follows rules of its own: both keep the result's stops.
-  if (rightToLeft || numbered) return;
+  // Right-to-left paragraphs measure their stops from the other edge: they keep the result's.
+  if (rightToLeft) return;
   // Default stops stand only after a paragraph's last stop of its own, and a hanging first
   // line's tab goes to the indent before any default stop.
   const long last = std::max(stops.empty() ? 0 : *stops.rbegin(), std::max(indent, 0L));
