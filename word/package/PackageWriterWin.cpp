@@ -125,18 +125,19 @@ class File {
     return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != 0;
   }
 
-  // Writes everything at offset, in pieces a DWORD can count.
+  // Writes everything at offset, in pieces a DWORD can count. Placed by the file pointer, not by
+  // an OVERLAPPED offset: under wine a write given an OVERLAPPED reports its completion to the
+  // wine server, a round trip for each of the dozens of writes a save makes.
   bool WriteAt(std::uint64_t offset, std::string_view bytes) {
     constexpr std::size_t kPiece = std::size_t{1} << 30;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN)) return false;
     while (!bytes.empty()) {
-      OVERLAPPED at{};
-      at.Offset = static_cast<DWORD>(offset & 0xffffffffu);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
       const auto piece = static_cast<DWORD>(std::min(bytes.size(), kPiece));
       DWORD written = 0;
-      if (!WriteFile(handle_, bytes.data(), piece, &written, &at) || written == 0) return false;
+      if (!WriteFile(handle_, bytes.data(), piece, &written, nullptr) || written == 0) return false;
       bytes.remove_prefix(written);
-      offset += written;
     }
     return true;
   }
