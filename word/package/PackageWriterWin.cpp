@@ -202,14 +202,15 @@ void Remove(const std::string& path) {
   if (const std::optional<std::wstring> wide = WidePath(path)) DeleteFileW(wide->c_str());
 }
 
-// False when the file at path cannot be moved over now: someone has it open without sharing its
-// deletion. Checked before the old save is linked under a hidden name, since that name could
-// not be removed again either.
-bool Replaceable(const std::wstring& path) {
-  const File file(CreateFileW(path.c_str(), DELETE,
+// True when the file at path is still `id` and can be moved over now. It cannot while someone
+// has it open without sharing its deletion; checked before the old save is linked under a hidden
+// name, since that name could not be removed again either. One open answers both: under wine
+// every open is a round trip to its server.
+bool StillOursAndReplaceable(const std::wstring& path, const FileId& id) {
+  const File file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  return file.valid();
+  return file.valid() && IdOf(file.get()) == id;
 }
 
 std::string FolderPart(const std::string& path) {
@@ -326,8 +327,8 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     if (const std::optional<std::wstring> wide = WidePath(spare->path)) {
       // No sharing: this fails while anyone else has the file open, and keeps them out while
       // it is written.
-      spareFile = File(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_HIDDEN, nullptr));
+      spareFile = File(CreateFileW(wide->c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_HIDDEN, nullptr));
     }
     if (!spareFile.valid()) grown.reset();
   }
@@ -358,6 +359,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
 
   std::string written;
   File out;
+  std::optional<FileId> writtenId;
   if (incremental) {
     written = spare->path;
     out = std::move(spareFile);
@@ -368,11 +370,12 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     const std::optional<std::wstring> wide = WidePath(written);
     if (!wide) return SaveError(path, "the name is not valid Unicode text");
     // A new file, never one that is there already; a leftover of this writer is its own.
-    out = File(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_HIDDEN, nullptr));
+    // Its attributes are read too, to identify it once written.
+    out = File(CreateFileW(wide->c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!out.valid() && GetLastError() == ERROR_FILE_EXISTS && DeleteFileW(wide->c_str())) {
-      out = File(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_HIDDEN, nullptr));
+      out = File(CreateFileW(wide->c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
     }
     if (!out.valid()) return SaveError(path, Reason(GetLastError()));
   }
@@ -398,6 +401,8 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     }
     batch = out.TakeBuffer();
     if (s && powerSafe && !FlushFileBuffers(out.get())) s = WriteFailed(path);
+    // Taken through the handle still open rather than by opening the file again.
+    if (s) writtenId = IdOf(out.get());
     if (s && !out.Close()) s = WriteFailed(path);
     if (!s) {
       (void)out.Close();
@@ -406,14 +411,13 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       return s;
     }
   }
-  const std::optional<FileId> writtenId = Identify(written);
 
   // Keep the current target's file as the next spare, but only when it is still the file this
   // writer saved: a file someone else put there is theirs.
   const std::string keep = Hidden(path, written == Hidden(path, 'a') ? 'b' : 'a');
   std::optional<Spare> next;
   const std::optional<std::wstring> wideKeep = WidePath(keep);
-  if (linksWork && wideKeep && targetId && Identify(path) == targetId && Replaceable(*widePath)) {
+  if (linksWork && wideKeep && targetId && StillOursAndReplaceable(*widePath, *targetId)) {
     // The name is normally free; a leftover (a crash between two saves) is ours to replace.
     bool linked = CreateHardLinkW(wideKeep->c_str(), widePath->c_str(), nullptr) != 0;
     if (!linked && GetLastError() == ERROR_ALREADY_EXISTS && DeleteFileW(wideKeep->c_str())) {
