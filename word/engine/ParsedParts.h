@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "word/engine/RecentlyUsed.h"
 #include "word/engine/Xml.h"
 #include "word/package/Zip.h"
 
@@ -17,7 +17,7 @@ namespace plenwick::word::engine {
 
 class ParsedParts {
  public:
-  explicit ParsedParts(std::size_t capacity) : capacity_(capacity) {}
+  explicit ParsedParts(std::size_t capacity) : memos_(capacity) {}
   // The part parsed before from exactly these stored bytes, or nullptr.
   const XmlPart* Find(const package::ZipReader::Stored& stored);
   // Keeps `part`, parsed from `stored` (already checked against its CRC), in place of the one
@@ -31,11 +31,8 @@ class ParsedParts {
     std::uint64_t uncompressedSize = 0;
     std::string data;
     XmlPart part;
-    std::uint64_t used = 0;
   };
-  std::size_t capacity_;
-  std::vector<Memo> memos_;
-  std::uint64_t clock_ = 0;
+  RecentlyUsed<Memo> memos_;
 };
 
 }  // namespace plenwick::word::engine

@@ -4,61 +4,38 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
+
+#include "word/engine/RecentlyUsed.h"
 
 namespace plenwick::word::engine {
 
 class RecentParts {
  public:
-  explicit RecentParts(std::size_t capacity) : capacity_(capacity) {}
+  explicit RecentParts(std::size_t capacity) : known_(capacity) {}
 
   // The result part holding exactly these bytes, or nullptr.
   const std::string* Find(std::string_view bytes) {
-    for (Known& k : known_) {
-      if (k.bytes == bytes) {
-        k.used = ++clock_;
-        return &k.part;
-      }
-    }
-    return nullptr;
+    const Known* known = known_.Find([&](const Known& k) { return k.bytes == bytes; });
+    return known != nullptr ? &known->part : nullptr;
   }
-
-  // Remembers part as holding bytes, in place of the one used longest ago when all places are
-  // taken.
+  // Remembers part as holding bytes.
   void Remember(std::string part, std::string bytes) {
-    if (capacity_ == 0) return;
-    Known* slot = nullptr;
-    if (known_.size() < capacity_) {
-      slot = &known_.emplace_back();
-    } else {
-      slot = &known_.front();
-      for (Known& k : known_) {
-        if (k.used < slot->used) slot = &k;
-      }
-    }
-    *slot = Known{std::move(part), std::move(bytes), ++clock_};
+    known_.Add(Known{std::move(part), std::move(bytes)});
   }
-
   // Forgets part (its document was left out, so the part never reached the result).
   void Forget(const std::string& part) {
-    for (Known& k : known_) {
-      if (k.part == part) k = Known{};
-    }
+    known_.Forget([&](const Known& k) { return k.part == part; });
   }
 
  private:
   struct Known {
     std::string part;
     std::string bytes;
-    std::uint64_t used = 0;
   };
-  std::size_t capacity_;
-  std::vector<Known> known_;
-  std::uint64_t clock_ = 0;
+  RecentlyUsed<Known> known_;
 };
 
 }  // namespace plenwick::word::engine

@@ -1,7 +1,5 @@
 #include "word/engine/StyleIndex.h"
 
-#include <algorithm>
-
 namespace plenwick::word::engine {
 namespace {
 
@@ -22,16 +20,11 @@ std::shared_ptr<const StyleIndex> Index(pugi::xml_node root) {
 
 std::shared_ptr<const StyleIndex> StyleIndexes::For(const std::shared_ptr<pugi::xml_document>& part,
                                                     pugi::xml_node root) {
-  auto known =
-      std::find_if(known_.begin(), known_.end(), [&](const auto& k) { return k.first == part; });
-  if (known != known_.end()) {
-    std::rotate(known, known + 1, known_.end());
-    return known_.back().second;
+  if (const Known* known = known_.Find([&](const Known& k) { return k.first == part; })) {
+    return known->second;
   }
   std::shared_ptr<const StyleIndex> index = Index(root);
-  if (capacity_ == 0) return index;
-  if (known_.size() == capacity_) known_.erase(known_.begin());
-  known_.emplace_back(part, index);
+  known_.Add(Known{part, index});
   return index;
 }
 

@@ -14,6 +14,8 @@
 
 #include <pugixml.hpp>
 
+#include "word/engine/RecentlyUsed.h"
+
 namespace plenwick::word::engine {
 
 struct StyleIndex {
@@ -25,16 +27,15 @@ struct StyleIndex {
 
 class StyleIndexes {
  public:
-  explicit StyleIndexes(std::size_t capacity) : capacity_(capacity) {}
+  explicit StyleIndexes(std::size_t capacity) : known_(capacity) {}
   // The index of the w:styles root of part, made now or earlier for the same parsed part.
   std::shared_ptr<const StyleIndex> For(const std::shared_ptr<pugi::xml_document>& part,
                                         pugi::xml_node root);
 
  private:
-  std::size_t capacity_;
   // The parsed part is held with its index, so no other part can take its address meanwhile.
-  std::vector<std::pair<std::shared_ptr<pugi::xml_document>, std::shared_ptr<const StyleIndex>>>
-      known_;  // most recently used last
+  using Known = std::pair<std::shared_ptr<pugi::xml_document>, std::shared_ptr<const StyleIndex>>;
+  RecentlyUsed<Known> known_;
 };
 
 }  // namespace plenwick::word::engine
