@@ -49,7 +49,9 @@ struct JoinOutcome {
 // Joins the documents among items, in order, into session's document. A document that cannot go
 // in is recorded with its reason and not counted. The output is saved whenever the document holds
 // something not yet saved: after each document that went in, and again after the next document
-// when a save failed.
+// when a save failed. A save may go on while the next document goes in; its outcome (the saved
+// hook, the outcome's figures) is booked before the save after it begins, and the last one
+// before this returns.
 JoinOutcome JoinDocuments(WordSession& session, const walk::TextCollection& items,
                           OutputFile& output, const JoinHooks& hooks);
 

@@ -82,6 +82,20 @@ Status WordSession::Save(const std::string& path) {
   });
 }
 
+Status WordSession::BeginSave(const std::string& path) {
+  return Guarded([&]() -> Status {
+    if (!document_) return Unusable("document to save");
+    return document_->BeginSaveAs(path);
+  });
+}
+
+Status WordSession::FinishSaving() {
+  return Guarded([&]() -> Status {
+    if (!document_) return Ok();  // nothing was begun on a document that is gone
+    return document_->FinishSaving();
+  });
+}
+
 Status WordSession::SaveNew(const std::string& path) {
   return Guarded([&]() -> Status {
     if (!document_) return Unusable("document to save");

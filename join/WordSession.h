@@ -29,6 +29,10 @@ class WordSession {
   Status Append(const std::string& path);
 
   Status Save(const std::string& path);
+  // Starts a save that goes on while the next document is appended; FinishSaving waits for it
+  // and gives its outcome (engines that cannot save in the background save in BeginSave).
+  Status BeginSave(const std::string& path);
+  Status FinishSaving();
   // Saves only where nothing is yet (word::wordc::kNameTaken otherwise), claiming the name.
   Status SaveNew(const std::string& path);
 

@@ -54,6 +54,12 @@ class Document {
   // same step as the file appears, so two runs saving at once never replace each other's file.
   // The document's own last save is replaced as by SaveAs.
   virtual Status SaveAsNew(const std::string& path) = 0;
+  // As SaveAs, but returns before the save is over where the engine can, so the caller can go on
+  // (append the next document) while it writes; FinishSaving waits for it and gives its outcome.
+  // A failure here means the save did not start, or, for an engine that saves at once, failed.
+  // Every other call on the document that saves or reads the saved file waits for it first.
+  virtual Status BeginSaveAs(const std::string& path) { return SaveAs(path); }
+  virtual Status FinishSaving() { return Ok(); }
   // Writes the document as it was last saved to path as PDF, its document bookmarks as the PDF's
   // outline. An engine that cannot render fails with kUnsupported.
   virtual Status ExportPdf(const std::string& path) {

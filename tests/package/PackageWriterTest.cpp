@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "word/package/BackgroundSaver.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::package {
@@ -57,7 +58,8 @@ std::string Slurp(const fs::path& p) {
 // main text and rels that change.
 class Growing {
  public:
-  void Step(PackageWriter& w) {
+  template <typename Writer>  // PackageWriter or BackgroundSaver
+  void Step(Writer& w) {
     const std::string n = std::to_string(step_++);
     // Pictures do not compress: pseudo-random bytes.
     std::string picture;
@@ -150,6 +152,33 @@ TEST(PackageWriter, IncrementalSavesHoldWhatAFullWriteHolds) {
     EXPECT_EQ(Contents(target), Contents(full)) << "after save " << i + 1;
   }
   EXPECT_EQ(w.Stats().incrementalSaves, 6u);  // the first two saves have no spare yet
+}
+
+// The next document's pictures and headers arrive while the last save is still writing: they
+// must wait for the save after it, and a save's failure must come out of Finish.
+TEST(PackageWriter, SavesInTheBackgroundHoldWhatAFullWriteHolds) {
+  TempDir dir;
+  const fs::path target = dir.path() / "out.doc";
+  BackgroundSaver w(std::make_unique<PackageWriter>());
+  Growing g;
+  g.Step(w);
+  w.Start(target, g.Changing());
+  for (int i = 0; i < 6; ++i) {
+    g.Step(w);
+    ASSERT_TRUE(w.Finish());
+    w.Start(target, g.Changing());
+  }
+  ASSERT_TRUE(w.Finish());
+  EXPECT_TRUE(w.Finish());  // nothing started since
+  ASSERT_TRUE(FullWrite(g.steps(), dir.path() / "full.docx"));
+  EXPECT_EQ(Contents(target), Contents(dir.path() / "full.docx"));
+
+  const fs::path taken = dir.path() / "taken.doc";
+  fs::create_directory(taken);
+  w.Start(taken, g.Changing());
+  const Status folder = w.Finish();
+  ASSERT_FALSE(folder);
+  EXPECT_EQ(folder.error().message, "cannot save " + taken.string() + ": a folder has that name");
 }
 
 TEST(PackageWriter, SavesThatAreNotPowerSafeHoldTheSame) {

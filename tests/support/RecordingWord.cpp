@@ -87,7 +87,13 @@ class FakeRange final : public word::Range, Tracked {
   }
 
  private:
+  struct UnderWay {
+    std::string path;
+    std::vector<std::string> files;  // as the save began
+    bool fails = false;
+  };
   std::shared_ptr<Content> content_;
+  std::optional<UnderWay> underWay_;
 };
 
 class FakeDocument final : public word::Document, Tracked {
@@ -114,6 +120,27 @@ class FakeDocument final : public word::Document, Tracked {
     return Ok();
   }
 
+  Status BeginSaveAs(const std::string& path) override {
+    if (!state_->script.saveInBackground) return SaveAs(path);
+    state_->Call("SaveAs " + path);
+    const bool fails =
+        state_->script.failEverySave || state_->script.failSave.count(++state_->saves) != 0;
+    underWay_ = UnderWay{path, content_->files, fails};
+    return Ok();
+  }
+
+  Status FinishSaving() override {
+    if (!underWay_) return Ok();
+    const UnderWay save = *std::exchange(underWay_, std::nullopt);
+    state_->Call("FinishSaving " + save.path);
+    if (save.fails) {
+      state_->MarkFailed();
+      return MakeError(word::wordc::kWriteFailed, "disk full");
+    }
+    state_->saved[save.path] = save.files;
+    return Ok();
+  }
+
   // Logged as SaveAs: the join decides which of the two it needs, the document's content is the
   // same.
   Status SaveAsNew(const std::string& path) override {
@@ -126,7 +153,13 @@ class FakeDocument final : public word::Document, Tracked {
   }
 
  private:
+  struct UnderWay {
+    std::string path;
+    std::vector<std::string> files;  // as the save began
+    bool fails = false;
+  };
   std::shared_ptr<Content> content_;
+  std::optional<UnderWay> underWay_;
 };
 
 class FakeDocuments final : public word::Documents, Tracked {

@@ -39,6 +39,9 @@ class RecordingWord {
     std::set<std::string> throwInsert;        // paths whose InsertFile throws instead
     std::set<int> failSave;                   // 1-based numbers of SaveAs calls that fail
     bool failEverySave = false;
+    // BeginSaveAs only starts a save: FinishSaving completes it with the document as it was at
+    // the start, and gives the outcome (as the native engine saves in the background).
+    bool saveInBackground = false;
     // Paths that another run takes just before SaveAsNew claims them.
     std::set<std::string> takenOnSave;
     // Runs after every entry of the log, releases included: lets a test interleave the calls with

@@ -223,7 +223,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
 
 }  // namespace
 
-Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWriter>()) {
+Composer::Composer(Paper paper) {
   bodyHead_.Append(RootOpen("w:document") + "<w:body>");
   pendingLast_ = "<w:p/>";
   pendingJoined_ = pendingLast_;
@@ -309,7 +309,7 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
     index.partNames.insert(name);
   }
 
-  writer_->AddFixed(package::MakeEntry(
+  writer_.AddFixed(package::MakeEntry(
       "_rels/.rels",
       std::string(kDecl) + "<Relationships xmlns=\"" + kRelsNs + "\">" +
           Rel("rId1", kRel + "officeDocument", "word/document.xml") +
@@ -318,8 +318,8 @@ Composer::Composer(Paper paper) : writer_(std::make_unique<package::PackageWrite
               "core-properties",
               "docProps/core.xml") +
           Rel("rId3", kRel + "extended-properties", "docProps/app.xml") + "</Relationships>"));
-  writer_->AddFixed(package::MakeEntry("docProps/core.xml", blank::CoreProperties()));
-  writer_->AddFixed(package::MakeEntry("docProps/app.xml", blank::AppProperties()));
+  writer_.AddFixed(package::MakeEntry("docProps/core.xml", blank::CoreProperties()));
+  writer_.AddFixed(package::MakeEntry("docProps/app.xml", blank::AppProperties()));
 }
 
 Composer::~Composer() = default;
@@ -487,7 +487,7 @@ void Composer::Commit(Staging& s) {
   for (package::RawEntry& e : s.fixed) {
     // Names come from the result's index of part names, so a clash cannot happen; the very
     // same part added twice is kept once.
-    [[maybe_unused]] const bool added = writer_->AddFixed(std::move(e));
+    [[maybe_unused]] const bool added = writer_.AddFixed(std::move(e));
     assert(added);
   }
   if (binder_) binder_->Commit(std::move(s.bound));
@@ -551,10 +551,27 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
 
 Status Composer::Save(const std::string& path, package::SaveMode mode) {
   try {
-    return writer_->Save(path, ChangingEntries(), mode);
+    writer_.Wait();
+    return writer_.Save(path, ChangingEntries(), mode);
   } catch (const std::bad_alloc&) {
     return MakeError(wordc::kWriteFailed, "could not save " + path + ": out of memory");
   }
+}
+
+Status Composer::StartSave(const std::string& path) {
+  try {
+    // The entries are built once the last save let go of them: the builders then add to the
+    // bytes they kept instead of copying them.
+    writer_.Wait();
+    writer_.Start(path, ChangingEntries());
+    return Ok();
+  } catch (const std::bad_alloc&) {
+    return MakeError(wordc::kWriteFailed, "could not save " + path + ": out of memory");
+  }
+}
+
+Status Composer::FinishSaving() {
+  return writer_.Finish();
 }
 
 }  // namespace plenwick::word::engine

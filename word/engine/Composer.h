@@ -27,6 +27,7 @@
 #include "word/engine/RecentParts.h"
 #include "word/engine/SourcePackage.h"
 #include "word/engine/StyleIndex.h"
+#include "word/package/BackgroundSaver.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::engine {
@@ -157,6 +158,11 @@ class Composer {
   Status Append(SourcePackage& source, std::string_view fileName = {});
   // Writes the package atomically.
   Status Save(const std::string& path, package::SaveMode mode = package::SaveMode::kReplace);
+  // Starts writing the package atomically and returns at once, so the next document can go in
+  // while the save goes on; FinishSaving gives its outcome. Fails only when the save could not
+  // be started.
+  Status StartSave(const std::string& path);
+  Status FinishSaving();
   int documentCount() const { return documents_; }
 
   // State the part modules work on.
@@ -217,7 +223,7 @@ class Composer {
   package::RawEntry settingsEntry_;
   bool settingsDirty_ = true;
   std::vector<package::RawEntry> fixedOnce_;  // core, app, package relationships
-  std::unique_ptr<package::PackageWriter> writer_;
+  package::BackgroundSaver writer_{std::make_unique<package::PackageWriter>()};
   std::string writerPath_;
   std::unique_ptr<Binder> binder_;
 };

@@ -92,13 +92,34 @@ struct DocumentCore {
     return composer.Append(**source, path);
   }
 
+  std::string saving;  // where a save under way in the background goes
+
   Status Saved(Status saved, const std::string& path) {
-    if (saved) lastSaved = path;
+    if (saved) {
+      lastSaved = path;
+      saving.clear();  // a later save than the one under way, whatever that one's outcome
+    }
+    return saved;
+  }
+
+  Status StartSave(const std::string& path) {
+    Status started = composer.StartSave(path);
+    if (started) saving = path;
+    return started;
+  }
+
+  Status FinishSaving() {
+    Status saved = composer.FinishSaving();
+    if (saved && !saving.empty()) lastSaved = saving;
+    saving.clear();
     return saved;
   }
 
   Status ExportPdf(const std::string& pdfPath) {
 #ifdef PLENWICK_CAN_EXPORT_PDF
+    if (!saving.empty()) {
+      if (Status saved = FinishSaving(); !saved) return saved;
+    }
     if (lastSaved.empty()) {
       return MakeError(wordc::kInvalidState, "the document must be saved before its PDF");
     }
@@ -245,6 +266,8 @@ class NativeDocument final : public Document {
   Status SaveAsNew(const std::string& path) override {
     return core_->Saved(core_->composer.Save(path, package::SaveMode::kCreateNew), path);
   }
+  Status BeginSaveAs(const std::string& path) override { return core_->StartSave(path); }
+  Status FinishSaving() override { return core_->FinishSaving(); }
   Status ExportPdf(const std::string& path) override { return core_->ExportPdf(path); }
 
  private:
