@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "word/package/PackageErrors.h"
@@ -65,7 +66,15 @@ void BackgroundSaver::Start(std::string path, std::vector<RawEntry> changing) {
     outcome_ = *clash_;
     return;
   }
-  if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
+  if (!worker_.joinable()) {
+    try {
+      worker_ = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+      // No thread to be had (the process is at its limit): the save is made now instead.
+      outcome_ = writer_->Save(path, changing, SaveMode::kReplace);
+      return;
+    }
+  }
   {
     std::lock_guard lock(mutex_);
     job_ = Job{std::move(path), std::move(changing)};
