@@ -143,10 +143,11 @@ std::string SourcePackage::Read(const std::string& part) const {
   return std::move(*bytes);
 }
 
-package::RawEntry SourcePackage::Raw(const std::string& part) const {
+package::RawEntry SourcePackage::Raw(const std::string& part,
+                                     const std::function<void(std::string_view)>& seen) const {
   auto e = entries_.find(package::FoldCase(part));
   if (e == entries_.end()) ThrowDamaged(part.substr(1) + " is missing");
-  auto raw = zip_->Raw(e->second);
+  auto raw = zip_->Raw(e->second, seen);
   if (!raw) throw StageError{raw.error()};
   return std::move(*raw);
 }

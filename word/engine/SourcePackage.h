@@ -2,6 +2,7 @@
 // read once and parsed once.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,7 +48,9 @@ class SourcePackage {
 
   // Inflated bytes and parsed XML of a part. Throw StageError when damaged.
   std::string Read(const std::string& part) const;
-  package::RawEntry Raw(const std::string& part) const;
+  // The stored bytes, checked; the inflated bytes pass through `seen` as they are checked.
+  package::RawEntry Raw(const std::string& part,
+                        const std::function<void(std::string_view)>& seen = {}) const;
   // The part's bytes as stored, unchecked: for telling it identical to a part read before.
   package::ZipReader::Stored Stored(const std::string& part) const;
   XmlPart& Xml(const std::string& part);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,8 +65,10 @@ class ZipReader {
   bool Has(std::string_view name) const;  // OPC names compare case-insensitively
   // The inflated bytes, checked against the limits and the CRC.
   Result<std::string> Read(std::string_view name) const;
-  // The stored bytes, for copying without recompressing; checked against the CRC first.
-  Result<RawEntry> Raw(std::string_view name) const;
+  // The stored bytes, for copying without recompressing; checked against the CRC first. The
+  // inflated bytes pass through `seen`, piece by piece, as they are checked.
+  Result<RawEntry> Raw(std::string_view name,
+                       const std::function<void(std::string_view)>& seen = {}) const;
   // The stored bytes as they are, unchecked, for telling an entry identical to one already
   // read and checked; valid while the reader lives.
   struct Stored {

@@ -306,13 +306,17 @@ Result<std::string> Inflate(const Entry& e, std::string_view data) {
 }
 
 // Inflates only to check the CRC, in a small window.
-Status Verify(const Entry& e, std::string_view data) {
+Status Verify(const Entry& e, std::string_view data,
+              const std::function<void(std::string_view)>& seen) {
   std::uint32_t crc = 0;
   if (e.method == kMethodStored) {
     crc = Crc32(data);
+    if (seen) seen(data);
   } else {
-    Status s =
-        InflateTo(e, data, 64 * 1024, [&](std::string_view chunk) { crc = Crc32(chunk, crc); });
+    Status s = InflateTo(e, data, 64 * 1024, [&](std::string_view chunk) {
+      crc = Crc32(chunk, crc);
+      if (seen) seen(chunk);
+    });
     if (!s) return s;
   }
   if (crc != e.crc32) return Damaged("CRC mismatch in " + e.name);
@@ -442,14 +446,15 @@ Result<std::string> ZipReader::Read(std::string_view name) const {
   return out;
 }
 
-Result<RawEntry> ZipReader::Raw(std::string_view name) const {
+Result<RawEntry> ZipReader::Raw(std::string_view name,
+                                const std::function<void(std::string_view)>& seen) const {
   const Entry* e = impl_->Find(name);
   if (!e) return MakeError(errc::kNotFound, "missing part " + std::string(name));
   // Copied bytes are checked like read ones: a damaged entry must not slip into a new package.
   const std::string_view data = std::string_view(impl_->bytes)
                                     .substr(static_cast<std::size_t>(e->dataOffset),
                                             static_cast<std::size_t>(e->compressedSize));
-  if (Status s = Verify(*e, data); !s) return s.error();
+  if (Status s = Verify(*e, data, seen); !s) return s.error();
   RawEntry raw;
   raw.name = e->name;
   raw.method = e->method;
