@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "word/package/DeflatePadding.h"
+#include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
 #include "word/package/ZipFormat.h"
 #include "word/package/ZipLayout.h"
@@ -179,11 +180,21 @@ Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixe
                  std::uint64_t& bytesWritten) {
   const std::uint64_t base = layout.FixedBase();
   std::string header;
+  std::string readBack;
   for (std::size_t i = fromFixed; i < fixed.entries.size(); ++i) {
+    const RawEntry& e = fixed.entries[i];
+    const std::string* bytes = e.data.get();
+    if (bytes == nullptr) {
+      if (!fixed.readBack || !fixed.readBack(i, readBack)) {
+        return MakeError(pkgc::kWriteFailed, "cannot save: part " + e.name +
+                                                 ", kept aside since an earlier save, is lost");
+      }
+      bytes = &readBack;
+    }
     header.clear();
-    AppendLocalHeader(header, fixed.entries[i]);
-    if (!out.Write(header, *fixed.entries[i].data)) return out.Failed();
-    bytesWritten += header.size() + fixed.entries[i].data->size();
+    AppendLocalHeader(header, e);
+    if (!out.Write(header, *bytes)) return out.Failed();
+    bytesWritten += header.size() + bytes->size();
   }
   std::string directory = fixed.directory.For(fixed.entries, fixed.offsets, base);
   std::uint64_t slotAt = 0;

@@ -124,6 +124,9 @@ struct FixedEntries {
   const std::vector<RawEntry>& entries;
   const std::vector<std::uint64_t>& offsets;
   FixedDirectory& directory;
+  // The bytes of entry i when the writer no longer holds them in memory (data is null): false
+  // when they cannot be had.
+  std::function<bool(std::size_t i, std::string& bytes)> readBack = {};
 };
 
 // Writes, at the cursor, the fixed entries from fromFixed on, the changing entries without a slot
