@@ -181,35 +181,6 @@ TEST(PackageWriter, SavesInTheBackgroundHoldWhatAFullWriteHolds) {
   EXPECT_EQ(folder.error().message, "cannot save " + taken.string() + ": a folder has that name");
 }
 
-// More pictures than the writer keeps in memory before the first save: the ones set aside come
-// back whole, in their place.
-TEST(PackageWriter, PartsSetAsideBeforeTheFirstSaveAreWrittenWhole) {
-  TempDir dir;
-  PackageWriter w;
-  std::vector<std::string> pictures;
-  std::uint32_t x = 7;
-  for (int i = 0; i < 40; ++i) {
-    std::string& picture = pictures.emplace_back();
-    for (int j = 0; j < (1 << 20); ++j) {
-      x = x * 1664525u + 1013904223u;
-      picture += static_cast<char>(x >> 24);
-    }
-    ASSERT_TRUE(w.AddFixed(MakeEntry("word/media/image" + std::to_string(i) + ".png", picture)));
-  }
-  // The very same part again is still told from another under its name.
-  EXPECT_TRUE(w.AddFixed(MakeEntry("word/media/image0.png", pictures[0])));
-  EXPECT_FALSE(w.AddFixed(MakeEntry("word/media/image0.png", pictures[1])));
-  const fs::path target = dir.path() / "out.doc";
-  ASSERT_TRUE(w.Save(target, {MakeEntry("[Content_Types].xml", "<Types/>")}));
-  Result<ZipReader> zip = ZipReader::Open(target);
-  ASSERT_TRUE(zip) << zip.error().message;
-  for (int i = 0; i < 40; ++i) {
-    Result<std::string> bytes = zip->Read("word/media/image" + std::to_string(i) + ".png");
-    ASSERT_TRUE(bytes) << i;
-    EXPECT_TRUE(*bytes == pictures[static_cast<std::size_t>(i)]) << i;
-  }
-}
-
 TEST(PackageWriter, SavesThatAreNotPowerSafeHoldTheSame) {
   TempDir dir;
   PackageWriter safe;

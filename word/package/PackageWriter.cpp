@@ -34,6 +34,7 @@
 #include <unordered_set>
 
 #include "word/package/DeflatePadding.h"
+#include "word/package/FixedAside.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
 #include "word/package/SaveSlots.h"
@@ -221,72 +222,13 @@ struct PackageWriter::Impl {
   SaveStats stats;
   int writeErrno = 0;  // the error number of the last failed write or flush
 
-  // Fixed entries written by the last two saves (in the target and in the spare) are needed
-  // again only by a full write. Their bytes move out of memory into a file of this writer's
-  // own, with no name, beside the target, so memory does not grow with the output (the
-  // pictures of 2,000 documents held 60 MB). So do the oldest entries whenever those held come
-  // to more than kHeldLimit, as when the output is saved only at the end. Where no such file can
-  // be made they stay.
-  static constexpr std::uint64_t kHeldLimit = 24ull << 20;
-  int asideFd = -1;
-  bool asideUnavailable = false;
-  std::uint64_t asideSize = 0;
-  std::vector<std::uint64_t> asideAt;  // where fixed entry i lies in the file, for those set aside
-  std::size_t lastFixedCount = 0;      // fixed entries of the last successful save
-  std::uint64_t heldBytes = 0;         // of the fixed entries still in memory
+  FixedAside aside;  // fixed entries' bytes out of memory
 
-  bool OpenAside() {
-    if (asideFd >= 0) return true;
-    if (asideUnavailable) return false;
-    // Beside the output, on its disk; before the first save, where temporary files go.
-    std::error_code ec;
-    std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    if (target.empty()) folder = std::filesystem::temp_directory_path(ec);
-    if (ec) folder.clear();
-    asideFd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    asideUnavailable = asideFd < 0;
-    return !asideUnavailable;
-  }
-
-  void KeepHeldWithinLimit() {
-    if (heldBytes <= kHeldLimit) return;
-    std::size_t count = asideAt.size();
-    for (std::uint64_t held = heldBytes; held > kHeldLimit / 2 && count < fixed.size(); ++count) {
-      held -= fixed[count].data->size();
-    }
-    SetAside(count);
-  }
-
-  void SetAside(std::size_t count) {
-    while (asideAt.size() < count && OpenAside()) {
-      RawEntry& e = fixed[asideAt.size()];
-      File file(asideFd);
-      file.Seek(asideSize);
-      const bool written = file.Write(*e.data);
-      file.Release();
-      if (!written) {
-        asideUnavailable = true;  // a full disk: what is held stays held
-        return;
-      }
-      asideAt.push_back(asideSize);
-      asideSize += e.data->size();
-      heldBytes -= e.data->size();
-      e.data.reset();
-    }
-  }
-
-  bool ReadBack(std::size_t i, std::string& bytes) const {
-    if (i >= asideAt.size() || asideFd < 0) return false;
-    bytes.resize(static_cast<std::size_t>(fixed[i].compressedSize));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::pread(asideFd, bytes.data() + done, bytes.size() - done,
-                                static_cast<off_t>(asideAt[i] + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
+  // Where the output goes, for the file of the entries set aside; "" before the first save.
+  std::string AsideFolder() const {
+    if (target.empty()) return {};
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    return folder.empty() ? "." : folder.string();
   }
 
   std::string Hidden(const std::string& path, char which) const {
@@ -488,7 +430,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       out.Seek(layout.FixedBase() + offsets[fromFixed]);
       const FixedEntries fixedEntries{
           fixed, offsets, fixedDirectory,
-          [this](std::size_t i, std::string& bytes) { return ReadBack(i, bytes); }};
+          [this](std::size_t i, std::string& bytes) { return aside.Bytes(fixed, i, bytes); }};
       s = WriteRest(output, layout, fixedEntries, fromFixed, changing, stats.bytesWritten);
       if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
           ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
@@ -543,8 +485,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   lastSaveFlushed = false;
   lastRenameCommitted = false;
   if (powerSafe) committer = std::thread([this] { lastRenameCommitted = CommitFolder(); });
-  SetAside(std::min(lastFixedCount, targetLayout.fixedCount));
-  lastFixedCount = targetLayout.fixedCount;
+  aside.Saved(fixed, targetLayout.fixedCount, AsideFolder());
   return Ok();
 }
 
@@ -554,7 +495,6 @@ PackageWriter::~PackageWriter() {
   (void)impl_->Flush();  // a failure here has no one to go to; the saves themselves succeeded
   impl_->DropSpares();
   impl_->CloseFolder();
-  if (impl_->asideFd >= 0) ::close(impl_->asideFd);
 }
 
 bool PackageWriter::AddFixed(RawEntry entry) {
@@ -569,12 +509,11 @@ bool PackageWriter::AddFixed(RawEntry entry) {
     }
     if (had.data) return *had.data == *entry.data;
     std::string bytes;
-    return impl_->ReadBack(it->second, bytes) && bytes == *entry.data;
+    return impl_->aside.Bytes(impl_->fixed, it->second, bytes) && bytes == *entry.data;
   }
   impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
-  impl_->heldBytes += entry.data->size();
   impl_->fixed.push_back(std::move(entry));
-  impl_->KeepHeldWithinLimit();
+  impl_->aside.Added(impl_->fixed, impl_->AsideFolder());
   return true;
 }
 

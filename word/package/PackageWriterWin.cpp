@@ -30,6 +30,7 @@
 #include "platform/win/FileFacts.h"
 #include "platform/win/WideText.h"
 #include "word/package/DeflatePadding.h"
+#include "word/package/FixedAside.h"
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
 #include "word/package/SaveSlots.h"
@@ -249,6 +250,14 @@ struct PackageWriter::Impl {
   SaveStats stats;
   DWORD writeError = ERROR_SUCCESS;  // of the last failed write or flush
   std::string batch;                 // File's batch memory between saves
+  FixedAside aside;                  // fixed entries' bytes out of memory
+
+  // Where the output goes, for the file of the entries set aside; "" before the first save.
+  std::string AsideFolder() const {
+    if (target.empty()) return {};
+    const std::string folder = FolderPart(target);
+    return folder.empty() ? "." : folder;
+  }
 
   std::string Hidden(const std::string& path, char which) const {
     return TempPath(path, token, which);
@@ -390,8 +399,12 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       // and cut only when the new save is shorter.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
       s = out.Seek(layout.FixedBase() + offsets[fromFixed])
-              ? WriteRest(output, layout, FixedEntries{fixed, offsets, fixedDirectory}, fromFixed,
-                          changing, stats.bytesWritten)
+              ? WriteRest(output, layout,
+                          FixedEntries{fixed, offsets, fixedDirectory,
+                                       [this](std::size_t i, std::string& bytes) {
+                                         return aside.Bytes(fixed, i, bytes);
+                                       }},
+                          fromFixed, changing, stats.bytesWritten)
               : WriteFailed(path);
       // What the batches still hold goes out before the file is cut or flushed.
       if (s && !out.Drain()) s = WriteFailed(path);
@@ -463,6 +476,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   stats.saves++;
   if (incremental) stats.incrementalSaves++;
   lastSaveFlushed = powerSafe;
+  aside.Saved(fixed, targetLayout.fixedCount, AsideFolder());
   return Ok();
 }
 
@@ -495,11 +509,17 @@ bool PackageWriter::AddFixed(RawEntry entry) {
   if (!added) {
     // The same part again is no conflict; another part under the same name is.
     const RawEntry& had = impl_->fixed[it->second];
-    return had.crc32 == entry.crc32 && had.uncompressedSize == entry.uncompressedSize &&
-           had.name == entry.name && *had.data == *entry.data;
+    if (had.crc32 != entry.crc32 || had.uncompressedSize != entry.uncompressedSize ||
+        had.name != entry.name) {
+      return false;
+    }
+    if (had.data) return *had.data == *entry.data;
+    std::string bytes;
+    return impl_->aside.Bytes(impl_->fixed, it->second, bytes) && bytes == *entry.data;
   }
   impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
   impl_->fixed.push_back(std::move(entry));
+  impl_->aside.Added(impl_->fixed, impl_->AsideFolder());
   return true;
 }
 
