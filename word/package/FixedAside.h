@@ -21,7 +21,8 @@ namespace plenwick::word::package {
 // The file; one implementation per platform (FixedAsidePosix.cpp, FixedAsideWin.cpp).
 class AsideFile {
  public:
-  // A new file in folder ("" for where temporary files go); null when none can be made.
+  // A new file in folder ("" for where temporary files go; on Windows always there); null when
+  // none can be made.
   static std::unique_ptr<AsideFile> Create(const std::string& folder);
   virtual ~AsideFile() = default;
   virtual bool WriteAt(std::uint64_t offset, std::string_view bytes) = 0;

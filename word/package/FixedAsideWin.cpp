@@ -55,17 +55,15 @@ class WinAsideFile final : public AsideFile {
 
 }  // namespace
 
-std::unique_ptr<AsideFile> AsideFile::Create(const std::string& folder) {
-  std::string where = folder;
-  if (where.empty()) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return nullptr;
-    const std::optional<std::string> narrow =
-        platform::win::Narrow(std::wstring_view(temp, length));
-    if (!narrow) return nullptr;
-    where = *narrow;
-  }
+// Always where temporary files go: a file with a name would show beside the output, and one
+// that no one else may open there gets in the way of programs that look at the folder.
+std::unique_ptr<AsideFile> AsideFile::Create(const std::string& /*folder*/) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length == 0 || length > MAX_PATH) return nullptr;
+  const std::optional<std::string> narrow = platform::win::Narrow(std::wstring_view(temp, length));
+  if (!narrow) return nullptr;
+  std::string where = *narrow;
   while (!where.empty() && (where.back() == '\\' || where.back() == '/')) where.pop_back();
   // A hidden name of this process's, shared with no one, gone when closed: also when the
   // program ends without closing it.
