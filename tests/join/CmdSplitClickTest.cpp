@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/join/FakeJoinHost.h"
@@ -279,19 +280,6 @@ TEST_F(CmdSplitClickTest, ManyFailuresListTheFirstFewAndCountTheRest) {
                              "/m/5.doc: password-protected\n... and 3 more."));
 }
 
-TEST_F(CmdSplitClickTest, FailedSaveIsRetriedAfterTheNextDocumentAndReported) {
-  word.script().failSave = {1};
-  host.picks = {NativeSeparators("/d")};
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(SavedIn("/d/" + kOutput),
-            NativeSeparators(Events{"/r/a.doc", "/r/S/c.DOCX", "/r/T/e.doc"}));
-  EXPECT_EQ(host.Messages(),
-            NativeSeparators(
-                Events{"Message 0 Completed !\n\nSaving the output /d/" + kOutput +
-                       " failed 1 time (disk full); the last save succeeded, so it holds every "
-                       "document joined."}));
-}
-
 // Saves after the first may go on while the next document goes in: a failure is then learnt a
 // document later, and must be booked and reported as one learnt at once.
 class CmdSplitClickSaveTest : public CmdSplitClickTest, public ::testing::WithParamInterface<bool> {
@@ -300,8 +288,17 @@ class CmdSplitClickSaveTest : public CmdSplitClickTest, public ::testing::WithPa
 };
 INSTANTIATE_TEST_SUITE_P(AtOnceOrInTheBackground, CmdSplitClickSaveTest, ::testing::Bool());
 
-TEST_P(CmdSplitClickSaveTest, FailedLaterSaveIsRetriedAfterTheNextDocument) {
-  word.script().failSave = {2};
+// The first save (which claims the output's name) or a later one fails.
+class CmdSplitClickRetryTest : public CmdSplitClickTest,
+                               public ::testing::WithParamInterface<std::tuple<bool, int>> {
+ protected:
+  CmdSplitClickRetryTest() { word.script().saveInBackground = std::get<0>(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(AtOnceOrInTheBackground, CmdSplitClickRetryTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(1, 2)));
+
+TEST_P(CmdSplitClickRetryTest, FailedSaveIsRetriedAfterTheNextDocumentAndReported) {
+  word.script().failSave = {std::get<1>(GetParam())};
   host.picks = {NativeSeparators("/d")};
   ASSERT_TRUE(Run());
   EXPECT_EQ(SavedIn("/d/" + kOutput),

@@ -54,4 +54,11 @@ bool FixedAside::Bytes(const std::vector<RawEntry>& fixed, std::size_t i,
   return file_->ReadAt(at_[i], bytes);
 }
 
+bool FixedAside::Same(const std::vector<RawEntry>& fixed, std::size_t i,
+                      const std::string& bytes) const {
+  if (fixed[i].data) return *fixed[i].data == bytes;
+  std::string had;
+  return Bytes(fixed, i, had) && had == bytes;
+}
+
 }  // namespace plenwick::word::package

@@ -40,6 +40,8 @@ class FixedAside {
   void Saved(std::vector<RawEntry>& fixed, std::size_t fixedCount, const std::string& folder);
   // The bytes of fixed part i, held or read back; false when they cannot be had.
   bool Bytes(const std::vector<RawEntry>& fixed, std::size_t i, std::string& bytes) const;
+  // Whether fixed part i holds these very bytes.
+  bool Same(const std::vector<RawEntry>& fixed, std::size_t i, const std::string& bytes) const;
 
  private:
   void SetAside(std::vector<RawEntry>& fixed, std::size_t count, const std::string& folder);

@@ -509,13 +509,8 @@ bool PackageWriter::AddFixed(RawEntry entry) {
   if (!added) {
     // The same part again is no conflict; another part under the same name is.
     const RawEntry& had = impl_->fixed[it->second];
-    if (had.crc32 != entry.crc32 || had.uncompressedSize != entry.uncompressedSize ||
-        had.name != entry.name) {
-      return false;
-    }
-    if (had.data) return *had.data == *entry.data;
-    std::string bytes;
-    return impl_->aside.Bytes(impl_->fixed, it->second, bytes) && bytes == *entry.data;
+    return had.crc32 == entry.crc32 && had.uncompressedSize == entry.uncompressedSize &&
+           had.name == entry.name && impl_->aside.Same(impl_->fixed, it->second, *entry.data);
   }
   impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
   impl_->fixed.push_back(std::move(entry));
