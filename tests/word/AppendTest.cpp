@@ -129,6 +129,26 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   EXPECT_NE(ta, tb);
   EXPECT_NE(r.Text("word/" + ta).find("HEADER A"), std::string::npos);
   EXPECT_EQ(r.Text("word/" + tb).find("HEADER A"), std::string::npos);
+
+  // An empty header and footer stay inside the margin, well clear of the text; in a section
+  // that starts on an odd or even page, LibreOffice puts the text 0.5 cm below them whatever
+  // they hold, so there they sit that far inside the margin.
+  FixtureDoc odd;
+  odd.body = Para("on an odd page");
+  odd.sectPr =
+      "<w:sectPr><w:type w:val=\"oddPage\"/><w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar "
+      "w:top=\"1440\" w:right=\"1440\" w:bottom=\"2000\" w:left=\"1440\" w:header=\"720\" "
+      "w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
+  ResultPackage r2 = Join({Write("b2.docx", b), Write("odd.docx", odd)});
+  auto sections2 = Select(r2.Xml("word/document.xml"), "//w:sectPr");
+  ASSERT_EQ(sections2.size(), 2u);
+  auto distance = [](pugi::xml_node sect, const char* which) {
+    return std::string(sect.child("w:pgMar").attribute(which).value());
+  };
+  EXPECT_EQ(distance(sections2[0], "w:header"), "360");
+  EXPECT_EQ(distance(sections2[0], "w:footer"), "360");
+  EXPECT_EQ(distance(sections2[1], "w:header"), "1157");
+  EXPECT_EQ(distance(sections2[1], "w:footer"), "1717");
 }
 
 TEST_F(AppendTest, ALaterFirstPageHeaderNeverShowsOnAnEarlierDocument) {

@@ -214,6 +214,14 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
       table("", "plain") + Para("-") + table("<w:tblInd w:w=\"360\" w:type=\"dxa\"/>", "indented") +
       Para("-") + table("<w:jc w:val=\"center\"/>", "centred") + Para("-") +
       table("<w:tblCellMar><w:left w:w=\"0\" w:type=\"dxa\"/></w:tblCellMar>", "no margin");
+  // A first cell with a margin of its own, holding a table of its own: the outer table still
+  // moves by the table's margin, the inner one not at all.
+  older.body +=
+      Para("-") +
+      "<w:tbl><w:tblPr><w:tblInd w:w=\"-900\" w:type=\"dxa\"/></w:tblPr><w:tblGrid><w:gridCol "
+      "w:w=\"4000\"/></w:tblGrid><w:tr><w:tc><w:tcPr><w:tcMar><w:left w:w=\"0\" "
+      "w:type=\"dxa\"/></w:tcMar></w:tcPr>" +
+      Para("cell without margin") + table("", "nested") + Para("-") + "</w:tc></w:tr></w:tbl>";
   for (int i = 0; i < 30; ++i) older.body += Para("an older document with most of the text");
   ResultPackage r = Join({Write("current.docx", current), Write("older.docx", older)});
   auto& doc = r.Xml("word/document.xml");
@@ -227,6 +235,8 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
   EXPECT_EQ(indent("indented"), "252");
   EXPECT_EQ(indent("centred"), "");
   EXPECT_EQ(indent("no margin"), "");
+  EXPECT_EQ(indent("cell without margin"), "-1008");
+  EXPECT_EQ(indent("nested"), "");
   // The result is laid out as a current document even where older text is the most.
   pugi::xml_node mode = r.Xml("word/settings.xml")
                             .select_node("//w:compat/w:compatSetting[@w:name='compatibilityMode']")

@@ -150,7 +150,15 @@ void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
                     : -static_cast<long>(pgMar.attribute(edge).as_llong(1440));
   long current = static_cast<long>(pgMar.attribute(distance).as_llong(720));
   long fitted = std::min(current, margin / 4);
-  if (current <= fitted) return;
+  // LibreOffice lays out a section that starts on an odd or even page with its header at the
+  // header distance and the text a default 0.5 cm below it, whatever the header holds: the
+  // empty header is placed that far inside the margin, so the text stays where it was.
+  constexpr long kOddEvenHeaderHeight = 283;
+  std::string_view start = sectPr.child("w:type").attribute("w:val").value();
+  if ((start == "oddPage" || start == "evenPage") && margin >= kOddEvenHeaderHeight) {
+    fitted = margin - kOddEvenHeaderHeight;
+  }
+  if (current == fitted) return;
   pugi::xml_attribute a = pgMar.attribute(distance);
   if (!a) a = pgMar.append_attribute(distance);
   a.set_value(std::to_string(fitted).c_str());

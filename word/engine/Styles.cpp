@@ -598,6 +598,12 @@ void StyleMapper::StateSummedSpacing(
 }
 
 void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
+  // A table inside another was placed by its edge in every Word.
+  for (pugi::xml_node up = table.parent(); up; up = up.parent()) {
+    std::string_view name = up.name();
+    if (name == "w:tbl") return;
+    if (name == "w:txbxContent") break;
+  }
   pugi::xml_node tblPr = table.child("w:tblPr");
   if (!tblPr || tblPr.child("w:tblpPr") || tblPr.child("w:bidiVisual")) return;
   std::string_view jc = tblPr.child("w:jc").attribute("w:val").value();
@@ -616,10 +622,9 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
     if (!type.empty() && type != "dxa") return std::nullopt;
     return width.attribute("w:w").as_int();
   };
-  pugi::xml_node firstCell = table.child("w:tr").child("w:tc");
-  pugi::xml_node margin = firstCell.child("w:tcPr").child("w:tcMar").child("w:left");
-  if (!margin) margin = firstCell.child("w:tcPr").child("w:tcMar").child("w:start");
-  if (!margin) margin = setting("w:tblCellMar/w:left");
+  // The table's own cell margin, not its first cell's: a cell with margins of its own moves
+  // its text within the cell, not the table.
+  pugi::xml_node margin = setting("w:tblCellMar/w:left");
   if (!margin) margin = setting("w:tblCellMar/w:start");
   std::optional<long> left = twips(margin, 108);  // Word's margin when nothing says otherwise
   std::optional<long> indent = twips(setting("w:tblInd"), 0);
