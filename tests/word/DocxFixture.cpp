@@ -118,6 +118,14 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
     add("word/" + name, bytes);
     rels += Rel("rIdM" + std::to_string(++n), "image", name);
   }
+  n = 0;
+  for (const auto& [name, xml] : doc.charts) {
+    add("word/" + name, xml);
+    types +=
+        "<Override PartName=\"/word/" + name +
+        "\" ContentType=\"application/vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+    rels += Rel("rIdC" + std::to_string(++n), "chart", name);
+  }
   if (!doc.fonts.empty()) {
     add("word/fontTable.xml", kDecl + "<w:fonts" + kNs + ">" + doc.fonts + "</w:fonts>");
     types +=

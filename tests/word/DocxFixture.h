@@ -25,6 +25,8 @@ struct FixtureDoc {
   std::string theme;                             // inner XML of a:themeElements
   std::map<std::string, std::string> headers;    // "header1.xml" -> inner XML of w:hdr
   std::map<std::string, std::string> media;      // "media/image1.png" -> bytes
+  std::map<std::string, std::string> charts;     // "charts/chart1.xml" -> whole part, rIdC1...
+                                                 // of the main part
   std::string extraRels;                         // more Relationship elements of the main part
   std::string fonts;                             // inner XML of w:fonts (the font table)
   std::map<std::string, std::string> fontFiles;  // "fonts/font1.odttf" -> bytes, rIdF1... of

@@ -283,11 +283,32 @@ TEST_F(LookTest, ThemeFontsFollowTheDocumentsOwnScriptLanguages) {
 // Theme colours resolve against the result's theme, which is the first document's: a later
 // document with another theme states the colours its own theme gave, whichever comes first.
 TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
-  auto theme = [](const char* dark, const char* accent) {
+  auto theme = [](const char* dark, const char* accent, const char* minorFont) {
     return std::string("<a:clrScheme name=\"Fixture\"><a:dk1><a:srgbClr val=\"") + dark +
            "\"/></a:dk1><a:lt1><a:srgbClr val=\"FFFFFF\"/></a:lt1><a:accent1><a:srgbClr val=\"" +
-           accent + "\"/></a:accent1></a:clrScheme>";
+           accent +
+           "\"/></a:accent1></a:clrScheme><a:fontScheme name=\"Fixture\"><a:majorFont>"
+           "<a:latin typeface=\"Cambria\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont>"
+           "<a:minorFont><a:latin typeface=\"" +
+           minorFont +
+           "\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:minorFont></a:fontScheme>";
   };
+  // A chart colours its series and sets its text with the theme's colours and fonts by name.
+  const std::string chart =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><c:chartSpace "
+      "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart><c:plotArea>"
+      "<c:barChart><c:ser><c:idx val=\"0\"/><c:order val=\"0\"/><c:spPr><a:solidFill>"
+      "<a:schemeClr val=\"accent1\"><a:lumMod val=\"75000\"/></a:schemeClr></a:solidFill>"
+      "</c:spPr></c:ser></c:barChart></c:plotArea></c:chart><c:txPr><a:bodyPr/><a:p><a:pPr>"
+      "<a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:pPr></a:p></c:txPr>"
+      "</c:chartSpace>";
+  const std::string chartParagraph =
+      "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"914400\"/><wp:docPr "
+      "id=\"1\" name=\"Chart\"/><a:graphic><a:graphicData "
+      "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart "
+      "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" r:id=\"rIdC1\"/>"
+      "</a:graphicData></a:graphic></wp:inline></w:drawing></w:r></w:p>";
   auto body = [](const std::string& text) {
     return "<w:p><w:pPr><w:pBdr><w:top w:val=\"single\" w:sz=\"4\" w:space=\"1\" "
            "w:themeColor=\"accent1\" w:themeShade=\"80\"/></w:pBdr><w:shd w:val=\"clear\" "
@@ -297,11 +318,13 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
            text + "</w:t></w:r></w:p>";
   };
   FixtureDoc red, blue;
-  red.theme = theme("400000", "FF0000");
-  red.body = body("red");
-  blue.theme = theme("000040", "0000FF");
+  red.theme = theme("400000", "FF0000", "Arial");
+  red.body = body("red") + chartParagraph;
+  red.charts["charts/chart1.xml"] = chart;
+  blue.theme = theme("000040", "0000FF", "Georgia");
   blue.settings = "<w:clrSchemeMapping w:bg1=\"light1\" w:t1=\"dark1\"/>";
-  blue.body = body("blue");
+  blue.body = body("blue") + chartParagraph;
+  blue.charts["charts/chart1.xml"] = chart;
   for (bool redFirst : {true, false}) {
     ResultPackage r = redFirst ? Join({Write("red.docx", red), Write("blue.docx", blue)})
                                : Join({Write("blue.docx", blue), Write("red.docx", red)});
@@ -326,6 +349,27 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
     EXPECT_FALSE(top.attribute("w:themeShade"));
     // Shaded to half its lightness.
     EXPECT_STREQ(top.attribute("w:color").value(), redFirst ? "000080" : "800000");
+    // The first document's chart still names the result's theme; the later one's is drawn in
+    // its own theme's accent (still made darker) and set in its own theme's font.
+    std::vector<std::string> charts;
+    for (const std::string& name : r.Names()) {
+      if (name.starts_with("word/charts/")) charts.push_back(name);
+    }
+    ASSERT_EQ(charts.size(), 2u);
+    int named = 0;
+    for (const std::string& name : charts) {
+      auto& part = r.Xml(name);
+      if (!Select(part, "//a:schemeClr").empty()) {
+        ++named;
+        continue;
+      }
+      pugi::xml_node fill = Select(part, "//c:spPr/a:solidFill/a:srgbClr").at(0);
+      EXPECT_STREQ(fill.attribute("val").value(), redFirst ? "0000FF" : "FF0000");
+      EXPECT_TRUE(fill.child("a:lumMod"));
+      EXPECT_STREQ(Select(part, "//a:latin").at(0).attribute("typeface").value(),
+                   redFirst ? "Georgia" : "Arial");
+    }
+    EXPECT_EQ(named, 1);
   }
 }
 

@@ -42,6 +42,11 @@ class PartCopier {
   void AddFixed(const std::string& part, std::string bytes);
 
  private:
+  // Whether a part draws with the theme's colours and fonts that the result's theme would change.
+  bool DrawsWithOwnTheme(const std::string& sourcePart, std::string_view contentType) const;
+  // The part with its theme colours and fonts stated as those of its document's theme.
+  std::string WithOwnTheme(const std::string& sourcePart);
+
   AppendContext& ctx_;
   std::map<std::string, std::string> copied_;  // source part -> result part
 };
@@ -221,6 +226,9 @@ class ThemeMapper {
   void ConvertFonts(pugi::xml_node rFonts) const;
   // States the theme colours an element names as the colours of the document's own theme.
   void ConvertColour(pugi::xml_node node) const { colours_.StateOwn(node); }
+  // States the theme colours and fonts of a drawing part (a chart, a diagram) as those of the
+  // document's own theme.
+  void ConvertDrawing(pugi::xml_node root) const;
   void MergeFonts();  // the font table
 
  private:
