@@ -111,6 +111,49 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
   EXPECT_FALSE(after.child("w:pPr").child("w:spacing"));
 }
 
+// A default paragraph style of 11 or 12 pt does not override the font size of a table's style
+// in its cells (unless the document turns that rule off); once the style is no longer the
+// result's default, the cells state that size themselves.
+TEST_F(LookTest, CellTextOfATwelvePointDefaultStyleKeepsItsTableStylesSize) {
+  FixtureDoc a, b;
+  a.docDefaults = kWordDefaults;
+  a.body = Para("first");
+  b.normal = "<w:rPr><w:sz w:val=\"24\"/></w:rPr>";
+  b.styles =
+      "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Table Grid\"/><w:tblPr>"
+      "<w:tblBorders><w:top w:val=\"single\" w:sz=\"4\"/></w:tblBorders></w:tblPr></w:style>"
+      "<w:style w:type=\"paragraph\" w:styleId=\"Other\"><w:name w:val=\"Other\"/></w:style>";
+  b.body =
+      "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr>"
+      "<w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
+      Para("plain cell") + Para("styled cell", "<w:pStyle w:val=\"Other\"/>") +
+      "<w:p><w:r><w:rPr><w:sz w:val=\"30\"/></w:rPr><w:t>sized run</w:t></w:r></w:p>" +
+      "</w:tc></w:tr></w:tbl>" + Para("outside");
+  for (bool ruleOff : {false, true}) {
+    b.settings = ruleOff ? "<w:compat><w:compatSetting "
+                           "w:name=\"overrideTableStyleFontSizeAndJustification\" "
+                           "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"1\"/>"
+                           "</w:compat>"
+                         : "";
+    ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+    auto& doc = r.Xml("word/document.xml");
+    auto size = [&](const char* text) {
+      pugi::xml_node p = ParagraphWith(doc, text);
+      EXPECT_TRUE(p) << text;
+      return std::string(p.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value());
+    };
+    // Nothing sets its text's size but the table style, which sets none: 10 pt.
+    EXPECT_EQ(size("plain cell"), ruleOff ? "" : "20");
+    if (!ruleOff) {
+      pugi::xml_node mark = ParagraphWith(doc, "plain cell").child("w:pPr").child("w:rPr");
+      EXPECT_STREQ(mark.child("w:sz").attribute("w:val").value(), "20");
+    }
+    EXPECT_EQ(size("styled cell"), "");
+    EXPECT_EQ(size("sized run"), "30");
+    EXPECT_EQ(size("outside"), "");
+  }
+}
+
 TEST_F(LookTest, AutomaticSpaceBeforeADocumentsFirstParagraphStaysNone) {
   FixtureDoc a, b;
   a.body = Para("first");

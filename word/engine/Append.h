@@ -111,6 +111,9 @@ class StyleMapper {
   pugi::xml_node FindInChain(std::string id,
                              const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
+  // The font size a table's style gives the cell text of this document's default paragraph
+  // style, where that style's 11 or 12 pt yields to it; "" where it does not.
+  std::string SizeOverDefaultStyle(pugi::xml_node table) const;
   // One container's paragraphs; the cells and content controls inside it go onto `inner`.
   void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle,
                           std::vector<std::pair<pugi::xml_node, std::string>>& inner) const;
@@ -317,6 +320,9 @@ struct AppendContext {
   bool singleSection = false;
   bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
   bool olderLayout = false;           // the source was laid out by a Word before 2013
+  // The source left on the rule by which a default paragraph style of 11 or 12 pt does not
+  // override the font size of a table's style in the table's cells.
+  bool defaultStyleSizeYieldsToTables = true;
 
   PartCopier parts;
   StyleMapper styles;

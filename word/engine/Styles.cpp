@@ -426,7 +426,56 @@ pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& pro
   });
 }
 
+std::string StyleMapper::SizeOverDefaultStyle(pugi::xml_node table) const {
+  if (!ctx_.defaultStyleSizeYieldsToTables || paragraphDefault_.empty()) return "";
+  const std::string tableStyle =
+      table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
+  if (tableStyle.empty()) return "";
+  static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
+  auto size = [&](const std::string& style) -> std::string {
+    pugi::xml_node sz = ChainSetting(style, kSize);
+    if (!sz) sz = docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
+    return sz ? sz.attribute("w:val").value() : "20";  // 10 pt when nothing says otherwise
+  };
+  const std::string own = size(SourceDefault("paragraph"));
+  if (own != "22" && own != "24") return "";
+  const std::string fromTable = size(tableStyle);
+  return fromTable == own ? "" : fromTable;
+}
+
 void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
+  // In the document alone its cell text of the default paragraph style took the table style's
+  // size over that style's 11 or 12 pt; in the result that style is no longer the default, so
+  // the size is stated where the text does not set one itself.
+  if (const std::string size = SizeOverDefaultStyle(table); !size.empty()) {
+    static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
+    pugi::xml_document holder;
+    pugi::xml_node value = holder.append_child("w:sz");
+    value.append_attribute("w:val").set_value(size.c_str());
+    const std::string defaultStyle = SourceDefault("paragraph");
+    for (pugi::xml_node row : table.children("w:tr")) {
+      for (pugi::xml_node cell : row.children("w:tc")) {
+        for (pugi::xml_node p : cell.children("w:p")) {
+          std::string style = p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+          if (!style.empty() && style != defaultStyle) continue;
+          for (pugi::xml_node r : RunsOf(p)) {
+            pugi::xml_node rPr = r.child("w:rPr");
+            if (kSize.SetBy(rPr) ||
+                ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), kSize)) {
+              continue;
+            }
+            kSize.Give(r, value, "w:rPr");
+          }
+          pugi::xml_node pPr = p.child("w:pPr");
+          if (!pPr) pPr = p.prepend_child("w:pPr");
+          if (!kSize.SetBy(pPr.child("w:rPr"))) {
+            EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
+            kSize.Give(pPr, value, "w:rPr");
+          }
+        }
+      }
+    }
+  }
   if (!mergeDefaults_) return;
   std::string tableStyle = table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
   if (tableStyle.empty()) tableStyle = SourceDefault("table");
