@@ -111,16 +111,17 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
   EXPECT_FALSE(after.child("w:pPr").child("w:spacing"));
 }
 
-// A default paragraph style of 11 or 12 pt does not override the font size of a table's style
-// in its cells (unless the document turns that rule off); once the style is no longer the
-// result's default, the cells state that size themselves.
-TEST_F(LookTest, CellTextOfATwelvePointDefaultStyleKeepsItsTableStylesSize) {
+// A default paragraph style of 11 or 12 pt, or left-justified, does not override the font size
+// or justification of a table's style in its cells (unless the document turns that rule off);
+// once the style is no longer the result's default, the cells state them themselves.
+TEST_F(LookTest, CellTextOfADefaultStyleKeepsItsTableStylesSizeAndJustification) {
   FixtureDoc a, b;
   a.docDefaults = kWordDefaults;
   a.body = Para("first");
-  b.normal = "<w:rPr><w:sz w:val=\"24\"/></w:rPr>";
+  b.normal = "<w:pPr><w:jc w:val=\"left\"/></w:pPr><w:rPr><w:sz w:val=\"24\"/></w:rPr>";
   b.styles =
-      "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Table Grid\"/><w:tblPr>"
+      "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Table Grid\"/><w:pPr>"
+      "<w:jc w:val=\"center\"/></w:pPr><w:tblPr>"
       "<w:tblBorders><w:top w:val=\"single\" w:sz=\"4\"/></w:tblBorders></w:tblPr></w:style>"
       "<w:style w:type=\"paragraph\" w:styleId=\"Other\"><w:name w:val=\"Other\"/></w:style>";
   b.body =
@@ -151,6 +152,14 @@ TEST_F(LookTest, CellTextOfATwelvePointDefaultStyleKeepsItsTableStylesSize) {
     EXPECT_EQ(size("styled cell"), "");
     EXPECT_EQ(size("sized run"), "30");
     EXPECT_EQ(size("outside"), "");
+    auto justification = [&](const char* text) {
+      pugi::xml_node jc = ParagraphWith(doc, text).child("w:pPr").child("w:jc");
+      return std::string(jc.attribute("w:val").value());
+    };
+    EXPECT_EQ(justification("plain cell"), ruleOff ? "" : "center");
+    // A style that does not justify leaves it to the table style either way.
+    EXPECT_EQ(justification("styled cell"), "center");
+    EXPECT_EQ(justification("outside"), "");
   }
 }
 

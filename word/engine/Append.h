@@ -111,9 +111,14 @@ class StyleMapper {
   pugi::xml_node FindInChain(std::string id,
                              const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
-  // The font size a table's style gives the cell text of this document's default paragraph
-  // style, where that style's 11 or 12 pt yields to it; "" where it does not.
-  std::string SizeOverDefaultStyle(pugi::xml_node table) const;
+  // What a table's style gives the cells of this document's default paragraph style over that
+  // style's own: its font size over 11 or 12 pt, its justification over left (values kept in
+  // `holder` where the style sets none).
+  std::vector<std::pair<const CellProperty*, pugi::xml_node>> OverDefaultStyle(
+      pugi::xml_node table, pugi::xml_document& holder) const;
+  // Gives a cell paragraph `property` with `value` where neither it nor its runs set it.
+  void GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xml_node>& runs,
+                 const CellProperty& property, pugi::xml_node value) const;
   // One container's paragraphs; the cells and content controls inside it go onto `inner`.
   void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle,
                           std::vector<std::pair<pugi::xml_node, std::string>>& inner) const;
@@ -320,9 +325,9 @@ struct AppendContext {
   bool singleSection = false;
   bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
   bool olderLayout = false;           // the source was laid out by a Word before 2013
-  // The source left on the rule by which a default paragraph style of 11 or 12 pt does not
-  // override the font size of a table's style in the table's cells.
-  bool defaultStyleSizeYieldsToTables = true;
+  // The source left on the rule by which a default paragraph style of 11 or 12 pt, or of left
+  // justification, does not override a table style's font size or justification in its cells.
+  bool defaultStyleYieldsToTableStyles = true;
 
   PartCopier parts;
   StyleMapper styles;

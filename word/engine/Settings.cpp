@@ -262,7 +262,7 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
       for (pugi::xml_node c : compat.children("w:compatSetting")) {
         if (std::string_view(c.attribute("w:name").value()) ==
             "overrideTableStyleFontSizeAndJustification") {
-          ctx.defaultStyleSizeYieldsToTables = !IsOn(c.attribute("w:val"));
+          ctx.defaultStyleYieldsToTableStyles = !IsOn(c.attribute("w:val"));
         }
       }
       pugi::xml_node current = compat.append_child("w:compatSetting");

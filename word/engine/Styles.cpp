@@ -426,52 +426,56 @@ pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& pro
   });
 }
 
-std::string StyleMapper::SizeOverDefaultStyle(pugi::xml_node table) const {
-  if (!ctx_.defaultStyleSizeYieldsToTables || paragraphDefault_.empty()) return "";
+std::vector<std::pair<const CellProperty*, pugi::xml_node>> StyleMapper::OverDefaultStyle(
+    pugi::xml_node table, pugi::xml_document& holder) const {
+  std::vector<std::pair<const CellProperty*, pugi::xml_node>> out;
+  if (!ctx_.defaultStyleYieldsToTableStyles || paragraphDefault_.empty()) return out;
   const std::string tableStyle =
       table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
-  if (tableStyle.empty()) return "";
+  if (tableStyle.empty()) return out;
+  const std::string defaultStyle = SourceDefault("paragraph");
+
   static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
-  auto size = [&](const std::string& style) -> std::string {
-    pugi::xml_node sz = ChainSetting(style, kSize);
-    if (!sz) sz = docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
+  auto size = [&](const std::string& style) -> pugi::xml_node {
+    if (pugi::xml_node sz = ChainSetting(style, kSize)) return sz;
+    return docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
+  };
+  auto points = [](pugi::xml_node sz) -> std::string {
     return sz ? sz.attribute("w:val").value() : "20";  // 10 pt when nothing says otherwise
   };
-  const std::string own = size(SourceDefault("paragraph"));
-  if (own != "22" && own != "24") return "";
-  const std::string fromTable = size(tableStyle);
-  return fromTable == own ? "" : fromTable;
+  const std::string own = points(size(defaultStyle));
+  pugi::xml_node fromTable = size(tableStyle);
+  if ((own == "22" || own == "24") && points(fromTable) != own) {
+    pugi::xml_node value = holder.append_child("w:sz");
+    value.append_attribute("w:val").set_value(points(fromTable).c_str());
+    out.emplace_back(&kSize, value);
+  }
+
+  static constexpr CellProperty kJustification = {"w:pPr", "w:jc", {nullptr, nullptr}};
+  std::string_view ownJc = ChainSetting(defaultStyle, kJustification).attribute("w:val").value();
+  pugi::xml_node tableJc = ChainSetting(tableStyle, kJustification);
+  if ((ownJc == "left" || ownJc == "start") && tableJc &&
+      std::string_view(tableJc.attribute("w:val").value()) != ownJc) {
+    out.emplace_back(&kJustification, tableJc);
+  }
+  return out;
 }
 
 void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   // In the document alone its cell text of the default paragraph style took the table style's
-  // size over that style's 11 or 12 pt; in the result that style is no longer the default, so
-  // the size is stated where the text does not set one itself.
-  if (const std::string size = SizeOverDefaultStyle(table); !size.empty()) {
-    static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
-    pugi::xml_document holder;
-    pugi::xml_node value = holder.append_child("w:sz");
-    value.append_attribute("w:val").set_value(size.c_str());
+  // size and justification over that style's 11 or 12 pt and left justification; in the result
+  // that style is no longer the default, so they are stated where the text sets none itself.
+  pugi::xml_document holder;
+  const auto overDefault = OverDefaultStyle(table, holder);
+  if (!overDefault.empty()) {
     const std::string defaultStyle = SourceDefault("paragraph");
     for (pugi::xml_node row : table.children("w:tr")) {
       for (pugi::xml_node cell : row.children("w:tc")) {
         for (pugi::xml_node p : cell.children("w:p")) {
           std::string style = p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
           if (!style.empty() && style != defaultStyle) continue;
-          for (pugi::xml_node r : RunsOf(p)) {
-            pugi::xml_node rPr = r.child("w:rPr");
-            if (kSize.SetBy(rPr) ||
-                ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), kSize)) {
-              continue;
-            }
-            kSize.Give(r, value, "w:rPr");
-          }
-          pugi::xml_node pPr = p.child("w:pPr");
-          if (!pPr) pPr = p.prepend_child("w:pPr");
-          if (!kSize.SetBy(pPr.child("w:rPr"))) {
-            EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
-            kSize.Give(pPr, value, "w:rPr");
-          }
+          const std::vector<pugi::xml_node> runs = RunsOf(p);
+          for (const auto& [property, value] : overDefault) GiveUnset(p, runs, *property, value);
         }
       }
     }
@@ -496,30 +500,34 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
         if (style.empty()) style = paragraphStyle;
         const std::vector<pugi::xml_node> runs = RunsOf(p);
         for (const auto& [property, value] : fromTable) {
-          pPr = p.child("w:pPr");  // giving a property may have made it
-          if (ChainSetting(style, *property)) continue;
-          if (std::string_view(property->container) == "w:pPr") {
-            if (!property->SetBy(pPr)) property->Give(p, value, "w:pPr");
-            continue;
-          }
-          // Run properties go on every run and on the paragraph mark, unless the run or its
-          // character style sets them.
-          for (pugi::xml_node r : runs) {
-            pugi::xml_node rPr = r.child("w:rPr");
-            if (property->SetBy(rPr) ||
-                ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), *property)) {
-              continue;
-            }
-            property->Give(r, value, "w:rPr");
-          }
-          if (!pPr) pPr = p.prepend_child("w:pPr");
-          if (!property->SetBy(pPr.child("w:rPr"))) {
-            EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
-            property->Give(pPr, value, "w:rPr");
-          }
+          if (!ChainSetting(style, *property)) GiveUnset(p, runs, *property, value);
         }
       }
     }
+  }
+}
+
+void StyleMapper::GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xml_node>& runs,
+                            const CellProperty& property, pugi::xml_node value) const {
+  pugi::xml_node pPr = paragraph.child("w:pPr");
+  if (std::string_view(property.container) == "w:pPr") {
+    if (!property.SetBy(pPr)) property.Give(paragraph, value, "w:pPr");
+    return;
+  }
+  // Run properties go on every run and on the paragraph mark, unless the run or its character
+  // style sets them.
+  for (pugi::xml_node r : runs) {
+    pugi::xml_node rPr = r.child("w:rPr");
+    if (property.SetBy(rPr) ||
+        ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), property)) {
+      continue;
+    }
+    property.Give(r, value, "w:rPr");
+  }
+  if (!pPr) pPr = paragraph.prepend_child("w:pPr");
+  if (!property.SetBy(pPr.child("w:rPr"))) {
+    EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
+    property.Give(pPr, value, "w:rPr");
   }
 }
 
