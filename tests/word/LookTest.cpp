@@ -121,7 +121,7 @@ TEST_F(LookTest, CellTextOfADefaultStyleKeepsItsTableStylesSizeAndJustification)
   b.normal = "<w:pPr><w:jc w:val=\"left\"/></w:pPr><w:rPr><w:sz w:val=\"24\"/></w:rPr>";
   b.styles =
       "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Table Grid\"/><w:pPr>"
-      "<w:jc w:val=\"center\"/></w:pPr><w:tblPr>"
+      "<w:jc w:val=\"center\"/></w:pPr><w:rPr><w:sz w:val=\"18\"/></w:rPr><w:tblPr>"
       "<w:tblBorders><w:top w:val=\"single\" w:sz=\"4\"/></w:tblBorders></w:tblPr></w:style>"
       "<w:style w:type=\"paragraph\" w:styleId=\"Other\"><w:name w:val=\"Other\"/></w:style>";
   b.body =
@@ -143,13 +143,13 @@ TEST_F(LookTest, CellTextOfADefaultStyleKeepsItsTableStylesSizeAndJustification)
       EXPECT_TRUE(p) << text;
       return std::string(p.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value());
     };
-    // Nothing sets its text's size but the table style, which sets none: 10 pt.
-    EXPECT_EQ(size("plain cell"), ruleOff ? "" : "20");
+    EXPECT_EQ(size("plain cell"), ruleOff ? "" : "18");
     if (!ruleOff) {
       pugi::xml_node mark = ParagraphWith(doc, "plain cell").child("w:pPr").child("w:rPr");
-      EXPECT_STREQ(mark.child("w:sz").attribute("w:val").value(), "20");
+      EXPECT_STREQ(mark.child("w:sz").attribute("w:val").value(), "18");
     }
-    EXPECT_EQ(size("styled cell"), "");
+    // A style that sets no size leaves it to the table style either way.
+    EXPECT_EQ(size("styled cell"), "18");
     EXPECT_EQ(size("sized run"), "30");
     EXPECT_EQ(size("outside"), "");
     auto justification = [&](const char* text) {

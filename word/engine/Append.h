@@ -112,10 +112,9 @@ class StyleMapper {
                              const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
   // What a table's style gives the cells of this document's default paragraph style over that
-  // style's own: its font size over 11 or 12 pt, its justification over left (values kept in
-  // `holder` where the style sets none).
+  // style's own: its font size over 11 or 12 pt, its justification over left.
   std::vector<std::pair<const CellProperty*, pugi::xml_node>> OverDefaultStyle(
-      pugi::xml_node table, pugi::xml_document& holder) const;
+      pugi::xml_node table) const;
   // Gives a cell paragraph `property` with `value` where neither it nor its runs set it.
   void GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xml_node>& runs,
                  const CellProperty& property, pugi::xml_node value) const;

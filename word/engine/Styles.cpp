@@ -427,7 +427,7 @@ pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& pro
 }
 
 std::vector<std::pair<const CellProperty*, pugi::xml_node>> StyleMapper::OverDefaultStyle(
-    pugi::xml_node table, pugi::xml_document& holder) const {
+    pugi::xml_node table) const {
   std::vector<std::pair<const CellProperty*, pugi::xml_node>> out;
   if (!ctx_.defaultStyleYieldsToTableStyles || paragraphDefault_.empty()) return out;
   const std::string tableStyle =
@@ -435,20 +435,16 @@ std::vector<std::pair<const CellProperty*, pugi::xml_node>> StyleMapper::OverDef
   if (tableStyle.empty()) return out;
   const std::string defaultStyle = SourceDefault("paragraph");
 
+  // Only a size the table style sets itself: where it sets none, Word keeps the default style's
+  // (LibreOffice takes the document defaults' instead, which Word does not).
   static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
-  auto size = [&](const std::string& style) -> pugi::xml_node {
-    if (pugi::xml_node sz = ChainSetting(style, kSize)) return sz;
-    return docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
-  };
-  auto points = [](pugi::xml_node sz) -> std::string {
-    return sz ? sz.attribute("w:val").value() : "20";  // 10 pt when nothing says otherwise
-  };
-  const std::string own = points(size(defaultStyle));
-  pugi::xml_node fromTable = size(tableStyle);
-  if ((own == "22" || own == "24") && points(fromTable) != own) {
-    pugi::xml_node value = holder.append_child("w:sz");
-    value.append_attribute("w:val").set_value(points(fromTable).c_str());
-    out.emplace_back(&kSize, value);
+  pugi::xml_node ownSize = ChainSetting(defaultStyle, kSize);
+  if (!ownSize) ownSize = docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
+  std::string_view own = ownSize.attribute("w:val").value();
+  pugi::xml_node tableSize = ChainSetting(tableStyle, kSize);
+  if ((own == "22" || own == "24") && tableSize &&
+      std::string_view(tableSize.attribute("w:val").value()) != own) {
+    out.emplace_back(&kSize, tableSize);
   }
 
   static constexpr CellProperty kJustification = {"w:pPr", "w:jc", {nullptr, nullptr}};
@@ -465,8 +461,7 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   // In the document alone its cell text of the default paragraph style took the table style's
   // size and justification over that style's 11 or 12 pt and left justification; in the result
   // that style is no longer the default, so they are stated where the text sets none itself.
-  pugi::xml_document holder;
-  const auto overDefault = OverDefaultStyle(table, holder);
+  const auto overDefault = OverDefaultStyle(table);
   if (!overDefault.empty()) {
     const std::string defaultStyle = SourceDefault("paragraph");
     for (pugi::xml_node row : table.children("w:tr")) {
