@@ -17,6 +17,7 @@ struct FixtureDoc {
       "w:right=\"1440\" w:bottom=\"1440\" w:left=\"1440\" w:header=\"720\" w:footer=\"720\" "
       "w:gutter=\"0\"/></w:sectPr>";
   std::string docDefaults;                       // inner XML of w:docDefaults
+  bool hasDocDefaults = true;                    // false: the styles have no w:docDefaults
   std::string normal;                            // the Normal style's properties (w:pPr, w:rPr)
   std::string styles;                            // w:style elements
   std::string numbering;                         // inner XML of w:numbering

@@ -30,12 +30,13 @@ class LookTest : public JoinTest {
  protected:
   // The value a paragraph's style (or the styles it is based on) gives an attribute.
   static std::string Styled(pugi::xml_document& styles, pugi::xml_node paragraph,
-                            const char* element, const char* attribute) {
+                            const char* element, const char* attribute,
+                            const char* properties = "w:pPr") {
     std::string id = paragraph.child("w:pPr").child("w:pStyle").attribute("w:val").value();
     for (int depth = 0; depth < 8 && !id.empty(); ++depth) {
       pugi::xml_node style =
           styles.select_node(("//w:style[@w:styleId='" + id + "']").c_str()).node();
-      pugi::xml_attribute a = style.child("w:pPr").child(element).attribute(attribute);
+      pugi::xml_attribute a = style.child(properties).child(element).attribute(attribute);
       if (a) return a.value();
       id = style.child("w:basedOn").attribute("w:val").value();
     }
@@ -58,6 +59,27 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:after"), "120");
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:line"), "240");
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:lineRule"), "auto");
+
+  // A first document without defaults leaves the result without them, and each word processor
+  // then takes its own (LibreOffice's are 11 pt and kerned): the later document states what it
+  // fell back on alone, Word's.
+  FixtureDoc bare;
+  bare.hasDocDefaults = false;
+  bare.body = Para("bare");
+  ResultPackage r2 = Join({Write("bare.docx", bare), Write("b.docx", b)});
+  auto& doc2 = r2.Xml("word/document.xml");
+  auto& styles2 = r2.Xml("word/styles.xml");
+  EXPECT_TRUE(Select(styles2, "//w:docDefaults").empty());
+  second = ParagraphWith(doc2, "second");
+  ASSERT_TRUE(second);
+  EXPECT_EQ(Styled(styles2, second, "w:spacing", "w:after"), "120");
+  EXPECT_EQ(Styled(styles2, second, "w:spacing", "w:line"), "240");
+  EXPECT_EQ(Styled(styles2, second, "w:sz", "w:val", "w:rPr"), "20");
+  EXPECT_EQ(Styled(styles2, second, "w:kern", "w:val", "w:rPr"), "0");
+  // The first document is left to the defaults it had alone.
+  pugi::xml_node first = ParagraphWith(doc2, "bare");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(Styled(styles2, first, "w:sz", "w:val", "w:rPr"), "");
 }
 
 TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {

@@ -220,8 +220,24 @@ void StyleMapper::BuildEffectiveDefaults() {
       rPr.append_copy(c);
     }
   }
+  std::string resultDefaults = ctx_.result.index.docDefaultsKey;
+  if (resultDefaults.empty()) {
+    // The result has no defaults of its own, so each word processor takes its own: Word the
+    // values of NeutralValue, LibreOffice others (11 pt, kerning). This document's text keeps
+    // what it fell back on alone.
+    resultDefaults = std::string("<w:docDefaults ") + kNs + "><w:rPrDefault><w:rPr>";
+    for (const char* name : {"w:rFonts", "w:b", "w:i", "w:color", "w:kern", "w:sz", "w:szCs"}) {
+      resultDefaults += NeutralValue(name);
+    }
+    resultDefaults += "</w:rPr></w:rPrDefault><w:pPrDefault><w:pPr>";
+    for (const char* name :
+         {"w:keepNext", "w:keepLines", "w:spacing", "w:ind", "w:contextualSpacing", "w:jc"}) {
+      resultDefaults += NeutralValue(name);
+    }
+    resultDefaults += "</w:pPr></w:pPrDefault></w:docDefaults>";
+  }
   pugi::xml_document result;
-  result.load_string(ctx_.result.index.docDefaultsKey.c_str());
+  result.load_string(resultDefaults.c_str());
   pugi::xml_node theirs = result.document_element();
   FillUnset(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
   FillUnset(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
