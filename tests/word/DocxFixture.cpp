@@ -60,10 +60,12 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
                          "<Relationships "
                          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
                          Rel("rId1", "officeDocument", "word/document.xml") + "</Relationships>");
-  add("word/styles.xml", kDecl + "<w:styles" + kNs + "><w:docDefaults>" + doc.docDefaults +
-                             "</w:docDefaults><w:style w:type=\"paragraph\" w:default=\"1\" "
-                             "w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>" +
-                             doc.styles + "</w:styles>");
+  add("word/styles.xml",
+      kDecl + "<w:styles" + kNs + ">" +
+          (doc.hasDocDefaults ? "<w:docDefaults>" + doc.docDefaults + "</w:docDefaults>" : "") +
+          "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name "
+          "w:val=\"Normal\"/>" +
+          doc.normal + "</w:style>" + doc.styles + "</w:styles>");
   if (!doc.numbering.empty()) {
     add("word/numbering.xml",
         kDecl + "<w:numbering" + kNs + ">" + doc.numbering + "</w:numbering>");
@@ -117,6 +119,14 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
   for (const auto& [name, bytes] : doc.media) {
     add("word/" + name, bytes);
     rels += Rel("rIdM" + std::to_string(++n), "image", name);
+  }
+  n = 0;
+  for (const auto& [name, xml] : doc.charts) {
+    add("word/" + name, xml);
+    types +=
+        "<Override PartName=\"/word/" + name +
+        "\" ContentType=\"application/vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+    rels += Rel("rIdC" + std::to_string(++n), "chart", name);
   }
   if (!doc.fonts.empty()) {
     add("word/fontTable.xml", kDecl + "<w:fonts" + kNs + ">" + doc.fonts + "</w:fonts>");

@@ -17,6 +17,8 @@ struct FixtureDoc {
       "w:right=\"1440\" w:bottom=\"1440\" w:left=\"1440\" w:header=\"720\" w:footer=\"720\" "
       "w:gutter=\"0\"/></w:sectPr>";
   std::string docDefaults;                       // inner XML of w:docDefaults
+  bool hasDocDefaults = true;                    // false: the styles have no w:docDefaults
+  std::string normal;                            // the Normal style's properties (w:pPr, w:rPr)
   std::string styles;                            // w:style elements
   std::string numbering;                         // inner XML of w:numbering
   std::string footnotes;                         // normal w:footnote elements
@@ -25,6 +27,8 @@ struct FixtureDoc {
   std::string theme;                             // inner XML of a:themeElements
   std::map<std::string, std::string> headers;    // "header1.xml" -> inner XML of w:hdr
   std::map<std::string, std::string> media;      // "media/image1.png" -> bytes
+  std::map<std::string, std::string> charts;     // "charts/chart1.xml" -> whole part, rIdC1...
+                                                 // of the main part
   std::string extraRels;                         // more Relationship elements of the main part
   std::string fonts;                             // inner XML of w:fonts (the font table)
   std::map<std::string, std::string> fontFiles;  // "fonts/font1.odttf" -> bytes, rIdF1... of

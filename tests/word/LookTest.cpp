@@ -30,12 +30,13 @@ class LookTest : public JoinTest {
  protected:
   // The value a paragraph's style (or the styles it is based on) gives an attribute.
   static std::string Styled(pugi::xml_document& styles, pugi::xml_node paragraph,
-                            const char* element, const char* attribute) {
+                            const char* element, const char* attribute,
+                            const char* properties = "w:pPr") {
     std::string id = paragraph.child("w:pPr").child("w:pStyle").attribute("w:val").value();
     for (int depth = 0; depth < 8 && !id.empty(); ++depth) {
       pugi::xml_node style =
           styles.select_node(("//w:style[@w:styleId='" + id + "']").c_str()).node();
-      pugi::xml_attribute a = style.child("w:pPr").child(element).attribute(attribute);
+      pugi::xml_attribute a = style.child(properties).child(element).attribute(attribute);
       if (a) return a.value();
       id = style.child("w:basedOn").attribute("w:val").value();
     }
@@ -58,6 +59,27 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:after"), "120");
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:line"), "240");
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:lineRule"), "auto");
+
+  // A first document without defaults leaves the result without them, and each word processor
+  // then takes its own (LibreOffice's are 11 pt and kerned): the later document states what it
+  // fell back on alone, Word's.
+  FixtureDoc bare;
+  bare.hasDocDefaults = false;
+  bare.body = Para("bare");
+  ResultPackage r2 = Join({Write("bare.docx", bare), Write("b.docx", b)});
+  auto& doc2 = r2.Xml("word/document.xml");
+  auto& styles2 = r2.Xml("word/styles.xml");
+  EXPECT_TRUE(Select(styles2, "//w:docDefaults").empty());
+  second = ParagraphWith(doc2, "second");
+  ASSERT_TRUE(second);
+  EXPECT_EQ(Styled(styles2, second, "w:spacing", "w:after"), "120");
+  EXPECT_EQ(Styled(styles2, second, "w:spacing", "w:line"), "240");
+  EXPECT_EQ(Styled(styles2, second, "w:sz", "w:val", "w:rPr"), "20");
+  EXPECT_EQ(Styled(styles2, second, "w:kern", "w:val", "w:rPr"), "0");
+  // The first document is left to the defaults it had alone.
+  pugi::xml_node first = ParagraphWith(doc2, "bare");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(Styled(styles2, first, "w:sz", "w:val", "w:rPr"), "");
 }
 
 TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {
@@ -109,6 +131,58 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
   pugi::xml_node after = ParagraphWith(doc, "after the table");
   ASSERT_TRUE(after);
   EXPECT_FALSE(after.child("w:pPr").child("w:spacing"));
+}
+
+// A default paragraph style of 11 or 12 pt, or left-justified, does not override the font size
+// or justification of a table's style in its cells (unless the document turns that rule off);
+// once the style is no longer the result's default, the cells state them themselves.
+TEST_F(LookTest, CellTextOfADefaultStyleKeepsItsTableStylesSizeAndJustification) {
+  FixtureDoc a, b;
+  a.docDefaults = kWordDefaults;
+  a.body = Para("first");
+  b.normal = "<w:pPr><w:jc w:val=\"left\"/></w:pPr><w:rPr><w:sz w:val=\"24\"/></w:rPr>";
+  b.styles =
+      "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Table Grid\"/><w:pPr>"
+      "<w:jc w:val=\"center\"/></w:pPr><w:rPr><w:sz w:val=\"18\"/></w:rPr><w:tblPr>"
+      "<w:tblBorders><w:top w:val=\"single\" w:sz=\"4\"/></w:tblBorders></w:tblPr></w:style>"
+      "<w:style w:type=\"paragraph\" w:styleId=\"Other\"><w:name w:val=\"Other\"/></w:style>";
+  b.body =
+      "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr>"
+      "<w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
+      Para("plain cell") + Para("styled cell", "<w:pStyle w:val=\"Other\"/>") +
+      "<w:p><w:r><w:rPr><w:sz w:val=\"30\"/></w:rPr><w:t>sized run</w:t></w:r></w:p>" +
+      "</w:tc></w:tr></w:tbl>" + Para("outside");
+  for (bool ruleOff : {false, true}) {
+    b.settings = ruleOff ? "<w:compat><w:compatSetting "
+                           "w:name=\"overrideTableStyleFontSizeAndJustification\" "
+                           "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"1\"/>"
+                           "</w:compat>"
+                         : "";
+    ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+    auto& doc = r.Xml("word/document.xml");
+    auto size = [&](const char* text) {
+      pugi::xml_node p = ParagraphWith(doc, text);
+      EXPECT_TRUE(p) << text;
+      return std::string(p.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value());
+    };
+    EXPECT_EQ(size("plain cell"), ruleOff ? "" : "18");
+    if (!ruleOff) {
+      pugi::xml_node mark = ParagraphWith(doc, "plain cell").child("w:pPr").child("w:rPr");
+      EXPECT_STREQ(mark.child("w:sz").attribute("w:val").value(), "18");
+    }
+    // A style that sets no size leaves it to the table style either way.
+    EXPECT_EQ(size("styled cell"), "18");
+    EXPECT_EQ(size("sized run"), "30");
+    EXPECT_EQ(size("outside"), "");
+    auto justification = [&](const char* text) {
+      pugi::xml_node jc = ParagraphWith(doc, text).child("w:pPr").child("w:jc");
+      return std::string(jc.attribute("w:val").value());
+    };
+    EXPECT_EQ(justification("plain cell"), ruleOff ? "" : "center");
+    // A style that does not justify leaves it to the table style either way.
+    EXPECT_EQ(justification("styled cell"), "center");
+    EXPECT_EQ(justification("outside"), "");
+  }
 }
 
 TEST_F(LookTest, AutomaticSpaceBeforeADocumentsFirstParagraphStaysNone) {
@@ -293,11 +367,32 @@ TEST_F(LookTest, ThemeFontsFollowTheDocumentsOwnScriptLanguages) {
 // Theme colours resolve against the result's theme, which is the first document's: a later
 // document with another theme states the colours its own theme gave, whichever comes first.
 TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
-  auto theme = [](const char* dark, const char* accent) {
+  auto theme = [](const char* dark, const char* accent, const char* minorFont) {
     return std::string("<a:clrScheme name=\"Fixture\"><a:dk1><a:srgbClr val=\"") + dark +
            "\"/></a:dk1><a:lt1><a:srgbClr val=\"FFFFFF\"/></a:lt1><a:accent1><a:srgbClr val=\"" +
-           accent + "\"/></a:accent1></a:clrScheme>";
+           accent +
+           "\"/></a:accent1></a:clrScheme><a:fontScheme name=\"Fixture\"><a:majorFont>"
+           "<a:latin typeface=\"Cambria\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont>"
+           "<a:minorFont><a:latin typeface=\"" +
+           minorFont +
+           "\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:minorFont></a:fontScheme>";
   };
+  // A chart colours its series and sets its text with the theme's colours and fonts by name.
+  const std::string chart =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><c:chartSpace "
+      "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart><c:plotArea>"
+      "<c:barChart><c:ser><c:idx val=\"0\"/><c:order val=\"0\"/><c:spPr><a:solidFill>"
+      "<a:schemeClr val=\"accent1\"><a:lumMod val=\"75000\"/></a:schemeClr></a:solidFill>"
+      "</c:spPr></c:ser></c:barChart></c:plotArea></c:chart><c:txPr><a:bodyPr/><a:p><a:pPr>"
+      "<a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:pPr></a:p></c:txPr>"
+      "</c:chartSpace>";
+  const std::string chartParagraph =
+      "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"914400\"/><wp:docPr "
+      "id=\"1\" name=\"Chart\"/><a:graphic><a:graphicData "
+      "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart "
+      "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" r:id=\"rIdC1\"/>"
+      "</a:graphicData></a:graphic></wp:inline></w:drawing></w:r></w:p>";
   auto body = [](const std::string& text) {
     return "<w:p><w:pPr><w:pBdr><w:top w:val=\"single\" w:sz=\"4\" w:space=\"1\" "
            "w:themeColor=\"accent1\" w:themeShade=\"80\"/></w:pBdr><w:shd w:val=\"clear\" "
@@ -307,11 +402,13 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
            text + "</w:t></w:r></w:p>";
   };
   FixtureDoc red, blue;
-  red.theme = theme("400000", "FF0000");
-  red.body = body("red");
-  blue.theme = theme("000040", "0000FF");
+  red.theme = theme("400000", "FF0000", "Arial");
+  red.body = body("red") + chartParagraph;
+  red.charts["charts/chart1.xml"] = chart;
+  blue.theme = theme("000040", "0000FF", "Georgia");
   blue.settings = "<w:clrSchemeMapping w:bg1=\"light1\" w:t1=\"dark1\"/>";
-  blue.body = body("blue");
+  blue.body = body("blue") + chartParagraph;
+  blue.charts["charts/chart1.xml"] = chart;
   for (bool redFirst : {true, false}) {
     ResultPackage r = redFirst ? Join({Write("red.docx", red), Write("blue.docx", blue)})
                                : Join({Write("blue.docx", blue), Write("red.docx", red)});
@@ -336,6 +433,27 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
     EXPECT_FALSE(top.attribute("w:themeShade"));
     // Shaded to half its lightness.
     EXPECT_STREQ(top.attribute("w:color").value(), redFirst ? "000080" : "800000");
+    // The first document's chart still names the result's theme; the later one's is drawn in
+    // its own theme's accent (still made darker) and set in its own theme's font.
+    std::vector<std::string> charts;
+    for (const std::string& name : r.Names()) {
+      if (name.starts_with("word/charts/")) charts.push_back(name);
+    }
+    ASSERT_EQ(charts.size(), 2u);
+    int named = 0;
+    for (const std::string& name : charts) {
+      auto& part = r.Xml(name);
+      if (!Select(part, "//a:schemeClr").empty()) {
+        ++named;
+        continue;
+      }
+      pugi::xml_node fill = Select(part, "//c:spPr/a:solidFill/a:srgbClr").at(0);
+      EXPECT_STREQ(fill.attribute("val").value(), redFirst ? "0000FF" : "FF0000");
+      EXPECT_TRUE(fill.child("a:lumMod"));
+      EXPECT_STREQ(Select(part, "//a:latin").at(0).attribute("typeface").value(),
+                   redFirst ? "Georgia" : "Arial");
+    }
+    EXPECT_EQ(named, 1);
   }
 }
 

@@ -42,6 +42,11 @@ class PartCopier {
   void AddFixed(const std::string& part, std::string bytes);
 
  private:
+  // Whether a part draws with the theme's colours and fonts that the result's theme would change.
+  bool DrawsWithOwnTheme(const std::string& sourcePart, std::string_view contentType) const;
+  // The part with its theme colours and fonts stated as those of its document's theme.
+  std::string WithOwnTheme(const std::string& sourcePart);
+
   AppendContext& ctx_;
   std::map<std::string, std::string> copied_;  // source part -> result part
 };
@@ -106,6 +111,13 @@ class StyleMapper {
   pugi::xml_node FindInChain(std::string id,
                              const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
+  // What a table's style gives the cells of this document's default paragraph style over that
+  // style's own: its font size over 11 or 12 pt, its justification over left.
+  std::vector<std::pair<const CellProperty*, pugi::xml_node>> OverDefaultStyle(
+      pugi::xml_node table) const;
+  // Gives a cell paragraph `property` with `value` where neither it nor its runs set it.
+  void GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xml_node>& runs,
+                 const CellProperty& property, pugi::xml_node value) const;
   // One container's paragraphs; the cells and content controls inside it go onto `inner`.
   void StateSummedSpacing(pugi::xml_node container, const std::string& tableStyle,
                           std::vector<std::pair<pugi::xml_node, std::string>>& inner) const;
@@ -221,6 +233,9 @@ class ThemeMapper {
   void ConvertFonts(pugi::xml_node rFonts) const;
   // States the theme colours an element names as the colours of the document's own theme.
   void ConvertColour(pugi::xml_node node) const { colours_.StateOwn(node); }
+  // States the theme colours and fonts of a drawing part (a chart, a diagram) as those of the
+  // document's own theme.
+  void ConvertDrawing(pugi::xml_node root) const;
   void MergeFonts();  // the font table
 
  private:
@@ -309,6 +324,9 @@ struct AppendContext {
   bool singleSection = false;
   bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
   bool olderLayout = false;           // the source was laid out by a Word before 2013
+  // The source left on the rule by which a default paragraph style of 11 or 12 pt, or of left
+  // justification, does not override a table style's font size or justification in its cells.
+  bool defaultStyleYieldsToTableStyles = true;
 
   PartCopier parts;
   StyleMapper styles;

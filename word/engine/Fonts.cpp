@@ -149,6 +149,31 @@ void ThemeMapper::ConvertFonts(pugi::xml_node rFonts) const {
   }
 }
 
+void ThemeMapper::ConvertDrawing(pugi::xml_node root) const {
+  // "+mn-lt" is the theme's minor Latin face, "+mj-ea" its major East Asian one, and so on.
+  auto themeFont = [this](std::string_view ref) -> const std::string* {
+    if (ref.size() != 6 || ref[0] != '+' || ref[3] != '-') return nullptr;
+    const bool major = ref.substr(1, 2) == "mj";
+    if (!major && ref.substr(1, 2) != "mn") return nullptr;
+    std::string_view script = ref.substr(4);
+    if (script == "lt") return major ? &look_.majorLatin : &look_.minorLatin;
+    if (script == "ea") return major ? &look_.majorEa : &look_.minorEa;
+    if (script == "cs") return major ? &look_.majorCs : &look_.minorCs;
+    return nullptr;
+  };
+  WalkElements(root, [&](pugi::xml_node node) {
+    std::string_view name = node.name();
+    if (name == "a:schemeClr") {
+      colours_.StateOwn(node);
+    } else if (name == "a:latin" || name == "a:ea" || name == "a:cs") {
+      pugi::xml_attribute typeface = node.attribute("typeface");
+      const std::string* font = themeFont(typeface.value());
+      if (font != nullptr && !font->empty()) typeface.set_value(font->c_str());
+    }
+    return true;
+  });
+}
+
 void ThemeMapper::MergeFonts() {
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "fontTable");
   if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;

@@ -28,6 +28,22 @@ bool IsXmlType(std::string_view contentType) {
   return contentType.ends_with("+xml") || contentType.ends_with("/xml");
 }
 
+// Parts that draw with the theme's colours and fonts by name.
+bool IsThemedDrawing(std::string_view contentType) {
+  static constexpr std::string_view kTypes[] = {
+      "application/vnd.openxmlformats-officedocument.drawingml.chart+xml",
+      "application/vnd.openxmlformats-officedocument.drawingml.chartshapes+xml",
+      "application/vnd.openxmlformats-officedocument.drawingml.diagramData+xml",
+      "application/vnd.openxmlformats-officedocument.drawingml.diagramColors+xml",
+      "application/vnd.ms-office.drawingml.diagramDrawing+xml",
+      "application/vnd.ms-office.chartcolorstyle+xml",
+      "application/vnd.ms-office.chartstyle+xml"};
+  for (std::string_view type : kTypes) {
+    if (contentType == type) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string Fold(std::string_view text) {
@@ -107,6 +123,25 @@ void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::st
   AddFixed(package::RelsPartFor(resultPart), std::move(xml));
 }
 
+bool PartCopier::DrawsWithOwnTheme(const std::string& sourcePart,
+                                   std::string_view contentType) const {
+  if (!ctx_.theme.Differs() || !IsThemedDrawing(contentType)) return false;
+  // A chart that brings a theme of its own draws with that one wherever it goes.
+  for (const Relationship& r : ctx_.src.Rels(sourcePart)) {
+    if (r.type.ends_with("/themeOverride")) return false;
+  }
+  return true;
+}
+
+std::string PartCopier::WithOwnTheme(const std::string& sourcePart) {
+  XmlPart& part = ctx_.src.Xml(sourcePart);
+  pugi::xml_document copy;
+  pugi::xml_node root = copy.append_copy(part.doc->document_element());
+  ctx_.theme.ConvertDrawing(root);
+  ResetRootNamespaces(root, part);
+  return DocumentToString(copy);
+}
+
 std::string PartCopier::Copy(const std::string& sourcePart) {
   auto known = copied_.find(Fold(sourcePart));
   if (known != copied_.end()) return known->second;
@@ -122,8 +157,13 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
     std::string name = FreshName(sourcePart);
     copied_[Fold(sourcePart)] = name;
     CopyRelsKeepingIds(sourcePart, name);
-    std::string bytes = ctx_.src.Read(sourcePart);
-    if (strictXml) bytes = ReplaceStrictUris(std::move(bytes));
+    std::string bytes;
+    if (DrawsWithOwnTheme(sourcePart, contentType)) {
+      bytes = WithOwnTheme(sourcePart);
+    } else {
+      bytes = ctx_.src.Read(sourcePart);
+      if (strictXml) bytes = ReplaceStrictUris(std::move(bytes));
+    }
     const std::string marker = "relId=\"";
     for (std::size_t pos = bytes.find(marker); pos != std::string::npos;
          pos = bytes.find(marker, pos + 1)) {
@@ -138,12 +178,14 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
     return name;
   }
 
+  const bool ownTheme = DrawsWithOwnTheme(sourcePart, contentType);
   if (leaf) {
     std::string bytes;
     package::RawEntry raw;
     uLong adler = adler32_z(0L, nullptr, 0);
-    if (strictXml) {
-      bytes = ReplaceStrictUris(ctx_.src.Read(sourcePart));  // checks the CRC and the limits
+    if (strictXml || ownTheme) {
+      // Read (or parsed) checks the CRC and the limits.
+      bytes = ownTheme ? WithOwnTheme(sourcePart) : ReplaceStrictUris(ctx_.src.Read(sourcePart));
       adler = Adler(adler, bytes);
       raw.crc32 = static_cast<std::uint32_t>(
           crc32_z(0L, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
@@ -164,7 +206,7 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
     copied_[Fold(sourcePart)] = name;
     media[key] = name;
     ctx_.journal.Record([&media, key] { media.erase(key); });
-    if (strictXml) {
+    if (strictXml || ownTheme) {
       AddFixed(name, std::move(bytes));
     } else {
       raw.name = package::ZipNameFromPart(name);
@@ -177,7 +219,9 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
   std::string name = FreshName(sourcePart);
   copied_[Fold(sourcePart)] = name;  // before its relationships: parts may point back
   CopyRelsKeepingIds(sourcePart, name);
-  if (strictXml) {
+  if (ownTheme) {
+    AddFixed(name, WithOwnTheme(sourcePart));
+  } else if (strictXml) {
     AddFixed(name, ReplaceStrictUris(ctx_.src.Read(sourcePart)));
   } else {
     package::RawEntry raw = ctx_.src.Raw(sourcePart);

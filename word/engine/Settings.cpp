@@ -259,6 +259,12 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
         c = next;
       }
       ctx.olderLayout = mode < kCurrentCompatibilityMode;
+      for (pugi::xml_node c : compat.children("w:compatSetting")) {
+        if (std::string_view(c.attribute("w:name").value()) ==
+            "overrideTableStyleFontSizeAndJustification") {
+          ctx.defaultStyleYieldsToTableStyles = !IsOn(c.attribute("w:val"));
+        }
+      }
       pugi::xml_node current = compat.append_child("w:compatSetting");
       current.append_attribute("w:name").set_value("compatibilityMode");
       current.append_attribute("w:uri").set_value("http://schemas.microsoft.com/office/word");

@@ -220,8 +220,24 @@ void StyleMapper::BuildEffectiveDefaults() {
       rPr.append_copy(c);
     }
   }
+  std::string resultDefaults = ctx_.result.index.docDefaultsKey;
+  if (resultDefaults.empty()) {
+    // The result has no defaults of its own, so each word processor takes its own: Word the
+    // values of NeutralValue, LibreOffice others (11 pt, kerning). This document's text keeps
+    // what it fell back on alone.
+    resultDefaults = std::string("<w:docDefaults ") + kNs + "><w:rPrDefault><w:rPr>";
+    for (const char* name : {"w:rFonts", "w:b", "w:i", "w:color", "w:kern", "w:sz", "w:szCs"}) {
+      resultDefaults += NeutralValue(name);
+    }
+    resultDefaults += "</w:rPr></w:rPrDefault><w:pPrDefault><w:pPr>";
+    for (const char* name :
+         {"w:keepNext", "w:keepLines", "w:spacing", "w:ind", "w:contextualSpacing", "w:jc"}) {
+      resultDefaults += NeutralValue(name);
+    }
+    resultDefaults += "</w:pPr></w:pPrDefault></w:docDefaults>";
+  }
   pugi::xml_document result;
-  result.load_string(ctx_.result.index.docDefaultsKey.c_str());
+  result.load_string(resultDefaults.c_str());
   pugi::xml_node theirs = result.document_element();
   FillUnset(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
   FillUnset(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
@@ -426,7 +442,55 @@ pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& pro
   });
 }
 
+std::vector<std::pair<const CellProperty*, pugi::xml_node>> StyleMapper::OverDefaultStyle(
+    pugi::xml_node table) const {
+  std::vector<std::pair<const CellProperty*, pugi::xml_node>> out;
+  if (!ctx_.defaultStyleYieldsToTableStyles || paragraphDefault_.empty()) return out;
+  const std::string tableStyle =
+      table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
+  if (tableStyle.empty()) return out;
+  const std::string defaultStyle = SourceDefault("paragraph");
+
+  // Only a size the table style sets itself: where it sets none, Word keeps the default style's
+  // (LibreOffice takes the document defaults' instead, which Word does not).
+  static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
+  pugi::xml_node ownSize = ChainSetting(defaultStyle, kSize);
+  if (!ownSize) ownSize = docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
+  std::string_view own = ownSize.attribute("w:val").value();
+  pugi::xml_node tableSize = ChainSetting(tableStyle, kSize);
+  if ((own == "22" || own == "24") && tableSize &&
+      std::string_view(tableSize.attribute("w:val").value()) != own) {
+    out.emplace_back(&kSize, tableSize);
+  }
+
+  static constexpr CellProperty kJustification = {"w:pPr", "w:jc", {nullptr, nullptr}};
+  std::string_view ownJc = ChainSetting(defaultStyle, kJustification).attribute("w:val").value();
+  pugi::xml_node tableJc = ChainSetting(tableStyle, kJustification);
+  if ((ownJc == "left" || ownJc == "start") && tableJc &&
+      std::string_view(tableJc.attribute("w:val").value()) != ownJc) {
+    out.emplace_back(&kJustification, tableJc);
+  }
+  return out;
+}
+
 void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
+  // In the document alone its cell text of the default paragraph style took the table style's
+  // size and justification over that style's 11 or 12 pt and left justification; in the result
+  // that style is no longer the default, so they are stated where the text sets none itself.
+  const auto overDefault = OverDefaultStyle(table);
+  if (!overDefault.empty()) {
+    const std::string defaultStyle = SourceDefault("paragraph");
+    for (pugi::xml_node row : table.children("w:tr")) {
+      for (pugi::xml_node cell : row.children("w:tc")) {
+        for (pugi::xml_node p : cell.children("w:p")) {
+          std::string style = p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+          if (!style.empty() && style != defaultStyle) continue;
+          const std::vector<pugi::xml_node> runs = RunsOf(p);
+          for (const auto& [property, value] : overDefault) GiveUnset(p, runs, *property, value);
+        }
+      }
+    }
+  }
   if (!mergeDefaults_) return;
   std::string tableStyle = table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
   if (tableStyle.empty()) tableStyle = SourceDefault("table");
@@ -447,30 +511,34 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
         if (style.empty()) style = paragraphStyle;
         const std::vector<pugi::xml_node> runs = RunsOf(p);
         for (const auto& [property, value] : fromTable) {
-          pPr = p.child("w:pPr");  // giving a property may have made it
-          if (ChainSetting(style, *property)) continue;
-          if (std::string_view(property->container) == "w:pPr") {
-            if (!property->SetBy(pPr)) property->Give(p, value, "w:pPr");
-            continue;
-          }
-          // Run properties go on every run and on the paragraph mark, unless the run or its
-          // character style sets them.
-          for (pugi::xml_node r : runs) {
-            pugi::xml_node rPr = r.child("w:rPr");
-            if (property->SetBy(rPr) ||
-                ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), *property)) {
-              continue;
-            }
-            property->Give(r, value, "w:rPr");
-          }
-          if (!pPr) pPr = p.prepend_child("w:pPr");
-          if (!property->SetBy(pPr.child("w:rPr"))) {
-            EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
-            property->Give(pPr, value, "w:rPr");
-          }
+          if (!ChainSetting(style, *property)) GiveUnset(p, runs, *property, value);
         }
       }
     }
+  }
+}
+
+void StyleMapper::GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xml_node>& runs,
+                            const CellProperty& property, pugi::xml_node value) const {
+  pugi::xml_node pPr = paragraph.child("w:pPr");
+  if (std::string_view(property.container) == "w:pPr") {
+    if (!property.SetBy(pPr)) property.Give(paragraph, value, "w:pPr");
+    return;
+  }
+  // Run properties go on every run and on the paragraph mark, unless the run or its character
+  // style sets them.
+  for (pugi::xml_node r : runs) {
+    pugi::xml_node rPr = r.child("w:rPr");
+    if (property.SetBy(rPr) ||
+        ChainSetting(rPr.child("w:rStyle").attribute("w:val").value(), property)) {
+      continue;
+    }
+    property.Give(r, value, "w:rPr");
+  }
+  if (!pPr) pPr = paragraph.prepend_child("w:pPr");
+  if (!property.SetBy(pPr.child("w:rPr"))) {
+    EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
+    property.Give(pPr, value, "w:rPr");
   }
 }
 
