@@ -224,7 +224,6 @@ class Composer {
   bool settingsDirty_ = true;
   std::vector<package::RawEntry> fixedOnce_;  // core, app, package relationships
   package::BackgroundSaver writer_{std::make_unique<package::PackageWriter>()};
-  std::string writerPath_;
   std::unique_ptr<Binder> binder_;
 };
 
