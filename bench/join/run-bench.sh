@@ -3,6 +3,9 @@
 # N = 250, 500, 1000 and 2000: once saving after every document, as the join run does, and once
 # saving only at the end. Prints wall time, processor time and peak memory of each run, and the
 # ratios the engine is held to: N = 2000 against N = 1000, and saving after each against once.
+# Saving after each is also set against the disk alone: the same number of saves of the same size,
+# written, flushed and renamed as the engine saves but with nothing joined (see
+# plenwick-engine-join): no join saving after each document beats it.
 #
 #   bench/join/run-bench.sh [path/to/plenwick-engine-join] [N ...]
 set -eu
@@ -25,9 +28,11 @@ for n in $counts; do
   for mode in each once; do
     flag=
     [ "$mode" = each ] && flag=--save-each
-    line=$("$bin" $flag "$work/$mode$n.doc" --inputs-from "$work/list$n")
-    echo "  $line"
-    echo "$line" | sed -E "s/.* in ([0-9.]+) s \(processor ([0-9.]+) s\).*peak memory ([0-9.]+) MB/$n $mode \1 \2 \3/" \
+    "$bin" $flag "$work/$mode$n.doc" --inputs-from "$work/list$n" > "$work/out"
+    sed 's/^/  /' "$work/out"
+    sed -nE "s/.* in ([0-9.]+) s \(processor ([0-9.]+) s\).*peak memory ([0-9.]+) MB/$n $mode \1 \2 \3/p" \
+      "$work/out" >> "$work/figures"
+    sed -nE "s/^the disk alone: .* in ([0-9.]+) s \(processor ([0-9.]+) s\)$/$n disk \1 \2 0/p" "$work/out" \
       >> "$work/figures"
     rm -f "$work/$mode$n.doc"
   done
@@ -38,7 +43,10 @@ awk '
   END {
     for (k in wall) { split(k, p, " "); if (p[2] == "each" && (p[1] " once") in wall)
       printf "N = %s: save after each / once: wall %.2f, processor %.2f\n", p[1],
-        wall[k] / wall[p[1] " once"], cpu[k] / cpu[p[1] " once"] }
+        wall[k] / wall[p[1] " once"], cpu[k] / cpu[p[1] " once"]
+      if (p[2] == "each" && (p[1] " disk") in wall)
+        printf "N = %s: save after each / the disk alone: wall %.2f\n", p[1],
+          wall[k] / wall[p[1] " disk"] }
     if (("1000 each") in wall && ("2000 each") in wall)
       printf "N = 2000 / N = 1000, save after each: wall %.2f, processor %.2f\n",
         wall["2000 each"] / wall["1000 each"], cpu["2000 each"] / cpu["1000 each"]
