@@ -81,6 +81,7 @@ void ThemeMapper::Load() {
   }
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
   bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
+  part_ = has ? rel->part : std::string();
   if (has) {
     // Compared as stored: the same compressed bytes are the same theme, checked when first read.
     const package::ZipReader::Stored stored = ctx_.src.Stored(rel->part);
@@ -172,6 +173,28 @@ void ThemeMapper::ConvertDrawing(pugi::xml_node root) const {
     }
     return true;
   });
+}
+
+std::string ThemeMapper::OverrideXml() {
+  XmlPart blankTheme;
+  const XmlPart* theme = nullptr;
+  if (!part_.empty()) {
+    theme = &ctx_.src.Xml(part_);
+  } else {
+    auto parsed = ParseXmlPart(blank::Theme(), "/word/theme/theme1.xml");
+    if (parsed) blankTheme = std::move(*parsed);
+    theme = &blankTheme;
+  }
+  pugi::xml_document out;
+  pugi::xml_node root = out.append_child("a:themeOverride");
+  if (theme->doc) {
+    pugi::xml_node elements = theme->doc->document_element().child("a:themeElements");
+    for (const char* scheme : {"a:clrScheme", "a:fontScheme", "a:fmtScheme"}) {
+      if (pugi::xml_node found = elements.child(scheme)) root.append_copy(found);
+    }
+    ResetRootNamespaces(root, *theme);
+  }
+  return DocumentToString(out);
 }
 
 void ThemeMapper::MergeFonts() {
