@@ -404,11 +404,17 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
   // A chart pasted keeping its source's look brings that theme along and keeps it.
   const std::string ownChart =
       std::string(chart).replace(chart.find("<c:chart>"), 0, "<c:roundedCorners val=\"0\"/>");
+  // A chart that sets no face for its text is set in its theme's minor face.
+  const std::string plainTextChart = std::string(chart).erase(
+      chart.find("<c:txPr>"), chart.find("</c:txPr>") + 9 - chart.find("<c:txPr>"));
   auto withCharts = [&](FixtureDoc& doc) {
-    doc.body += chartParagraph +
-                std::string(chartParagraph).replace(chartParagraph.find("rIdC1"), 5, "rIdC2");
+    for (const char* id : {"rIdC2", "rIdC3"}) {
+      doc.body += std::string(chartParagraph).replace(chartParagraph.find("rIdC1"), 5, id);
+    }
+    doc.body += chartParagraph;
     doc.charts["charts/chart1.xml"] = chart;
     doc.charts["charts/chart2.xml"] = ownChart;
+    doc.charts["charts/chart3.xml"] = plainTextChart;
     doc.parts["charts/_rels/chart2.xml.rels"] =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -459,7 +465,7 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
     for (const std::string& name : r.Names()) {
       if (name.starts_with("word/charts/chart")) charts.push_back(name);
     }
-    ASSERT_EQ(charts.size(), 4u);
+    ASSERT_EQ(charts.size(), 6u);
     // The theme override parts a chart names: the accent1 of each.
     auto overrideAccents = [&r](const std::string& chartPart) {
       std::vector<std::string> accents;
@@ -483,9 +489,10 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
       }
       return accents;
     };
-    int named = 0;
+    int named = 0, withoutFaces = 0;
     for (const std::string& name : charts) {
       auto& part = r.Xml(name);
+      if (Select(part, "//c:txPr").empty()) ++withoutFaces;
       if (!Select(part, "//c:roundedCorners").empty()) {
         EXPECT_EQ(overrideAccents(name), std::vector<std::string>{"00FF00"}) << name;
         continue;
@@ -500,10 +507,13 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
       pugi::xml_node fill = Select(part, "//c:spPr/a:solidFill/a:srgbClr").at(0);
       EXPECT_STREQ(fill.attribute("val").value(), redFirst ? "0000FF" : "FF0000");
       EXPECT_TRUE(fill.child("a:lumMod"));
-      EXPECT_STREQ(Select(part, "//a:latin").at(0).attribute("typeface").value(),
-                   redFirst ? "Georgia" : "Arial");
+      auto latin = Select(part, "//a:latin");
+      ASSERT_FALSE(latin.empty()) << name;
+      EXPECT_STREQ(latin[0].attribute("typeface").value(), redFirst ? "Georgia" : "Arial");
     }
-    EXPECT_EQ(named, 1);
+    EXPECT_EQ(named, 2);
+    // Only the first document's chart still takes its face from the result's theme.
+    EXPECT_EQ(withoutFaces, 1);
   }
 }
 

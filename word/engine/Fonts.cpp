@@ -173,6 +173,28 @@ void ThemeMapper::ConvertDrawing(pugi::xml_node root) const {
     }
     return true;
   });
+  if (std::string_view(root.name()) == "c:chartSpace" && !root.child("c:txPr")) {
+    // A chart that sets no face for its text is set in its theme's minor face: Word takes it
+    // from the chart's theme override, other readers from the result's theme, so it is stated.
+    pugi::xml_node before;
+    for (pugi::xml_node c = root.first_child(); c && !before; c = c.next_sibling()) {
+      std::string_view name = c.name();
+      if (name == "c:externalData" || name == "c:printSettings" || name == "c:userShapes" ||
+          name == "c:extLst") {
+        before = c;
+      }
+    }
+    pugi::xml_node txPr =
+        before ? root.insert_child_before("c:txPr", before) : root.append_child("c:txPr");
+    txPr.append_child("a:bodyPr");
+    txPr.append_child("a:lstStyle");
+    pugi::xml_node defRPr = txPr.append_child("a:p").append_child("a:pPr").append_child("a:defRPr");
+    const std::pair<const char*, const std::string*> faces[] = {
+        {"a:latin", &look_.minorLatin}, {"a:ea", &look_.minorEa}, {"a:cs", &look_.minorCs}};
+    for (const auto& [script, face] : faces) {
+      if (!face->empty()) defRPr.append_child(script).append_attribute("typeface") = face->c_str();
+    }
+  }
 }
 
 std::string ThemeMapper::OverrideXml() {
