@@ -149,6 +149,8 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
       add("word/_rels/fontTable.xml.rels", fontRels + "</Relationships>");
     }
   }
+  for (const auto& [name, bytes] : doc.parts) add("word/" + name, bytes);
+  types += doc.extraTypes;
   rels += doc.extraRels + "</Relationships>";
   add("word/_rels/document.xml.rels", rels);
   add("[Content_Types].xml", types + "</Types>");

@@ -30,6 +30,8 @@ struct FixtureDoc {
   std::map<std::string, std::string> charts;     // "charts/chart1.xml" -> whole part, rIdC1...
                                                  // of the main part
   std::string extraRels;                         // more Relationship elements of the main part
+  std::map<std::string, std::string> parts;      // more parts, as they are ("charts/_rels/...")
+  std::string extraTypes;                        // more Override elements of the content types
   std::string fonts;                             // inner XML of w:fonts (the font table)
   std::map<std::string, std::string> fontFiles;  // "fonts/font1.odttf" -> bytes, rIdF1... of
                                                  // the font table

@@ -401,14 +401,39 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
            "w:themeColor=\"accent1\"/></w:rPr><w:t>" +
            text + "</w:t></w:r></w:p>";
   };
+  // A chart pasted keeping its source's look brings that theme along and keeps it.
+  const std::string ownChart =
+      std::string(chart).replace(chart.find("<c:chart>"), 0, "<c:roundedCorners val=\"0\"/>");
+  // A chart that sets no face for its text is set in its theme's minor face.
+  const std::string plainTextChart = std::string(chart).erase(
+      chart.find("<c:txPr>"), chart.find("</c:txPr>") + 9 - chart.find("<c:txPr>"));
+  auto withCharts = [&](FixtureDoc& doc) {
+    for (const char* id : {"rIdC2", "rIdC3"}) {
+      doc.body += std::string(chartParagraph).replace(chartParagraph.find("rIdC1"), 5, id);
+    }
+    doc.body += chartParagraph;
+    doc.charts["charts/chart1.xml"] = chart;
+    doc.charts["charts/chart2.xml"] = ownChart;
+    doc.charts["charts/chart3.xml"] = plainTextChart;
+    doc.parts["charts/_rels/chart2.xml.rels"] =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/themeOverride\" Target=\"../theme/themeOverride1.xml\"/></Relationships>";
+    doc.parts["theme/themeOverride1.xml"] =
+        "<a:themeOverride xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">" +
+        theme("000000", "00FF00", "Verdana") + "</a:themeOverride>";
+    doc.extraTypes =
+        "<Override PartName=\"/word/theme/themeOverride1.xml\" ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.themeOverride+xml\"/>";
+  };
   FixtureDoc red, blue;
   red.theme = theme("400000", "FF0000", "Arial");
-  red.body = body("red") + chartParagraph;
-  red.charts["charts/chart1.xml"] = chart;
+  red.body = body("red");
+  withCharts(red);
   blue.theme = theme("000040", "0000FF", "Georgia");
   blue.settings = "<w:clrSchemeMapping w:bg1=\"light1\" w:t1=\"dark1\"/>";
-  blue.body = body("blue") + chartParagraph;
-  blue.charts["charts/chart1.xml"] = chart;
+  blue.body = body("blue");
+  withCharts(blue);
   for (bool redFirst : {true, false}) {
     ResultPackage r = redFirst ? Join({Write("red.docx", red), Write("blue.docx", blue)})
                                : Join({Write("blue.docx", blue), Write("red.docx", red)});
@@ -434,26 +459,61 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
     // Shaded to half its lightness.
     EXPECT_STREQ(top.attribute("w:color").value(), redFirst ? "000080" : "800000");
     // The first document's chart still names the result's theme; the later one's is drawn in
-    // its own theme's accent (still made darker) and set in its own theme's font.
+    // its own theme's accent (still made darker) and set in its own theme's font, and its
+    // series without colours of their own take their accents from its own theme too.
     std::vector<std::string> charts;
     for (const std::string& name : r.Names()) {
-      if (name.starts_with("word/charts/")) charts.push_back(name);
+      if (name.starts_with("word/charts/chart")) charts.push_back(name);
     }
-    ASSERT_EQ(charts.size(), 2u);
-    int named = 0;
+    ASSERT_EQ(charts.size(), 6u);
+    // The theme override parts a chart names: the accent1 of each.
+    auto overrideAccents = [&r](const std::string& chartPart) {
+      std::vector<std::string> accents;
+      const std::size_t slash = chartPart.rfind('/');
+      const std::string rels =
+          chartPart.substr(0, slash) + "/_rels" + chartPart.substr(slash) + ".rels";
+      if (!r.Has(rels)) return accents;
+      for (pugi::xml_node rel : Select(r.Xml(rels), "//Relationship")) {
+        if (!std::string_view(rel.attribute("Type").value()).ends_with("/themeOverride")) continue;
+        std::string target = rel.attribute("Target").value();
+        EXPECT_TRUE(target.starts_with("../theme/")) << target;
+        const std::string part = "word/" + target.substr(3);
+        EXPECT_NE(r.Text("[Content_Types].xml")
+                      .find("PartName=\"/" + part +
+                            "\" ContentType=\"application/"
+                            "vnd.openxmlformats-officedocument.themeOverride+xml\""),
+                  std::string::npos)
+            << part;
+        auto accent = Select(r.Xml(part), "/a:themeOverride/a:clrScheme/a:accent1/a:srgbClr");
+        accents.push_back(accent.empty() ? "" : accent[0].attribute("val").value());
+      }
+      return accents;
+    };
+    int named = 0, withoutFaces = 0;
     for (const std::string& name : charts) {
       auto& part = r.Xml(name);
-      if (!Select(part, "//a:schemeClr").empty()) {
-        ++named;
+      if (Select(part, "//c:txPr").empty()) ++withoutFaces;
+      if (!Select(part, "//c:roundedCorners").empty()) {
+        EXPECT_EQ(overrideAccents(name), std::vector<std::string>{"00FF00"}) << name;
         continue;
       }
+      if (!Select(part, "//a:schemeClr").empty()) {
+        ++named;
+        EXPECT_TRUE(overrideAccents(name).empty()) << name;
+        continue;
+      }
+      EXPECT_EQ(overrideAccents(name), std::vector<std::string>{redFirst ? "0000FF" : "FF0000"})
+          << name;
       pugi::xml_node fill = Select(part, "//c:spPr/a:solidFill/a:srgbClr").at(0);
       EXPECT_STREQ(fill.attribute("val").value(), redFirst ? "0000FF" : "FF0000");
       EXPECT_TRUE(fill.child("a:lumMod"));
-      EXPECT_STREQ(Select(part, "//a:latin").at(0).attribute("typeface").value(),
-                   redFirst ? "Georgia" : "Arial");
+      auto latin = Select(part, "//a:latin");
+      ASSERT_FALSE(latin.empty()) << name;
+      EXPECT_STREQ(latin[0].attribute("typeface").value(), redFirst ? "Georgia" : "Arial");
     }
-    EXPECT_EQ(named, 1);
+    EXPECT_EQ(named, 2);
+    // Only the first document's chart still takes its face from the result's theme.
+    EXPECT_EQ(withoutFaces, 1);
   }
 }
 

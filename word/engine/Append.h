@@ -37,11 +37,18 @@ class PartCopier {
   // A fresh part name in the result shaped like `like`.
   std::string FreshName(const std::string& like);
   void AddOverride(const std::string& part, const std::string& contentType);
-  // Writes the relationships part of a copied part, keeping the source ids.
-  void CopyRelsKeepingIds(const std::string& sourcePart, const std::string& resultPart);
+  // Writes the relationships part of a copied part, keeping the source ids; `themeOverride`,
+  // when set, is a result part the copy takes as its theme override.
+  void CopyRelsKeepingIds(const std::string& sourcePart, const std::string& resultPart,
+                          const std::string& themeOverride = {});
   void AddFixed(const std::string& part, std::string bytes);
 
  private:
+  // Whether a part is a chart that Word colours from the theme of the document it sits in,
+  // which a theme override of its own replaces.
+  bool TakesThemeOverride(const std::string& sourcePart, std::string_view contentType) const;
+  // The result's part holding this document's theme as a chart's override, written once.
+  const std::string& ThemeOverridePart();
   // Whether a part draws with the theme's colours and fonts that the result's theme would change.
   bool DrawsWithOwnTheme(const std::string& sourcePart, std::string_view contentType) const;
   // The part with its theme colours and fonts stated as those of its document's theme.
@@ -49,6 +56,7 @@ class PartCopier {
 
   AppendContext& ctx_;
   std::map<std::string, std::string> copied_;  // source part -> result part
+  std::string themeOverride_;                  // result part, once written
 };
 
 // Maps the relationship ids of one source part that is merged into one result part (the main
@@ -236,12 +244,15 @@ class ThemeMapper {
   // States the theme colours and fonts of a drawing part (a chart, a diagram) as those of the
   // document's own theme.
   void ConvertDrawing(pugi::xml_node root) const;
+  // The document's own colour, font and format schemes as a theme override part's XML.
+  std::string OverrideXml();
   void MergeFonts();  // the font table
 
  private:
   AppendContext& ctx_;
   ThemeLook look_;
   ThemeColours colours_;
+  std::string part_;  // the source's theme part, "" when it has none
   bool differs_ = false;
 };
 

@@ -81,6 +81,7 @@ void ThemeMapper::Load() {
   }
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "theme");
   bool has = rel != nullptr && !rel->part.empty() && ctx_.src.Has(rel->part);
+  part_ = has ? rel->part : std::string();
   if (has) {
     // Compared as stored: the same compressed bytes are the same theme, checked when first read.
     const package::ZipReader::Stored stored = ctx_.src.Stored(rel->part);
@@ -172,6 +173,50 @@ void ThemeMapper::ConvertDrawing(pugi::xml_node root) const {
     }
     return true;
   });
+  if (std::string_view(root.name()) == "c:chartSpace" && !root.child("c:txPr")) {
+    // A chart that sets no face for its text is set in its theme's minor face: Word takes it
+    // from the chart's theme override, other readers from the result's theme, so it is stated.
+    pugi::xml_node before;
+    for (pugi::xml_node c = root.first_child(); c && !before; c = c.next_sibling()) {
+      std::string_view name = c.name();
+      if (name == "c:externalData" || name == "c:printSettings" || name == "c:userShapes" ||
+          name == "c:extLst") {
+        before = c;
+      }
+    }
+    pugi::xml_node txPr =
+        before ? root.insert_child_before("c:txPr", before) : root.append_child("c:txPr");
+    txPr.append_child("a:bodyPr");
+    txPr.append_child("a:lstStyle");
+    pugi::xml_node defRPr = txPr.append_child("a:p").append_child("a:pPr").append_child("a:defRPr");
+    const std::pair<const char*, const std::string*> faces[] = {
+        {"a:latin", &look_.minorLatin}, {"a:ea", &look_.minorEa}, {"a:cs", &look_.minorCs}};
+    for (const auto& [script, face] : faces) {
+      if (!face->empty()) defRPr.append_child(script).append_attribute("typeface") = face->c_str();
+    }
+  }
+}
+
+std::string ThemeMapper::OverrideXml() {
+  XmlPart blankTheme;
+  const XmlPart* theme = nullptr;
+  if (!part_.empty()) {
+    theme = &ctx_.src.Xml(part_);
+  } else {
+    auto parsed = ParseXmlPart(blank::Theme(), "/word/theme/theme1.xml");
+    if (parsed) blankTheme = std::move(*parsed);
+    theme = &blankTheme;
+  }
+  pugi::xml_document out;
+  pugi::xml_node root = out.append_child("a:themeOverride");
+  if (theme->doc) {
+    pugi::xml_node elements = theme->doc->document_element().child("a:themeElements");
+    for (const char* scheme : {"a:clrScheme", "a:fontScheme", "a:fmtScheme"}) {
+      if (pugi::xml_node found = elements.child(scheme)) root.append_copy(found);
+    }
+    ResetRootNamespaces(root, *theme);
+  }
+  return DocumentToString(out);
 }
 
 void ThemeMapper::MergeFonts() {

@@ -1,5 +1,6 @@
 // Related parts: pictures, charts, diagrams, embedded objects and packages, custom XML, and
 // the relationships that lead to them.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -42,6 +43,24 @@ bool IsThemedDrawing(std::string_view contentType) {
     if (contentType == type) return true;
   }
   return false;
+}
+
+constexpr std::string_view kThemeOverrideType =
+    "application/vnd.openxmlformats-officedocument.themeOverride+xml";
+constexpr std::string_view kThemeOverrideRel =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/themeOverride";
+
+// Charts, whose series without colours of their own take the accents of the theme they are drawn
+// with, and whose text and lines take its fonts and line styles.
+bool IsChart(std::string_view contentType) {
+  return contentType == "application/vnd.openxmlformats-officedocument.drawingml.chart+xml" ||
+         contentType == "application/vnd.ms-office.chartex+xml";
+}
+
+// A chart that brings a theme of its own draws with that one wherever it goes.
+bool HasThemeOverride(const std::vector<Relationship>& rels) {
+  return std::any_of(rels.begin(), rels.end(),
+                     [](const Relationship& r) { return r.type.ends_with("/themeOverride"); });
 }
 
 }  // namespace
@@ -99,9 +118,10 @@ void PartCopier::AddFixed(const std::string& part, std::string bytes) {
   ctx_.out.fixed.push_back(package::MakeEntry(package::ZipNameFromPart(part), bytes));
 }
 
-void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::string& resultPart) {
+void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::string& resultPart,
+                                    const std::string& themeOverride) {
   const std::vector<Relationship> rels = ctx_.src.Rels(sourcePart);
-  if (rels.empty()) return;
+  if (rels.empty() && themeOverride.empty()) return;
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<Relationships "
       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
@@ -119,6 +139,17 @@ void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::st
            "\" Target=\"" + XmlEscape(target) + "\"" +
            (r.external ? " TargetMode=\"External\"" : "") + "/>";
   }
+  if (!themeOverride.empty()) {
+    // An id of its own beside the source's, which the part's markup keeps naming.
+    std::string id = "rIdTheme";
+    for (int n = 1;
+         std::any_of(rels.begin(), rels.end(), [&id](const Relationship& r) { return r.id == id; });
+         ++n) {
+      id = "rIdTheme" + std::to_string(n);
+    }
+    xml += "<Relationship Id=\"" + id + "\" Type=\"" + std::string(kThemeOverrideRel) +
+           "\" Target=\"" + XmlEscape(package::RelativeTarget(resultPart, themeOverride)) + "\"/>";
+  }
   xml += "</Relationships>";
   AddFixed(package::RelsPartFor(resultPart), std::move(xml));
 }
@@ -126,11 +157,32 @@ void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::st
 bool PartCopier::DrawsWithOwnTheme(const std::string& sourcePart,
                                    std::string_view contentType) const {
   if (!ctx_.theme.Differs() || !IsThemedDrawing(contentType)) return false;
-  // A chart that brings a theme of its own draws with that one wherever it goes.
-  for (const Relationship& r : ctx_.src.Rels(sourcePart)) {
-    if (r.type.ends_with("/themeOverride")) return false;
-  }
-  return true;
+  return !HasThemeOverride(ctx_.src.Rels(sourcePart));
+}
+
+bool PartCopier::TakesThemeOverride(const std::string& sourcePart,
+                                    std::string_view contentType) const {
+  if (!ctx_.theme.Differs() || !IsChart(contentType)) return false;
+  return !HasThemeOverride(ctx_.src.Rels(sourcePart));
+}
+
+const std::string& PartCopier::ThemeOverridePart() {
+  if (!themeOverride_.empty()) return themeOverride_;
+  std::string bytes = ctx_.theme.OverrideXml();
+  // Documents of one theme share one part.
+  const std::uint32_t crc = static_cast<std::uint32_t>(
+      crc32_z(0L, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+  const std::string key = ContentKey(std::string(kThemeOverrideType), bytes.size(), crc,
+                                     Adler(adler32_z(0L, nullptr, 0), bytes));
+  auto& media = ctx_.result.index.media;
+  auto same = media.find(key);
+  if (same != media.end()) return themeOverride_ = same->second;
+  themeOverride_ = FreshName("/word/theme/themeOverride.xml");
+  media[key] = themeOverride_;
+  ctx_.journal.Record([&media, key] { media.erase(key); });
+  AddFixed(themeOverride_, std::move(bytes));
+  AddOverride(themeOverride_, std::string(kThemeOverrideType));
+  return themeOverride_;
 }
 
 std::string PartCopier::WithOwnTheme(const std::string& sourcePart) {
@@ -179,7 +231,8 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
   }
 
   const bool ownTheme = DrawsWithOwnTheme(sourcePart, contentType);
-  if (leaf) {
+  const bool takesOverride = TakesThemeOverride(sourcePart, contentType);
+  if (leaf && !takesOverride) {
     std::string bytes;
     package::RawEntry raw;
     uLong adler = adler32_z(0L, nullptr, 0);
@@ -218,7 +271,7 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
 
   std::string name = FreshName(sourcePart);
   copied_[Fold(sourcePart)] = name;  // before its relationships: parts may point back
-  CopyRelsKeepingIds(sourcePart, name);
+  CopyRelsKeepingIds(sourcePart, name, takesOverride ? ThemeOverridePart() : std::string());
   if (ownTheme) {
     AddFixed(name, WithOwnTheme(sourcePart));
   } else if (strictXml) {
