@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "DocxFixture.h"
 #include "JoinHelpers.h"
@@ -112,6 +113,35 @@ TEST(Ids, TakenRenamesDoNotCollideWithTheDocumentsOwnNames) {
     EXPECT_TRUE(names.insert(n).second) << "duplicate bookmark name " << n;
   }
   EXPECT_EQ(names.size(), 5u);
+}
+
+TEST(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
+  // Table rows copied by a template tool carry the same bookmark, id and name, in each copy.
+  TempFolder dir;
+  FixtureDoc a;
+  a.body = "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"Row\"/><w:bookmarkEnd w:id=\"0\"/></w:p>";
+  FixtureDoc b;
+  for (int i = 0; i < 3; ++i) {
+    b.body += "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"Row\"/><w:r><w:t>row " +
+              std::to_string(i) + "</w:t></w:r><w:bookmarkEnd w:id=\"0\"/></w:p>";
+  }
+  WriteDocx(dir / "a.docx", a);
+  WriteDocx(dir / "b.docx", b);
+  Joiner j;
+  j.InsertAllOrFail({(dir / "a.docx").string(), (dir / "b.docx").string()});
+  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
+  ResultPackage r(dir / "out.doc");
+  auto& doc = r.Xml("word/document.xml");
+  auto starts = Select(doc, "//w:bookmarkStart");
+  auto ends = Select(doc, "//w:bookmarkEnd");
+  ASSERT_EQ(starts.size(), 2u);
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_STRNE(starts[0].attribute("w:name").value(), starts[1].attribute("w:name").value());
+  EXPECT_STRNE(starts[0].attribute("w:id").value(), starts[1].attribute("w:id").value());
+  // The second document's pair stays around its first row, and every row's text stays.
+  EXPECT_STREQ(starts[1].attribute("w:id").value(), ends[1].attribute("w:id").value());
+  EXPECT_EQ(starts[1].parent(), ends[1].parent());
+  EXPECT_EQ(Select(doc, "//w:t").size(), 3u);
 }
 
 }  // namespace

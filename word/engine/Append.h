@@ -215,8 +215,15 @@ class BookmarkMapper {
   explicit BookmarkMapper(AppendContext& ctx) : ctx_(ctx) {}
   void CollectNames(pugi::xml_node root);  // before any story is rewritten
   // Stories nest (a header is rewritten in the middle of the main text): each has its own ids.
-  std::map<std::string, std::string> BeginStory() { return std::exchange(ids_, {}); }
-  void EndStory(std::map<std::string, std::string> outer) { ids_ = std::move(outer); }
+  struct StoryIds {
+    std::map<std::string, std::string> mapped;
+    std::map<std::string, int> dropped;  // repeated starts whose ends are still to come
+  };
+  StoryIds BeginStory() { return std::exchange(story_, {}); }
+  void EndStory(StoryIds outer) { story_ = std::move(outer); }
+  // Whether a bookmarkStart or bookmarkEnd stays: a name the document already used is dropped
+  // with its end, as Word keeps only the first bookmark of a name.
+  bool Keeps(pugi::xml_node node);
   std::string MapId(const std::string& id);
   std::string MapName(const std::string& name) const;
   std::string RewriteInstruction(const std::string& instr) const;
@@ -225,8 +232,9 @@ class BookmarkMapper {
 
  private:
   AppendContext& ctx_;
-  std::map<std::string, std::string> ids_;
+  StoryIds story_;
   std::map<std::string, std::string> renames_;  // folded old name -> new name
+  std::set<std::string> started_;               // folded names this document has started
 };
 
 // Whether a field instruction shows a property of the document it is in (SAVEDATE, AUTHOR,

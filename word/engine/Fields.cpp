@@ -3,6 +3,7 @@
 // internal hyperlinks updated to the new names. Fields that show the source's own properties
 // are locked, so they keep the results they had.
 #include <cctype>
+#include <string_view>
 #include <vector>
 
 #include "word/engine/Append.h"
@@ -80,11 +81,27 @@ void BookmarkMapper::CollectNames(pugi::xml_node root) {
   }
 }
 
+bool BookmarkMapper::Keeps(pugi::xml_node node) {
+  std::string id = node.attribute("w:id").value();
+  if (std::string_view(node.name()) == "w:bookmarkEnd") {
+    auto pending = story_.dropped.find(id);
+    if (pending == story_.dropped.end()) return true;
+    if (--pending->second == 0) story_.dropped.erase(pending);
+    return false;
+  }
+  std::string name = node.attribute("w:name").value();
+  if (name.empty() || started_.insert(Fold(name)).second) return true;
+  // Rows repeated by a template tool repeat their bookmarks too; two starts of one name would
+  // also share one id in the result.
+  ++story_.dropped[id];
+  return false;
+}
+
 std::string BookmarkMapper::MapId(const std::string& id) {
-  auto known = ids_.find(id);
-  if (known != ids_.end()) return known->second;
+  auto known = story_.mapped.find(id);
+  if (known != story_.mapped.end()) return known->second;
   std::string fresh = std::to_string(NextId(ctx_, &Counters::bookmark) - 1);
-  ids_[id] = fresh;
+  story_.mapped[id] = fresh;
   return fresh;
 }
 

@@ -94,6 +94,10 @@ class Walker {
         node.append_attribute("id").set_value(id.c_str());
       }
     } else if (name == "w:bookmarkStart" || name == "w:bookmarkEnd") {
+      if (!ctx_.bookmarks.Keeps(node)) {
+        node.parent().remove_child(node);
+        return false;
+      }
       pugi::xml_attribute id = node.attribute("w:id");
       std::string mapped = ctx_.bookmarks.MapId(id.value());
       id.set_value(mapped.c_str());
