@@ -48,12 +48,7 @@ std::uint64_t BytesWritten() {
   return 0;
 }
 
-// Seconds the disk takes for `saves` saves of `bytes` bytes each, made the way the engine makes
-// them but with nothing to join: the bytes written at the end of the file the saves take turns
-// with, which grows by `growth` a save as the output does, and flushed; the last output kept
-// under the other name, the written file renamed over the output, the folder flushed. A file
-// that grows costs its flush a journal commit, so the growth matters. Negative when it cannot
-// be measured.
+// Wall and processor seconds something took.
 struct Spent {
   double wall = -1;  // negative when it could not be measured
   double processor = 0;
@@ -70,6 +65,11 @@ double ThisThreadsProcessor() {
   return Seconds(usage);
 }
 
+// What the disk takes for `saves` saves of `bytes` bytes each, made the way the engine makes
+// them but with nothing to join: the bytes written at the end of the file the saves take turns
+// with, which grows by `growth` a save as the output does, and flushed; the last output kept
+// under the other name, the written file renamed over the output, the folder flushed. A file
+// that grows costs its flush a journal commit, so the growth matters.
 Spent DiskFloor(const std::string& out, std::uint64_t saves, std::uint64_t bytes,
                 std::uint64_t growth) {
   const std::string target = out + ".floor";
