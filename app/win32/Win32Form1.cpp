@@ -1,7 +1,8 @@
 #include "app/win32/Win32Form1.h"
 
-// Windows first: the common controls build on its types.
+// Windows first: the common controls and accessibility build on its types.
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cmath>
 #include <exception>
@@ -34,6 +35,19 @@ RECT PixelRect(const form::Rect& twips) {
 
 bool IsDrawn(form::Kind kind) {
   return kind != form::Kind::TextBox && kind != form::Kind::CommandButton;
+}
+
+bool IsText(form::Kind kind) {
+  return kind == form::Kind::Label || kind == form::Kind::LinkLabel;
+}
+
+// What a screen reader hears for a drawn label: its accessible name, or its caption when the
+// name is the caption (the counter's current count).
+std::wstring ReaderText(const Form1::ControlState& control) {
+  const form::AccessibleText* accessible = form::FindAccessible(control.description->name);
+  return shell::Utf16(accessible != nullptr
+                          ? std::string(form::AccessibleName(*accessible, control.caption))
+                          : control.caption);
 }
 
 std::string_view NameOf(join::Control control) {
@@ -86,6 +100,7 @@ Form1::Form1(Form1Services services, HINSTANCE instance)
 
 Form1::~Form1() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  ClearAnnotations();  // when there was no window to destroy
   for (const auto& [key, font] : fonts_) DeleteObject(font);
   if (hand_ != nullptr) DestroyCursor(hand_);
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
@@ -151,6 +166,14 @@ Status Form1::CreateWindowAndControls() {
   textBoxBrush_ = CreateSolidBrush(RGB(255, 255, 255));
 
   Status artwork;
+  Status accessibility;
+  if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IAccPropServices, reinterpret_cast<void**>(&annotations_)))) {
+    annotations_ = nullptr;
+    accessibility = MakeError(errc::kGeneric,
+                              "Screen readers hear the texts without their roles "
+                              "and descriptions: no annotation service.");
+  }
   const auto descriptions = form::Form1Controls();
   controls_.reserve(descriptions.size());
   int id = kFirstControlId;
@@ -172,7 +195,19 @@ Status Form1::CreateWindowAndControls() {
         artwork = picture.error();
       }
     }
-    if (IsDrawn(description.kind)) continue;
+    if (IsDrawn(description.kind)) {
+      if (IsText(description.kind)) {
+        control.reader = CreateReader(control);
+        if (control.reader == nullptr) {
+          return MakeError(errc::kGeneric, "The control " + std::string(description.name) +
+                                               " could not be created.");
+        }
+        if (Status annotated = Annotate(control); !annotated && accessibility) {
+          accessibility = annotated.error();
+        }
+      }
+      continue;
+    }
 
     const bool textBox = description.kind == form::Kind::TextBox;
     // Screen readers name a control without a caption of its own after the static text just
@@ -201,9 +236,59 @@ Status Form1::CreateWindowAndControls() {
     SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
     EnableWindow(control.window, description.enabled ? TRUE : FALSE);
   }
-  // Without its pictures the window still works; the places stay empty.
+  // Without its pictures the window still works; the places stay empty. Without the
+  // annotations readers still hear every text's name.
   if (!artwork) OutputDebugStringA(artwork.error().message.c_str());
+  if (!accessibility) OutputDebugStringA(accessibility.error().message.c_str());
   return Ok();
+}
+
+HWND Form1::CreateReader(const ControlState& control) {
+  // Owner-drawn, so the window paints it as it paints the place; without SS_NOTIFY it lets
+  // clicks and the pointer through to the window, which finds the link under them.
+  const RECT& r = control.pixels;
+  return CreateWindowExW(0, L"STATIC", ReaderText(control).c_str(),
+                         WS_CHILD | SS_OWNERDRAW | (control.visible ? WS_VISIBLE : 0), r.left,
+                         r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr, instance_,
+                         nullptr);
+}
+
+// A static window is plain text to a screen reader: a link label is said to be a link, and every
+// text says what it is for, as on Linux. Windows keeps these beside the window (dynamic
+// annotation) until they are cleared.
+Status Form1::Annotate(const ControlState& control) {
+  if (annotations_ == nullptr) return Ok();
+  const form::AccessibleText* accessible = form::FindAccessible(control.description->name);
+  if (accessible == nullptr) return Ok();
+  const std::wstring description = shell::Utf16(form::AccessibleDescription(*accessible));
+  VARIANT role;
+  VariantInit(&role);
+  role.vt = VT_I4;
+  role.lVal = control.description->kind == form::Kind::LinkLabel ? ROLE_SYSTEM_LINK
+                                                                 : ROLE_SYSTEM_STATICTEXT;
+  if (FAILED(annotations_->SetHwndPropStr(control.reader, static_cast<DWORD>(OBJID_CLIENT),
+                                          CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                          description.c_str())) ||
+      FAILED(annotations_->SetHwndProp(control.reader, static_cast<DWORD>(OBJID_CLIENT),
+                                       CHILDID_SELF, PROPID_ACC_ROLE, role))) {
+    return MakeError(errc::kGeneric, "Screen readers hear " +
+                                         std::string(control.description->name) +
+                                         " without its role and description.");
+  }
+  return Ok();
+}
+
+// Annotations outlive their window unless cleared; this runs while the children still exist.
+void Form1::ClearAnnotations() {
+  if (annotations_ == nullptr) return;
+  MSAAPROPID props[] = {PROPID_ACC_DESCRIPTION, PROPID_ACC_ROLE};
+  for (const ControlState& control : controls_) {
+    if (control.reader == nullptr) continue;
+    (void)annotations_->ClearHwndProps(control.reader, static_cast<DWORD>(OBJID_CLIENT),
+                                       CHILDID_SELF, props, 2);  // nothing left to do on failure
+  }
+  annotations_->Release();
+  annotations_ = nullptr;
 }
 
 void Form1::ShowCentred() {
@@ -257,6 +342,7 @@ void Form1::SetControlVisible(std::string_view name, bool visible) {
   if (control->window != nullptr) {
     ShowWindow(control->window, visible ? SW_SHOWNA : SW_HIDE);
   } else {
+    if (control->reader != nullptr) ShowWindow(control->reader, visible ? SW_SHOWNA : SW_HIDE);
     Invalidate(*control);
   }
 }
@@ -268,17 +354,27 @@ void Form1::SetControlText(std::string_view name, const std::string& text) {
   if (control->window != nullptr) {
     SetWindowTextW(control->window, shell::Utf16(text).c_str());
   } else {
+    if (control->reader != nullptr) {
+      // Setting a window's text tells screen readers its name changed: the counter is heard.
+      SetWindowTextW(control->reader, ReaderText(*control).c_str());
+      InvalidateRect(control->reader, nullptr, FALSE);
+    }
     Invalidate(*control);
   }
 }
 
-void Form1::Paint(HDC target) {
+void Form1::Paint(HDC target, const RECT& area, POINT to) {
   RECT client{};
   GetClientRect(hwnd_, &client);
-  // Drawn off screen and copied at once, so a repaint never flickers through the layers.
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  // Drawn off screen and copied at once, so a repaint never flickers through the layers. The
+  // canvas holds only the area; what is drawn outside it is cut off.
   HDC dc = CreateCompatibleDC(target);
-  HBITMAP canvas = CreateCompatibleBitmap(target, client.right, client.bottom);
+  HBITMAP canvas = CreateCompatibleBitmap(target, width, height);
   HGDIOBJ oldCanvas = SelectObject(dc, canvas);
+  SetViewportOrgEx(dc, -area.left, -area.top, nullptr);
   HBRUSH background = CreateSolidBrush(Colour(form::Form1Window().background));
   FillRect(dc, &client, background);
   DeleteObject(background);
@@ -333,10 +429,17 @@ void Form1::Paint(HDC target) {
   }
   DeleteDC(pictureDc);
 
-  BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+  BitBlt(target, to.x, to.y, width, height, dc, 0, 0, SRCCOPY);
   SelectObject(dc, oldCanvas);
   DeleteObject(canvas);
   DeleteDC(dc);
+}
+
+void Form1::PaintReader(HWND reader, HDC target) {
+  for (const ControlState& control : controls_) {
+    if (control.reader == reader) Paint(target, control.pixels, {0, 0});
+  }
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -363,9 +466,15 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd_, &paint);
-      Paint(dc);
+      Paint(dc, paint.rcPaint, {paint.rcPaint.left, paint.rcPaint.top});
       EndPaint(hwnd_, &paint);
       return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlType != ODT_STATIC) break;
+      PaintReader(item->hwndItem, item->hDC);
+      return TRUE;
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
@@ -417,6 +526,9 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       pressed_ = nullptr;
       return 0;
+    case WM_DESTROY:
+      ClearAnnotations();
+      break;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;

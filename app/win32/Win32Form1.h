@@ -1,8 +1,11 @@
 // The program's only window on Windows, built from the same description as the Qt window
 // (form/Form1Layout.h): the text box and the two buttons are child windows above everything
 // else; the pictures, labels, link labels and the panel are drawn by the window itself, back to
-// front, and the window finds which of them a click or the pointer is over. What the window does
-// is form::Form1Behaviour's; this class draws it and carries the window's messages to it.
+// front, and the window finds which of them a click or the pointer is over. Each label and link
+// label also has a static child window that holds its text for screen readers, which see only
+// windows; it shows the window's own drawing of its place and lets clicks through. What the
+// window does is form::Form1Behaviour's; this class draws it and carries the window's messages
+// to it.
 #pragma once
 
 #include "shell/win32/WindowsHeaders.h"
@@ -20,6 +23,8 @@
 #include "form/Form1Behaviour.h"
 #include "form/Form1Layout.h"
 
+struct IAccPropServices;
+
 namespace plenwick::win32app {
 
 using form::Form1Services;
@@ -33,6 +38,7 @@ class Form1 final : public form::Form1Behaviour {
     const form::Control* description = nullptr;
     RECT pixels{};          // in the client area
     HWND window = nullptr;  // the text box and the buttons; the rest are drawn
+    HWND reader = nullptr;  // labels and link labels: the static window screen readers read
     bool visible = true;
     bool enabled = true;
     std::string caption;    // UTF-8
@@ -85,7 +91,12 @@ class Form1 final : public form::Form1Behaviour {
   void Form_Initialize();
   Status CreateWindowAndControls();
   HFONT Font(const form::Font& font);
-  void Paint(HDC target);
+  HWND CreateReader(const ControlState& control);
+  Status Annotate(const ControlState& control);
+  void ClearAnnotations();
+  // Draws the client area's `area` into `target` with its top left corner at `to`.
+  void Paint(HDC target, const RECT& area, POINT to);
+  void PaintReader(HWND reader, HDC target);
   void OnCommand(int id, int notification);
   // Runs a handler of this window through Form1Behaviour::Dispatch.
   using form::Form1Behaviour::Dispatch;
@@ -112,6 +123,7 @@ class Form1 final : public form::Form1Behaviour {
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   HBRUSH textBoxBrush_ = nullptr;
+  IAccPropServices* annotations_ = nullptr;  // a reference of ours, released with the window
   // The link label pressed and not yet released, for a click on release over the same label.
   const ControlState* pressed_ = nullptr;
 };
