@@ -20,6 +20,8 @@ namespace plenwick::win32app {
 namespace {
 
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
+// A screen reader followed the link label controls_[wParam].
+constexpr UINT kFollowLink = WM_APP + 1;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed dialog frame; the controls take part in Tab navigation.
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -100,7 +102,6 @@ Form1::Form1(Form1Services services, HINSTANCE instance)
 
 Form1::~Form1() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  ClearAnnotations();  // when there was no window to destroy
   for (const auto& [key, font] : fonts_) DeleteObject(font);
   if (hand_ != nullptr) DestroyCursor(hand_);
   if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
@@ -167,13 +168,6 @@ Status Form1::CreateWindowAndControls() {
 
   Status artwork;
   Status accessibility;
-  if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IAccPropServices, reinterpret_cast<void**>(&annotations_)))) {
-    annotations_ = nullptr;
-    accessibility = MakeError(errc::kGeneric,
-                              "Screen readers hear the texts without their roles "
-                              "and descriptions: no annotation service.");
-  }
   const auto descriptions = form::Form1Controls();
   controls_.reserve(descriptions.size());
   int id = kFirstControlId;
@@ -202,8 +196,11 @@ Status Form1::CreateWindowAndControls() {
           return MakeError(errc::kGeneric, "The control " + std::string(description.name) +
                                                " could not be created.");
         }
-        if (Status annotated = Annotate(control); !annotated && accessibility) {
-          accessibility = annotated.error();
+        if (!AnswerReaders(control.reader, ReaderInfoOf(control, controls_.size() - 1)) &&
+            accessibility) {
+          accessibility =
+              MakeError(errc::kGeneric,
+                        "Screen readers hear " + std::string(description.name) + " as plain text.");
         }
       }
       continue;
@@ -236,11 +233,27 @@ Status Form1::CreateWindowAndControls() {
     SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
     EnableWindow(control.window, description.enabled ? TRUE : FALSE);
   }
-  // Without its pictures the window still works; the places stay empty. Without the
-  // annotations readers still hear every text's name.
+  // Without its pictures the window still works; the places stay empty. Readers hear a text
+  // whose window could not answer them by its name alone.
   if (!artwork) OutputDebugStringA(artwork.error().message.c_str());
   if (!accessibility) OutputDebugStringA(accessibility.error().message.c_str());
   return Ok();
+}
+
+ReaderInfo Form1::ReaderInfoOf(const ControlState& control, std::size_t index) const {
+  ReaderInfo info;
+  const bool link = control.description->kind == form::Kind::LinkLabel;
+  info.role = link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT;
+  if (const form::AccessibleText* accessible = form::FindAccessible(control.description->name)) {
+    info.description = shell::Utf16(form::AccessibleDescription(*accessible));
+  }
+  if (link) {
+    info.action = L"Jump";  // the action a link's system object names
+    info.owner = hwnd_;
+    info.message = kFollowLink;
+    info.wParam = index;
+  }
+  return info;
 }
 
 HWND Form1::CreateReader(const ControlState& control) {
@@ -251,44 +264,6 @@ HWND Form1::CreateReader(const ControlState& control) {
                          WS_CHILD | SS_OWNERDRAW | (control.visible ? WS_VISIBLE : 0), r.left,
                          r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr, instance_,
                          nullptr);
-}
-
-// A static window is plain text to a screen reader: a link label is said to be a link, and every
-// text says what it is for, as on Linux. Windows keeps these beside the window (dynamic
-// annotation) until they are cleared.
-Status Form1::Annotate(const ControlState& control) {
-  if (annotations_ == nullptr) return Ok();
-  const form::AccessibleText* accessible = form::FindAccessible(control.description->name);
-  if (accessible == nullptr) return Ok();
-  const std::wstring description = shell::Utf16(form::AccessibleDescription(*accessible));
-  VARIANT role;
-  VariantInit(&role);
-  role.vt = VT_I4;
-  role.lVal = control.description->kind == form::Kind::LinkLabel ? ROLE_SYSTEM_LINK
-                                                                 : ROLE_SYSTEM_STATICTEXT;
-  if (FAILED(annotations_->SetHwndPropStr(control.reader, static_cast<DWORD>(OBJID_CLIENT),
-                                          CHILDID_SELF, PROPID_ACC_DESCRIPTION,
-                                          description.c_str())) ||
-      FAILED(annotations_->SetHwndProp(control.reader, static_cast<DWORD>(OBJID_CLIENT),
-                                       CHILDID_SELF, PROPID_ACC_ROLE, role))) {
-    return MakeError(errc::kGeneric, "Screen readers hear " +
-                                         std::string(control.description->name) +
-                                         " without its role and description.");
-  }
-  return Ok();
-}
-
-// Annotations outlive their window unless cleared; this runs while the children still exist.
-void Form1::ClearAnnotations() {
-  if (annotations_ == nullptr) return;
-  MSAAPROPID props[] = {PROPID_ACC_DESCRIPTION, PROPID_ACC_ROLE};
-  for (const ControlState& control : controls_) {
-    if (control.reader == nullptr) continue;
-    (void)annotations_->ClearHwndProps(control.reader, static_cast<DWORD>(OBJID_CLIENT),
-                                       CHILDID_SELF, props, 2);  // nothing left to do on failure
-  }
-  annotations_->Release();
-  annotations_ = nullptr;
 }
 
 void Form1::ShowCentred() {
@@ -517,18 +492,16 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (pressed == nullptr) return 0;
       ReleaseCapture();
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (HitTest(at) != pressed) return 0;
-      for (const LinkHandler& link : kLinkHandlers) {
-        if (link.name == pressed->description->name) Dispatch(link.handler);
-      }
+      if (HitTest(at) == pressed) FollowLink(*pressed);
       return 0;
     }
     case WM_CAPTURECHANGED:
       pressed_ = nullptr;
       return 0;
-    case WM_DESTROY:
-      ClearAnnotations();
-      break;
+    case kFollowLink:
+      // A reader followed a link label: as a click on it, once the reader's call is over.
+      if (wParam < controls_.size()) FollowLink(controls_[wParam]);
+      return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
@@ -540,6 +513,13 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Form1::FollowLink(const ControlState& link) {
+  if (!link.visible) return;
+  for (const LinkHandler& handler : kLinkHandlers) {
+    if (handler.name == link.description->name) Dispatch(handler.handler);
+  }
 }
 
 void Form1::OnCommand(int id, int notification) {

@@ -18,12 +18,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/win32/ReaderAccessible.h"
 #include "app/win32/Win32Artwork.h"
 #include "base/Result.h"
 #include "form/Form1Behaviour.h"
 #include "form/Form1Layout.h"
-
-struct IAccPropServices;
 
 namespace plenwick::win32app {
 
@@ -92,8 +91,9 @@ class Form1 final : public form::Form1Behaviour {
   Status CreateWindowAndControls();
   HFONT Font(const form::Font& font);
   HWND CreateReader(const ControlState& control);
-  Status Annotate(const ControlState& control);
-  void ClearAnnotations();
+  ReaderInfo ReaderInfoOf(const ControlState& control, std::size_t index) const;
+  // Runs the link label's click handler, when it shows.
+  void FollowLink(const ControlState& link);
   // Draws the client area's `area` into `target` with its top left corner at `to`.
   void Paint(HDC target, const RECT& area, POINT to);
   void PaintReader(HWND reader, HDC target);
@@ -123,7 +123,6 @@ class Form1 final : public form::Form1Behaviour {
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   HBRUSH textBoxBrush_ = nullptr;
-  IAccPropServices* annotations_ = nullptr;  // a reference of ours, released with the window
   // The link label pressed and not yet released, for a click on release over the same label.
   const ControlState* pressed_ = nullptr;
 };

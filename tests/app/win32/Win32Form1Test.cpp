@@ -132,6 +132,7 @@ struct Heard {
   std::string name;
   long role = 0;
   std::string description;
+  std::string action;  // the default action's name
 };
 
 Heard HeardOf(HWND window) {
@@ -154,11 +155,29 @@ Heard HeardOf(HWND window) {
   if (object->get_accName(self, &text) == S_OK) heard.name = take(text);
   text = nullptr;
   if (object->get_accDescription(self, &text) == S_OK) heard.description = take(text);
+  text = nullptr;
+  if (object->get_accDefaultAction(self, &text) == S_OK) heard.action = take(text);
   VARIANT role;
   VariantInit(&role);
   if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) heard.role = role.lVal;
   object->Release();
   return heard;
+}
+
+// Whether a reader's "do the default action" on the window was taken.
+bool FollowedByReader(HWND window) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                        IID_PPV_ARGS(&object)))) {
+    return false;
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  const bool done = object->accDoDefaultAction(self) == S_OK;
+  object->Release();
+  return done;
 }
 
 // The children that are controls: static windows only carry texts for screen readers.
@@ -528,19 +547,21 @@ TEST_F(Win32Form1, ScreenReadersHearEveryControlByItsName) {
     ASSERT_NE(accessible, nullptr);
     const Heard heard = HeardOf(control.reader);
     EXPECT_EQ(heard.name, std::string(form::AccessibleName(*accessible, control.caption)));
-    // Windows adds the role and the description the window annotates; wine's readers' view
-    // has neither.
-    if (heard.role != ROLE_SYSTEM_CLIENT) {
-      EXPECT_EQ(heard.role,
-                kind == form::Kind::LinkLabel ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT);
-      EXPECT_EQ(heard.description, form::AccessibleDescription(*accessible));
-    }
+    const bool link = kind == form::Kind::LinkLabel;
+    EXPECT_EQ(heard.role, link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT);
+    EXPECT_EQ(heard.description, form::AccessibleDescription(*accessible));
+    EXPECT_EQ(heard.action, link ? "Jump" : "");
     POINT centre{(control.pixels.left + control.pixels.right) / 2,
                  (control.pixels.top + control.pixels.bottom) / 2};
     ClientToScreen(form->hwnd(), &centre);
     EXPECT_EQ(SendMessageW(control.reader, WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)),
               HTTRANSPARENT);
   }
+  // A reader follows a link as a click on it would.
+  EXPECT_TRUE(FollowedByReader(form->Find("LblWebsite")->reader));
+  Pump(100);
+  EXPECT_EQ(opener.opened, std::vector<std::string>{"https://www.tarvik.com/plenwick.html"});
+  EXPECT_FALSE(FollowedByReader(form->Find("Label1")->reader));
   // The counter is heard as it counts, and the status area's texts come and go with it.
   ChooseSourceFolder("C:\\docs");
   form->SetCaption(join::Control::LblProgessCurrent, "(3) Documents Combined");
