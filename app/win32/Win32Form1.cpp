@@ -39,8 +39,12 @@ bool IsDrawn(form::Kind kind) {
   return kind != form::Kind::TextBox && kind != form::Kind::CommandButton;
 }
 
-bool IsText(form::Kind kind) {
-  return kind == form::Kind::Label || kind == form::Kind::LinkLabel;
+// Drawn controls a screen reader is told of: the texts, and the pictures that mean something
+// (the others only adorn the window, and readers pass them by).
+bool IsHeard(const form::Control& control) {
+  if (control.kind == form::Kind::Label || control.kind == form::Kind::LinkLabel) return true;
+  const form::AccessibleText* accessible = form::FindAccessible(control.name);
+  return control.kind == form::Kind::Picture && accessible != nullptr && !accessible->decoration;
 }
 
 // What a screen reader hears for a drawn label: its accessible name, or its caption when the
@@ -190,7 +194,7 @@ Status Form1::CreateWindowAndControls() {
       }
     }
     if (IsDrawn(description.kind)) {
-      if (IsText(description.kind)) {
+      if (IsHeard(description)) {
         control.reader = CreateReader(control);
         if (control.reader == nullptr) {
           return MakeError(errc::kGeneric, "The control " + std::string(description.name) +
@@ -242,8 +246,11 @@ Status Form1::CreateWindowAndControls() {
 
 ReaderInfo Form1::ReaderInfoOf(const ControlState& control, std::size_t index) const {
   ReaderInfo info;
-  const bool link = control.description->kind == form::Kind::LinkLabel;
-  info.role = link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT;
+  const form::Kind kind = control.description->kind;
+  const bool link = kind == form::Kind::LinkLabel;
+  info.role = link                          ? ROLE_SYSTEM_LINK
+              : kind == form::Kind::Picture ? ROLE_SYSTEM_GRAPHIC
+                                            : ROLE_SYSTEM_STATICTEXT;
   if (const form::AccessibleText* accessible = form::FindAccessible(control.description->name)) {
     info.description = shell::Utf16(form::AccessibleDescription(*accessible));
   }

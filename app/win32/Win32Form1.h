@@ -1,9 +1,10 @@
 // The program's only window on Windows, built from the same description as the Qt window
 // (form/Form1Layout.h): the text box and the two buttons are child windows above everything
 // else; the pictures, labels, link labels and the panel are drawn by the window itself, back to
-// front, and the window finds which of them a click or the pointer is over. Each label and link
-// label also has a static child window that holds its text for screen readers, which see only
-// windows; it shows the window's own drawing of its place and lets clicks through. What the
+// front, and the window finds which of them a click or the pointer is over. Each label, link
+// label and meaningful picture also has a static child window that tells screen readers of it,
+// since they see only windows; it shows the window's own drawing of its place and lets clicks
+// through. What the
 // window does is form::Form1Behaviour's; this class draws it and carries the window's messages
 // to it.
 #pragma once
@@ -37,7 +38,7 @@ class Form1 final : public form::Form1Behaviour {
     const form::Control* description = nullptr;
     RECT pixels{};          // in the client area
     HWND window = nullptr;  // the text box and the buttons; the rest are drawn
-    HWND reader = nullptr;  // labels and link labels: the static window screen readers read
+    HWND reader = nullptr;  // texts and meaningful pictures: the window screen readers read
     bool visible = true;
     bool enabled = true;
     std::string caption;    // UTF-8

@@ -529,13 +529,17 @@ TEST_F(Win32Form1, ScreenReadersHearEveryControlByItsName) {
   EXPECT_EQ(WindowText(Child("CmdBrowse")), "Browse...");
   EXPECT_EQ(WindowText(form->hwnd()), "Tarvik Plenwick");
 
-  // Readers see only windows: every drawn text has a static one at its place, shown when the
-  // text is, with its name, and letting clicks through to the window that finds the link.
+  // Readers see only windows: every drawn text, and every picture that means something, has a
+  // static one at its place, shown when it is, with its name, role and description, and letting
+  // clicks through to the window that finds the link.
   ShowAndPaint();
   for (const Form1::ControlState& control : form->controls()) {
     const form::Kind kind = control.description->kind;
-    if (kind != form::Kind::Label && kind != form::Kind::LinkLabel) {
-      EXPECT_EQ(control.reader, nullptr);
+    const form::AccessibleText* accessible = form::FindAccessible(control.description->name);
+    ASSERT_NE(accessible, nullptr) << control.description->name;
+    const bool meaningfulPicture = kind == form::Kind::Picture && !accessible->decoration;
+    if (kind != form::Kind::Label && kind != form::Kind::LinkLabel && !meaningfulPicture) {
+      EXPECT_EQ(control.reader, nullptr) << control.description->name;
       continue;
     }
     SCOPED_TRACE(std::string(control.description->name));
@@ -543,12 +547,12 @@ TEST_F(Win32Form1, ScreenReadersHearEveryControlByItsName) {
     EXPECT_EQ(ClassName(control.reader), "Static");
     EXPECT_EQ(ClientRectOf(control.reader, form->hwnd()), control.pixels);
     EXPECT_EQ(IsWindowVisible(control.reader) != FALSE, control.visible);
-    const form::AccessibleText* accessible = form::FindAccessible(control.description->name);
-    ASSERT_NE(accessible, nullptr);
     const Heard heard = HeardOf(control.reader);
     EXPECT_EQ(heard.name, std::string(form::AccessibleName(*accessible, control.caption)));
     const bool link = kind == form::Kind::LinkLabel;
-    EXPECT_EQ(heard.role, link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT);
+    EXPECT_EQ(heard.role, link                ? ROLE_SYSTEM_LINK
+                          : meaningfulPicture ? ROLE_SYSTEM_GRAPHIC
+                                              : ROLE_SYSTEM_STATICTEXT);
     EXPECT_EQ(heard.description, form::AccessibleDescription(*accessible));
     EXPECT_EQ(heard.action, link ? "Jump" : "");
     POINT centre{(control.pixels.left + control.pixels.right) / 2,
