@@ -586,6 +586,14 @@ TEST_F(LookTest, GuttersAndMirroredMarginsKeepEachDocumentsPages) {
   uneven.sectPr = section(2880, 720, 0);
   ResultPackage plainFirst = Join({Write("u.docx", uneven), Write("m.docx", mirrored)});
   EXPECT_FALSE(plainFirst.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+  // A gutter too large to be true still widens its margin: the sum never wraps round.
+  FixtureDoc huge = side;
+  huge.sectPr = section(1440, 1440, 0);
+  huge.sectPr.replace(huge.sectPr.find("w:gutter=\"0\""), 12, "w:gutter=\"18446744073709551616\"");
+  ResultPackage wide = Join({Write("s.docx", side), Write("h.docx", huge)});
+  auto margins = Select(wide.Xml("word/document.xml"), "//w:sectPr/w:pgMar");
+  ASSERT_EQ(margins.size(), 2u);
+  EXPECT_GT(margins[1].attribute("w:left").as_llong(), 1440);
 }
 
 // Note numbering (format, restart) set in a document's settings held for all its sections; the

@@ -62,7 +62,7 @@ void DocumentWideKeeper::State(pugi::xml_node paragraph) const {
 void DocumentWideKeeper::Section(pugi::xml_node sectPr) {
   pugi::xml_node pgMar = sectPr.child("w:pgMar");
   if (!pgMar) return;
-  const long long gutter = pgMar.attribute("w:gutter").as_llong(0);
+  const long long gutter = Twips(pgMar.attribute("w:gutter"), 0);
   if (gutter > 0) {
     // Word puts the gutter inside on mirrored pages, whatever the position asks; a document
     // written right to left has it on the right.
@@ -74,7 +74,7 @@ void DocumentWideKeeper::Section(pugi::xml_node sectPr) {
     }
     pugi::xml_attribute margin = pgMar.attribute(side);
     if (!margin) margin = pgMar.append_attribute(side);
-    const long long was = margin.as_llong(1440);
+    const long long was = Twips(margin, 1440);
     // A negative top margin holds however tall the header is; it stays negative.
     margin.set_value(was < 0 ? was - gutter : was + gutter);
     pgMar.attribute("w:gutter").set_value(0);

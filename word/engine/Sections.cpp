@@ -3,6 +3,7 @@
 // so nothing is inherited from the document before it.
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "word/engine/Append.h"
 #include "word/package/PartNames.h"
@@ -145,10 +146,8 @@ void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
   if (!pgMar) return;
   const char* edge = footer ? "w:bottom" : "w:top";
   const char* distance = footer ? "w:footer" : "w:header";
-  long margin = pgMar.attribute(edge).as_llong(1440) >= 0
-                    ? static_cast<long>(pgMar.attribute(edge).as_llong(1440))
-                    : -static_cast<long>(pgMar.attribute(edge).as_llong(1440));
-  long current = static_cast<long>(pgMar.attribute(distance).as_llong(720));
+  const long margin = static_cast<long>(std::abs(Twips(pgMar.attribute(edge), 1440)));
+  const long current = static_cast<long>(Twips(pgMar.attribute(distance), 720));
   long fitted = std::min(current, margin / 4);
   // LibreOffice lays out a section that starts on an odd or even page with its header at the
   // header distance and the text a default 0.5 cm below it, whatever the header holds: the
@@ -166,8 +165,8 @@ void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
 
 bool SectionMapper::EmptyWouldPush(pugi::xml_node sectPr, bool footer) {
   pugi::xml_node pgMar = sectPr.child("w:pgMar");
-  long long margin = pgMar.attribute(footer ? "w:bottom" : "w:top").as_llong(1440);
-  long long distance = pgMar.attribute(footer ? "w:footer" : "w:header").as_llong(720);
+  long long margin = Twips(pgMar.attribute(footer ? "w:bottom" : "w:top"), 1440);
+  const long long distance = Twips(pgMar.attribute(footer ? "w:footer" : "w:header"), 720);
   if (margin < 0) margin = -margin;
   return distance + 20 > margin;  // the empty part's one paragraph is 20 twips high
 }

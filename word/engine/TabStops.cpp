@@ -19,7 +19,7 @@ constexpr std::size_t kMostStops = 64;  // Word keeps no more stops than this in
 
 // A measure in twips: a plain number, or a number with a unit ("36pt", "1.27cm"); 0 when it
 // cannot be read.
-long Twips(std::string_view text) {
+long TwipsWithUnit(std::string_view text) {
   double value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || !std::isfinite(value)) return 0;
@@ -44,7 +44,7 @@ long Twips(std::string_view text) {
 
 long IntervalOf(pugi::xml_node settingsRoot) {
   pugi::xml_node stop = settingsRoot.child("w:defaultTabStop");
-  const long twips = stop ? Twips(stop.attribute("w:val").value()) : 0;
+  const long twips = stop ? TwipsWithUnit(stop.attribute("w:val").value()) : 0;
   return twips > 0 ? twips : kWordDefaultInterval;
 }
 
@@ -63,7 +63,7 @@ bool HoldsTab(pugi::xml_node paragraph) {
 // Applies one w:tabs list to the stops set so far: a "clear" takes away a stop a style set.
 void ApplyTabs(pugi::xml_node tabs, std::set<long>& stops) {
   for (pugi::xml_node tab : tabs.children("w:tab")) {
-    const long pos = static_cast<long>(tab.attribute("w:pos").as_llong(0));
+    const long pos = static_cast<long>(Twips(tab.attribute("w:pos"), 0));
     if (std::string_view(tab.attribute("w:val").value()) == "clear") {
       stops.erase(pos);
     } else {
@@ -95,11 +95,11 @@ void TabStopKeeper::Load() {
   pugi::xml_node body = ctx_.src.Xml(ctx_.src.mainPart()).doc->document_element().child("w:body");
   WalkElements(body, [this](pugi::xml_node node) {
     if (std::string_view(node.name()) != "w:sectPr") return true;
-    const long long width = node.child("w:pgSz").attribute("w:w").as_llong(kLetterWidth);
+    const long long width = Twips(node.child("w:pgSz").attribute("w:w"), kLetterWidth);
     pugi::xml_node margins = node.child("w:pgMar");
-    const long long text = width - margins.attribute("w:left").as_llong(1440) -
-                           margins.attribute("w:right").as_llong(1440) -
-                           margins.attribute("w:gutter").as_llong(0);
+    const long long text = width - Twips(margins.attribute("w:left"), 1440) -
+                           Twips(margins.attribute("w:right"), 1440) -
+                           Twips(margins.attribute("w:gutter"), 0);
     if (text > reach_ && text < 1000000) reach_ = static_cast<long>(text);
     return false;
   });
@@ -116,7 +116,7 @@ void TabStopKeeper::State(pugi::xml_node paragraph) const {
     if (std::string_view(up.name()) != "w:tc") continue;
     pugi::xml_node width = up.child("w:tcPr").child("w:tcW");
     if (std::string_view(width.attribute("w:type").value()) != "dxa") return;
-    reach = static_cast<long>(std::min<long long>(width.attribute("w:w").as_llong(0), reach_)) -
+    reach = static_cast<long>(std::min<long long>(Twips(width.attribute("w:w"), 0), reach_)) -
             kCellMargins;
     break;
   }
@@ -131,7 +131,7 @@ void TabStopKeeper::State(pugi::xml_node paragraph) const {
     pugi::xml_node ind = properties.child("w:ind");
     pugi::xml_attribute left = ind.attribute("w:left");
     if (!left) left = ind.attribute("w:start");
-    if (left) indent = static_cast<long>(left.as_llong(0));
+    if (left) indent = static_cast<long>(Twips(left, 0));
   };
   // The list the paragraph is an item of, if any: its own numbering before its style's.
   std::string numId, level = "0";

@@ -1,5 +1,6 @@
 #include "word/engine/Xml.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -542,6 +543,11 @@ pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
     }
   }
   return parent.append_child(name);
+}
+
+long long Twips(pugi::xml_attribute measure, long long fallback) {
+  constexpr long long kLimit = 100 * 31680;
+  return std::clamp(measure ? measure.as_llong(fallback) : fallback, -kLimit, kLimit);
 }
 
 bool IsOn(pugi::xml_attribute onOff) {

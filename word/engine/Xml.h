@@ -63,6 +63,10 @@ pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
 // when present with no (or an empty) value or an on value.
 bool IsOn(pugi::xml_attribute onOff);
 bool IsOn(pugi::xml_node onOff);
+// A length or position in twentieths of a point, as the engine reckons with it. Word refuses
+// more than 31,680 (22 inches); values are held within a hundred times that, where sums and
+// differences of a few of them cannot overflow, whatever a broken file says.
+long long Twips(pugi::xml_attribute measure, long long fallback);
 // Visits `root` and then the elements below it in document order. Parts can nest elements tens
 // of thousands deep in a few hundred bytes, so this keeps its own stack of one node per level
 // instead of recursing. `enter(node)` returns whether to go into the node's children; it returns
