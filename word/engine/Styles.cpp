@@ -31,6 +31,16 @@ constexpr const char* kStyleOrder[] = {"w:name",          "w:aliases",
 
 const char* const kNs = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
 
+// Some writers state a style's property twice (LibreOffice 5 its headings' outline level); a
+// property may be stated once. The last one is kept, as a reader reading in order ends with it.
+void DropRepeatedProperties(pugi::xml_node properties) {
+  for (pugi::xml_node c = properties.first_child(); c;) {
+    pugi::xml_node next = c.next_sibling();
+    if (c.type() == pugi::node_element && c.next_sibling(c.name())) properties.remove_child(c);
+    c = next;
+  }
+}
+
 std::string DefaultsKey(pugi::xml_node docDefaults) {
   return docDefaults ? NodeToString(docDefaults) : std::string();
 }
@@ -271,6 +281,8 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     }
   }
   while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
+  DropRepeatedProperties(copy.child("w:pPr"));
+  DropRepeatedProperties(copy.child("w:rPr"));
   const bool isDefault = copy.attribute("w:default").as_bool();
   copy.remove_attribute("w:default");
   if (mergeDefaults_ && (type == "paragraph" || type == "table") && !copy.child("w:basedOn") &&
