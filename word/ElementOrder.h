@@ -42,4 +42,10 @@ inline constexpr const char* kParagraphPropertyOrder[] = {"w:pStyle",
                                                           "w:sectPr",
                                                           "w:pPrChange"};
 
+// Children of w:sdtPr: the properties every content control may have, then the one that says
+// what kind it is (all of those share the last rank).
+inline constexpr const char* kSdtPropertyOrder[] = {
+    "w:rPr",       "w:alias",         "w:tag",         "w:id",    "w:lock",    "w:placeholder",
+    "w:temporary", "w:showingPlcHdr", "w:dataBinding", "w:label", "w:tabIndex"};
+
 }  // namespace plenwick::word

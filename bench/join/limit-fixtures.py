@@ -15,6 +15,13 @@ reproducible, so a page the neighbour check lists can be told apart from one the
   (w:gridAfter, w:gridBefore) with a cell holding an empty paragraph in the file's default
   paragraph style, whose line then sets the row's least height. In a join that style is the
   first document's, so grid-after.docx's rows grow after large-normal.docx.
+- empty-last.docx: a document whose last, empty paragraph is pushed onto a page of its own.
+  Joined before another, that paragraph carries its section's end, and LibreOffice drops an
+  empty paragraph that ends a section: the page goes. Word keeps the paragraph and the page.
+- line-numbers.docx, unnumbered.docx: LibreOffice numbers the lines of the whole file or of
+  none of it, and counts on through it. Word numbers only the sections that ask, from 1 in each
+  here: joined last, line-numbers.docx's numbers go on from the lines of every document before
+  it, and the other documents of a join (unnumbered.docx) get numbers they never had.
 """
 import os
 import sys
@@ -29,7 +36,7 @@ DOC = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
 MAIN = "application/vnd.openxmlformats-officedocument.wordprocessingml"
 
 
-def write(path, body, normal_size):
+def write(path, body, normal_size, sect=SECT):
     ct = ('<?xml version="1.0" encoding="UTF-8"?><Types xmlns="%s/content-types">'
           '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
           '<Default Extension="xml" ContentType="application/xml"/>'
@@ -49,7 +56,7 @@ def write(path, body, normal_size):
         z.writestr("word/_rels/document.xml.rels", drels)
         z.writestr("word/styles.xml", styles)
         z.writestr("word/document.xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
-                   '<w:document %s><w:body>%s%s</w:body></w:document>' % (W, body, SECT))
+                   '<w:document %s><w:body>%s%s</w:body></w:document>' % (W, body, sect))
 
 
 def p(text, size=None):
@@ -81,3 +88,15 @@ row = ('<w:tr><w:trPr><w:gridAfter w:val="1"/><w:wAfter w:w="3000" w:type="dxa"/
 table = ('<w:tbl><w:tblPr><w:tblW w:w="9000" w:type="dxa"/><w:tblBorders>%s</w:tblBorders><w:tblLayout w:type="fixed"/></w:tblPr>'
          '<w:tblGrid><w:gridCol w:w="3000"/><w:gridCol w:w="3000"/><w:gridCol w:w="3000"/></w:tblGrid>%s</w:tbl>') % (borders, row * 20)
 write(os.path.join(out, "grid-after.docx"), table + p("After the table.", 16), 16)
+
+# Exactly 18 lines of 36 pt fill the 9 inches between the margins; the empty 19th starts page 2.
+exact = '<w:pPr><w:spacing w:line="720" w:lineRule="exact"/></w:pPr>'
+lines = "".join('<w:p>%s<w:r><w:t>Line %d of the first page.</w:t></w:r></w:p>' % (exact, k + 1)
+                for k in range(18))
+write(os.path.join(out, "empty-last.docx"), lines + "<w:p>%s</w:p>" % exact, 24)
+
+numbered = SECT.replace("</w:sectPr>", '<w:lnNumType w:countBy="1" w:restart="newSection"/></w:sectPr>')
+write(os.path.join(out, "line-numbers.docx"),
+      "".join(p("Numbered line %d." % (k + 1)) for k in range(5)), 24, numbered)
+write(os.path.join(out, "unnumbered.docx"),
+      "".join(p("A line Word does not number, %d." % (k + 1)) for k in range(5)), 24)

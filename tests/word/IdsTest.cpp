@@ -1,5 +1,5 @@
 // Ids that must be unique in the result: notes, comments, bookmarks, drawings; and the fields
-// and links that name renamed bookmarks.
+// and links that name renamed bookmarks. Also what other writers state twice or out of order.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -142,6 +142,59 @@ TEST(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
   EXPECT_STREQ(starts[1].attribute("w:id").value(), ends[1].attribute("w:id").value());
   EXPECT_EQ(starts[1].parent(), ends[1].parent());
   EXPECT_EQ(Select(doc, "//w:t").size(), 3u);
+}
+
+TEST(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
+  // As LibreOffice 5 wrote them: a heading style's outline level twice, and a watermark's
+  // content control with its id after its kind.
+  const std::string control =
+      "<w:sdt><w:sdtPr><w:docPartObj><w:docPartGallery w:val=\"Watermarks\"/>"
+      "<w:docPartUnique w:val=\"true\"/></w:docPartObj><w:id w:val=\"924284505\"/>"
+      "<w15:appearance "
+      "xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\" "
+      "w15:val=\"hidden\"/></w:sdtPr><w:sdtContent><w:p><w:r><w:t>mark</w:t>"
+      "</w:r></w:p></w:sdtContent></w:sdt>";
+  TempFolder dir;
+  FixtureDoc a, b;
+  a.body = "<w:p><w:r><w:t>first</w:t></w:r></w:p>";
+  b.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
+      "<w:pPr><w:spacing w:before=\"240\"/><w:outlineLvl w:val=\"1\"/><w:outlineLvl "
+      "w:val=\"0\"/></w:pPr><w:rPr><w:b/><w:b/></w:rPr></w:style>";
+  b.headers["header1.xml"] = control;
+  b.sectPr =
+      "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgSz w:w=\"12240\" "
+      "w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" w:bottom=\"1440\" "
+      "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
+  b.body = "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
+           control;
+  WriteDocx(dir / "a.docx", a);
+  WriteDocx(dir / "b.docx", b);
+  Joiner j;
+  j.InsertAllOrFail({(dir / "a.docx").string(), (dir / "b.docx").string()});
+  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
+  ResultPackage r(dir / "out.doc");
+
+  auto& styles = r.Xml("word/styles.xml");
+  auto levels = Select(styles, "//w:style[w:name/@w:val='heading 1']/w:pPr/w:outlineLvl");
+  ASSERT_EQ(levels.size(), 1u);
+  EXPECT_STREQ(levels[0].attribute("w:val").value(), "0");
+  EXPECT_EQ(Select(styles, "//w:style[w:name/@w:val='heading 1']/w:rPr/w:b").size(), 1u);
+
+  auto& doc = r.Xml("word/document.xml");
+  std::vector<pugi::xml_node> controls = Select(doc, "//w:sdtPr");
+  for (const std::string& part : r.Names()) {
+    if (part.starts_with("word/header")) {
+      for (pugi::xml_node n : Select(r.Xml(part), "//w:sdtPr")) controls.push_back(n);
+    }
+  }
+  ASSERT_EQ(controls.size(), 2u);
+  for (pugi::xml_node sdtPr : controls) {
+    pugi::xml_node first = sdtPr.first_child();
+    EXPECT_STREQ(first.name(), "w:id");
+    EXPECT_STREQ(first.next_sibling().name(), "w:docPartObj");
+    EXPECT_STREQ(sdtPr.last_child().name(), "w15:appearance");  // stays after what it followed
+  }
 }
 
 }  // namespace

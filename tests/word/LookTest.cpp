@@ -90,7 +90,21 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
       "<w:style w:type=\"paragraph\" w:styleId=\"Spaced\"><w:name w:val=\"Spaced\"/>"
       "<w:pPr><w:spacing w:after=\"480\"/></w:pPr></w:style>"
       "<w:style w:type=\"character\" w:styleId=\"Big\"><w:name w:val=\"Big\"/>"
-      "<w:rPr><w:sz w:val=\"40\"/></w:rPr></w:style>";
+      "<w:rPr><w:sz w:val=\"40\"/></w:rPr></w:style>"
+      // Conditional formats, which outrank the style's whole-table ones: bands of two rows.
+      "<w:style w:type=\"table\" w:styleId=\"Banded\"><w:name w:val=\"Banded\"/>"
+      "<w:pPr><w:spacing w:after=\"0\"/></w:pPr>"
+      "<w:tblPr><w:tblStyleRowBandSize w:val=\"2\"/></w:tblPr>"
+      "<w:tblStylePr w:type=\"firstRow\"><w:pPr><w:spacing w:before=\"0\" w:after=\"0\"/>"
+      "</w:pPr><w:rPr><w:b/><w:color w:val=\"FFFFFF\"/></w:rPr></w:tblStylePr>"
+      "<w:tblStylePr w:type=\"lastRow\"><w:pPr><w:spacing w:after=\"120\"/></w:pPr>"
+      "</w:tblStylePr>"
+      "<w:tblStylePr w:type=\"band2Horz\"><w:pPr><w:jc w:val=\"right\"/></w:pPr>"
+      "</w:tblStylePr>"
+      "<w:tblStylePr w:type=\"nwCell\"><w:rPr><w:color w:val=\"FF0000\"/></w:rPr>"
+      "</w:tblStylePr></w:style>";
+  auto row = [](const std::string& cells) { return "<w:tr>" + cells + "</w:tr>"; };
+  auto cell = [](const std::string& text) { return "<w:tc>" + Para(text) + "</w:tc>"; };
   FixtureDoc a, b;
   a.docDefaults = kWordDefaults;
   a.body = Para("first");
@@ -104,7 +118,14 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
       "</w:tblPr><w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
       Para("plain cell") + Para("spaced cell", "<w:pStyle w:val=\"Spaced\"/>") +
       "<w:p><w:r><w:rPr><w:rStyle w:val=\"Big\"/></w:rPr><w:t>big run</w:t></w:r></w:p>" +
-      "</w:tc></w:tr></w:tbl>" + Para("after the table");
+      "</w:tc></w:tr></w:tbl>" + Para("after the table") +
+      "<w:tbl><w:tblPr><w:tblStyle w:val=\"Banded\"/><w:tblW w:w=\"0\" w:type=\"auto\"/>"
+      "<w:tblLook w:val=\"04A0\" w:firstRow=\"1\" w:lastRow=\"1\" w:firstColumn=\"1\" "
+      "w:lastColumn=\"0\" w:noHBand=\"0\" w:noVBand=\"1\"/></w:tblPr><w:tblGrid>"
+      "<w:gridCol w:w=\"3000\"/><w:gridCol w:w=\"3000\"/></w:tblGrid>" +
+      row(cell("head left") + cell("head right")) + row(cell("band one")) +
+      row(cell("band one again")) + row(cell("band two")) + row(cell("last row")) + "</w:tbl>" +
+      Para("after the banded table");
   ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
   auto& doc = r.Xml("word/document.xml");
 
@@ -131,6 +152,26 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
   pugi::xml_node after = ParagraphWith(doc, "after the table");
   ASSERT_TRUE(after);
   EXPECT_FALSE(after.child("w:pPr").child("w:spacing"));
+
+  // Each cell states what the conditional formats reaching it give, the strongest winning: the
+  // corner cell over the header row, the last row over the bands.
+  auto attr = [&](const char* text, const char* path) {
+    pugi::xml_node p = ParagraphWith(doc, text);
+    EXPECT_TRUE(p) << text;
+    return std::string(p.select_node(path).attribute().value());
+  };
+  EXPECT_EQ(attr("head left", "w:pPr/w:spacing/@w:before"), "0");
+  EXPECT_EQ(attr("head left", "w:r/w:rPr/w:color/@w:val"), "FF0000");
+  EXPECT_TRUE(ParagraphWith(doc, "head left").select_node("w:r/w:rPr/w:b"));
+  EXPECT_EQ(attr("head right", "w:r/w:rPr/w:color/@w:val"), "FFFFFF");
+  EXPECT_EQ(attr("band one", "w:pPr/w:spacing/@w:after"), "0");
+  EXPECT_EQ(attr("band one", "w:pPr/w:jc/@w:val"), "");
+  EXPECT_EQ(attr("band one again", "w:pPr/w:jc/@w:val"), "");
+  EXPECT_EQ(attr("band two", "w:pPr/w:jc/@w:val"), "right");
+  EXPECT_EQ(attr("band two", "w:r/w:rPr/w:color/@w:val"), "");
+  EXPECT_EQ(attr("last row", "w:pPr/w:spacing/@w:after"), "120");
+  EXPECT_EQ(attr("last row", "w:pPr/w:jc/@w:val"), "right");
+  EXPECT_EQ(attr("after the banded table", "w:pPr/w:jc/@w:val"), "");
 }
 
 // A default paragraph style of 11 or 12 pt, or left-justified, does not override the font size

@@ -95,7 +95,8 @@ class StyleMapper {
   const std::string& TableDefault() const { return tableDefault_; }
   // Called on a table before its styles are mapped: where this document's defaults were carried
   // into its paragraph styles, those would now outrank the table style's paragraph properties,
-  // so cell paragraphs state the table style's spacing, indents and alignment themselves.
+  // so cell paragraphs state the table style's spacing, indents and alignment themselves, as
+  // the style's whole table and the conditional formats that reach their cell give them.
   void KeepTableParagraphLook(pugi::xml_node table);
   // Called on a table of a document laid out by an older Word, which indents a table so that
   // its text, not its edge, stands at the indent: the indent is made the edge's.

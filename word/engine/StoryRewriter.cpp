@@ -1,6 +1,9 @@
 // One pass over a story that hands each reference to the module that owns its kind.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "word/ElementOrder.h"
@@ -12,6 +15,34 @@ namespace {
 
 bool IsRelAttribute(std::string_view name) {
   return name.starts_with("r:") || name == "o:relid";
+}
+
+// Some writers put a content control's id after the element saying what kind of control it is;
+// the schema wants the kind last. Elements of later versions (w14:, w15:) stay after the one
+// they followed.
+void KeepSdtPropertyOrder(pugi::xml_node sdtPr) {
+  constexpr int kKind = static_cast<int>(std::size(kSdtPropertyOrder));
+  auto rank = [](pugi::xml_node c, int before) {
+    std::string_view name = c.name();
+    for (int i = 0; i < kKind; ++i) {
+      if (name == kSdtPropertyOrder[i]) return i;
+    }
+    return name.starts_with("w:") ? kKind : before;
+  };
+  std::vector<std::pair<int, pugi::xml_node>> kids;
+  int last = -1;
+  bool sorted = true;
+  for (pugi::xml_node c = sdtPr.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    const int r = rank(c, last);
+    if (r < last) sorted = false;
+    last = std::max(last, r);
+    kids.emplace_back(r, c);
+  }
+  if (sorted) return;
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& kid : kids) sdtPr.append_move(kid.second);
 }
 
 class Walker {
@@ -143,6 +174,8 @@ class Walker {
       if (ctx_.theme.Differs()) ctx_.theme.ConvertFonts(node);
     } else if (name == "w:dataBinding") {
       ctx_.needsCustomXml = true;
+    } else if (name == "w:sdtPr") {
+      KeepSdtPropertyOrder(node);
     }
     if (options_.comments) {
       if (pugi::xml_attribute p = node.attribute("w14:paraId")) {

@@ -3,12 +3,14 @@
 // name) when it differs. Only styles the text uses are taken, with what they are based on.
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "word/engine/Append.h"
 #include "word/engine/StyleNameKey.h"
+#include "word/engine/TableConditions.h"
 #include "word/engine/Xml.h"
 
 namespace plenwick::word::engine {
@@ -28,6 +30,16 @@ constexpr const char* kStyleOrder[] = {"w:name",          "w:aliases",
                                        "w:tcPr",          "w:tblStylePr"};
 
 const char* const kNs = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
+// Some writers state a style's property twice (LibreOffice 5 its headings' outline level); a
+// property may be stated once. The last one is kept, as a reader reading in order ends with it.
+void DropRepeatedProperties(pugi::xml_node properties) {
+  for (pugi::xml_node c = properties.first_child(); c;) {
+    pugi::xml_node next = c.next_sibling();
+    if (c.type() == pugi::node_element && c.next_sibling(c.name())) properties.remove_child(c);
+    c = next;
+  }
+}
 
 std::string DefaultsKey(pugi::xml_node docDefaults) {
   return docDefaults ? NodeToString(docDefaults) : std::string();
@@ -269,6 +281,8 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     }
   }
   while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
+  DropRepeatedProperties(copy.child("w:pPr"));
+  DropRepeatedProperties(copy.child("w:rPr"));
   const bool isDefault = copy.attribute("w:default").as_bool();
   copy.remove_attribute("w:default");
   if (mergeDefaults_ && (type == "paragraph" || type == "table") && !copy.child("w:basedOn") &&
@@ -495,24 +509,52 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   std::string tableStyle = table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
   if (tableStyle.empty()) tableStyle = SourceDefault("table");
   const std::string paragraphStyle = SourceDefault("paragraph");
-  std::vector<std::pair<const CellProperty*, pugi::xml_node>> fromTable;
-  for (const CellProperty& property : kCellProperties) {
-    if (pugi::xml_node value = ChainSetting(tableStyle, property)) {
-      fromTable.emplace_back(&property, value);
+  // The style's conditional formats (its first row's, a band's) outrank its whole-table ones
+  // and, alone, the document defaults as well.
+  auto conditional = [&](const char* type, const CellProperty& property) {
+    return FindInChain(tableStyle, [&](pugi::xml_node style) {
+      pugi::xml_node pr =
+          style.find_child_by_attribute("w:tblStylePr", "w:type", type).child(property.container);
+      return property.SetBy(pr) ? pr.child(property.element) : pugi::xml_node();
+    });
+  };
+  auto bandSize = [&](const char* name) {
+    pugi::xml_node own = table.child("w:tblPr").child(name);
+    if (!own) {
+      own = FindInChain(tableStyle,
+                        [&](pugi::xml_node style) { return style.child("w:tblPr").child(name); });
     }
-  }
-  if (fromTable.empty()) return;
+    return static_cast<long>(own.attribute("w:val").as_int(1));
+  };
+  using Values = std::vector<std::pair<const CellProperty*, pugi::xml_node>>;
+  // Cells under the same conditions get the same values: worked out once for each.
+  std::map<std::vector<const char*>, Values> byConditions;
+  auto valuesFor = [&](const std::vector<const char*>& types) -> const Values& {
+    auto known = byConditions.find(types);
+    if (known != byConditions.end()) return known->second;
+    Values values;
+    for (const CellProperty& property : kCellProperties) {
+      pugi::xml_node value;
+      for (auto t = types.rbegin(); t != types.rend() && !value; ++t) {
+        value = conditional(*t, property);
+      }
+      if (!value) value = ChainSetting(tableStyle, property);
+      if (value) values.emplace_back(&property, value);
+    }
+    return byConditions.emplace(types, std::move(values)).first->second;
+  };
 
-  for (pugi::xml_node row : table.children("w:tr")) {
-    for (pugi::xml_node cell : row.children("w:tc")) {
-      for (pugi::xml_node p : cell.children("w:p")) {
-        pugi::xml_node pPr = p.child("w:pPr");
-        std::string style = pPr.child("w:pStyle").attribute("w:val").value();
-        if (style.empty()) style = paragraphStyle;
-        const std::vector<pugi::xml_node> runs = RunsOf(p);
-        for (const auto& [property, value] : fromTable) {
-          if (!ChainSetting(style, *property)) GiveUnset(p, runs, *property, value);
-        }
+  for (const CellConditions& cell : ConditionsOfCells(table, bandSize("w:tblStyleRowBandSize"),
+                                                      bandSize("w:tblStyleColBandSize"))) {
+    const Values& fromTable = valuesFor(cell.types);
+    if (fromTable.empty()) continue;
+    for (pugi::xml_node p : cell.cell.children("w:p")) {
+      pugi::xml_node pPr = p.child("w:pPr");
+      std::string style = pPr.child("w:pStyle").attribute("w:val").value();
+      if (style.empty()) style = paragraphStyle;
+      const std::vector<pugi::xml_node> runs = RunsOf(p);
+      for (const auto& [property, value] : fromTable) {
+        if (!ChainSetting(style, *property)) GiveUnset(p, runs, *property, value);
       }
     }
   }
