@@ -607,7 +607,7 @@ long StyleMapper::SpacingOf(pugi::xml_node paragraph, const std::string& tableSt
                             const char* side, const char* autoSide) const {
   auto read = [&](pugi::xml_node spacing) -> std::optional<long> {
     if (IsOn(spacing.attribute(autoSide))) return -1;
-    if (pugi::xml_attribute v = spacing.attribute(side)) return v.as_int();
+    if (pugi::xml_attribute v = spacing.attribute(side)) return static_cast<long>(Twips(v, 0));
     return std::nullopt;
   };
   auto fromChain = [&](std::string id) {
@@ -730,7 +730,7 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
     if (!width) return otherwise;
     std::string_view type = width.attribute("w:type").value();
     if (!type.empty() && type != "dxa") return std::nullopt;
-    return width.attribute("w:w").as_int();
+    return static_cast<long>(Twips(width.attribute("w:w"), 0));
   };
   // The table's own cell margin, not its first cell's: a cell with margins of its own moves
   // its text within the cell, not the table.

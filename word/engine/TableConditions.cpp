@@ -1,5 +1,6 @@
 #include "word/engine/TableConditions.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
@@ -41,9 +42,13 @@ Look LookOf(pugi::xml_node table) {
   return look;
 }
 
+// Word's grid has at most 63 columns; a broken file's counts are held near that, so that adding
+// them up along a row cannot overflow.
+constexpr long kMostColumns = 64;
+
 long GridSpan(pugi::xml_node cell) {
   const long span = cell.child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int(1);
-  return span > 0 ? span : 1;
+  return std::clamp(span, 1L, kMostColumns);
 }
 
 }  // namespace
@@ -62,7 +67,9 @@ std::vector<CellConditions> ConditionsOfCells(pugi::xml_node table, long rowBand
     const long rowIndex = static_cast<long>(r) - (look.firstRow ? 1 : 0);
     std::vector<pugi::xml_node> cells;
     for (pugi::xml_node cell : rows[r].children("w:tc")) cells.push_back(cell);
-    long column = rows[r].child("w:trPr").child("w:gridBefore").attribute("w:val").as_int(0);
+    long column =
+        std::clamp<long>(rows[r].child("w:trPr").child("w:gridBefore").attribute("w:val").as_int(0),
+                         0, kMostColumns);
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const bool firstColumn = look.firstColumn && c == 0;
       const bool lastColumn = look.lastColumn && c + 1 == cells.size();
