@@ -32,14 +32,13 @@ FixtureDoc DocumentWithEverything(const std::string& tag) {
   return d;
 }
 
-TEST(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
-  TempFolder dir;
-  WriteDocx(dir / "a.docx", DocumentWithEverything("A"));
-  WriteDocx(dir / "b.docx", DocumentWithEverything("B"));
-  Joiner j;
-  j.InsertAllOrFail({(dir / "a.docx").string(), (dir / "b.docx").string()});
-  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
-  ResultPackage r(dir / "out.doc");
+// Ids tests join fixture documents written into a scratch folder.
+class Ids : public JoinTest {};
+
+TEST_F(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
+  Write("a.docx", DocumentWithEverything("A"));
+  Write("b.docx", DocumentWithEverything("B"));
+  ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
   auto& doc = r.Xml("word/document.xml");
 
   std::set<std::string> noteIds;
@@ -91,21 +90,17 @@ TEST(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
   EXPECT_EQ(std::string(links[1].attribute("w:anchor").value()), second);
 }
 
-TEST(Ids, TakenRenamesDoNotCollideWithTheDocumentsOwnNames) {
-  TempFolder dir;
+TEST_F(Ids, TakenRenamesDoNotCollideWithTheDocumentsOwnNames) {
   FixtureDoc a;
   a.body = "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"X\"/><w:bookmarkEnd w:id=\"0\"/></w:p>";
   FixtureDoc b;
   b.body =
       "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"X\"/><w:bookmarkEnd w:id=\"0\"/>"
       "<w:bookmarkStart w:id=\"1\" w:name=\"X_2\"/><w:bookmarkEnd w:id=\"1\"/></w:p>";
-  WriteDocx(dir / "a.docx", a);
-  WriteDocx(dir / "b.docx", b);
-  Joiner j;
-  j.InsertAllOrFail(
-      {(dir / "a.docx").string(), (dir / "b.docx").string(), (dir / "b.docx").string()});
-  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
-  ResultPackage r(dir / "out.doc");
+  Write("a.docx", a);
+  Write("b.docx", b);
+  ResultPackage r =
+      Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string(), (dir_ / "b.docx").string()});
   std::set<std::string> names;
   for (pugi::xml_node s : Select(r.Xml("word/document.xml"), "//w:bookmarkStart")) {
     std::string n = s.attribute("w:name").value();
@@ -115,9 +110,8 @@ TEST(Ids, TakenRenamesDoNotCollideWithTheDocumentsOwnNames) {
   EXPECT_EQ(names.size(), 5u);
 }
 
-TEST(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
+TEST_F(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
   // Table rows copied by a template tool carry the same bookmark, id and name, in each copy.
-  TempFolder dir;
   FixtureDoc a;
   a.body = "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"Row\"/><w:bookmarkEnd w:id=\"0\"/></w:p>";
   FixtureDoc b;
@@ -125,12 +119,9 @@ TEST(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
     b.body += "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"Row\"/><w:r><w:t>row " +
               std::to_string(i) + "</w:t></w:r><w:bookmarkEnd w:id=\"0\"/></w:p>";
   }
-  WriteDocx(dir / "a.docx", a);
-  WriteDocx(dir / "b.docx", b);
-  Joiner j;
-  j.InsertAllOrFail({(dir / "a.docx").string(), (dir / "b.docx").string()});
-  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
-  ResultPackage r(dir / "out.doc");
+  Write("a.docx", a);
+  Write("b.docx", b);
+  ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
   auto& doc = r.Xml("word/document.xml");
   auto starts = Select(doc, "//w:bookmarkStart");
   auto ends = Select(doc, "//w:bookmarkEnd");
@@ -144,7 +135,7 @@ TEST(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
   EXPECT_EQ(Select(doc, "//w:t").size(), 3u);
 }
 
-TEST(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
+TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   // As LibreOffice 5 wrote them: a heading style's outline level twice, and a watermark's
   // content control with its id after its kind.
   const std::string control =
@@ -154,7 +145,6 @@ TEST(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
       "xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\" "
       "w15:val=\"hidden\"/></w:sdtPr><w:sdtContent><w:p><w:r><w:t>mark</w:t>"
       "</w:r></w:p></w:sdtContent></w:sdt>";
-  TempFolder dir;
   FixtureDoc a, b;
   a.body = "<w:p><w:r><w:t>first</w:t></w:r></w:p>";
   b.styles =
@@ -168,12 +158,9 @@ TEST(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
       "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
   b.body = "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
            control;
-  WriteDocx(dir / "a.docx", a);
-  WriteDocx(dir / "b.docx", b);
-  Joiner j;
-  j.InsertAllOrFail({(dir / "a.docx").string(), (dir / "b.docx").string()});
-  ASSERT_TRUE(j.Save((dir / "out.doc").string()).ok());
-  ResultPackage r(dir / "out.doc");
+  Write("a.docx", a);
+  Write("b.docx", b);
+  ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
 
   auto& styles = r.Xml("word/styles.xml");
   auto levels = Select(styles, "//w:style[w:name/@w:val='heading 1']/w:pPr/w:outlineLvl");

@@ -135,17 +135,28 @@ struct Heard {
   std::string action;  // the default action's name
 };
 
-Heard HeardOf(HWND window) {
-  Heard heard;
+// The accessible object a reader gets for the window (the caller releases it), or nullptr.
+IAccessible* ReadersObject(HWND window) {
   IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                        IID_PPV_ARGS(&object)))) {
-    return heard;
-  }
+  return SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                              IID_PPV_ARGS(&object)))
+             ? object
+             : nullptr;
+}
+
+VARIANT Self() {
   VARIANT self;
   VariantInit(&self);
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
+  return self;
+}
+
+Heard HeardOf(HWND window) {
+  Heard heard;
+  IAccessible* object = ReadersObject(window);
+  if (object == nullptr) return heard;
+  const VARIANT self = Self();
   const auto take = [](BSTR text) {
     std::string out = text != nullptr ? shell::Utf8(text) : std::string();
     SysFreeString(text);
@@ -166,16 +177,9 @@ Heard HeardOf(HWND window) {
 
 // Whether a reader's "do the default action" on the window was taken.
 bool FollowedByReader(HWND window) {
-  IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                        IID_PPV_ARGS(&object)))) {
-    return false;
-  }
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  const bool done = object->accDoDefaultAction(self) == S_OK;
+  IAccessible* object = ReadersObject(window);
+  if (object == nullptr) return false;
+  const bool done = object->accDoDefaultAction(Self()) == S_OK;
   object->Release();
   return done;
 }
