@@ -47,7 +47,7 @@ bool IsHeard(const form::Control& control) {
   return control.kind == form::Kind::Picture && accessible != nullptr && !accessible->decoration;
 }
 
-// What a screen reader hears for a drawn label: its accessible name, or its caption when the
+// What a screen reader hears for a drawn control: its accessible name, or its caption when the
 // name is the caption (the counter's current count).
 std::wstring ReaderText(const Form1::ControlState& control) {
   const form::AccessibleText* accessible = form::FindAccessible(control.description->name);
