@@ -11,20 +11,29 @@
 namespace plenwick::word::test {
 namespace {
 
+// A paragraph with the id Word gave it; documents made from one template share them.
+std::string Paragraph(const std::string& paraId) {
+  return "<w:p xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\" "
+         "w14:paraId=\"" +
+         paraId + "\">";
+}
+
 FixtureDoc DocumentWithEverything(const std::string& tag) {
   FixtureDoc d;
-  d.footnotes =
-      "<w:footnote w:id=\"1\"><w:p><w:r><w:t>note " + tag + "</w:t></w:r></w:p></w:footnote>";
-  d.comments = "<w:comment w:id=\"0\" w:author=\"A\"><w:p><w:r><w:t>comment " + tag +
-               "</w:t></w:r></w:p></w:comment>";
+  d.footnotes = "<w:footnote w:id=\"1\">" + Paragraph("0A000001") + "<w:r><w:t>note " + tag +
+                "</w:t></w:r></w:p></w:footnote>";
+  d.comments = "<w:comment w:id=\"0\" w:author=\"A\">" + Paragraph("0A000001") +
+               "<w:r><w:t>comment " + tag + "</w:t></w:r></w:p></w:comment>";
   d.body =
-      "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"Target\"/><w:commentRangeStart w:id=\"0\"/>"
+      Paragraph("0A000001") +
+      "<w:bookmarkStart w:id=\"0\" w:name=\"Target\"/><w:commentRangeStart w:id=\"0\"/>"
       "<w:r><w:t>text " +
       tag +
       "</w:t></w:r><w:bookmarkEnd w:id=\"0\"/><w:commentRangeEnd "
       "w:id=\"0\"/><w:r><w:commentReference w:id=\"0\"/></w:r><w:r><w:footnoteReference "
-      "w:id=\"1\"/></w:r></w:p>"
-      "<w:p><w:fldSimple w:instr=\" REF Target \\h \"><w:r><w:t>ref</w:t></w:r></w:fldSimple>"
+      "w:id=\"1\"/></w:r></w:p>" +
+      Paragraph("0A000002") +
+      "<w:fldSimple w:instr=\" REF Target \\h \"><w:r><w:t>ref</w:t></w:r></w:fldSimple>"
       "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\"> "
       "PAGEREF Target \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
       "<w:r><w:t>1</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
@@ -88,6 +97,19 @@ TEST_F(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
   auto links = Select(doc, "//w:hyperlink");
   ASSERT_EQ(links.size(), 2u);
   EXPECT_EQ(std::string(links[1].attribute("w:anchor").value()), second);
+
+  // Both documents came from one template: every paragraph id is unique in its part, and the
+  // first document's stay as they were.
+  for (const char* part : {"word/document.xml", "word/footnotes.xml", "word/comments.xml"}) {
+    std::vector<std::string> ids;
+    for (pugi::xml_node p : Select(r.Xml(part), "//w:p[@w14:paraId]")) {
+      ids.push_back(p.attribute("w14:paraId").value());
+    }
+    ASSERT_GE(ids.size(), 2u) << part;
+    EXPECT_EQ(ids[0], "0A000001") << part;
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), ids.size()) << part;
+    for (const std::string& id : ids) EXPECT_LT(std::stoul(id, nullptr, 16), 0x80000000u) << id;
+  }
 }
 
 TEST_F(Ids, TakenRenamesDoNotCollideWithTheDocumentsOwnNames) {

@@ -19,12 +19,16 @@
 #include "word/engine/ThemeColours.h"
 
 #include "word/engine/Composer.h"
+#include "word/engine/ParagraphIds.h"
 #include "word/engine/SourcePackage.h"
 #include "word/engine/StyleIndex.h"
 
 namespace plenwick::word::engine {
 
 struct AppendContext;
+
+// A document's paragraph ids in one part of the result, given back if its append fails.
+ParagraphIds ParagraphIdsOf(AppendContext& ctx, ParagraphIdSet& taken);
 
 // Copies parts the document refers to (pictures, charts, diagrams, embedded objects, headers)
 // under fresh names, with their own relationships; identical leaf parts are stored once.
@@ -174,7 +178,7 @@ class NumberingMapper {
 
 class NoteMapper {
  public:
-  NoteMapper(AppendContext& ctx, bool endnotes) : ctx_(ctx), endnotes_(endnotes) {}
+  NoteMapper(AppendContext& ctx, bool endnotes);
   void Load();
   std::string Map(const std::string& id);  // "" when the note does not exist
   bool Drain();
@@ -183,6 +187,7 @@ class NoteMapper {
  private:
   AppendContext& ctx_;
   bool endnotes_;
+  ParagraphIds paraIds_;
   std::map<std::string, pugi::xml_node> notes_;
   std::map<std::string, std::string> map_;
   std::deque<std::pair<pugi::xml_node, std::string>> queue_;
@@ -193,7 +198,7 @@ class NoteMapper {
 
 class CommentMapper {
  public:
-  explicit CommentMapper(AppendContext& ctx) : ctx_(ctx) {}
+  explicit CommentMapper(AppendContext& ctx);
   void Load();
   std::string Map(const std::string& id);
   std::string MapParaId(const std::string& paraId);
@@ -202,6 +207,7 @@ class CommentMapper {
 
  private:
   AppendContext& ctx_;
+  ParagraphIds paraIdSpace_;
   std::map<std::string, pugi::xml_node> comments_;
   std::map<std::string, std::string> map_, paraIds_, durableIds_;
   std::deque<std::pair<pugi::xml_node, std::string>> queue_;
@@ -305,9 +311,10 @@ class TabStopKeeper {
 };
 
 struct StoryOptions {
-  RelMapper* rels = nullptr;  // null: relationship ids are kept (the part is copied whole)
-  bool body = false;          // sections are rewritten
-  bool comments = false;      // comment paragraph ids are renumbered
+  RelMapper* rels = nullptr;        // null: relationship ids are kept (the part is copied whole)
+  bool body = false;                // sections are rewritten
+  bool comments = false;            // comment paragraph ids are renumbered
+  ParagraphIds* paraIds = nullptr;  // the part's paragraph ids, when it joins documents' stories
 };
 
 // Walks one story (the main text, a header, a note, a comment, a style) once and hands every
@@ -331,7 +338,8 @@ struct AppendContext {
         theme(*this),
         sections(*this),
         tabStops(*this),
-        wide(*this) {}
+        wide(*this),
+        bodyParaIds(ParagraphIdsOf(*this, r.index.bodyParaIds)) {}
 
   Composer& result;
   SourcePackage& src;
@@ -359,6 +367,7 @@ struct AppendContext {
   SectionMapper sections;
   TabStopKeeper tabStops;
   DocumentWideKeeper wide;
+  ParagraphIds bodyParaIds;
 };
 
 // The next id of a counter, journalled so a failed append gives it back.

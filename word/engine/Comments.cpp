@@ -15,6 +15,9 @@ std::string Hex8(long value) {
 
 }  // namespace
 
+CommentMapper::CommentMapper(AppendContext& ctx)
+    : ctx_(ctx), paraIdSpace_(ParagraphIdsOf(ctx, ctx.result.index.commentParaIds)) {}
+
 void CommentMapper::Load() {
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), "comments");
   if (rel == nullptr || rel->part.empty() || !ctx_.src.Has(rel->part)) return;
@@ -42,9 +45,8 @@ std::string CommentMapper::Map(const std::string& id) {
 std::string CommentMapper::MapParaId(const std::string& paraId) {
   auto known = paraIds_.find(paraId);
   if (known != paraIds_.end()) return known->second;
-  std::string fresh = Hex8(0x10000000L + NextId(ctx_, &Counters::paraId));
-  paraIds_[paraId] = fresh;
-  return fresh;
+  const std::optional<std::uint32_t> mapped = paraIdSpace_.Map(paraId);
+  return paraIds_[paraId] = mapped ? ParagraphIdText(*mapped) : paraId;
 }
 
 bool CommentMapper::Drain() {

@@ -185,6 +185,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   StoryOptions options;
   options.rels = &bodyRels;
   options.body = true;
+  options.paraIds = &ctx.bodyParaIds;
   RewriteStory(ctx, body, options);
   if (ctx.binder != nullptr) ctx.binder->Mark(ctx, body);
 

@@ -22,6 +22,7 @@
 #include "word/engine/Blank.h"
 #include "word/engine/BoundDocument.h"
 #include "word/engine/DocumentWide.h"
+#include "word/engine/ParagraphIds.h"
 #include "word/engine/ParsedParts.h"
 #include "word/engine/PieceEntry.h"
 #include "word/engine/RecentParts.h"
@@ -97,6 +98,8 @@ struct ResultIndex {
   std::map<std::string, std::string> documentRelOfPart;  // part -> rId (headers, footers)
   std::set<std::string> fonts;
   std::map<std::string, bool> people;  // author -> present
+  // Paragraph ids taken in each part of the result that joins documents' stories.
+  ParagraphIdSet bodyParaIds, footnoteParaIds, endnoteParaIds, commentParaIds;
   bool footnotes = false, endnotes = false, comments = false, numbering = false;
   bool commentsExtended = false, commentsIds = false, commentsExtensible = false, people_ = false;
   bool emptyHeader = false, emptyFooter = false;

@@ -4,6 +4,12 @@
 
 namespace plenwick::word::engine {
 
+NoteMapper::NoteMapper(AppendContext& ctx, bool endnotes)
+    : ctx_(ctx),
+      endnotes_(endnotes),
+      paraIds_(ParagraphIdsOf(
+          ctx, endnotes ? ctx.result.index.endnoteParaIds : ctx.result.index.footnoteParaIds)) {}
+
 void NoteMapper::Load() {
   const char* kind = endnotes_ ? "endnotes" : "footnotes";
   const Relationship* rel = ctx_.src.RelOfKind(ctx_.src.mainPart(), kind);
@@ -42,6 +48,7 @@ bool NoteMapper::Drain() {
     note.attribute("w:id").set_value(fresh.c_str());
     StoryOptions options;
     options.rels = rels_.get();
+    options.paraIds = &paraIds_;
     if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(note);
     RewriteStory(ctx_, note, options);
     AddPieceNamespaces(note, *part_);

@@ -75,6 +75,12 @@ long NextId(AppendContext& ctx, long Counters::*counter) {
   return ++(ctx.result.counters.*counter);
 }
 
+ParagraphIds ParagraphIdsOf(AppendContext& ctx, ParagraphIdSet& taken) {
+  return ParagraphIds(
+      taken, ctx.result.counters.paraId,
+      [&journal = ctx.journal](std::function<void()> undo) { journal.Record(std::move(undo)); });
+}
+
 void JournalInsert(AppendContext& ctx, std::set<std::string>& set, const std::string& key) {
   if (set.insert(key).second) {
     ctx.journal.Record([&set, key] { set.erase(key); });

@@ -91,6 +91,7 @@ class Walker {
     if (name.size() < 3) return true;
     if (ctx_.theme.Differs()) ctx_.theme.ConvertColour(node);
     if (name == "w:p") {
+      ParagraphId(node);
       ctx_.tabStops.State(node);
       ctx_.wide.State(node);
       ctx_.styles.StateWholeIndent(node);
@@ -102,6 +103,8 @@ class Walker {
           pPr.prepend_child("w:pStyle").append_attribute("w:val").set_value(def.c_str());
         }
       }
+    } else if (name == "w:tr") {
+      ParagraphId(node);
     } else if (name == "w:tbl") {
       ctx_.styles.KeepTableParagraphLook(node);
       if (ctx_.olderLayout) ctx_.styles.KeepTableIndent(node);
@@ -177,12 +180,18 @@ class Walker {
     } else if (name == "w:sdtPr") {
       KeepSdtPropertyOrder(node);
     }
-    if (options_.comments) {
-      if (pugi::xml_attribute p = node.attribute("w14:paraId")) {
-        p.set_value(ctx_.comments.MapParaId(p.value()).c_str());
-      }
-    }
     return true;
+  }
+
+  void ParagraphId(pugi::xml_node node) {
+    if (!options_.comments && options_.paraIds == nullptr) return;
+    pugi::xml_attribute id = node.attribute("w14:paraId");
+    if (!id) return;
+    if (options_.comments) {
+      id.set_value(ctx_.comments.MapParaId(id.value()).c_str());
+    } else if (const std::optional<std::uint32_t> mapped = options_.paraIds->Map(id.value())) {
+      id.set_value(ParagraphIdText(*mapped).c_str());
+    }
   }
 
   void Relationships(pugi::xml_node node) {
