@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "DocxFixture.h"
 #include "JoinHelpers.h"
@@ -169,17 +170,32 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
       "</w:r></w:p></w:sdtContent></w:sdt>";
   FixtureDoc a, b;
   a.body = "<w:p><w:r><w:t>first</w:t></w:r></w:p>";
+  // Also as others wrote them: a style's flags after its properties, borders, cell properties
+  // and an equation's brackets out of order, a shading without its pattern, a run style among
+  // a paragraph's properties, a section's kind as an attribute.
   b.styles =
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
       "<w:pPr><w:spacing w:before=\"240\"/><w:outlineLvl w:val=\"1\"/><w:outlineLvl "
-      "w:val=\"0\"/></w:pPr><w:rPr><w:b/><w:b/></w:rPr></w:style>";
+      "w:val=\"0\"/></w:pPr><w:rPr><w:b/><w:b/></w:rPr><w:qFormat/><w:basedOn "
+      "w:val=\"Normal\"/></w:style>";
   b.headers["header1.xml"] = control;
   b.sectPr =
       "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgSz w:w=\"12240\" "
       "w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" w:bottom=\"1440\" "
       "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
   b.body = "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
-           control;
+           control +
+           "<w:p><w:pPr><w:rStyle w:val=\"Strong\"/><w:pBdr><w:bottom w:val=\"single\"/><w:top "
+           "w:val=\"single\"/></w:pBdr><w:shd w:fill=\"FFFF00\"/></w:pPr><m:oMath "
+           "xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\"><m:d><m:dPr>"
+           "<m:endChr m:val=\")\"/><m:sepChr m:val=\"\"/></m:dPr><m:e><m:r><m:t>x</m:t></m:r>"
+           "</m:e></m:d></m:oMath></w:p>"
+           "<w:tbl><w:tblPr><w:tblBorders><w:insideH w:val=\"single\"/><w:top "
+           "w:val=\"single\"/></w:tblBorders></w:tblPr><w:tblGrid><w:gridCol w:w=\"2000\"/>"
+           "</w:tblGrid><w:tr><w:tc><w:tcPr><w:vAlign w:val=\"center\"/><w:tcBorders><w:top "
+           "w:val=\"single\"/></w:tcBorders><w:tcW w:w=\"2000\" w:type=\"dxa\"/></w:tcPr><w:p/>"
+           "</w:tc></w:tr></w:tbl>";
+  b.sectPr.insert(std::string_view("<w:sectPr").size(), " w:type=\"nextPage\"");
   Write("a.docx", a);
   Write("b.docx", b);
   ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
@@ -189,6 +205,13 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   ASSERT_EQ(levels.size(), 1u);
   EXPECT_STREQ(levels[0].attribute("w:val").value(), "0");
   EXPECT_EQ(Select(styles, "//w:style[w:name/@w:val='heading 1']/w:rPr/w:b").size(), 1u);
+  auto names = [](pugi::xml_node parent) {
+    std::string all;
+    for (pugi::xml_node c : parent.children()) all += std::string(c.name()) + " ";
+    return all;
+  };
+  EXPECT_EQ(names(Select(styles, "//w:style[w:name/@w:val='heading 1']")[0]),
+            "w:name w:basedOn w:qFormat w:pPr w:rPr ");
 
   auto& doc = r.Xml("word/document.xml");
   std::vector<pugi::xml_node> controls = Select(doc, "//w:sdtPr");
@@ -203,6 +226,15 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
     EXPECT_STREQ(first.name(), "w:id");
     EXPECT_STREQ(first.next_sibling().name(), "w:docPartObj");
     EXPECT_STREQ(sdtPr.last_child().name(), "w15:appearance");  // stays after what it followed
+  }
+  EXPECT_EQ(names(Select(doc, "//w:pBdr")[0]), "w:top w:bottom ");
+  EXPECT_EQ(names(Select(doc, "//m:dPr")[0]), "m:sepChr m:endChr ");
+  EXPECT_EQ(names(Select(doc, "//w:tblBorders")[0]), "w:top w:insideH ");
+  EXPECT_EQ(names(Select(doc, "//w:tcPr")[0]), "w:tcW w:tcBorders w:vAlign ");
+  EXPECT_STREQ(Select(doc, "//w:shd")[0].attribute("w:val").value(), "clear");
+  EXPECT_TRUE(Select(doc, "//w:pPr/w:rStyle").empty());
+  for (pugi::xml_node sectPr : Select(doc, "//w:sectPr")) {
+    EXPECT_FALSE(sectPr.attribute("w:type")) << "a section's kind is an element";
   }
 }
 

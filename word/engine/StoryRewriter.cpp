@@ -20,29 +20,12 @@ bool IsRelAttribute(std::string_view name) {
 // Some writers put a content control's id after the element saying what kind of control it is;
 // the schema wants the kind last. Elements of later versions (w14:, w15:) stay after the one
 // they followed.
-void KeepSdtPropertyOrder(pugi::xml_node sdtPr) {
+int SdtPropertyRank(std::string_view name) {
   constexpr int kKind = static_cast<int>(std::size(kSdtPropertyOrder));
-  auto rank = [](pugi::xml_node c, int before) {
-    std::string_view name = c.name();
-    for (int i = 0; i < kKind; ++i) {
-      if (name == kSdtPropertyOrder[i]) return i;
-    }
-    return name.starts_with("w:") ? kKind : before;
-  };
-  std::vector<std::pair<int, pugi::xml_node>> kids;
-  int last = -1;
-  bool sorted = true;
-  for (pugi::xml_node c = sdtPr.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    const int r = rank(c, last);
-    if (r < last) sorted = false;
-    last = std::max(last, r);
-    kids.emplace_back(r, c);
+  for (int i = 0; i < kKind; ++i) {
+    if (name == kSdtPropertyOrder[i]) return i;
   }
-  if (sorted) return;
-  std::stable_sort(kids.begin(), kids.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& kid : kids) sdtPr.append_move(kid.second);
+  return name.starts_with("w:") ? kKind : -1;
 }
 
 class Walker {
@@ -58,6 +41,7 @@ class Walker {
   bool Enter(pugi::xml_node node) {
     std::string_view name = node.name();
     if (name == "w:sectPr") {
+      node.remove_attribute("w:type");  // a writer's mistake for the w:type child
       if (options_.body && std::string_view(node.parent().name()) != "w:sectPrChange") {
         ctx_.sections.Rewrite(node);
       }
@@ -114,6 +98,11 @@ class Walker {
         tblPr.prepend_child("w:tblStyle").append_attribute("w:val").set_value(def.c_str());
       }
     } else if (name == "w:pStyle" || name == "w:rStyle" || name == "w:tblStyle") {
+      // A run style among a paragraph's properties is no property Word knows.
+      if (name == "w:rStyle" && std::string_view(node.parent().name()) == "w:pPr") {
+        node.parent().remove_child(node);
+        return false;
+      }
       if (!MapStyle(node, name)) return false;
     } else if (name == "w:numId") {
       if (std::string_view(node.parent().name()) == "w:numPr") {
@@ -178,9 +167,32 @@ class Walker {
     } else if (name == "w:dataBinding") {
       ctx_.needsCustomXml = true;
     } else if (name == "w:sdtPr") {
-      KeepSdtPropertyOrder(node);
+      KeepChildOrder(node, SdtPropertyRank);
+    } else {
+      RepairProperties(node, name);
     }
     return true;
+  }
+
+  // Properties other writers put out of the schema's order, or leave incomplete, which Word
+  // reports as unreadable content: one such document would make the whole result so.
+  static void RepairProperties(pugi::xml_node node, std::string_view name) {
+    if (name == "w:style") {
+      KeepChildOrder(node, kStyleOrder);
+    } else if (name == "w:tcPr") {
+      KeepChildOrder(node, kTableCellPropertyOrder);
+    } else if (name == "w:pBdr") {
+      KeepChildOrder(node, kParagraphBorderOrder);
+    } else if (name == "w:tblBorders") {
+      KeepChildOrder(node, kTableBorderOrder);
+    } else if (name == "w:tcBorders") {
+      KeepChildOrder(node, kCellBorderOrder);
+    } else if (name == "m:dPr") {
+      KeepChildOrder(node, kMathDelimiterOrder);
+    } else if (name == "w:shd" && !node.attribute("w:val")) {
+      // A shading must say its pattern; with none stated, only its fill shows.
+      node.prepend_attribute("w:val").set_value("clear");
+    }
   }
 
   void ParagraphId(pugi::xml_node node) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "word/ElementOrder.h"
 #include "word/engine/Append.h"
 #include "word/engine/StyleNameKey.h"
 #include "word/engine/TableConditions.h"
@@ -16,18 +17,6 @@
 namespace plenwick::word::engine {
 
 namespace {
-
-constexpr const char* kStyleOrder[] = {"w:name",          "w:aliases",
-                                       "w:basedOn",       "w:next",
-                                       "w:link",          "w:autoRedefine",
-                                       "w:hidden",        "w:uiPriority",
-                                       "w:semiHidden",    "w:unhideWhenUsed",
-                                       "w:qFormat",       "w:locked",
-                                       "w:personal",      "w:personalCompose",
-                                       "w:personalReply", "w:rsid",
-                                       "w:pPr",           "w:rPr",
-                                       "w:tblPr",         "w:trPr",
-                                       "w:tcPr",          "w:tblStylePr"};
 
 const char* const kNs = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
 
@@ -292,10 +281,11 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     // changes nothing in Word; LibreOffice lays out cell text with the result's defaults carried
     // through the table style otherwise.
     if (pugi::xml_node pPr = docDefaults_.child("w:pPrDefault").child("w:pPr")) {
-      MergeProperties(EnsureOrdered(copy, "w:pPr", kStyleOrder), pPr, ParagraphPropertyOrder());
+      MergeProperties(EnsureOrdered(copy, "w:pPr", word::kStyleOrder), pPr,
+                      ParagraphPropertyOrder());
     }
     if (pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr")) {
-      MergeProperties(EnsureOrdered(copy, "w:rPr", kStyleOrder), rPr, {});
+      MergeProperties(EnsureOrdered(copy, "w:rPr", word::kStyleOrder), rPr, {});
     }
   }
   RewriteStory(ctx_, copy, StoryOptions{});
