@@ -170,6 +170,12 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
       "</w:r></w:p></w:sdtContent></w:sdt>";
   FixtureDoc a, b;
   a.body = "<w:p><w:r><w:t>first</w:t></w:r></w:p>";
+  // As pandoc writes them: settings and the paragraph defaults out of order; the result takes
+  // the first document's.
+  a.settings = "<w:defaultTabStop w:val=\"720\"/><w:zoom w:percent=\"100\"/>";
+  a.docDefaults =
+      "<w:pPrDefault><w:pPr><w:jc w:val=\"left\"/><w:spacing w:after=\"0\"/></w:pPr>"
+      "</w:pPrDefault>";
   // Also as others wrote them: a style's flags after its properties, borders, cell properties
   // and an equation's brackets out of order, a shading without its pattern, a run style among
   // a paragraph's properties, a section's kind as an attribute.
@@ -212,6 +218,9 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   };
   EXPECT_EQ(names(Select(styles, "//w:style[w:name/@w:val='heading 1']")[0]),
             "w:name w:basedOn w:qFormat w:pPr w:rPr ");
+  EXPECT_EQ(names(Select(styles, "//w:pPrDefault/w:pPr")[0]), "w:spacing w:jc ");
+  const std::string settings = names(r.Xml("word/settings.xml").document_element());
+  EXPECT_TRUE(settings.starts_with("w:zoom w:defaultTabStop ")) << settings;
 
   auto& doc = r.Xml("word/document.xml");
   std::vector<pugi::xml_node> controls = Select(doc, "//w:sdtPr");

@@ -154,6 +154,8 @@ void AdoptSettings(AppendContext& ctx) {
     }
     c = next;
   }
+  // Other writers put some settings out of order (pandoc its zoom last), which Word refuses.
+  KeepChildOrder(root, kSettingsOrder);
   ResetRootNamespaces(root, part);
   ctx.out.settings = std::make_unique<pugi::xml_document>();
   ctx.out.settings->append_copy(root);

@@ -181,6 +181,12 @@ class Walker {
       KeepChildOrder(node, kStyleOrder);
     } else if (name == "w:tcPr") {
       KeepChildOrder(node, kTableCellPropertyOrder);
+    } else if (name == "w:pPr") {
+      // Only a style's and the defaults': paragraphs' own are checked by whoever adds to them.
+      std::string_view parent = node.parent().name();
+      if (parent == "w:style" || parent == "w:pPrDefault") {
+        KeepChildOrder(node, kParagraphPropertyOrder);
+      }
     } else if (name == "w:pBdr") {
       KeepChildOrder(node, kParagraphBorderOrder);
     } else if (name == "w:tblBorders") {
