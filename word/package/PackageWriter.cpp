@@ -20,7 +20,6 @@
 // new hidden file, written out, renamed over the target.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +32,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "word/package/CursorBatch.h"
 #include "word/package/DeflatePadding.h"
 #include "word/package/FixedAside.h"
 #include "word/package/PackageErrors.h"
@@ -115,8 +115,14 @@ Error NameTaken(const std::string& path) {
   return MakeError(pkgc::kNameTaken, "cannot save " + path + ": the name is taken");
 }
 
-// Owns a file descriptor; writes everything or reports errno.
+// Owns a file descriptor; writes everything or reports errno. Writes at the cursor are gathered
+// into batches.
 class File {
+  // Where a batch goes.
+  auto Sink() {
+    return [this](std::uint64_t offset, std::string_view bytes) { return WriteAt(offset, bytes); };
+  }
+
  public:
   explicit File(int fd) : fd_(fd) {}
   File(const File&) = delete;
@@ -126,32 +132,20 @@ class File {
   }
   int fd() const { return fd_; }
 
-  // Writes a header and a body at the cursor, with one call where the kernel allows.
+  // At the cursor, which then moves on; on the disk once Drain has run.
   bool Write(std::string_view a, std::string_view b = {}) {
-    iovec io[2] = {{const_cast<char*>(a.data()), a.size()},
-                   {const_cast<char*>(b.data()), b.size()}};
-    int first = 0;
-    while (first < 2) {
-      const ssize_t n = ::pwritev(fd_, io + first, 2 - first, static_cast<off_t>(cursor_));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      auto left = static_cast<std::size_t>(n);
-      cursor_ += left;
-      while (first < 2 && left >= io[first].iov_len) {
-        left -= io[first].iov_len;
-        ++first;
-      }
-      if (first < 2) {
-        io[first].iov_base = static_cast<char*>(io[first].iov_base) + left;
-        io[first].iov_len -= left;
-      }
-    }
+    return batch_.Put(a, Sink()) && batch_.Put(b, Sink());
+  }
+  // Writes what Write gathered.
+  bool Drain() { return batch_.Drain(Sink()); }
+  bool Seek(std::uint64_t offset) {
+    if (!Drain()) return false;
+    batch_.MoveTo(offset);
     return true;
   }
-  void Seek(std::uint64_t offset) { cursor_ = offset; }
-  std::uint64_t cursor() const { return cursor_; }
+  std::uint64_t cursor() const { return batch_.cursor(); }
+  void UseBuffer(std::string buffer) { batch_.UseBuffer(std::move(buffer)); }
+  std::string TakeBuffer() { return batch_.TakeBuffer(); }
 
   bool WriteAt(std::uint64_t offset, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -180,7 +174,7 @@ class File {
 
  private:
   int fd_;
-  std::uint64_t cursor_ = 0;
+  CursorBatch batch_;
 };
 
 }  // namespace
@@ -222,7 +216,8 @@ struct PackageWriter::Impl {
   SaveStats stats;
   int writeErrno = 0;  // the error number of the last failed write or flush
 
-  FixedAside aside;  // fixed entries' bytes out of memory
+  FixedAside aside;   // fixed entries' bytes out of memory
+  std::string batch;  // the memory of a save's batches, kept for the next save
 
   // Where the output goes, for the file of the entries set aside; "" before the first save.
   std::string AsideFolder() const {
@@ -419,6 +414,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   if (fd < 0) return SaveError(path, Reason(errno));
   {
     File out(fd);
+    out.UseBuffer(std::move(batch));
     FileSaveOutput<File> output(out, [&] { return WriteFailed(path); });
     Status s = WriteSlots(output, layout.slots, growing, incremental ? &spare->layout : nullptr,
                           stats.bytesWritten);
@@ -427,16 +423,20 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       // over, and cut only when the new save is shorter: cutting a file waits for the disk
       // when its earlier data is still being written out.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
-      out.Seek(layout.FixedBase() + offsets[fromFixed]);
       const FixedEntries fixedEntries{
           fixed, offsets, fixedDirectory,
           [this](std::size_t i, std::string& bytes) { return aside.Bytes(fixed, i, bytes); }};
-      s = WriteRest(output, layout, fixedEntries, fromFixed, changing, stats.bytesWritten);
+      s = out.Seek(layout.FixedBase() + offsets[fromFixed])
+              ? WriteRest(output, layout, fixedEntries, fromFixed, changing, stats.bytesWritten)
+              : WriteFailed(path);
+      // What the batches still hold goes out before the file is cut or flushed.
+      if (s && !out.Drain()) s = WriteFailed(path);
       if (s && incremental && static_cast<std::uint64_t>(spare->id.size) > out.cursor() &&
           ::ftruncate(fd, static_cast<off_t>(out.cursor())) != 0) {
         s = WriteFailed(path);
       }
     }
+    batch = out.TakeBuffer();
     if (s) s = WriteOut(out, path);
     if (s && !out.Close()) s = WriteFailed(path);
     if (!s && (writeErrno == ENOSPC || writeErrno == EDQUOT)) {

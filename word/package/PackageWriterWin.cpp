@@ -29,6 +29,7 @@
 
 #include "platform/win/FileFacts.h"
 #include "platform/win/WideText.h"
+#include "word/package/CursorBatch.h"
 #include "word/package/DeflatePadding.h"
 #include "word/package/FixedAside.h"
 #include "word/package/PackageErrors.h"
@@ -97,24 +98,25 @@ std::optional<FileId> IdOf(HANDLE file, DWORD* links = nullptr) {
   return FileId{facts->index, facts->size, facts->written};
 }
 
-// Owns a handle. Writes at the cursor are gathered into batches: a save writes thousands of
-// small pieces (a header, then an entry), and under wine each write costs a round trip to its
-// server besides the system call.
+// Owns a handle; writes at the cursor are gathered into batches.
 class File {
+  // Where a batch goes.
+  auto Sink() {
+    return [this](std::uint64_t offset, std::string_view bytes) { return WriteAt(offset, bytes); };
+  }
+
  public:
   explicit File(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
   File(const File&) = delete;
   File& operator=(const File&) = delete;
   File(File&& other) noexcept
       : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
-        cursor_(other.cursor_),
-        pending_(std::move(other.pending_)) {}
+        batch_(std::move(other.batch_)) {}
   File& operator=(File&& other) noexcept {
     if (this != &other) {
       (void)Close();
       handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-      cursor_ = other.cursor_;
-      pending_ = std::move(other.pending_);
+      batch_ = std::move(other.batch_);
     }
     return *this;
   }
@@ -143,27 +145,19 @@ class File {
     return true;
   }
   // At the cursor, which then moves on; on the disk once Drain has run.
-  bool Write(std::string_view a, std::string_view b = {}) { return Put(a) && Put(b); }
-  // Writes what Write gathered.
-  bool Drain() {
-    if (pending_.empty()) return true;
-    const bool written = WriteAt(cursor_ - pending_.size(), pending_);
-    pending_.clear();
-    return written;
+  bool Write(std::string_view a, std::string_view b = {}) {
+    return batch_.Put(a, Sink()) && batch_.Put(b, Sink());
   }
+  // Writes what Write gathered.
+  bool Drain() { return batch_.Drain(Sink()); }
   bool Seek(std::uint64_t offset) {
     if (!Drain()) return false;
-    cursor_ = offset;
+    batch_.MoveTo(offset);
     return true;
   }
-  std::uint64_t cursor() const { return cursor_; }
-  // The batch's memory, kept by the writer from one save to the next: under wine a freed block
-  // of this size goes back to the system, and every save would fault its pages in again.
-  void UseBuffer(std::string buffer) {
-    buffer.clear();
-    pending_ = std::move(buffer);
-  }
-  std::string TakeBuffer() { return std::move(pending_); }
+  std::uint64_t cursor() const { return batch_.cursor(); }
+  void UseBuffer(std::string buffer) { batch_.UseBuffer(std::move(buffer)); }
+  std::string TakeBuffer() { return batch_.TakeBuffer(); }
   bool CutAt(std::uint64_t size) {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
@@ -171,22 +165,8 @@ class File {
   }
 
  private:
-  static constexpr std::size_t kBatch = std::size_t{1} << 20;
-
-  bool Put(std::string_view bytes) {
-    if (pending_.size() + bytes.size() > kBatch && !Drain()) return false;
-    if (bytes.size() >= kBatch) {
-      if (!WriteAt(cursor_, bytes)) return false;
-    } else {
-      pending_.append(bytes);
-    }
-    cursor_ += bytes.size();
-    return true;
-  }
-
   HANDLE handle_;
-  std::uint64_t cursor_ = 0;
-  std::string pending_;
+  CursorBatch batch_;
 };
 
 std::optional<FileId> Identify(const std::string& path, DWORD* links = nullptr) {

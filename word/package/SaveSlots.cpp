@@ -140,14 +140,19 @@ Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
                   std::uint64_t& bytesWritten) {
   std::uint64_t at = 0;
   std::string buf;
+  // A slot's tail ends where the next slot's header begins: the two go out in one write.
+  std::string tail;
   for (std::size_t i = 0; i < slots.size(); ++i) {
     const Slot& s = slots[i];
     const RawEntry& e = *growing[i];
     const std::uint64_t dataAt = at + Slot::kLocalHeaderSizeFor(e.name);
     const std::uint64_t from = old ? old->slots[i].prefix : 0;
-    buf.clear();
+    buf = std::move(tail);
+    tail.clear();
     AppendLocalHeader(buf, SlotHeader(s, e));
-    if (!out.WriteAt(at, buf)) return out.Failed();
+    if (!out.WriteAt(at - (buf.size() - Slot::kLocalHeaderSizeFor(e.name)), buf)) {
+      return out.Failed();
+    }
     // Offsets into data held in memory: they fit a size_t.
     buf.assign(*e.data, static_cast<std::size_t>(from), static_cast<std::size_t>(s.prefix - from));
     AppendPadding(buf, s.padFrom - s.prefix);
@@ -167,11 +172,11 @@ Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
         bytesWritten += piece;
       }
     }
-    buf = SlotTail(s, e);
-    if (!out.WriteAt(dataAt + s.capacity - s.tailRoom, buf)) return out.Failed();
-    bytesWritten += buf.size() + Slot::kLocalHeaderSizeFor(e.name);
+    tail = SlotTail(s, e);
+    bytesWritten += tail.size() + Slot::kLocalHeaderSizeFor(e.name);
     at += s.Size();
   }
+  if (!tail.empty() && !out.WriteAt(at - tail.size(), tail)) return out.Failed();
   return Ok();
 }
 
