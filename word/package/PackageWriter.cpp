@@ -28,10 +28,10 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "word/package/BackgroundTask.h"
 #include "word/package/CursorBatch.h"
 #include "word/package/DeflatePadding.h"
 #include "word/package/FixedAside.h"
@@ -209,8 +209,8 @@ struct PackageWriter::Impl {
   // until then may still be what the disk names as the target. The disk therefore never names
   // a file whose bytes it does not hold.
   bool powerSafe = true;
-  int dirFd = -1;         // the target's folder
-  std::thread committer;  // the background commit of the last rename
+  int dirFd = -1;            // the target's folder
+  BackgroundTask committer;  // commits the last rename
   bool lastRenameCommitted = false;
   bool lastSaveFlushed = true;
   SaveStats stats;
@@ -247,9 +247,7 @@ struct PackageWriter::Impl {
     return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
   }
 
-  void AwaitCommit() {
-    if (committer.joinable()) committer.join();
-  }
+  void AwaitCommit() { committer.Wait(); }
 
   void CloseFolder() {
     AwaitCommit();
@@ -484,7 +482,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   if (incremental) stats.incrementalSaves++;
   lastSaveFlushed = false;
   lastRenameCommitted = false;
-  if (powerSafe) committer = std::thread([this] { lastRenameCommitted = CommitFolder(); });
+  if (powerSafe) committer.Run([this] { lastRenameCommitted = CommitFolder(); });
   aside.Saved(fixed, targetLayout.fixedCount, AsideFolder());
   return Ok();
 }
