@@ -3,6 +3,7 @@
 // protection, note separators of its own.
 #include "word/engine/Settings.h"
 
+#include "word/ChildOrder.h"
 #include "word/engine/Append.h"
 #include "word/engine/DocumentWide.h"
 #include "word/engine/Xml.h"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "word/ChildOrder.h"
 #include "word/ElementOrder.h"
 #include "word/engine/Append.h"
 #include "word/engine/Xml.h"
@@ -167,7 +168,7 @@ class Walker {
     } else if (name == "w:dataBinding") {
       ctx_.needsCustomXml = true;
     } else if (name == "w:sdtPr") {
-      KeepChildOrder(node, SdtPropertyRank);
+      KeepChildOrderByRank(node, SdtPropertyRank);
     } else {
       RepairProperties(node, name);
     }

@@ -545,42 +545,6 @@ pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
   return parent.append_child(name);
 }
 
-namespace {
-
-template <class Rank>
-void KeepInOrder(pugi::xml_node parent, const Rank& rank) {
-  std::vector<std::pair<int, pugi::xml_node>> kids;
-  int last = -1;
-  bool sorted = true;
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    int r = rank(c.name());
-    if (r < 0) r = last;
-    if (r < last) sorted = false;
-    last = std::max(last, r);
-    kids.emplace_back(r, c);
-  }
-  if (sorted) return;
-  std::stable_sort(kids.begin(), kids.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& kid : kids) parent.append_move(kid.second);
-}
-
-}  // namespace
-
-void KeepChildOrder(pugi::xml_node parent, int (*rank)(std::string_view name)) {
-  KeepInOrder(parent, rank);
-}
-
-void KeepChildOrder(pugi::xml_node parent, std::span<const char* const> order) {
-  KeepInOrder(parent, [order](std::string_view name) {
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      if (name == order[i]) return static_cast<int>(i);
-    }
-    return -1;
-  });
-}
-
 long long Twips(pugi::xml_attribute measure, long long fallback) {
   constexpr long long kLimit = 100 * 31680;
   return std::clamp(measure ? measure.as_llong(fallback) : fallback, -kLimit, kLimit);

@@ -59,11 +59,7 @@ std::string_view AttrView(pugi::xml_node node, const char* name);
 // child names in schema order; names not in it count as belonging at the end.
 pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
                              std::span<const char* const> order);
-// Puts the element children of `parent` in the order `rank` gives them, keeping the order of
-// equals; a child `rank` does not know (-1) stays after the one before it. Untouched when they
-// are in order already, as what Word writes always is.
-void KeepChildOrder(pugi::xml_node parent, int (*rank)(std::string_view name));
-void KeepChildOrder(pugi::xml_node parent, std::span<const char* const> order);
+
 // OOXML on/off values: an attribute is on when it says "1", "true" or "on"; an element is on
 // when present with no (or an empty) value or an on value.
 bool IsOn(pugi::xml_attribute onOff);

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "word/ChildOrder.h"
 #include "word/ElementOrder.h"
 #include "word/legacy/LegacyErrors.h"
 #include "word/package/Zip.h"
@@ -100,25 +101,12 @@ const Ranks& LevelOrder() {
   return r;
 }
 
-// Puts an element's children in schema order; children the table does not know keep their
-// place after the known child before them. Returns whether anything moved.
+// Puts an element's children in schema order. Returns whether anything moved.
 bool SortChildren(pugi::xml_node parent, const Ranks& ranks) {
-  std::vector<std::pair<int, pugi::xml_node>> kids;
-  int last = -1;
-  bool sorted = true;
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    const auto it = ranks.find(c.name());
-    const int rank = it != ranks.end() ? it->second : last;
-    if (rank < last) sorted = false;
-    last = std::max(last, rank);
-    kids.emplace_back(rank, c);
-  }
-  if (sorted) return false;
-  std::stable_sort(kids.begin(), kids.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& k : kids) parent.append_move(k.second);
-  return true;
+  return KeepChildOrderByRank(parent, [&ranks](std::string_view name) {
+    const auto it = ranks.find(name);
+    return it != ranks.end() ? it->second : -1;
+  });
 }
 
 void ForEachElement(pugi::xml_node root, const std::function<void(pugi::xml_node)>& f) {
