@@ -137,7 +137,8 @@ TEST_F(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
 
 TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   // As LibreOffice 5 wrote them: a heading style's outline level twice, and a watermark's
-  // content control with its id after its kind.
+  // content control with its id after its kind. And as an HTML converter wrote them: the body's
+  // section properties first, before its content.
   const std::string control =
       "<w:sdt><w:sdtPr><w:docPartObj><w:docPartGallery w:val=\"Watermarks\"/>"
       "<w:docPartUnique w:val=\"true\"/></w:docPartObj><w:id w:val=\"924284505\"/>"
@@ -152,12 +153,13 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
       "<w:pPr><w:spacing w:before=\"240\"/><w:outlineLvl w:val=\"1\"/><w:outlineLvl "
       "w:val=\"0\"/></w:pPr><w:rPr><w:b/><w:b/></w:rPr></w:style>";
   b.headers["header1.xml"] = control;
-  b.sectPr =
+  b.sectPr.clear();
+  b.body =
       "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgSz w:w=\"12240\" "
       "w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" w:bottom=\"1440\" "
-      "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
-  b.body = "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
-           control;
+      "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>"
+      "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
+      control;
   Write("a.docx", a);
   Write("b.docx", b);
   ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
@@ -169,6 +171,12 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   EXPECT_EQ(Select(styles, "//w:style[w:name/@w:val='heading 1']/w:rPr/w:b").size(), 1u);
 
   auto& doc = r.Xml("word/document.xml");
+  // One set of section properties in the body, at its end: the second document's, with its header.
+  auto bodySections = Select(doc, "/w:document/w:body/w:sectPr");
+  ASSERT_EQ(bodySections.size(), 1u);
+  EXPECT_EQ(bodySections[0].next_sibling(), pugi::xml_node());
+  EXPECT_EQ(Select(doc, "/w:document/w:body/w:sectPr/w:headerReference[@w:type='default']").size(),
+            1u);
   std::vector<pugi::xml_node> controls = Select(doc, "//w:sdtPr");
   for (const std::string& part : r.Names()) {
     if (part.starts_with("word/header")) {
