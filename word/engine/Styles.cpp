@@ -131,6 +131,25 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
   }
 }
 
+// A document without a default paragraph style lays out the paragraphs that name no style with
+// its defaults alone, as under an empty Normal style. Joined after another document they would
+// take the result's default paragraph style, the other document's, with its font and spacing;
+// an empty default style of their own keeps them as they were. The parsed part may be shared by
+// several documents and is indexed once, so the style is added before any index is made and
+// only where none is yet.
+void GiveUnstyledParagraphsAStyle(pugi::xml_node styles) {
+  for (pugi::xml_node s : styles.children("w:style")) {
+    std::string_view type = s.attribute("w:type").value();
+    if ((type == "paragraph" || type.empty()) && s.attribute("w:default").as_bool()) return;
+    if (std::string_view(s.attribute("w:styleId").value()) == "Normal") return;
+  }
+  pugi::xml_node style = styles.append_child("w:style");
+  style.append_attribute("w:type").set_value("paragraph");
+  style.append_attribute("w:default").set_value("1");
+  style.append_attribute("w:styleId").set_value("Normal");
+  style.append_child("w:name").append_attribute("w:val").set_value("Normal");
+}
+
 }  // namespace
 
 void StyleMapper::Load() {
@@ -143,6 +162,7 @@ void StyleMapper::Load() {
     stylesRoot_ = pugi::xml_node();
     return;
   }
+  GiveUnstyledParagraphsAStyle(stylesRoot_);
   index_ = ctx_.result.styleIndexes.For(part.doc, stylesRoot_);
   docDefaults_ = stylesRoot_.child("w:docDefaults");
   ResultIndex& index = ctx_.result.index;
