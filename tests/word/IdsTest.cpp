@@ -37,7 +37,14 @@ class Ids : public JoinTest {};
 
 TEST_F(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
   Write("a.docx", DocumentWithEverything("A"));
-  Write("b.docx", DocumentWithEverything("B"));
+  FixtureDoc b = DocumentWithEverything("B");
+  // As another writer left it: a note that ends in a table, where Word has a paragraph.
+  b.footnotes =
+      "<w:footnote w:id=\"1\"><w:p><w:r><w:t>note B</w:t></w:r></w:p><w:tbl><w:tblPr>"
+      "<w:tblW w:w=\"2000\" w:type=\"dxa\"/></w:tblPr><w:tblGrid><w:gridCol w:w=\"2000\"/>"
+      "</w:tblGrid><w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+      "</w:footnote>";
+  Write("b.docx", b);
   ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
   auto& doc = r.Xml("word/document.xml");
 
@@ -46,6 +53,9 @@ TEST_F(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
     EXPECT_TRUE(noteIds.insert(n.attribute("w:id").value()).second) << "duplicate note id";
   }
   EXPECT_EQ(noteIds.size(), 4u);  // two separators and one note of each document
+  for (pugi::xml_node n : Select(r.Xml("word/footnotes.xml"), "//w:footnote")) {
+    EXPECT_STREQ(n.last_child().name(), "w:p") << "note " << n.attribute("w:id").value();
+  }
   std::set<std::string> refs;
   for (pugi::xml_node n : Select(doc, "//w:footnoteReference")) {
     std::string id = n.attribute("w:id").value();
