@@ -735,7 +735,7 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
     if (name == "w:txbxContent") break;
   }
   pugi::xml_node tblPr = table.child("w:tblPr");
-  if (!tblPr || tblPr.child("w:tblpPr") || tblPr.child("w:bidiVisual")) return;
+  if (!tblPr || tblPr.child("w:tblpPr") || IsOn(tblPr.child("w:bidiVisual"))) return;
   std::string_view jc = tblPr.child("w:jc").attribute("w:val").value();
   if (!jc.empty() && jc != "left" && jc != "start") return;
   std::string style = tblPr.child("w:tblStyle").attribute("w:val").value();
