@@ -147,8 +147,10 @@ TEST_F(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
 
 TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   // As LibreOffice 5 wrote them: a heading style's outline level twice, and a watermark's
-  // content control with its id after its kind. And as an HTML converter wrote them: the body's
-  // section properties first, before its content.
+  // content control with its id after its kind. As an HTML converter wrote them: the body's
+  // section properties first, before its content, no gutter, a paragraph's spacing after its
+  // alignment, a table's borders and a cell's merge out of order, borders "none" wide; and as
+  // another writer did, measures as decimals.
   const std::string control =
       "<w:sdt><w:sdtPr><w:docPartObj><w:docPartGallery w:val=\"Watermarks\"/>"
       "<w:docPartUnique w:val=\"true\"/></w:docPartObj><w:id w:val=\"924284505\"/>"
@@ -167,9 +169,17 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   b.body =
       "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgSz w:w=\"12240\" "
       "w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" w:bottom=\"1440\" "
-      "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>"
+      "w:left=\"1440\" w:header=\"720\" w:footer=\"720\"/></w:sectPr>"
       "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
-      control;
+      control +
+      "<w:p><w:pPr><w:jc w:val=\"center\"/><w:spacing w:after=\"0\"/></w:pPr></w:p>"
+      "<w:tbl><w:tblPr><w:tblW w:w=\"9930.0\" w:type=\"dxa\"/><w:tblBorders><w:top "
+      "w:val=\"single\" w:sz=\"none\"/><w:bottom w:val=\"single\" w:sz=\"4\"/><w:left "
+      "w:val=\"single\" w:sz=\"4\"/></w:tblBorders><w:tblCellMar><w:right w:w=\"40.0\" "
+      "w:type=\"dxa\"/><w:left w:w=\"40.0\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr><w:tblGrid>"
+      "<w:gridCol w:w=\"9930\"/></w:tblGrid><w:tr><w:tc><w:tcPr><w:tcBorders><w:top "
+      "w:val=\"nil\"/></w:tcBorders><w:vMerge w:val=\"restart\"/><w:tcW w:w=\"9930\" "
+      "w:type=\"dxa\"/></w:tcPr><w:p/></w:tc></w:tr></w:tbl><w:p/>";
   Write("a.docx", a);
   Write("b.docx", b);
   ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
@@ -187,6 +197,21 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   EXPECT_EQ(bodySections[0].next_sibling(), pugi::xml_node());
   EXPECT_EQ(Select(doc, "/w:document/w:body/w:sectPr/w:headerReference[@w:type='default']").size(),
             1u);
+  EXPECT_STREQ(Select(doc, "/w:document/w:body/w:sectPr/w:pgMar")[0].attribute("w:gutter").value(),
+               "0");
+  auto names = [](pugi::xml_node parent) {
+    std::string all;
+    for (pugi::xml_node c : parent.children()) all += std::string(c.name()) + " ";
+    return all;
+  };
+  EXPECT_EQ(names(Select(doc, "//w:pPr[w:jc]")[0]), "w:spacing w:jc ");
+  pugi::xml_node tblPr = Select(doc, "//w:tblPr")[0];
+  EXPECT_STREQ(tblPr.child("w:tblW").attribute("w:w").value(), "9930");
+  EXPECT_EQ(names(tblPr.child("w:tblBorders")), "w:top w:left w:bottom ");
+  EXPECT_STREQ(tblPr.child("w:tblBorders").child("w:top").attribute("w:sz").value(), "0");
+  EXPECT_EQ(names(tblPr.child("w:tblCellMar")), "w:left w:right ");
+  EXPECT_STREQ(tblPr.child("w:tblCellMar").child("w:left").attribute("w:w").value(), "40");
+  EXPECT_EQ(names(Select(doc, "//w:tcPr")[0]), "w:tcW w:vMerge w:tcBorders ");
   std::vector<pugi::xml_node> controls = Select(doc, "//w:sdtPr");
   for (const std::string& part : r.Names()) {
     if (part.starts_with("word/header")) {

@@ -1,7 +1,9 @@
 // One pass over a story that hands each reference to the module that owns its kind.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -43,6 +45,63 @@ void KeepSdtPropertyOrder(pugi::xml_node sdtPr) {
   std::stable_sort(kids.begin(), kids.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& kid : kids) sdtPr.append_move(kid.second);
+}
+
+// Other writers state some properties out of the schema's order (an HTML converter puts a
+// paragraph's spacing after its alignment, a cell's merge after its borders), and Word refuses
+// a file with properties out of order. Elements of later versions (w14:, w15:) and any this list
+// does not know stay after the one they followed.
+void KeepPropertyOrder(pugi::xml_node properties, std::span<const char* const> order) {
+  const int unknown = -1;
+  auto rank = [&](pugi::xml_node c) {
+    std::string_view name = c.name();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (name == order[i]) return static_cast<int>(i);
+    }
+    return unknown;
+  };
+  int last = -1;
+  bool sorted = true;
+  for (pugi::xml_node c = properties.first_child(); c && sorted; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    const int r = rank(c);
+    if (r == unknown) continue;
+    if (r < last) sorted = false;
+    last = r;
+  }
+  if (sorted) return;
+  std::vector<std::pair<int, pugi::xml_node>> kids;
+  last = -1;
+  for (pugi::xml_node c = properties.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    const int r = rank(c);
+    if (r != unknown) last = r;
+    kids.emplace_back(r == unknown ? last : r, c);
+  }
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& kid : kids) properties.append_move(kid.second);
+}
+
+// Measures some writers give as decimals ("9930.0"), where the schema wants whole twips or
+// fiftieths, and border widths given as "none": the nearest whole number, and no width.
+void KeepMeasuresWhole(pugi::xml_node properties) {
+  for (pugi::xml_node c = properties.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (pugi::xml_attribute w = c.attribute("w:w")) {
+      std::string_view v = w.value();
+      if (v.find('.') != std::string_view::npos &&
+          v.find_first_not_of("-+.0123456789") == std::string_view::npos) {
+        w.set_value(std::llround(std::clamp(w.as_double(), -1e9, 1e9)));
+      }
+    }
+    if (pugi::xml_attribute sz = c.attribute("w:sz");
+        sz &&
+        std::string_view(sz.value()).find_first_not_of("0123456789") != std::string_view::npos) {
+      sz.set_value("0");
+    }
+    KeepMeasuresWhole(c);
+  }
 }
 
 class Walker {
@@ -176,6 +235,20 @@ class Walker {
       ctx_.needsCustomXml = true;
     } else if (name == "w:sdtPr") {
       KeepSdtPropertyOrder(node);
+    } else if (name == "w:pPr") {
+      KeepPropertyOrder(node, kParagraphPropertyOrder);
+    } else if (name == "w:tblPr") {
+      KeepPropertyOrder(node, kTablePropertyOrder);
+      KeepMeasuresWhole(node);
+    } else if (name == "w:tcPr") {
+      KeepPropertyOrder(node, kCellPropertyOrder);
+      KeepMeasuresWhole(node);
+    } else if (name == "w:tblBorders" || name == "w:tcBorders" || name == "w:pBdr" ||
+               name == "w:tblCellMar" || name == "w:tcMar") {
+      KeepPropertyOrder(node, kBorderOrder);
+      KeepMeasuresWhole(node);
+    } else if (name == "w:tblGrid" || name == "w:trPr" || name == "w:tblPrEx") {
+      KeepMeasuresWhole(node);
     }
     if (options_.comments) {
       if (pugi::xml_attribute p = node.attribute("w14:paraId")) {

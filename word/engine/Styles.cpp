@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "word/ElementOrder.h"
 #include "word/engine/Append.h"
 #include "word/engine/StyleNameKey.h"
 #include "word/engine/TableConditions.h"
@@ -760,24 +761,6 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
   std::optional<long> indent = twips(setting("w:tblInd"), 0);
   if (!left || !indent || *left == 0) return;
 
-  static constexpr const char* kTablePropertyOrder[] = {"w:tblStyle",
-                                                        "w:tblpPr",
-                                                        "w:tblOverlap",
-                                                        "w:bidiVisual",
-                                                        "w:tblStyleRowBandSize",
-                                                        "w:tblStyleColBandSize",
-                                                        "w:tblW",
-                                                        "w:jc",
-                                                        "w:tblCellSpacing",
-                                                        "w:tblInd",
-                                                        "w:tblBorders",
-                                                        "w:shd",
-                                                        "w:tblLayout",
-                                                        "w:tblCellMar",
-                                                        "w:tblLook",
-                                                        "w:tblCaption",
-                                                        "w:tblDescription",
-                                                        "w:tblPrChange"};
   pugi::xml_node tblInd = EnsureOrdered(tblPr, "w:tblInd", kTablePropertyOrder);
   tblInd.remove_attributes();
   tblInd.append_attribute("w:w").set_value(std::to_string(*indent - *left).c_str());
