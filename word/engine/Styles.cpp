@@ -143,6 +143,9 @@ void GiveUnstyledParagraphsAStyle(pugi::xml_node styles) {
     std::string_view type = s.attribute("w:type").value();
     if ((type == "paragraph" || type.empty()) && s.attribute("w:default").as_bool()) return;
     if (std::string_view(s.attribute("w:styleId").value()) == "Normal") return;
+    // Older LibreOffice names its default "Normal" without marking it: that one is meant.
+    std::string_view name = s.child("w:name").attribute("w:val").value();
+    if (name == "Normal" || name == "normal") return;
   }
   pugi::xml_node style = styles.append_child("w:style");
   style.append_attribute("w:type").set_value("paragraph");
