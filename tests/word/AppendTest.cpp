@@ -376,6 +376,18 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   ASSERT_TRUE(own);
   EXPECT_STREQ(own.child("w:rPr").child("w:rFonts").attribute("w:ascii").value(),
                "Times New Roman");
+
+  // Older LibreOffice names its default Normal without marking it: that style stays the one.
+  FixtureDoc old;
+  old.hasNormal = false;
+  old.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"style0\"><w:name w:val=\"Normal\"/><w:rPr>"
+      "<w:sz w:val=\"24\"/></w:rPr></w:style>";
+  old.body = Para("old writer", "style0");
+  ResultPackage alone = Join({Write("old.docx", old)});
+  auto named = Select(alone.Xml("word/styles.xml"), "//w:style[@w:type='paragraph']/w:name");
+  ASSERT_EQ(named.size(), 1u);
+  EXPECT_STREQ(named[0].attribute("w:val").value(), "Normal");
 }
 
 TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTableStyle) {
