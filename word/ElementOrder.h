@@ -55,20 +55,37 @@ inline constexpr const char* kStyleOrder[] = {"w:name",          "w:aliases",
                                               "w:tblPr",         "w:trPr",
                                               "w:tcPr",          "w:tblStylePr"};
 
+// Children of w:tblPr.
+inline constexpr const char* kTablePropertyOrder[] = {"w:tblStyle",
+                                                      "w:tblpPr",
+                                                      "w:tblOverlap",
+                                                      "w:bidiVisual",
+                                                      "w:tblStyleRowBandSize",
+                                                      "w:tblStyleColBandSize",
+                                                      "w:tblW",
+                                                      "w:jc",
+                                                      "w:tblCellSpacing",
+                                                      "w:tblInd",
+                                                      "w:tblBorders",
+                                                      "w:shd",
+                                                      "w:tblLayout",
+                                                      "w:tblCellMar",
+                                                      "w:tblLook",
+                                                      "w:tblCaption",
+                                                      "w:tblDescription",
+                                                      "w:tblPrChange"};
+
 // Children of w:tcPr.
-inline constexpr const char* kTableCellPropertyOrder[] = {
+inline constexpr const char* kCellPropertyOrder[] = {
     "w:cnfStyle", "w:tcW",     "w:gridSpan", "w:hMerge",        "w:vMerge",    "w:tcBorders",
     "w:shd",      "w:noWrap",  "w:tcMar",    "w:textDirection", "w:tcFitText", "w:vAlign",
     "w:hideMark", "w:headers", "w:cellIns",  "w:cellDel",       "w:cellMerge", "w:tcPrChange"};
 
-// Children of w:pBdr, w:tblBorders and w:tcBorders (a border has one of each pair of names).
-inline constexpr const char* kParagraphBorderOrder[] = {"w:top",   "w:left",    "w:bottom",
-                                                        "w:right", "w:between", "w:bar"};
-inline constexpr const char* kTableBorderOrder[] = {"w:top", "w:start", "w:left",    "w:bottom",
-                                                    "w:end", "w:right", "w:insideH", "w:insideV"};
-inline constexpr const char* kCellBorderOrder[] = {"w:top",   "w:start", "w:left",    "w:bottom",
-                                                   "w:end",   "w:right", "w:insideH", "w:insideV",
-                                                   "w:tl2br", "w:tr2bl"};
+// Children of w:tblBorders, w:tcBorders, w:pBdr and of the cell margins w:tblCellMar and w:tcMar
+// (each has only some of them; a side is named either by left/right or by start/end).
+inline constexpr const char* kBorderOrder[] = {"w:top",     "w:left", "w:start",   "w:bottom",
+                                               "w:right",   "w:end",  "w:between", "w:insideH",
+                                               "w:insideV", "w:bar",  "w:tl2br",   "w:tr2bl"};
 
 // Children of m:dPr, an equation's brackets.
 inline constexpr const char* kMathDelimiterOrder[] = {"m:begChr", "m:sepChr", "m:endChr",

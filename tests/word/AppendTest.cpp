@@ -347,13 +347,21 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
 }
 
 TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
-  FixtureDoc a, b;
+  FixtureDoc a, b, c;
   a.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>";
+  a.normal = "<w:rPr><w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\"/></w:rPr>";
   a.body = Para("eleven point");
   b.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
   // A style named but not defined falls back on the document's own defaults, as it does alone.
   b.body = Para("sixteen point") + Para("undefined style", "Heading7");
-  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  // As an HTML converter writes it: no default paragraph style, so unstyled text takes the
+  // defaults alone, not the first document's Normal with its font.
+  c.hasNormal = false;
+  c.docDefaults =
+      "<w:rPrDefault><w:rPr><w:rFonts w:ascii=\"Times New Roman\"/></w:rPr>"
+      "</w:rPrDefault>";
+  c.body = Para("no default style");
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b), Write("c.docx", c)});
   auto& doc = r.Xml("word/document.xml");
   std::string sb = StyleOf(doc, "sixteen point");
   ASSERT_FALSE(sb.empty());
@@ -362,6 +370,24 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   pugi::xml_node copy = styles.select_node(("//w:style[@w:styleId='" + sb + "']").c_str()).node();
   ASSERT_TRUE(copy);
   EXPECT_EQ(std::string(copy.child("w:rPr").child("w:sz").attribute("w:val").value()), "32");
+  std::string sc = StyleOf(doc, "no default style");
+  ASSERT_FALSE(sc.empty());
+  pugi::xml_node own = styles.select_node(("//w:style[@w:styleId='" + sc + "']").c_str()).node();
+  ASSERT_TRUE(own);
+  EXPECT_STREQ(own.child("w:rPr").child("w:rFonts").attribute("w:ascii").value(),
+               "Times New Roman");
+
+  // Older LibreOffice names its default Normal without marking it: that style stays the one.
+  FixtureDoc old;
+  old.hasNormal = false;
+  old.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"style0\"><w:name w:val=\"Normal\"/><w:rPr>"
+      "<w:sz w:val=\"24\"/></w:rPr></w:style>";
+  old.body = Para("old writer", "style0");
+  ResultPackage alone = Join({Write("old.docx", old)});
+  auto named = Select(alone.Xml("word/styles.xml"), "//w:style[@w:type='paragraph']/w:name");
+  ASSERT_EQ(named.size(), 1u);
+  EXPECT_STREQ(named[0].attribute("w:val").value(), "Normal");
 }
 
 TEST_F(AppendTest, ALaterDocumentsParagraphDefaultsReachItsTablesThroughItsTableStyle) {

@@ -63,9 +63,11 @@ std::filesystem::path WriteDocx(const std::filesystem::path& path, const Fixture
   add("word/styles.xml",
       kDecl + "<w:styles" + kNs + ">" +
           (doc.hasDocDefaults ? "<w:docDefaults>" + doc.docDefaults + "</w:docDefaults>" : "") +
-          "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name "
-          "w:val=\"Normal\"/>" +
-          doc.normal + "</w:style>" + doc.styles + "</w:styles>");
+          (doc.hasNormal ? "<w:style w:type=\"paragraph\" w:default=\"1\" "
+                           "w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>" +
+                               doc.normal + "</w:style>"
+                         : "") +
+          doc.styles + "</w:styles>");
   if (!doc.numbering.empty()) {
     add("word/numbering.xml",
         kDecl + "<w:numbering" + kNs + ">" + doc.numbering + "</w:numbering>");

@@ -18,6 +18,7 @@ struct FixtureDoc {
       "w:gutter=\"0\"/></w:sectPr>";
   std::string docDefaults;                       // inner XML of w:docDefaults
   bool hasDocDefaults = true;                    // false: the styles have no w:docDefaults
+  bool hasNormal = true;                         // false: no default paragraph style
   std::string normal;                            // the Normal style's properties (w:pPr, w:rPr)
   std::string styles;                            // w:style elements
   std::string numbering;                         // inner XML of w:numbering

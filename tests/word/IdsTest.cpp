@@ -47,7 +47,15 @@ class Ids : public JoinTest {};
 
 TEST_F(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
   Write("a.docx", DocumentWithEverything("A"));
-  Write("b.docx", DocumentWithEverything("B"));
+  FixtureDoc b = DocumentWithEverything("B");
+  // As another writer left it: a note that ends in a table, where Word has a paragraph.
+  b.footnotes =
+      "<w:footnote w:id=\"1\">" + Paragraph("0A000001") +
+      "<w:r><w:t>note B</w:t></w:r></w:p><w:tbl><w:tblPr>"
+      "<w:tblW w:w=\"2000\" w:type=\"dxa\"/></w:tblPr><w:tblGrid><w:gridCol w:w=\"2000\"/>"
+      "</w:tblGrid><w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+      "</w:footnote>";
+  Write("b.docx", b);
   ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
   auto& doc = r.Xml("word/document.xml");
 
@@ -56,6 +64,9 @@ TEST_F(Ids, NotesCommentsAndBookmarksAreRenumberedAndRenamedConsistently) {
     EXPECT_TRUE(noteIds.insert(n.attribute("w:id").value()).second) << "duplicate note id";
   }
   EXPECT_EQ(noteIds.size(), 4u);  // two separators and one note of each document
+  for (pugi::xml_node n : Select(r.Xml("word/footnotes.xml"), "//w:footnote")) {
+    EXPECT_STREQ(n.last_child().name(), "w:p") << "note " << n.attribute("w:id").value();
+  }
   std::set<std::string> refs;
   for (pugi::xml_node n : Select(doc, "//w:footnoteReference")) {
     std::string id = n.attribute("w:id").value();
@@ -160,7 +171,12 @@ TEST_F(Ids, ABookmarkRepeatedInItsOwnDocumentKeepsOnlyItsFirstPair) {
 
 TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   // As LibreOffice 5 wrote them: a heading style's outline level twice, and a watermark's
-  // content control with its id after its kind.
+  // content control with its id after its kind. As an HTML converter wrote them: the body's
+  // section properties first, before its content, no gutter, a paragraph's spacing after its
+  // alignment, a table's borders and a cell's merge out of order, borders "none" wide; and as
+  // other writers did, measures as decimals, a style's flags after its properties, an
+  // equation's brackets out of order, a shading without its pattern, a run style among a
+  // paragraph's properties, a section's kind as an attribute.
   const std::string control =
       "<w:sdt><w:sdtPr><w:docPartObj><w:docPartGallery w:val=\"Watermarks\"/>"
       "<w:docPartUnique w:val=\"true\"/></w:docPartObj><w:id w:val=\"924284505\"/>"
@@ -176,46 +192,46 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   a.docDefaults =
       "<w:pPrDefault><w:pPr><w:jc w:val=\"left\"/><w:spacing w:after=\"0\"/></w:pPr>"
       "</w:pPrDefault>";
-  // Also as others wrote them: a style's flags after its properties, borders, cell properties
-  // and an equation's brackets out of order, a shading without its pattern, a run style among
-  // a paragraph's properties, a section's kind as an attribute.
   b.styles =
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
       "<w:pPr><w:spacing w:before=\"240\"/><w:outlineLvl w:val=\"1\"/><w:outlineLvl "
       "w:val=\"0\"/></w:pPr><w:rPr><w:b/><w:b/></w:rPr><w:qFormat/><w:basedOn "
       "w:val=\"Normal\"/></w:style>";
   b.headers["header1.xml"] = control;
-  b.sectPr =
-      "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgSz w:w=\"12240\" "
-      "w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" w:bottom=\"1440\" "
-      "w:left=\"1440\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
-  b.body = "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
-           control +
-           "<w:p><w:pPr><w:rStyle w:val=\"Strong\"/><w:pBdr><w:bottom w:val=\"single\"/><w:top "
-           "w:val=\"single\"/></w:pBdr><w:shd w:fill=\"FFFF00\"/></w:pPr><m:oMath "
-           "xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\"><m:d><m:dPr>"
-           "<m:endChr m:val=\")\"/><m:sepChr m:val=\"\"/></m:dPr><m:e><m:r><m:t>x</m:t></m:r>"
-           "</m:e></m:d></m:oMath></w:p>"
-           "<w:tbl><w:tblPr><w:tblBorders><w:insideH w:val=\"single\"/><w:top "
-           "w:val=\"single\"/></w:tblBorders></w:tblPr><w:tblGrid><w:gridCol w:w=\"2000\"/>"
-           "</w:tblGrid><w:tr><w:tc><w:tcPr><w:vAlign w:val=\"center\"/><w:tcBorders><w:top "
-           "w:val=\"single\"/></w:tcBorders><w:tcW w:w=\"2000\" w:type=\"dxa\"/></w:tcPr><w:p/>"
-           "</w:tc></w:tr></w:tbl>";
-  b.sectPr.insert(std::string_view("<w:sectPr").size(), " w:type=\"nextPage\"");
+  b.sectPr.clear();
+  b.body =
+      "<w:sectPr w:type=\"nextPage\"><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/>"
+      "<w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"1440\" "
+      "w:bottom=\"1440\" w:left=\"1440\" w:header=\"720\" w:footer=\"720\"/></w:sectPr>"
+      "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>title</w:t></w:r></w:p>" +
+      control +
+      "<w:p><w:pPr><w:jc w:val=\"center\"/><w:spacing w:after=\"0\"/></w:pPr></w:p>"
+      "<w:tbl><w:tblPr><w:tblW w:w=\"9930.0\" w:type=\"dxa\"/><w:tblBorders><w:top "
+      "w:val=\"single\" w:sz=\"none\"/><w:bottom w:val=\"single\" w:sz=\"4\"/><w:left "
+      "w:val=\"single\" w:sz=\"4\"/></w:tblBorders><w:tblCellMar><w:right w:w=\"40.0\" "
+      "w:type=\"dxa\"/><w:left w:w=\"40.0\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr><w:tblGrid>"
+      "<w:gridCol w:w=\"9930\"/></w:tblGrid><w:tr><w:tc><w:tcPr><w:tcBorders><w:top "
+      "w:val=\"nil\"/></w:tcBorders><w:vMerge w:val=\"restart\"/><w:tcW w:w=\"9930\" "
+      "w:type=\"dxa\"/></w:tcPr><w:p/></w:tc></w:tr></w:tbl>"
+      "<w:p><w:pPr><w:rStyle w:val=\"Strong\"/><w:pBdr><w:bottom w:val=\"single\"/><w:top "
+      "w:val=\"single\"/></w:pBdr><w:shd w:fill=\"FFFF00\"/></w:pPr><m:oMath "
+      "xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\"><m:d><m:dPr>"
+      "<m:endChr m:val=\")\"/><m:sepChr m:val=\"\"/></m:dPr><m:e><m:r><m:t>x</m:t></m:r>"
+      "</m:e></m:d></m:oMath></w:p>";
   Write("a.docx", a);
   Write("b.docx", b);
   ResultPackage r = Join({(dir_ / "a.docx").string(), (dir_ / "b.docx").string()});
 
-  auto& styles = r.Xml("word/styles.xml");
-  auto levels = Select(styles, "//w:style[w:name/@w:val='heading 1']/w:pPr/w:outlineLvl");
-  ASSERT_EQ(levels.size(), 1u);
-  EXPECT_STREQ(levels[0].attribute("w:val").value(), "0");
-  EXPECT_EQ(Select(styles, "//w:style[w:name/@w:val='heading 1']/w:rPr/w:b").size(), 1u);
   auto names = [](pugi::xml_node parent) {
     std::string all;
     for (pugi::xml_node c : parent.children()) all += std::string(c.name()) + " ";
     return all;
   };
+  auto& styles = r.Xml("word/styles.xml");
+  auto levels = Select(styles, "//w:style[w:name/@w:val='heading 1']/w:pPr/w:outlineLvl");
+  ASSERT_EQ(levels.size(), 1u);
+  EXPECT_STREQ(levels[0].attribute("w:val").value(), "0");
+  EXPECT_EQ(Select(styles, "//w:style[w:name/@w:val='heading 1']/w:rPr/w:b").size(), 1u);
   EXPECT_EQ(names(Select(styles, "//w:style[w:name/@w:val='heading 1']")[0]),
             "w:name w:basedOn w:qFormat w:pPr w:rPr ");
   EXPECT_EQ(names(Select(styles, "//w:pPrDefault/w:pPr")[0]), "w:spacing w:jc ");
@@ -223,6 +239,29 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
   EXPECT_TRUE(settings.starts_with("w:zoom w:defaultTabStop ")) << settings;
 
   auto& doc = r.Xml("word/document.xml");
+  // One set of section properties in the body, at its end: the second document's, with its header.
+  auto bodySections = Select(doc, "/w:document/w:body/w:sectPr");
+  ASSERT_EQ(bodySections.size(), 1u);
+  EXPECT_EQ(bodySections[0].next_sibling(), pugi::xml_node());
+  EXPECT_EQ(Select(doc, "/w:document/w:body/w:sectPr/w:headerReference[@w:type='default']").size(),
+            1u);
+  EXPECT_STREQ(Select(doc, "/w:document/w:body/w:sectPr/w:pgMar")[0].attribute("w:gutter").value(),
+               "0");
+  for (pugi::xml_node sectPr : Select(doc, "//w:sectPr")) {
+    EXPECT_FALSE(sectPr.attribute("w:type")) << "a section's kind is an element";
+  }
+  EXPECT_NE(names(Select(doc, "//w:pPr[w:jc]")[0]).find("w:spacing w:jc "), std::string::npos);
+  pugi::xml_node tblPr = Select(doc, "//w:tblPr")[0];
+  EXPECT_STREQ(tblPr.child("w:tblW").attribute("w:w").value(), "9930");
+  EXPECT_EQ(names(tblPr.child("w:tblBorders")), "w:top w:left w:bottom ");
+  EXPECT_STREQ(tblPr.child("w:tblBorders").child("w:top").attribute("w:sz").value(), "0");
+  EXPECT_EQ(names(tblPr.child("w:tblCellMar")), "w:left w:right ");
+  EXPECT_STREQ(tblPr.child("w:tblCellMar").child("w:left").attribute("w:w").value(), "40");
+  EXPECT_EQ(names(Select(doc, "//w:tcPr")[0]), "w:tcW w:vMerge w:tcBorders ");
+  EXPECT_EQ(names(Select(doc, "//w:pBdr")[0]), "w:top w:bottom ");
+  EXPECT_EQ(names(Select(doc, "//m:dPr")[0]), "m:sepChr m:endChr ");
+  EXPECT_STREQ(Select(doc, "//w:shd")[0].attribute("w:val").value(), "clear");
+  EXPECT_TRUE(Select(doc, "//w:pPr/w:rStyle").empty());
   std::vector<pugi::xml_node> controls = Select(doc, "//w:sdtPr");
   for (const std::string& part : r.Names()) {
     if (part.starts_with("word/header")) {
@@ -235,15 +274,6 @@ TEST_F(Ids, PropertiesAnotherWriterRepeatsOrMisordersArePutRight) {
     EXPECT_STREQ(first.name(), "w:id");
     EXPECT_STREQ(first.next_sibling().name(), "w:docPartObj");
     EXPECT_STREQ(sdtPr.last_child().name(), "w15:appearance");  // stays after what it followed
-  }
-  EXPECT_EQ(names(Select(doc, "//w:pBdr")[0]), "w:top w:bottom ");
-  EXPECT_EQ(names(Select(doc, "//m:dPr")[0]), "m:sepChr m:endChr ");
-  EXPECT_EQ(names(Select(doc, "//w:tblBorders")[0]), "w:top w:insideH ");
-  EXPECT_EQ(names(Select(doc, "//w:tcPr")[0]), "w:tcW w:tcBorders w:vAlign ");
-  EXPECT_STREQ(Select(doc, "//w:shd")[0].attribute("w:val").value(), "clear");
-  EXPECT_TRUE(Select(doc, "//w:pPr/w:rStyle").empty());
-  for (pugi::xml_node sectPr : Select(doc, "//w:sectPr")) {
-    EXPECT_FALSE(sectPr.attribute("w:type")) << "a section's kind is an element";
   }
 }
 

@@ -328,7 +328,9 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
   older.body =
       table("", "plain") + Para("-") + table("<w:tblInd w:w=\"360\" w:type=\"dxa\"/>", "indented") +
       Para("-") + table("<w:jc w:val=\"center\"/>", "centred") + Para("-") +
-      table("<w:tblCellMar><w:left w:w=\"0\" w:type=\"dxa\"/></w:tblCellMar>", "no margin");
+      table("<w:tblCellMar><w:left w:w=\"0\" w:type=\"dxa\"/></w:tblCellMar>", "no margin") +
+      Para("-") + table("<w:bidiVisual w:val=\"0\"/>", "stated left to right") + Para("-") +
+      table("<w:bidiVisual/>", "right to left");
   // A first cell with a margin of its own, holding a table of its own: the outer table still
   // moves by the table's margin, the inner one not at all.
   older.body +=
@@ -350,6 +352,8 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
   EXPECT_EQ(indent("indented"), "252");
   EXPECT_EQ(indent("centred"), "");
   EXPECT_EQ(indent("no margin"), "");
+  EXPECT_EQ(indent("stated left to right"), "-108");
+  EXPECT_EQ(indent("right to left"), "");
   EXPECT_EQ(indent("cell without margin"), "-1008");
   EXPECT_EQ(indent("nested"), "");
   // The result is laid out as a current document even where older text is the most.

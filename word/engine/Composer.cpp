@@ -169,13 +169,20 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
       ctx.bookmarks.CollectNames(src.Xml(r.part).doc->document_element());
     }
   }
-  if (ctx.binder != nullptr) ctx.binder->Prepare(ctx, body, fileName);
-
-  pugi::xml_node sectPr = body.last_child();
-  while (sectPr && sectPr.type() != pugi::node_element) sectPr = sectPr.previous_sibling();
-  if (!sectPr || std::string_view(sectPr.name()) != "w:sectPr") {
+  // The body's own section properties belong after its content. Some writers put them first;
+  // they still mean the body's last section, so they are moved to the end rather than copied
+  // into the result as a second set in the middle of its body.
+  pugi::xml_node sectPr;
+  for (pugi::xml_node c : body.children("w:sectPr")) sectPr = c;
+  if (sectPr) {
+    // The body holds one set at most; of several, the last is kept.
+    while (body.child("w:sectPr") != sectPr) body.remove_child(body.child("w:sectPr"));
+    body.append_move(sectPr);
+  } else {
     sectPr = body.append_child("w:sectPr");
   }
+
+  if (ctx.binder != nullptr) ctx.binder->Prepare(ctx, body, fileName);
 
   KeepLeadingAutoSpacingNone(body);
   if (ctx.sumsParagraphSpacing) ctx.styles.StateSummedSpacing(body);

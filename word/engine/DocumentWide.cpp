@@ -62,6 +62,8 @@ void DocumentWideKeeper::State(pugi::xml_node paragraph) const {
 void DocumentWideKeeper::Section(pugi::xml_node sectPr) {
   pugi::xml_node pgMar = sectPr.child("w:pgMar");
   if (!pgMar) return;
+  // The schema requires every margin, and a gutter a writer left out is none.
+  if (!pgMar.attribute("w:gutter")) pgMar.append_attribute("w:gutter").set_value(0);
   const long long gutter = Twips(pgMar.attribute("w:gutter"), 0);
   if (gutter > 0) {
     // Word puts the gutter inside on mirrored pages, whatever the position asks; a document

@@ -3,6 +3,22 @@
 #include "word/engine/Append.h"
 
 namespace plenwick::word::engine {
+namespace {
+
+// Word ends every note with a paragraph, after a table too. LibreOffice reads a note that ends
+// in a table (as another writer left it) as plain paragraphs, and lays out the rest of the
+// result differently from there on: such a note gets the paragraph Word shows, in the style of
+// the note's text.
+void EndWithParagraph(pugi::xml_node note) {
+  pugi::xml_node last = note.last_child();
+  while (last && last.type() != pugi::node_element) last = last.previous_sibling();
+  if (!last || std::string_view(last.name()) != "w:tbl") return;
+  pugi::xml_node style = note.child("w:p").child("w:pPr").child("w:pStyle");
+  pugi::xml_node paragraph = note.append_child("w:p");
+  if (style) paragraph.append_child("w:pPr").append_copy(style);
+}
+
+}  // namespace
 
 NoteMapper::NoteMapper(AppendContext& ctx, bool endnotes)
     : ctx_(ctx),
@@ -46,6 +62,7 @@ bool NoteMapper::Drain() {
     auto [note, fresh] = queue_.front();
     queue_.pop_front();
     note.attribute("w:id").set_value(fresh.c_str());
+    EndWithParagraph(note);
     StoryOptions options;
     options.rels = rels_.get();
     options.paraIds = &paraIds_;

@@ -1,7 +1,9 @@
 // One pass over a story that hands each reference to the module that owns its kind.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -27,6 +29,27 @@ int SdtPropertyRank(std::string_view name) {
     if (name == kSdtPropertyOrder[i]) return i;
   }
   return name.starts_with("w:") ? kKind : -1;
+}
+
+// Measures some writers give as decimals ("9930.0"), where the schema wants whole twips or
+// fiftieths, and border widths given as "none": the nearest whole number, and no width.
+void KeepMeasuresWhole(pugi::xml_node properties) {
+  for (pugi::xml_node c = properties.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (pugi::xml_attribute w = c.attribute("w:w")) {
+      std::string_view v = w.value();
+      if (v.find('.') != std::string_view::npos &&
+          v.find_first_not_of("-+.0123456789") == std::string_view::npos) {
+        w.set_value(std::llround(std::clamp(w.as_double(), -1e9, 1e9)));
+      }
+    }
+    if (pugi::xml_attribute sz = c.attribute("w:sz");
+        sz &&
+        std::string_view(sz.value()).find_first_not_of("0123456789") != std::string_view::npos) {
+      sz.set_value("0");
+    }
+    KeepMeasuresWhole(c);
+  }
 }
 
 class Walker {
@@ -180,20 +203,20 @@ class Walker {
   static void RepairProperties(pugi::xml_node node, std::string_view name) {
     if (name == "w:style") {
       KeepChildOrder(node, kStyleOrder);
-    } else if (name == "w:tcPr") {
-      KeepChildOrder(node, kTableCellPropertyOrder);
     } else if (name == "w:pPr") {
-      // Only a style's and the defaults': paragraphs' own are checked by whoever adds to them.
-      std::string_view parent = node.parent().name();
-      if (parent == "w:style" || parent == "w:pPrDefault") {
-        KeepChildOrder(node, kParagraphPropertyOrder);
-      }
-    } else if (name == "w:pBdr") {
-      KeepChildOrder(node, kParagraphBorderOrder);
-    } else if (name == "w:tblBorders") {
-      KeepChildOrder(node, kTableBorderOrder);
-    } else if (name == "w:tcBorders") {
-      KeepChildOrder(node, kCellBorderOrder);
+      KeepChildOrder(node, kParagraphPropertyOrder);
+    } else if (name == "w:tblPr") {
+      KeepChildOrder(node, kTablePropertyOrder);
+      KeepMeasuresWhole(node);
+    } else if (name == "w:tcPr") {
+      KeepChildOrder(node, kCellPropertyOrder);
+      KeepMeasuresWhole(node);
+    } else if (name == "w:tblBorders" || name == "w:tcBorders" || name == "w:pBdr" ||
+               name == "w:tblCellMar" || name == "w:tcMar") {
+      KeepChildOrder(node, kBorderOrder);
+      KeepMeasuresWhole(node);
+    } else if (name == "w:tblGrid" || name == "w:trPr" || name == "w:tblPrEx") {
+      KeepMeasuresWhole(node);
     } else if (name == "m:dPr") {
       KeepChildOrder(node, kMathDelimiterOrder);
     } else if (name == "w:shd" && !node.attribute("w:val")) {

@@ -120,6 +120,28 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
   }
 }
 
+// A document without a default paragraph style lays out the paragraphs that name no style with
+// its defaults alone, as under an empty Normal style. Joined after another document they would
+// take the result's default paragraph style, the other document's, with its font and spacing;
+// an empty default style of their own keeps them as they were. The parsed part may be shared by
+// several documents and is indexed once, so the style is added before any index is made and
+// only where none is yet.
+void GiveUnstyledParagraphsAStyle(pugi::xml_node styles) {
+  for (pugi::xml_node s : styles.children("w:style")) {
+    std::string_view type = s.attribute("w:type").value();
+    if ((type == "paragraph" || type.empty()) && s.attribute("w:default").as_bool()) return;
+    if (std::string_view(s.attribute("w:styleId").value()) == "Normal") return;
+    // Older LibreOffice names its default "Normal" without marking it: that one is meant.
+    std::string_view name = s.child("w:name").attribute("w:val").value();
+    if (name == "Normal" || name == "normal") return;
+  }
+  pugi::xml_node style = styles.append_child("w:style");
+  style.append_attribute("w:type").set_value("paragraph");
+  style.append_attribute("w:default").set_value("1");
+  style.append_attribute("w:styleId").set_value("Normal");
+  style.append_child("w:name").append_attribute("w:val").set_value("Normal");
+}
+
 }  // namespace
 
 void StyleMapper::Load() {
@@ -132,6 +154,7 @@ void StyleMapper::Load() {
     stylesRoot_ = pugi::xml_node();
     return;
   }
+  GiveUnstyledParagraphsAStyle(stylesRoot_);
   index_ = ctx_.result.styleIndexes.For(part.doc, stylesRoot_);
   docDefaults_ = stylesRoot_.child("w:docDefaults");
   ResultIndex& index = ctx_.result.index;
@@ -705,7 +728,7 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
     if (name == "w:txbxContent") break;
   }
   pugi::xml_node tblPr = table.child("w:tblPr");
-  if (!tblPr || tblPr.child("w:tblpPr") || tblPr.child("w:bidiVisual")) return;
+  if (!tblPr || tblPr.child("w:tblpPr") || IsOn(tblPr.child("w:bidiVisual"))) return;
   std::string_view jc = tblPr.child("w:jc").attribute("w:val").value();
   if (!jc.empty() && jc != "left" && jc != "start") return;
   std::string style = tblPr.child("w:tblStyle").attribute("w:val").value();
@@ -730,24 +753,6 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
   std::optional<long> indent = twips(setting("w:tblInd"), 0);
   if (!left || !indent || *left == 0) return;
 
-  static constexpr const char* kTablePropertyOrder[] = {"w:tblStyle",
-                                                        "w:tblpPr",
-                                                        "w:tblOverlap",
-                                                        "w:bidiVisual",
-                                                        "w:tblStyleRowBandSize",
-                                                        "w:tblStyleColBandSize",
-                                                        "w:tblW",
-                                                        "w:jc",
-                                                        "w:tblCellSpacing",
-                                                        "w:tblInd",
-                                                        "w:tblBorders",
-                                                        "w:shd",
-                                                        "w:tblLayout",
-                                                        "w:tblCellMar",
-                                                        "w:tblLook",
-                                                        "w:tblCaption",
-                                                        "w:tblDescription",
-                                                        "w:tblPrChange"};
   pugi::xml_node tblInd = EnsureOrdered(tblPr, "w:tblInd", kTablePropertyOrder);
   tblInd.remove_attributes();
   tblInd.append_attribute("w:w").set_value(std::to_string(*indent - *left).c_str());
