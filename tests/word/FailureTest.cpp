@@ -175,6 +175,10 @@ TEST_F(FailureTest, DeepNestingJoinsWithoutExhaustingTheStack) {
                   "<w:p><w:bookmarkStart w:id=\"7\" w:name=\"deep\"/><w:r><w:t>deep</w:t></w:r>"
                   "<w:bookmarkEnd w:id=\"7\"/></w:p>",
                   "</w:sdtContent></w:sdt>", kDepth);
+  // Property elements inside property elements, each of which the engine puts in order.
+  d.body += "<w:tbl><w:tblPr>" +
+            Nested("<w:tblCellMar>", "<w:left w:w=\"1.5\"/>", "</w:tblCellMar>", kDepth) +
+            "</w:tblPr><w:tblGrid/><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl>";
   d.settings =
       "<w:compat><w:doNotUseHTMLParagraphAutoSpacing/></w:compat>" +
       Nested("<w:docVars>", "<w:docVar w:name=\"a\" w:val=\"b\"/>", "</w:docVars>", kDepth);

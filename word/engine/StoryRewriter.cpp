@@ -32,7 +32,9 @@ int SdtPropertyRank(std::string_view name) {
 }
 
 // Measures some writers give as decimals ("9930.0"), where the schema wants whole twips or
-// fiftieths, and border widths given as "none": the nearest whole number, and no width.
+// fiftieths, and border widths given as "none": the nearest whole number, and no width. Only the
+// properties' own children: the borders and margins inside them are properties of their own,
+// which the walk comes to (and a hostile part nests them deeper than a stack goes).
 void KeepMeasuresWhole(pugi::xml_node properties) {
   for (pugi::xml_node c = properties.first_child(); c; c = c.next_sibling()) {
     if (c.type() != pugi::node_element) continue;
@@ -48,7 +50,6 @@ void KeepMeasuresWhole(pugi::xml_node properties) {
         std::string_view(sz.value()).find_first_not_of("0123456789") != std::string_view::npos) {
       sz.set_value("0");
     }
-    KeepMeasuresWhole(c);
   }
 }
 
