@@ -172,11 +172,14 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   // The body's own section properties belong after its content. Some writers put them first;
   // they still mean the body's last section, so they are moved to the end rather than copied
   // into the result as a second set in the middle of its body.
+  std::vector<pugi::xml_node> sections;
+  for (pugi::xml_node c : body.children("w:sectPr")) sections.push_back(c);
   pugi::xml_node sectPr;
-  for (pugi::xml_node c : body.children("w:sectPr")) sectPr = c;
-  if (sectPr) {
+  if (!sections.empty()) {
     // The body holds one set at most; of several, the last is kept.
-    while (body.child("w:sectPr") != sectPr) body.remove_child(body.child("w:sectPr"));
+    sectPr = sections.back();
+    sections.pop_back();
+    for (pugi::xml_node extra : sections) body.remove_child(extra);
     body.append_move(sectPr);
   } else {
     sectPr = body.append_child("w:sectPr");
