@@ -138,9 +138,7 @@ void AdoptSettings(AppendContext& ctx) {
       root.remove_child(c);
     } else if (name == "w:footnotePr" || name == "w:endnotePr") {
       // The separators these name are the result's own, which need no naming here.
-      while (pugi::xml_node n = c.child(name == "w:footnotePr" ? "w:footnote" : "w:endnote")) {
-        c.remove_child(n);
-      }
+      RemoveChildren(c, name == "w:footnotePr" ? "w:footnote" : "w:endnote");
       if (!c.first_child()) root.remove_child(c);
     } else if (name == "w:zoom" && !c.attribute("w:percent")) {
       // Some writers leave out the percentage the schema requires; Word shows 100 %.
@@ -181,14 +179,14 @@ void ApplyEvenAndOddHeaders(pugi::xml_document& settings, bool on) {
 void ApplyDocumentWide(pugi::xml_document& settings, const DocumentWideIndex& index) {
   pugi::xml_node root = settings.document_element();
   // Every gutter is stated in its section's margins, where its position no longer matters.
-  while (pugi::xml_node top = root.child("w:gutterAtTop")) root.remove_child(top);
-  while (pugi::xml_node mirror = root.child("w:mirrorMargins")) root.remove_child(mirror);
+  RemoveChildren(root, "w:gutterAtTop");
+  RemoveChildren(root, "w:mirrorMargins");
   if (index.mirrored) InsertOrdered(root, "w:mirrorMargins", kSettingsOrder);
 }
 
 void OpenInPrintLayout(pugi::xml_document& settings) {
   pugi::xml_node root = settings.document_element();
-  while (pugi::xml_node view = root.child("w:view")) root.remove_child(view);
+  RemoveChildren(root, "w:view");
 }
 
 void AskToUpdateFields(pugi::xml_document& settings, bool on) {
@@ -289,7 +287,7 @@ void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signat
     if (end == std::string::npos) break;
     std::string xml = signature.substr(begin, end - begin);
     begin = end + 1;
-    while (pugi::xml_node old = root.child(name)) root.remove_child(old);
+    RemoveChildren(root, name);
     pugi::xml_document parsed;
     if (xml.empty() || !parsed.load_string(xml.c_str())) continue;
     pugi::xml_node place = InsertOrdered(root, name, kSettingsOrder);

@@ -292,7 +292,7 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
       basedOn.attribute("w:val").set_value(mapped.c_str());
     }
   }
-  while (pugi::xml_node rsid = copy.child("w:rsid")) copy.remove_child(rsid);
+  RemoveChildren(copy, "w:rsid");
   DropRepeatedProperties(copy.child("w:pPr"));
   DropRepeatedProperties(copy.child("w:rPr"));
   const bool isDefault = copy.attribute("w:default").as_bool();

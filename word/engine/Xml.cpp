@@ -545,6 +545,14 @@ pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
   return parent.append_child(name);
 }
 
+void RemoveChildren(pugi::xml_node parent, const char* name) {
+  for (pugi::xml_node c = parent.child(name); c;) {
+    pugi::xml_node next = c.next_sibling(name);
+    parent.remove_child(c);
+    c = next;
+  }
+}
+
 long long Twips(pugi::xml_attribute measure, long long fallback) {
   constexpr long long kLimit = 100 * 31680;
   return std::clamp(measure ? measure.as_llong(fallback) : fallback, -kLimit, kLimit);

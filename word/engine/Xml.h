@@ -60,6 +60,9 @@ std::string_view AttrView(pugi::xml_node node, const char* name);
 pugi::xml_node InsertOrdered(pugi::xml_node parent, const char* name,
                              std::span<const char* const> order);
 
+// Removes every child element of that name, in one pass (a hostile part may repeat one many
+// thousand times among as many others).
+void RemoveChildren(pugi::xml_node parent, const char* name);
 // OOXML on/off values: an attribute is on when it says "1", "true" or "on"; an element is on
 // when present with no (or an empty) value or an on value.
 bool IsOn(pugi::xml_attribute onOff);
