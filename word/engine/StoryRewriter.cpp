@@ -54,15 +54,17 @@ void KeepSdtPropertyOrder(pugi::xml_node sdtPr) {
 void KeepPropertyOrder(pugi::xml_node properties, std::span<const char* const> order) {
   const int unknown = -1;
   auto rank = [&](pugi::xml_node c) {
-    std::string_view name = c.name();
+    const char* name = c.name();
     for (std::size_t i = 0; i < order.size(); ++i) {
-      if (name == order[i]) return static_cast<int>(i);
+      if (std::strcmp(name, order[i]) == 0) return static_cast<int>(i);
     }
     return unknown;
   };
+  pugi::xml_node first = properties.first_child();
+  if (!first || !first.next_sibling()) return;  // one property is in order
   int last = -1;
   bool sorted = true;
-  for (pugi::xml_node c = properties.first_child(); c && sorted; c = c.next_sibling()) {
+  for (pugi::xml_node c = first; c && sorted; c = c.next_sibling()) {
     if (c.type() != pugi::node_element) continue;
     const int r = rank(c);
     if (r == unknown) continue;
@@ -84,7 +86,8 @@ void KeepPropertyOrder(pugi::xml_node properties, std::span<const char* const> o
 }
 
 // Measures some writers give as decimals ("9930.0"), where the schema wants whole twips or
-// fiftieths, and border widths given as "none": the nearest whole number, and no width.
+// fiftieths, and border widths given as "none": the nearest whole number, and no width. Only
+// the children: the walk comes to the borders and margins inside on its own.
 void KeepMeasuresWhole(pugi::xml_node properties) {
   for (pugi::xml_node c = properties.first_child(); c; c = c.next_sibling()) {
     if (c.type() != pugi::node_element) continue;
@@ -100,7 +103,25 @@ void KeepMeasuresWhole(pugi::xml_node properties) {
         std::string_view(sz.value()).find_first_not_of("0123456789") != std::string_view::npos) {
       sz.set_value("0");
     }
-    KeepMeasuresWhole(c);
+  }
+}
+
+// Paragraph, table, cell, border and margin properties (every such name starts "w:p" or "w:t").
+void KeepPropertiesRight(pugi::xml_node node, std::string_view name) {
+  if (name == "w:pPr") {
+    KeepPropertyOrder(node, kParagraphPropertyOrder);
+  } else if (name == "w:tblPr") {
+    KeepPropertyOrder(node, kTablePropertyOrder);
+    KeepMeasuresWhole(node);
+  } else if (name == "w:tcPr") {
+    KeepPropertyOrder(node, kCellPropertyOrder);
+    KeepMeasuresWhole(node);
+  } else if (name == "w:tblBorders" || name == "w:tcBorders" || name == "w:pBdr" ||
+             name == "w:tblCellMar" || name == "w:tcMar") {
+    KeepPropertyOrder(node, kBorderOrder);
+    KeepMeasuresWhole(node);
+  } else if (name == "w:tblGrid" || name == "w:trPr" || name == "w:tblPrEx") {
+    KeepMeasuresWhole(node);
   }
 }
 
@@ -235,20 +256,8 @@ class Walker {
       ctx_.needsCustomXml = true;
     } else if (name == "w:sdtPr") {
       KeepSdtPropertyOrder(node);
-    } else if (name == "w:pPr") {
-      KeepPropertyOrder(node, kParagraphPropertyOrder);
-    } else if (name == "w:tblPr") {
-      KeepPropertyOrder(node, kTablePropertyOrder);
-      KeepMeasuresWhole(node);
-    } else if (name == "w:tcPr") {
-      KeepPropertyOrder(node, kCellPropertyOrder);
-      KeepMeasuresWhole(node);
-    } else if (name == "w:tblBorders" || name == "w:tcBorders" || name == "w:pBdr" ||
-               name == "w:tblCellMar" || name == "w:tcMar") {
-      KeepPropertyOrder(node, kBorderOrder);
-      KeepMeasuresWhole(node);
-    } else if (name == "w:tblGrid" || name == "w:trPr" || name == "w:tblPrEx") {
-      KeepMeasuresWhole(node);
+    } else if (name[2] == 'p' || name[2] == 't') {
+      KeepPropertiesRight(node, name);
     }
     if (options_.comments) {
       if (pugi::xml_attribute p = node.attribute("w14:paraId")) {
