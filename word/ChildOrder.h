@@ -18,18 +18,27 @@ namespace plenwick::word {
 // moved.
 template <class Rank>
 bool KeepChildOrderByRank(pugi::xml_node parent, const Rank& rank) {
-  std::vector<std::pair<int, pugi::xml_node>> kids;
-  int last = -1;
+  pugi::xml_node first = parent.first_child();
+  if (!first || !first.next_sibling()) return false;  // one child is in order
+  // The rank each child sorts by: its own, or that of the known child before it.
+  auto ranks = [&rank](pugi::xml_node from, auto&& each) {
+    int last = -1;
+    for (pugi::xml_node c = from; c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element) continue;
+      int r = rank(std::string_view(c.name()));
+      if (r < 0) r = last;
+      if (!each(c, r, last)) return;
+      last = std::max(last, r);
+    }
+  };
   bool sorted = true;
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    int r = rank(std::string_view(c.name()));
-    if (r < 0) r = last;
-    if (r < last) sorted = false;
-    last = std::max(last, r);
-    kids.emplace_back(r, c);
-  }
+  ranks(first, [&sorted](pugi::xml_node, int r, int last) { return sorted = r >= last; });
   if (sorted) return false;
+  std::vector<std::pair<int, pugi::xml_node>> kids;
+  ranks(first, [&kids](pugi::xml_node c, int r, int) {
+    kids.emplace_back(r, c);
+    return true;
+  });
   std::stable_sort(kids.begin(), kids.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& kid : kids) parent.append_move(kid.second);

@@ -202,22 +202,26 @@ class Walker {
   // Properties other writers put out of the schema's order, or leave incomplete, which Word
   // reports as unreadable content: one such document would make the whole result so.
   static void RepairProperties(pugi::xml_node node, std::string_view name) {
-    if (name == "w:style") {
+    // Paragraph, table, cell, border and margin properties all start "w:p" or "w:t": the other
+    // elements of a story pass with two comparisons.
+    if (name.starts_with("w:p") || name.starts_with("w:t")) {
+      if (name == "w:pPr") {
+        KeepChildOrder(node, kParagraphPropertyOrder);
+      } else if (name == "w:tblPr") {
+        KeepChildOrder(node, kTablePropertyOrder);
+        KeepMeasuresWhole(node);
+      } else if (name == "w:tcPr") {
+        KeepChildOrder(node, kCellPropertyOrder);
+        KeepMeasuresWhole(node);
+      } else if (name == "w:tblBorders" || name == "w:tcBorders" || name == "w:pBdr" ||
+                 name == "w:tblCellMar" || name == "w:tcMar") {
+        KeepChildOrder(node, kBorderOrder);
+        KeepMeasuresWhole(node);
+      } else if (name == "w:tblGrid" || name == "w:trPr" || name == "w:tblPrEx") {
+        KeepMeasuresWhole(node);
+      }
+    } else if (name == "w:style") {
       KeepChildOrder(node, kStyleOrder);
-    } else if (name == "w:pPr") {
-      KeepChildOrder(node, kParagraphPropertyOrder);
-    } else if (name == "w:tblPr") {
-      KeepChildOrder(node, kTablePropertyOrder);
-      KeepMeasuresWhole(node);
-    } else if (name == "w:tcPr") {
-      KeepChildOrder(node, kCellPropertyOrder);
-      KeepMeasuresWhole(node);
-    } else if (name == "w:tblBorders" || name == "w:tcBorders" || name == "w:pBdr" ||
-               name == "w:tblCellMar" || name == "w:tcMar") {
-      KeepChildOrder(node, kBorderOrder);
-      KeepMeasuresWhole(node);
-    } else if (name == "w:tblGrid" || name == "w:trPr" || name == "w:tblPrEx") {
-      KeepMeasuresWhole(node);
     } else if (name == "m:dPr") {
       KeepChildOrder(node, kMathDelimiterOrder);
     } else if (name == "w:shd" && !node.attribute("w:val")) {
