@@ -1,19 +1,10 @@
 // Comments with their replies: comment ids from the result's counter; the paragraph ids and
 // durable ids that tie replies and their extended records together are renumbered as one.
-#include <cstdio>
+#include <cstdint>
 
 #include "word/engine/Append.h"
 
 namespace plenwick::word::engine {
-namespace {
-
-std::string Hex8(long value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%08lX", value);
-  return buf;
-}
-
-}  // namespace
 
 CommentMapper::CommentMapper(AppendContext& ctx)
     : ctx_(ctx), paraIdSpace_(ParagraphIdsOf(ctx, ctx.result.index.commentParaIds)) {}
@@ -46,7 +37,7 @@ std::string CommentMapper::MapParaId(const std::string& paraId) {
   auto known = paraIds_.find(paraId);
   if (known != paraIds_.end()) return known->second;
   const std::optional<std::uint32_t> mapped = paraIdSpace_.Map(paraId);
-  return paraIds_[paraId] = mapped ? ParagraphIdText(*mapped) : paraId;
+  return paraIds_[paraId] = mapped ? HexId(*mapped) : paraId;
 }
 
 bool CommentMapper::Drain() {
@@ -97,7 +88,8 @@ void CommentMapper::Finish() {
       if (para == paraIds_.end()) continue;
       n.attribute("w16cid:paraId").set_value(para->second.c_str());
       pugi::xml_attribute durable = n.attribute("w16cid:durableId");
-      std::string fresh = Hex8(0x20000000L + NextId(ctx_, &Counters::durableId));
+      std::string fresh =
+          HexId(static_cast<std::uint32_t>(0x20000000L + NextId(ctx_, &Counters::durableId)));
       durableIds_[durable.value()] = fresh;
       durable.set_value(fresh.c_str());
       AddPieceNamespaces(n, *ids);

@@ -19,7 +19,7 @@ std::optional<std::uint32_t> Parse(std::string_view text) {
 
 }  // namespace
 
-std::string ParagraphIdText(std::uint32_t id) {
+std::string HexId(std::uint32_t id) {
   char text[9];
   std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(id));
   return text;

@@ -15,8 +15,8 @@
 
 namespace plenwick::word::engine {
 
-// An id as Word writes it: eight hexadecimal digits.
-std::string ParagraphIdText(std::uint32_t id);
+// A paragraph or durable id as Word writes it: eight hexadecimal digits.
+std::string HexId(std::uint32_t id);
 
 // The ids taken in one part of the result.
 using ParagraphIdSet = std::unordered_set<std::uint32_t>;

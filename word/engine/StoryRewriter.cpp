@@ -237,7 +237,7 @@ class Walker {
     if (options_.comments) {
       id.set_value(ctx_.comments.MapParaId(id.value()).c_str());
     } else if (const std::optional<std::uint32_t> mapped = options_.paraIds->Map(id.value())) {
-      id.set_value(ParagraphIdText(*mapped).c_str());
+      id.set_value(HexId(*mapped).c_str());
     }
   }
 
