@@ -3,7 +3,6 @@
 // more than the joining itself, where it had cost as much again.
 #pragma once
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "platform/SlimLock.h"
 #include "word/package/Zip.h"
 
 namespace plenwick::word::package {
@@ -52,8 +52,9 @@ class BackgroundSaver {
     std::string path;
     std::vector<RawEntry> changing;
   };
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  // Taken and waited on once or twice for every document: slim, for a Windows build's sake.
+  platform::SlimLock mutex_;
+  platform::SlimCondition changed_;
   std::optional<Job> job_;  // queued or being saved
   bool quit_ = false;
   std::optional<Status> outcome_;  // of the last started save, until Finish

@@ -251,13 +251,21 @@ struct PackageWriter::Impl {
     spare.reset();
   }
 
-  bool SpareUsable() const {
-    if (!spare || !linksWork) return false;
+  // The spare opened for this save to write into, when it can be trusted: still the save this
+  // writer left there, with no other name (that would be someone's copy of an old save), and
+  // nobody else holding it open. One open both checks and writes: under wine every open is a
+  // round trip to its server. Not valid when the spare cannot be used.
+  File OpenSpare() const {
+    if (!spare || !linksWork || spare->layout.fixedCount > fixed.size()) return File();
+    const std::optional<std::wstring> wide = WidePath(spare->path);
+    if (!wide) return File();
+    // No sharing: this fails while anyone else has the file open, and keeps them out while it
+    // is written. A link put in its place is opened itself, and then refused by IdOf.
+    File file(CreateFileW(wide->c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     DWORD links = 0;
-    const std::optional<FileId> now = Identify(spare->path, &links);
-    // Another link to the spare's file would be someone's copy of an old save: never write
-    // into it.
-    return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
+    if (!file.valid() || IdOf(file.get(), &links) != spare->id || links != 1) return File();
+    return file;
   }
 
   Error WriteFailed(const std::string& path) {
@@ -310,15 +318,10 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   // else a full write.
   Layout layout;
   std::optional<std::vector<Slot>> grown;
-  if (SpareUsable()) grown = GrownSlots(spare->layout.slots, growing);
+  if (spare) grown = GrownSlots(spare->layout.slots, growing);
   File spareFile;
   if (grown) {
-    if (const std::optional<std::wstring> wide = WidePath(spare->path)) {
-      // No sharing: this fails while anyone else has the file open, and keeps them out while
-      // it is written.
-      spareFile = File(CreateFileW(wide->c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_HIDDEN, nullptr));
-    }
+    spareFile = OpenSpare();
     if (!spareFile.valid()) grown.reset();
   }
   const bool incremental = grown.has_value();
@@ -394,8 +397,21 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     }
     batch = out.TakeBuffer();
     if (s && powerSafe && !FlushFileBuffers(out.get())) s = WriteFailed(path);
-    // Taken through the handle still open rather than by opening the file again.
-    if (s) writtenId = IdOf(out.get());
+    // The file is about to become the output, visible: attributes belong to the file, not to
+    // one of its names. Its last write is stated too, because a file system may set it only
+    // when the handle closes, and the file must still be the one identified here when the next
+    // save looks: set, and the file identified, through the handle still open rather than by
+    // opening the file again after it is moved. A file left hidden is no fault of the save's.
+    if (s) {
+      FILE_BASIC_INFO basic{};  // other times of 0 stay as they are
+      basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+      FILETIME now{};
+      GetSystemTimeAsFileTime(&now);
+      basic.LastWriteTime.LowPart = now.dwLowDateTime;
+      basic.LastWriteTime.HighPart = static_cast<LONG>(now.dwHighDateTime);
+      (void)SetFileInformationByHandle(out.get(), FileBasicInfo, &basic, sizeof basic);
+      writtenId = IdOf(out.get());
+    }
     if (s && !out.Close()) s = WriteFailed(path);
     if (!s) {
       (void)out.Close();
@@ -426,10 +442,8 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       }
     }
   }
-  // Attributes belong to the file, not to one of its names: the file becomes the output
-  // visible, and the old output is hidden only once it is no longer the output.
+  // The old output is hidden only once it is no longer the output.
   const std::optional<std::wstring> wideWritten = WidePath(written);
-  if (wideWritten) SetFileAttributesW(wideWritten->c_str(), FILE_ATTRIBUTE_NORMAL);
   // Claiming moves without replacing: the name is taken in the same step as the save appears
   // under it, so two runs never both think it theirs.
   const DWORD replace = claim ? 0 : MOVEFILE_REPLACE_EXISTING;
@@ -450,8 +464,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     // Links and attributes are not part of its identity: it is still the save it was.
     SetFileAttributesW(wideKeep->c_str(), FILE_ATTRIBUTE_HIDDEN);
   }
-  targetId = Identify(path);
-  if (!targetId) targetId = writtenId;
+  targetId = writtenId;
   targetLayout = std::move(layout);
   stats.saves++;
   if (incremental) stats.incrementalSaves++;
