@@ -28,15 +28,12 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "word/package/BackgroundTask.h"
 #include "word/package/CursorBatch.h"
 #include "word/package/DeflatePadding.h"
-#include "word/package/FixedAside.h"
+#include "word/package/FixedParts.h"
 #include "word/package/PackageErrors.h"
-#include "word/package/PartNames.h"
 #include "word/package/SaveSlots.h"
 #include "word/package/TempFiles.h"
 #include "word/package/Zip.h"
@@ -180,13 +177,7 @@ class File {
 }  // namespace
 
 struct PackageWriter::Impl {
-  // Fixed entries in the order they are written, with the offset of each local header from the
-  // start of the fixed region; offsets.back() is where the region ends.
-  std::vector<RawEntry> fixed;
-  std::vector<std::uint64_t> offsets{0};
-  std::unordered_map<std::string, std::size_t> fixedNames;  // folded name -> index in fixed
-  // The fixed entries' central headers, kept for the base they were built for.
-  FixedDirectory fixedDirectory;
+  FixedParts fixed;
 
   // Where the last save went and what it left there.
   std::string target;
@@ -216,7 +207,6 @@ struct PackageWriter::Impl {
   SaveStats stats;
   int writeErrno = 0;  // the error number of the last failed write or flush
 
-  FixedAside aside;   // fixed entries' bytes out of memory
   std::string batch;  // the memory of a save's batches, kept for the next save
 
   // Where the output goes, for the file of the entries set aside; "" before the first save.
@@ -244,7 +234,8 @@ struct PackageWriter::Impl {
     const std::optional<FileId> now = Identify(spare->path, &links);
     // Another link to the spare's inode would be someone's copy of an old save: never write
     // into it.
-    return now && *now == spare->id && links == 1 && spare->layout.fixedCount <= fixed.size();
+    return now && *now == spare->id && links == 1 &&
+           spare->layout.fixedCount <= fixed.entries.size();
   }
 
   void AwaitCommit() { committer.Wait(); }
@@ -322,20 +313,10 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
     }
   }
   // No name may repeat, and every entry needs its data.
-  std::unordered_set<std::string> names;
-  std::vector<const RawEntry*> growing;
-  std::vector<const RawEntry*> plain;
-  for (const RawEntry& e : changing) {
-    if (fixedNames.contains(FoldCase(e.name)) || !names.insert(FoldCase(e.name)).second) {
-      return MakeError(pkgc::kInvalidState,
-                       "cannot save " + path + ": part " + e.name + " given twice");
-    }
-    if (!e.data || e.data->size() != e.compressedSize) {
-      return MakeError(pkgc::kInvalidState,
-                       "cannot save " + path + ": part " + e.name + " has no data");
-    }
-    (IsGrowing(e) ? growing : plain).push_back(&e);
-  }
+  Result<SortedChanges> sorted = SortChanges(changing, fixed, path);
+  if (!sorted) return sorted.error();
+  const std::vector<const RawEntry*>& growing = sorted->growing;
+  const std::vector<const RawEntry*>& plain = sorted->plain;
 
   // Into the spare when it can be trusted and its slots still fit, else a full write.
   Layout layout;
@@ -368,29 +349,18 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   } else {
     for (const RawEntry* e : growing) layout.slots.push_back(FreshSlot(*e));
   }
-  layout.fixedCount = fixed.size();
+  layout.fixedCount = fixed.entries.size();
 
   // Everything must fit without ZIP64.
   std::uint64_t fileSize = 0;  // the size of the file this save leaves
   writeErrno = 0;
   {
-    std::uint64_t offset = 0;
-    for (std::size_t i = 0; i < layout.slots.size(); ++i) {
-      if (Status s = CheckFits(SlotHeader(layout.slots[i], *growing[i]), offset); !s) return s;
-      offset += layout.slots[i].Size();
-    }
-    if (!fixed.empty()) {
-      if (Status s = CheckFits(fixed.back(), offset + offsets[offsets.size() - 2]); !s) return s;
-    }
-    offset += offsets.back();
-    for (const RawEntry* e : plain) {
-      if (Status s = CheckFits(*e, offset); !s) return s;
-      offset += LocalHeaderSize(*e) + e->compressedSize;
-    }
+    const Result<std::uint64_t> directoryAt = CheckSaveFits(layout, *sorted, fixed);
+    if (!directoryAt) return directoryAt.error();
     // The central directory: one header for each entry, and the end record.
-    fileSize = offset + 22;
+    fileSize = *directoryAt + 22;
     for (const Slot& slot : layout.slots) fileSize += 46 + slot.name.size();
-    for (const RawEntry& e : fixed) fileSize += 46 + e.name.size();
+    for (const RawEntry& e : fixed.entries) fileSize += 46 + e.name.size();
     for (const RawEntry* e : plain) fileSize += 46 + e->name.size();
   }
 
@@ -421,10 +391,8 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       // over, and cut only when the new save is shorter: cutting a file waits for the disk
       // when its earlier data is still being written out.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
-      const FixedEntries fixedEntries{
-          fixed, offsets, fixedDirectory,
-          [this](std::size_t i, std::string& bytes) { return aside.Bytes(fixed, i, bytes); }};
-      s = out.Seek(layout.FixedBase() + offsets[fromFixed])
+      const FixedEntries fixedEntries = fixed.ForWriting();
+      s = out.Seek(layout.FixedBase() + fixed.offsets[fromFixed])
               ? WriteRest(output, layout, fixedEntries, fromFixed, changing, stats.bytesWritten)
               : WriteFailed(path);
       // What the batches still hold goes out before the file is cut or flushed.
@@ -483,7 +451,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   lastSaveFlushed = false;
   lastRenameCommitted = false;
   if (powerSafe) committer.Run([this] { lastRenameCommitted = CommitFolder(); });
-  aside.Saved(fixed, targetLayout.fixedCount, AsideFolder());
+  fixed.aside.Saved(fixed.entries, targetLayout.fixedCount, AsideFolder());
   return Ok();
 }
 
@@ -496,22 +464,11 @@ PackageWriter::~PackageWriter() {
 }
 
 bool PackageWriter::AddFixed(RawEntry entry) {
-  if (!entry.data || entry.data->size() != entry.compressedSize) return false;
-  const auto [it, added] = impl_->fixedNames.emplace(FoldCase(entry.name), impl_->fixed.size());
-  if (!added) {
-    // The same part again is no conflict; another part under the same name is.
-    const RawEntry& had = impl_->fixed[it->second];
-    return had.crc32 == entry.crc32 && had.uncompressedSize == entry.uncompressedSize &&
-           had.name == entry.name && impl_->aside.Same(impl_->fixed, it->second, *entry.data);
-  }
-  impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
-  impl_->fixed.push_back(std::move(entry));
-  impl_->aside.Added(impl_->fixed, impl_->AsideFolder());
-  return true;
+  return impl_->fixed.Add(std::move(entry), impl_->AsideFolder());
 }
 
 bool PackageWriter::HasFixed(std::string_view name) const {
-  return impl_->fixedNames.contains(FoldCase(name));
+  return impl_->fixed.Has(name);
 }
 
 Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing,

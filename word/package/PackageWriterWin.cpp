@@ -23,17 +23,14 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "platform/win/FileFacts.h"
 #include "platform/win/WideText.h"
 #include "word/package/CursorBatch.h"
 #include "word/package/DeflatePadding.h"
-#include "word/package/FixedAside.h"
+#include "word/package/FixedParts.h"
 #include "word/package/PackageErrors.h"
-#include "word/package/PartNames.h"
 #include "word/package/SaveSlots.h"
 #include "word/package/TempFiles.h"
 #include "word/package/Zip.h"
@@ -202,13 +199,7 @@ std::string FolderPart(const std::string& path) {
 }  // namespace
 
 struct PackageWriter::Impl {
-  // Fixed entries in the order they are written, with the offset of each local header from the
-  // start of the fixed region; offsets.back() is where the region ends.
-  std::vector<RawEntry> fixed;
-  std::vector<std::uint64_t> offsets{0};
-  std::unordered_map<std::string, std::size_t> fixedNames;  // folded name -> index in fixed
-  // The fixed entries' central headers, kept for the base they were built for.
-  FixedDirectory fixedDirectory;
+  FixedParts fixed;
 
   // Where the last save went and what it left there.
   std::string target;
@@ -230,7 +221,6 @@ struct PackageWriter::Impl {
   SaveStats stats;
   DWORD writeError = ERROR_SUCCESS;  // of the last failed write or flush
   std::string batch;                 // File's batch memory between saves
-  FixedAside aside;                  // fixed entries' bytes out of memory
 
   // Where the output goes, for the file of the entries set aside; "" before the first save.
   std::string AsideFolder() const {
@@ -256,7 +246,7 @@ struct PackageWriter::Impl {
   // nobody else holding it open. One open both checks and writes: under wine every open is a
   // round trip to its server. Not valid when the spare cannot be used.
   File OpenSpare() const {
-    if (!spare || !linksWork || spare->layout.fixedCount > fixed.size()) return File();
+    if (!spare || !linksWork || spare->layout.fixedCount > fixed.entries.size()) return File();
     const std::optional<std::wstring> wide = WidePath(spare->path);
     if (!wide) return File();
     // No sharing: this fails while anyone else has the file open, and keeps them out while it
@@ -299,20 +289,9 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       return SaveError(path, "a folder has that name");
   }
   // No name may repeat, and every entry needs its data.
-  std::unordered_set<std::string> names;
-  std::vector<const RawEntry*> growing;
-  std::vector<const RawEntry*> plain;
-  for (const RawEntry& e : changing) {
-    if (fixedNames.contains(FoldCase(e.name)) || !names.insert(FoldCase(e.name)).second) {
-      return MakeError(pkgc::kInvalidState,
-                       "cannot save " + path + ": part " + e.name + " given twice");
-    }
-    if (!e.data || e.data->size() != e.compressedSize) {
-      return MakeError(pkgc::kInvalidState,
-                       "cannot save " + path + ": part " + e.name + " has no data");
-    }
-    (IsGrowing(e) ? growing : plain).push_back(&e);
-  }
+  Result<SortedChanges> sorted = SortChanges(changing, fixed, path);
+  if (!sorted) return sorted.error();
+  const std::vector<const RawEntry*>& growing = sorted->growing;
 
   // Into the spare when it can be trusted, its slots still fit and nobody else has it open;
   // else a full write.
@@ -330,23 +309,11 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   } else {
     for (const RawEntry* e : growing) layout.slots.push_back(FreshSlot(*e));
   }
-  layout.fixedCount = fixed.size();
+  layout.fixedCount = fixed.entries.size();
 
   // Everything must fit without ZIP64.
-  {
-    std::uint64_t offset = 0;
-    for (std::size_t i = 0; i < layout.slots.size(); ++i) {
-      if (Status s = CheckFits(SlotHeader(layout.slots[i], *growing[i]), offset); !s) return s;
-      offset += layout.slots[i].Size();
-    }
-    if (!fixed.empty()) {
-      if (Status s = CheckFits(fixed.back(), offset + offsets[offsets.size() - 2]); !s) return s;
-    }
-    offset += offsets.back();
-    for (const RawEntry* e : plain) {
-      if (Status s = CheckFits(*e, offset); !s) return s;
-      offset += LocalHeaderSize(*e) + e->compressedSize;
-    }
+  if (const Result<std::uint64_t> fits = CheckSaveFits(layout, *sorted, fixed); !fits) {
+    return fits.error();
   }
 
   std::string written;
@@ -381,13 +348,9 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
       // Go on after the fixed entries the file already holds; what lies beyond is written over,
       // and cut only when the new save is shorter.
       const std::size_t fromFixed = incremental ? spare->layout.fixedCount : 0;
-      s = out.Seek(layout.FixedBase() + offsets[fromFixed])
-              ? WriteRest(output, layout,
-                          FixedEntries{fixed, offsets, fixedDirectory,
-                                       [this](std::size_t i, std::string& bytes) {
-                                         return aside.Bytes(fixed, i, bytes);
-                                       }},
-                          fromFixed, changing, stats.bytesWritten)
+      s = out.Seek(layout.FixedBase() + fixed.offsets[fromFixed])
+              ? WriteRest(output, layout, fixed.ForWriting(), fromFixed, changing,
+                          stats.bytesWritten)
               : WriteFailed(path);
       // What the batches still hold goes out before the file is cut or flushed.
       if (s && !out.Drain()) s = WriteFailed(path);
@@ -469,7 +432,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   stats.saves++;
   if (incremental) stats.incrementalSaves++;
   lastSaveFlushed = powerSafe;
-  aside.Saved(fixed, targetLayout.fixedCount, AsideFolder());
+  fixed.aside.Saved(fixed.entries, targetLayout.fixedCount, AsideFolder());
   return Ok();
 }
 
@@ -497,22 +460,11 @@ PackageWriter::~PackageWriter() {
 }
 
 bool PackageWriter::AddFixed(RawEntry entry) {
-  if (!entry.data || entry.data->size() != entry.compressedSize) return false;
-  const auto [it, added] = impl_->fixedNames.emplace(FoldCase(entry.name), impl_->fixed.size());
-  if (!added) {
-    // The same part again is no conflict; another part under the same name is.
-    const RawEntry& had = impl_->fixed[it->second];
-    return had.crc32 == entry.crc32 && had.uncompressedSize == entry.uncompressedSize &&
-           had.name == entry.name && impl_->aside.Same(impl_->fixed, it->second, *entry.data);
-  }
-  impl_->offsets.push_back(impl_->offsets.back() + LocalHeaderSize(entry) + entry.compressedSize);
-  impl_->fixed.push_back(std::move(entry));
-  impl_->aside.Added(impl_->fixed, impl_->AsideFolder());
-  return true;
+  return impl_->fixed.Add(std::move(entry), impl_->AsideFolder());
 }
 
 bool PackageWriter::HasFixed(std::string_view name) const {
-  return impl_->fixedNames.contains(FoldCase(name));
+  return impl_->fixed.Has(name);
 }
 
 Status PackageWriter::Save(const std::string& path, const std::vector<RawEntry>& changing,
