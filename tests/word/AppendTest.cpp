@@ -349,13 +349,14 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
 TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   FixtureDoc a, b, c;
   a.docDefaults =
-      "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
+      "<w:rPrDefault><w:rPr><w:b w:val=\"0\"/><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
       "<w:pPrDefault><w:pPr><w:ind w:left=\"284\"/></w:pPr></w:pPrDefault>";
   a.normal = "<w:rPr><w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\"/></w:rPr>";
   a.body = Para("eleven point");
   b.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
-  // Its own hanging indent: the first line indent carried from the defaults must not join it.
-  b.normal = "<w:pPr><w:ind w:left=\"1021\" w:hanging=\"1021\"/></w:pPr>";
+  // Its own hanging indent and bold: neither the first line indent nor the "not bold" carried
+  // from the defaults may join them.
+  b.normal = "<w:pPr><w:ind w:left=\"1021\" w:hanging=\"1021\"/></w:pPr><w:rPr><w:b/></w:rPr>";
   // A style named but not defined falls back on the document's own defaults, as it does alone.
   b.body = Para("sixteen point") + Para("undefined style", "Heading7");
   // As an HTML converter writes it: no default paragraph style, so unstyled text takes the
@@ -378,6 +379,8 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   EXPECT_STREQ(ind.attribute("w:left").value(), "1021");
   EXPECT_STREQ(ind.attribute("w:hanging").value(), "1021");
   EXPECT_FALSE(ind.attribute("w:firstLine"));
+  ASSERT_TRUE(copy.child("w:rPr").child("w:b"));
+  EXPECT_TRUE(copy.child("w:rPr").child("w:b").attribute("w:val").as_bool(true));
   std::string sc = StyleOf(doc, "no default style");
   ASSERT_FALSE(sc.empty());
   pugi::xml_node own = styles.select_node(("//w:style[@w:styleId='" + sc + "']").c_str()).node();

@@ -41,6 +41,10 @@ std::string DefaultsKey(pugi::xml_node docDefaults) {
 // take differently: LibreOffice reads a carried first-line indent of 0 next to a document's own
 // hanging indent as no hanging indent at all.
 bool SetsSame(pugi::xml_node element, std::string_view attr) {
+  // An element stated without its value still sets it: a toggle such as w:b is on. A value
+  // carried in would turn the document's own bold off. Only a language's value is a setting
+  // apart from its other attributes (its East Asian and bidirectional languages).
+  if (attr == "w:val" && std::string_view(element.name()) != "w:lang") return true;
   static constexpr std::array<std::array<std::string_view, 4>, 7> kGroups = {{
       {"w:ascii", "w:asciiTheme", "", ""},
       {"w:hAnsi", "w:hAnsiTheme", "", ""},
