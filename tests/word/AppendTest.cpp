@@ -353,10 +353,14 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
       "<w:pPrDefault><w:pPr><w:ind w:left=\"284\"/></w:pPr></w:pPrDefault>";
   a.normal = "<w:rPr><w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\"/></w:rPr>";
   a.body = Para("eleven point");
-  b.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
-  // Its own hanging indent and bold: neither the first line indent nor the "not bold" carried
-  // from the defaults may join them.
-  b.normal = "<w:pPr><w:ind w:left=\"1021\" w:hanging=\"1021\"/></w:pPr><w:rPr><w:b/></w:rPr>";
+  b.docDefaults =
+      "<w:rPrDefault><w:rPr><w:color w:val=\"1F497D\" w:themeColor=\"text2\"/>"
+      "<w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
+  // Its own hanging indent, bold and colour: the first line indent, the "not bold" and the
+  // theme colour carried from the defaults may not join them.
+  b.normal =
+      "<w:pPr><w:ind w:left=\"1021\" w:hanging=\"1021\"/></w:pPr>"
+      "<w:rPr><w:b/><w:color w:val=\"FF0000\"/></w:rPr>";
   // A style named but not defined falls back on the document's own defaults, as it does alone.
   b.body = Para("sixteen point") + Para("undefined style", "Heading7");
   // As an HTML converter writes it: no default paragraph style, so unstyled text takes the
@@ -381,6 +385,7 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   EXPECT_FALSE(ind.attribute("w:firstLine"));
   ASSERT_TRUE(copy.child("w:rPr").child("w:b"));
   EXPECT_TRUE(copy.child("w:rPr").child("w:b").attribute("w:val").as_bool(true));
+  EXPECT_FALSE(copy.child("w:rPr").child("w:color").attribute("w:themeColor"));
   std::string sc = StyleOf(doc, "no default style");
   ASSERT_FALSE(sc.empty());
   pugi::xml_node own = styles.select_node(("//w:style[@w:styleId='" + sc + "']").c_str()).node();

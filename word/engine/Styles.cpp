@@ -41,10 +41,6 @@ std::string DefaultsKey(pugi::xml_node docDefaults) {
 // take differently: LibreOffice reads a carried first-line indent of 0 next to a document's own
 // hanging indent as no hanging indent at all.
 bool SetsSame(pugi::xml_node element, std::string_view attr) {
-  // An element stated without its value still sets it: a toggle such as w:b is on. A value
-  // carried in would turn the document's own bold off. Only a language's value is a setting
-  // apart from its other attributes (its East Asian and bidirectional languages).
-  if (attr == "w:val" && std::string_view(element.name()) != "w:lang") return true;
   static constexpr std::array<std::array<std::string_view, 4>, 7> kGroups = {{
       {"w:ascii", "w:asciiTheme", "", ""},
       {"w:hAnsi", "w:hAnsiTheme", "", ""},
@@ -64,13 +60,22 @@ bool SetsSame(pugi::xml_node element, std::string_view attr) {
   return bool(element.attribute(std::string(attr).c_str()));
 }
 
+// Whether an element's attributes are properties of their own (space before, after, line; each
+// side of an indent; a font or language per script). Any other element is one property with its
+// attributes: a toggle stated without a value is on, and a colour stated plainly means no theme
+// colour, so a value or a theme colour carried into it from the defaults would change it.
+bool AttributesApart(std::string_view element) {
+  return element == "w:spacing" || element == "w:ind" || element == "w:rFonts" ||
+         element == "w:lang";
+}
+
 // Adds to `target` every property of `defaults` it does not set itself.
 void MergeProperties(pugi::xml_node target, pugi::xml_node defaults,
                      std::span<const char* const> order) {
   for (pugi::xml_node d : defaults.children()) {
     if (d.type() != pugi::node_element) continue;
     if (pugi::xml_node own = target.child(d.name())) {
-      // Attributes are properties of their own (spacing before, after, line...).
+      if (!AttributesApart(d.name())) continue;
       for (pugi::xml_attribute a : d.attributes()) {
         if (SetsSame(own, a.name())) continue;
         own.append_attribute(a.name()).set_value(a.value());
@@ -121,7 +126,7 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
     value.load_string(("<x " + std::string(kNs) + ">" + neutralXml + "</x>").c_str());
     pugi::xml_node v = value.document_element().first_child();
     if (pugi::xml_node own = mine.child(c.name())) {
-      if (std::string_view(c.name()) == "w:rFonts") continue;
+      if (std::string_view(c.name()) == "w:rFonts" || !AttributesApart(c.name())) continue;
       for (pugi::xml_attribute a : c.attributes()) {
         pugi::xml_attribute known = v.attribute(a.name());
         if (!known || SetsSame(own, a.name())) continue;
