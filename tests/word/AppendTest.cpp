@@ -348,10 +348,19 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
 
 TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   FixtureDoc a, b, c;
-  a.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>";
+  a.docDefaults =
+      "<w:rPrDefault><w:rPr><w:b w:val=\"0\"/><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault>"
+      "<w:pPrDefault><w:pPr><w:ind w:left=\"284\"/></w:pPr></w:pPrDefault>";
   a.normal = "<w:rPr><w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\"/></w:rPr>";
   a.body = Para("eleven point");
-  b.docDefaults = "<w:rPrDefault><w:rPr><w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
+  b.docDefaults =
+      "<w:rPrDefault><w:rPr><w:color w:val=\"1F497D\" w:themeColor=\"text2\"/>"
+      "<w:sz w:val=\"32\"/></w:rPr></w:rPrDefault>";
+  // Its own hanging indent, bold and colour: the first line indent, the "not bold" and the
+  // theme colour carried from the defaults may not join them.
+  b.normal =
+      "<w:pPr><w:ind w:left=\"1021\" w:hanging=\"1021\"/></w:pPr>"
+      "<w:rPr><w:b/><w:color w:val=\"FF0000\"/></w:rPr>";
   // A style named but not defined falls back on the document's own defaults, as it does alone.
   b.body = Para("sixteen point") + Para("undefined style", "Heading7");
   // As an HTML converter writes it: no default paragraph style, so unstyled text takes the
@@ -370,6 +379,13 @@ TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {
   pugi::xml_node copy = styles.select_node(("//w:style[@w:styleId='" + sb + "']").c_str()).node();
   ASSERT_TRUE(copy);
   EXPECT_EQ(std::string(copy.child("w:rPr").child("w:sz").attribute("w:val").value()), "32");
+  pugi::xml_node ind = copy.child("w:pPr").child("w:ind");
+  EXPECT_STREQ(ind.attribute("w:left").value(), "1021");
+  EXPECT_STREQ(ind.attribute("w:hanging").value(), "1021");
+  EXPECT_FALSE(ind.attribute("w:firstLine"));
+  ASSERT_TRUE(copy.child("w:rPr").child("w:b"));
+  EXPECT_TRUE(copy.child("w:rPr").child("w:b").attribute("w:val").as_bool(true));
+  EXPECT_FALSE(copy.child("w:rPr").child("w:color").attribute("w:themeColor"));
   std::string sc = StyleOf(doc, "no default style");
   ASSERT_FALSE(sc.empty());
   pugi::xml_node own = styles.select_node(("//w:style[@w:styleId='" + sc + "']").c_str()).node();

@@ -1,6 +1,7 @@
 // Styles: the first document's styles become the result's; a later document's style is shared
 // when the result has one of that name with the same definition, and kept apart (fresh id and
 // name) when it differs. Only styles the text uses are taken, with what they are based on.
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
@@ -34,18 +35,38 @@ std::string DefaultsKey(pugi::xml_node docDefaults) {
   return docDefaults ? NodeToString(docDefaults) : std::string();
 }
 
-// A font set by name and the same font set from the theme are one property.
-std::string FontPartner(std::string_view attr) {
-  static const std::pair<std::string_view, std::string_view> kPairs[] = {
-      {"w:ascii", "w:asciiTheme"},
-      {"w:hAnsi", "w:hAnsiTheme"},
-      {"w:eastAsia", "w:eastAsiaTheme"},
-      {"w:cs", "w:cstheme"}};
-  for (const auto& [plain, theme] : kPairs) {
-    if (attr == plain) return std::string(theme);
-    if (attr == theme) return std::string(plain);
+// Attributes that set one property between them: a font by name or from the theme, an indent
+// side by its left-to-right or its bidirectional name, in twips or in characters, and the first
+// line indented or hanging. Stating one of a group next to another makes an indent that readers
+// take differently: LibreOffice reads a carried first-line indent of 0 next to a document's own
+// hanging indent as no hanging indent at all.
+bool SetsSame(pugi::xml_node element, std::string_view attr) {
+  static constexpr std::array<std::array<std::string_view, 4>, 7> kGroups = {{
+      {"w:ascii", "w:asciiTheme", "", ""},
+      {"w:hAnsi", "w:hAnsiTheme", "", ""},
+      {"w:eastAsia", "w:eastAsiaTheme", "", ""},
+      {"w:cs", "w:cstheme", "", ""},
+      {"w:left", "w:start", "w:leftChars", "w:startChars"},
+      {"w:right", "w:end", "w:rightChars", "w:endChars"},
+      {"w:firstLine", "w:hanging", "w:firstLineChars", "w:hangingChars"},
+  }};
+  for (const auto& group : kGroups) {
+    if (std::find(group.begin(), group.end(), attr) == group.end()) continue;
+    for (std::string_view member : group) {
+      if (!member.empty() && element.attribute(std::string(member).c_str())) return true;
+    }
+    return false;
   }
-  return "-";
+  return bool(element.attribute(std::string(attr).c_str()));
+}
+
+// Whether an element's attributes are properties of their own (space before, after, line; each
+// side of an indent; a font or language per script). Any other element is one property with its
+// attributes: a toggle stated without a value is on, and a colour stated plainly means no theme
+// colour, so a value or a theme colour carried into it from the defaults would change it.
+bool AttributesApart(std::string_view element) {
+  return element == "w:spacing" || element == "w:ind" || element == "w:rFonts" ||
+         element == "w:lang";
 }
 
 // Adds to `target` every property of `defaults` it does not set itself.
@@ -54,9 +75,9 @@ void MergeProperties(pugi::xml_node target, pugi::xml_node defaults,
   for (pugi::xml_node d : defaults.children()) {
     if (d.type() != pugi::node_element) continue;
     if (pugi::xml_node own = target.child(d.name())) {
-      // Attributes are properties of their own (spacing before, after, line...).
+      if (!AttributesApart(d.name())) continue;
       for (pugi::xml_attribute a : d.attributes()) {
-        if (own.attribute(a.name()) || own.attribute(FontPartner(a.name()).c_str())) continue;
+        if (SetsSame(own, a.name())) continue;
         own.append_attribute(a.name()).set_value(a.value());
       }
       continue;
@@ -105,10 +126,10 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
     value.load_string(("<x " + std::string(kNs) + ">" + neutralXml + "</x>").c_str());
     pugi::xml_node v = value.document_element().first_child();
     if (pugi::xml_node own = mine.child(c.name())) {
-      if (std::string_view(c.name()) == "w:rFonts") continue;
+      if (std::string_view(c.name()) == "w:rFonts" || !AttributesApart(c.name())) continue;
       for (pugi::xml_attribute a : c.attributes()) {
         pugi::xml_attribute known = v.attribute(a.name());
-        if (!known || own.attribute(a.name())) continue;
+        if (!known || SetsSame(own, a.name())) continue;
         own.append_attribute(a.name()).set_value(known.value());
       }
       continue;
