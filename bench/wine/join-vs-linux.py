@@ -83,6 +83,8 @@ def main():
     ap.add_argument("--count", type=int, default=200)
     ap.add_argument("--rounds", type=int, default=5)
     a = ap.parse_args()
+    # wine takes only an absolute prefix, and the programs run from the temporary folder.
+    a.windows, a.linux = os.path.abspath(a.windows), os.path.abspath(a.linux)
     exe = os.path.join(a.windows, "cli", "plenwick-join.exe")
     gen = os.path.join(SHARED, "tools", "gen_corpus.py")
     for need, what in ((exe, "the Windows build"), (a.linux, "the Linux build"), (WINE, "wine64"),

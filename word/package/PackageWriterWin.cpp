@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "platform/win/FileFacts.h"
+#include "platform/win/LinkOpenFile.h"
 #include "platform/win/WideText.h"
 #include "word/package/CursorBatch.h"
 #include "word/package/DeflatePadding.h"
@@ -180,15 +181,16 @@ void Remove(const std::string& path) {
   if (const std::optional<std::wstring> wide = WidePath(path)) DeleteFileW(wide->c_str());
 }
 
-// True when the file at path is still `id` and can be moved over now. It cannot while someone
-// has it open without sharing its deletion; checked before the old save is linked under a hidden
-// name, since that name could not be removed again either. One open answers both: under wine
-// every open is a round trip to its server.
-bool StillOursAndReplaceable(const std::wstring& path, const FileId& id) {
-  const File file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  return file.valid() && IdOf(file.get()) == id;
+// The file at path, open, when it is still `id` and can be moved over now. It cannot while
+// someone has it open without sharing its deletion; checked before the old save is linked under
+// a hidden name, since that name could not be removed again either. One open answers both and
+// then links it: under wine every open is a round trip to its server.
+File OpenIfStillOursAndReplaceable(const std::wstring& path, const FileId& id) {
+  File file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (file.valid() && IdOf(file.get()) != id) return File();
+  return file;
 }
 
 std::string FolderPart(const std::string& path) {
@@ -389,15 +391,18 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   const std::string keep = Hidden(path, written == Hidden(path, 'a') ? 'b' : 'a');
   std::optional<Spare> next;
   const std::optional<std::wstring> wideKeep = WidePath(keep);
-  if (linksWork && wideKeep && targetId && StillOursAndReplaceable(*widePath, *targetId)) {
+  if (linksWork && wideKeep && targetId) {
+    // Closed again before the move: a file this writer holds open could not be moved over.
+    const File old = OpenIfStillOursAndReplaceable(*widePath, *targetId);
     // The name is normally free; a leftover (a crash between two saves) is ours to replace.
-    bool linked = CreateHardLinkW(wideKeep->c_str(), widePath->c_str(), nullptr) != 0;
-    if (!linked && GetLastError() == ERROR_ALREADY_EXISTS && DeleteFileW(wideKeep->c_str())) {
-      linked = CreateHardLinkW(wideKeep->c_str(), widePath->c_str(), nullptr) != 0;
+    bool linked = old.valid() && platform::win::LinkOpenFile(old.get(), wideKeep->c_str());
+    if (!linked && old.valid() && GetLastError() == ERROR_ALREADY_EXISTS &&
+        DeleteFileW(wideKeep->c_str())) {
+      linked = platform::win::LinkOpenFile(old.get(), wideKeep->c_str());
     }
     if (linked) {
       next = Spare{keep, *targetId, std::move(targetLayout)};
-    } else {
+    } else if (old.valid()) {
       const DWORD error = GetLastError();
       if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
           error == ERROR_NOT_SAME_DEVICE) {
