@@ -176,7 +176,7 @@ def main():
             by.setdefault((got["matched"], got["pages"]), []).append(p + 1)
         print("  %s after %s: %s of %d (alone %d/%d)" % (
             rel(d), os.path.basename(docs[(k - 1) % n]), "; ".join(
-                "pages %d/%d at places %s" % (score[0], score[1], spans(at))
+                "pages %d/%d at place%s %s" % (score[0], score[1], "s"[:len(at) > 1], spans(at))
                 for score, at in sorted(by.items())), n, al["matched"], al["pages"]))
     m, p = totals["every"]
     print("every place: %d of %d pages match (%.1f%%); documents that lose pages in a middle "
