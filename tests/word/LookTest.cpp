@@ -705,5 +705,53 @@ TEST_F(LookTest, AParagraphStatingPartOfItsIndentStatesTheRestFromItsOwnStyles) 
   EXPECT_EQ(ind("listed"), "w:firstLine=0 ");
 }
 
+TEST_F(LookTest, TextBoxTextStatesItsStylesColourWhereTheResultsDefaultsStateAnother) {
+  auto box = [](const std::string& paragraphs) {
+    return "<w:p><w:r><w:pict><v:shape xmlns:v=\"urn:schemas-microsoft-com:vml\"><v:textbox>"
+           "<w:txbxContent>" +
+           paragraphs + "</w:txbxContent></v:textbox></v:shape></w:pict></w:r></w:p>";
+  };
+  FixtureDoc a, b;
+  a.docDefaults = "<w:rPrDefault><w:rPr><w:color w:val=\"FABF8F\"/></w:rPr></w:rPrDefault>";
+  a.body = Para("first") + box(Para("first boxed"));
+  b.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Green\"><w:name w:val=\"Green\"/>"
+      "<w:rPr><w:color w:val=\"00B050\"/></w:rPr></w:style>"
+      "<w:style w:type=\"paragraph\" w:styleId=\"Peach\"><w:name w:val=\"Peach\"/>"
+      "<w:rPr><w:color w:val=\"FABF8F\"/></w:rPr></w:style>"
+      "<w:style w:type=\"character\" w:styleId=\"Red\"><w:name w:val=\"Red\"/>"
+      "<w:rPr><w:color w:val=\"FF0000\"/></w:rPr></w:style>";
+  b.body = Para("outside") +
+           box(Para("plain") + Para("green", "<w:pStyle w:val=\"Green\"/>") +
+               Para("peach", "<w:pStyle w:val=\"Peach\"/>") +
+               "<w:p><w:r><w:rPr><w:color w:val=\"0000FF\"/></w:rPr><w:t>blue</w:t></w:r>"
+               "<w:r><w:rPr><w:rStyle w:val=\"Red\"/></w:rPr><w:t>red</w:t></w:r></w:p>"
+               "<w:tbl><w:tr><w:tc>" +
+               Para("cell") + "</w:tc></w:tr></w:tbl>" + Para("after table"));
+  ResultPackage r = Join({Write("a.docx", a), Write("b.docx", b)});
+  auto& doc = r.Xml("word/document.xml");
+  auto colour = [&](const char* text) {
+    for (pugi::xml_node t : Select(doc, "//w:t")) {
+      if (text == std::string_view(t.text().get()))
+        return std::string(t.parent().child("w:rPr").child("w:color").attribute("w:val").value());
+    }
+    return std::string("no such run");
+  };
+  // LibreOffice colours text box text with the result's defaults over its paragraph style, so
+  // the colour Word takes from the style is stated on the runs.
+  EXPECT_EQ(colour("plain"), "auto");
+  EXPECT_EQ(colour("green"), "00B050");
+  EXPECT_EQ(colour("after table"), "auto");
+  // Nothing where the text is already that colour, states its own or takes it from elsewhere:
+  // the result's defaults, the run, its character style, a table's style, the main text, the
+  // first document.
+  EXPECT_EQ(colour("peach"), "");
+  EXPECT_EQ(colour("blue"), "0000FF");
+  EXPECT_EQ(colour("red"), "");
+  EXPECT_EQ(colour("cell"), "");
+  EXPECT_EQ(colour("outside"), "");
+  EXPECT_EQ(colour("first boxed"), "");
+}
+
 }  // namespace
 }  // namespace plenwick::word::test

@@ -115,6 +115,10 @@ class StyleMapper {
   // Where a paragraph states only part of its indent, states the other parts as its own style
   // chain gives them, so that no reader takes them from the paragraph before.
   void StateWholeIndent(pugi::xml_node paragraph) const;
+  // Where a text box paragraph's style gives its text another colour than the result's
+  // defaults, states that colour on its runs, which LibreOffice otherwise takes from the
+  // result's defaults.
+  void StateTextBoxColour(pugi::xml_node paragraph) const;
 
  private:
   bool TableStylesIndent() const;  // whether any table style sets its text's indent
@@ -148,6 +152,7 @@ class StyleMapper {
   std::vector<std::shared_ptr<pugi::xml_document>> holders_;
   const XmlPart* part_ = nullptr;
   pugi::xml_node docDefaults_;
+  pugi::xml_document resultColour_;  // the result's default text colour, when it is not ours
   bool mergeDefaults_ = false;
   std::string paragraphDefault_, tableDefault_;
   mutable std::optional<bool> tableStylesIndent_;

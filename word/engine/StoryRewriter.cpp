@@ -104,6 +104,7 @@ class Walker {
       ctx_.tabStops.State(node);
       ctx_.wide.State(node);
       ctx_.styles.StateWholeIndent(node);
+      ctx_.styles.StateTextBoxColour(node);
       const std::string& def = ctx_.styles.ParagraphDefault();
       if (!def.empty()) {
         pugi::xml_node pPr = node.child("w:pPr");

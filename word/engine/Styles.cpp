@@ -287,6 +287,12 @@ void StyleMapper::BuildEffectiveDefaults() {
   FillUnset(pPr, theirs.child("w:pPrDefault").child("w:pPr"), true);
   FillUnset(rPr, theirs.child("w:rPrDefault").child("w:rPr"), false);
   docDefaults_ = effective;
+  pugi::xml_node colour = theirs.child("w:rPrDefault").child("w:rPr").child("w:color");
+  if (colour) {
+    resultColour_.append_copy(colour);
+  } else {
+    resultColour_.load_string(("<w:color " + std::string(kNs) + " w:val=\"auto\"/>").c_str());
+  }
 }
 
 std::string StyleMapper::Map(const std::string& id) {
@@ -616,6 +622,31 @@ void StyleMapper::GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xm
     EnsureOrdered(pPr, "w:rPr", ParagraphPropertyOrder());
     property.Give(pPr, value, "w:rPr");
   }
+}
+
+void StyleMapper::StateTextBoxColour(pugi::xml_node paragraph) const {
+  pugi::xml_node resultColour = resultColour_.document_element();
+  if (!resultColour) return;
+  // A table in a text box may colour its text from its table style: left as it is.
+  pugi::xml_node a = paragraph.parent();
+  while (a && std::string_view(a.name()) != "w:txbxContent") {
+    if (std::string_view(a.name()) == "w:tc") return;
+    a = a.parent();
+  }
+  if (!a) return;
+  static constexpr CellProperty kColour = {"w:rPr", "w:color", {nullptr, nullptr}};
+  std::string style = paragraph.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+  if (style.empty()) style = SourceDefault("paragraph");
+  pugi::xml_node colour = ChainSetting(style, kColour);
+  if (!colour) colour = docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:color");
+  if (!colour) return;
+  // The same value means the same colour unless it is a theme's, and the themes differ.
+  bool same = !(colour.attribute("w:themeColor") && ctx_.theme.Differs());
+  for (const char* name : {"w:val", "w:themeColor", "w:themeTint", "w:themeShade"}) {
+    same = same && std::string_view(colour.attribute(name).value()) ==
+                       std::string_view(resultColour.attribute(name).value());
+  }
+  if (!same) GiveUnset(paragraph, RunsOf(paragraph), kColour, colour);
 }
 
 std::vector<pugi::xml_node> StyleMapper::ParagraphChain(pugi::xml_node paragraph) const {
