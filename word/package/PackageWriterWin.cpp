@@ -14,9 +14,10 @@
 // saves ago and is still reading it); such a file is left as it is and the save is a full write.
 // Write-through makes each move durable before it returns, so, unlike on POSIX systems, no commit
 // is left to wait for before the next save writes over the file the move replaced. A target that
-// someone holds open without sharing its deletion (Word, for one) cannot be moved over: the save
-// fails naming the reason and leaves both files as they were. Where hard links are missing (FAT),
-// every save is a full write, as before.
+// someone holds open, even sharing its deletion, cannot be moved over (a rename replaces no open
+// file): the save fails naming the reason and leaves both files as they were, and the join
+// saves again after its next document. Where hard links are missing (FAT), every save is a full
+// write, as before.
 #include <windows.h>
 
 #include <algorithm>
