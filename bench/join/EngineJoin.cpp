@@ -121,6 +121,8 @@ int main(int argc, char** argv) {
       for (std::string line; std::getline(list, line);) {
         if (!line.empty()) inputs.push_back(line);
       }
+    } else if (a.starts_with("--")) {
+      return Usage();  // --help, or an option it does not know, is no file to write over
     } else if (out.empty()) {
       out = a;
     } else {
