@@ -149,6 +149,39 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   EXPECT_EQ(distance(sections2[0], "w:footer"), "360");
   EXPECT_EQ(distance(sections2[1], "w:header"), "1157");
   EXPECT_EQ(distance(sections2[1], "w:footer"), "1717");
+
+  // A later document whose header sits below its margin, shown on every page but the first:
+  // its first page names an empty header inside the margin, and the real one opens with a
+  // blank gap as deep as the distance moved, so both pages keep their text where it was.
+  FixtureDoc low;
+  low.body = Para("header below the margin");
+  low.headers["header1.xml"] = Para("LOW HEADER");
+  low.sectPr =
+      "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgMar w:top=\"993\" "
+      "w:right=\"607\" w:bottom=\"1304\" w:left=\"607\" w:header=\"1378\" w:footer=\"465\" "
+      "w:gutter=\"0\"/><w:titlePg/></w:sectPr>";
+  ResultPackage r3 = Join({Write("a3.docx", a), Write("low.docx", low)});
+  auto sections3 = Select(r3.Xml("word/document.xml"), "//w:sectPr");
+  ASSERT_EQ(sections3.size(), 2u);
+  EXPECT_EQ(types(sections3[1]), all);
+  EXPECT_EQ(distance(sections3[1], "w:header"), "248");
+  auto& rels3 = r3.Xml("word/_rels/document.xml.rels");
+  auto partOf = [&](pugi::xml_node sect, std::string_view type) {
+    for (pugi::xml_node c : sect.children("w:headerReference")) {
+      if (type != c.attribute("w:type").value()) continue;
+      for (pugi::xml_node rel : rels3.document_element().children()) {
+        if (std::string_view(c.attribute("r:id").value()) == rel.attribute("Id").value())
+          return "word/" + std::string(rel.attribute("Target").value());
+      }
+    }
+    return std::string();
+  };
+  EXPECT_TRUE(Select(r3.Xml(partOf(sections3[1], "first")), "//w:t").empty());
+  const std::string real = partOf(sections3[1], "default");
+  EXPECT_NE(r3.Text(real).find("LOW HEADER"), std::string::npos);
+  pugi::xml_node gap = r3.Xml(real).document_element().first_child();
+  EXPECT_EQ(std::string(gap.child("w:pPr").child("w:spacing").attribute("w:line").value()), "1130");
+  EXPECT_EQ(Select(r3.Xml(real), "//w:p").size(), 2u);
 }
 
 TEST_F(AppendTest, ALaterFirstPageHeaderNeverShowsOnAnEarlierDocument) {

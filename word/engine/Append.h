@@ -285,17 +285,30 @@ class SectionMapper {
   void Rewrite(pugi::xml_node sectPr);
 
  private:
+  // Whether the source part is a header (a footer) that can be copied.
+  bool Usable(const std::string& sourcePart, bool footer);
+  // The source part's tree, rewritten for the result the first time it is asked for.
+  pugi::xml_document& Prepared(const std::string& sourcePart);
   std::string HeaderPart(const std::string& sourcePart, bool footer);
   std::string EmptyPart(bool footer);
+  // The part copied with `gap` twips of blank space before its content (after it, for a footer).
+  std::string GappedPart(const std::string& sourcePart, bool footer, long gap);
   void FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer);
+  struct KindPlan {
+    bool emptyWouldPush = false;  // an empty part would push the text of some pages
+    long gap = 0;                 // twips the real parts open with, the distance moving up
+  };
+  KindPlan Plan(pugi::xml_node sectPr, bool footer, bool titlePg) const;
   static bool EmptyWouldPush(pugi::xml_node sectPr, bool footer);
   void StateNotes(pugi::xml_node sectPr, const char* name, pugi::xml_node fromSettings, bool first);
   AppendContext& ctx_;
   pugi::xml_node footnotePr_, endnotePr_;
   bool evenAndOdd_ = false;
   bool firstSection_ = true;
-  std::map<std::string, std::string> current_;  // "header:default" -> result part
-  std::map<std::string, std::string> copied_;   // source header part -> result part
+  std::map<std::string, std::string> current_;  // "h:default" -> source part
+  std::map<std::string, std::string> copied_;   // source header part (folded) -> result part
+  std::map<std::pair<std::string, long>, std::string> gapped_;  // (source part, gap) -> part
+  std::set<std::string> prepared_;  // source header parts (folded) rewritten for the result
 };
 
 // Default tab stops hold for the whole result, which takes the first document's interval. A

@@ -102,40 +102,76 @@ std::string SectionMapper::EmptyPart(bool footer) {
   return name;
 }
 
+bool SectionMapper::Usable(const std::string& sourcePart, bool footer) {
+  if (sourcePart.empty() || !ctx_.src.Has(sourcePart)) return false;
+  return std::string_view(ctx_.src.Xml(sourcePart).doc->document_element().name()) ==
+         (footer ? "w:ftr" : "w:hdr");
+}
+
+pugi::xml_document& SectionMapper::Prepared(const std::string& sourcePart) {
+  XmlPart& part = ctx_.src.Xml(sourcePart);
+  if (prepared_.insert(Fold(sourcePart)).second) {
+    pugi::xml_node root = part.doc->document_element();
+    if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(root);
+    RewriteStory(ctx_, root, StoryOptions{});
+    ResetRootNamespaces(root, part);
+  }
+  return *part.doc;
+}
+
 std::string SectionMapper::HeaderPart(const std::string& sourcePart, bool footer) {
   auto known = copied_.find(Fold(sourcePart));
   if (known != copied_.end()) return known->second;
   std::string result;
-  if (!sourcePart.empty() && ctx_.src.Has(sourcePart)) {
-    XmlPart& part = ctx_.src.Xml(sourcePart);
-    pugi::xml_node root = part.doc->document_element();
-    if (std::string_view(root.name()) == (footer ? "w:ftr" : "w:hdr")) {
-      const char* like = footer ? "/word/footer1.xml" : "/word/header1.xml";
-      const bool alone = ctx_.src.Rels(sourcePart).empty();
-      if (!alone) result = ctx_.parts.FreshName(like);
-      if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(root);
-      RewriteStory(ctx_, root, StoryOptions{});
-      if (!alone) ctx_.parts.CopyRelsKeepingIds(sourcePart, result);
-      ResetRootNamespaces(root, part);
-      std::string bytes = DocumentToString(*part.doc);
-      // A part that refers to nothing else is the same part wherever its bytes are the same:
-      // sections of several documents may name one.
-      RecentParts& recent = ctx_.result.recentHeaders;
-      if (const std::string* same = alone ? recent.Find(bytes) : nullptr) {
-        result = *same;
-      } else {
-        if (alone) {
-          result = ctx_.parts.FreshName(like);
-          recent.Remember(result, bytes);
-          ctx_.journal.Record([&recent, result] { recent.Forget(result); });
-        }
-        ctx_.parts.AddFixed(result, std::move(bytes));
-        ctx_.parts.AddOverride(result, kCtBase + (footer ? "footer+xml" : "header+xml"));
-      }
+  const char* like = footer ? "/word/footer1.xml" : "/word/header1.xml";
+  const bool alone = ctx_.src.Rels(sourcePart).empty();
+  if (!alone) result = ctx_.parts.FreshName(like);
+  std::string bytes = DocumentToString(Prepared(sourcePart));
+  if (!alone) ctx_.parts.CopyRelsKeepingIds(sourcePart, result);
+  // A part that refers to nothing else is the same part wherever its bytes are the same:
+  // sections of several documents may name one.
+  RecentParts& recent = ctx_.result.recentHeaders;
+  if (const std::string* same = alone ? recent.Find(bytes) : nullptr) {
+    result = *same;
+  } else {
+    if (alone) {
+      result = ctx_.parts.FreshName(like);
+      recent.Remember(result, bytes);
+      ctx_.journal.Record([&recent, result] { recent.Forget(result); });
     }
+    ctx_.parts.AddFixed(result, std::move(bytes));
+    ctx_.parts.AddOverride(result, kCtBase + (footer ? "footer+xml" : "header+xml"));
   }
   copied_[Fold(sourcePart)] = result;
   return result;
+}
+
+std::string SectionMapper::GappedPart(const std::string& sourcePart, bool footer, long gap) {
+  const auto key = std::make_pair(Fold(sourcePart), gap);
+  if (auto known = gapped_.find(key); known != gapped_.end()) return known->second;
+  // Written from the same rewritten tree as the plain copy, which is left as it was.
+  pugi::xml_document& doc = Prepared(sourcePart);
+  pugi::xml_node root = doc.document_element();
+  pugi::xml_node spacer = footer ? root.append_child("w:p") : root.prepend_child("w:p");
+  pugi::xml_node pPr = spacer.append_child("w:pPr");
+  pPr.append_child("w:snapToGrid").append_attribute("w:val").set_value("0");
+  pugi::xml_node spacing = pPr.append_child("w:spacing");
+  spacing.append_attribute("w:before").set_value("0");
+  spacing.append_attribute("w:after").set_value("0");
+  spacing.append_attribute("w:line").set_value(std::to_string(gap).c_str());
+  spacing.append_attribute("w:lineRule").set_value("exact");
+  pugi::xml_node rPr = pPr.append_child("w:rPr");
+  rPr.append_child("w:sz").append_attribute("w:val").set_value("2");
+  rPr.append_child("w:szCs").append_attribute("w:val").set_value("2");
+  std::string bytes = DocumentToString(doc);
+  root.remove_child(spacer);
+
+  std::string name = ctx_.parts.FreshName(footer ? "/word/footer1.xml" : "/word/header1.xml");
+  if (!ctx_.src.Rels(sourcePart).empty()) ctx_.parts.CopyRelsKeepingIds(sourcePart, name);
+  ctx_.parts.AddFixed(name, std::move(bytes));
+  ctx_.parts.AddOverride(name, kCtBase + (footer ? "footer+xml" : "header+xml"));
+  gapped_[key] = name;
+  return name;
 }
 
 // A section that had no header of its own now names an empty one. Its distance from the edge
@@ -163,6 +199,37 @@ void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
   a.set_value(std::to_string(fitted).c_str());
 }
 
+// A section that shows a header on some pages and nothing on others, placed lower than the
+// margin: only an empty part can say "nothing" without inheriting, and an empty part there would
+// push the text of those pages down. After the first document, the header distance is brought
+// inside the margin and the real parts open with a blank gap of the difference (a footer's
+// close with it), so they stand and push the text where they did.
+SectionMapper::KindPlan SectionMapper::Plan(pugi::xml_node sectPr, bool footer,
+                                            bool titlePg) const {
+  const std::string prefix = footer ? "f:" : "h:";
+  bool anyReal = false, missing = false;
+  for (const char* t : kTypes) {
+    const std::string_view type = t;
+    const bool shown =
+        type == "default" || (type == "first" && titlePg) || (type == "even" && evenAndOdd_);
+    const bool has = current_.count(prefix + t) != 0;
+    anyReal = anyReal || has;
+    missing = missing || (shown && !has);
+  }
+  KindPlan plan;
+  plan.emptyWouldPush = anyReal && missing && EmptyWouldPush(sectPr, footer);
+  // Before the first document nothing is inherited: it leaves those kinds unnamed.
+  if (!plan.emptyWouldPush || ctx_.first) return plan;
+  pugi::xml_node pgMar = sectPr.child("w:pgMar");
+  const long margin =
+      static_cast<long>(std::abs(Twips(pgMar.attribute(footer ? "w:bottom" : "w:top"), 1440)));
+  const long current =
+      static_cast<long>(Twips(pgMar.attribute(footer ? "w:footer" : "w:header"), 720));
+  const long fitted = std::min(current, margin / 4);
+  if (fitted >= 0 && fitted + 20 <= margin && current > fitted) plan.gap = current - fitted;
+  return plan;
+}
+
 bool SectionMapper::EmptyWouldPush(pugi::xml_node sectPr, bool footer) {
   pugi::xml_node pgMar = sectPr.child("w:pgMar");
   long long margin = Twips(pgMar.attribute(footer ? "w:bottom" : "w:top"), 1440);
@@ -173,6 +240,7 @@ bool SectionMapper::EmptyWouldPush(pugi::xml_node sectPr, bool footer) {
 
 void SectionMapper::Rewrite(pugi::xml_node sectPr) {
   const std::string& main = ctx_.src.mainPart();
+  std::vector<std::pair<std::string, bool>> named;  // source part, footer
   for (pugi::xml_node ref = sectPr.first_child(); ref;) {
     pugi::xml_node next = ref.next_sibling();
     std::string_view name = ref.name();
@@ -183,15 +251,27 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
       const Relationship* rel = ctx_.src.RelById(main, ref.attribute("r:id").value());
       // An even header of a document whose odd and even pages do not differ is never shown.
       const bool shown = type != "even" || evenAndOdd_;
-      std::string part =
-          shown && rel != nullptr && !rel->external ? HeaderPart(rel->part, footer) : "";
-      if (!part.empty()) current_[std::string(footer ? "f:" : "h:") + type] = part;
+      if (shown && rel != nullptr && !rel->external && Usable(rel->part, footer)) {
+        current_[std::string(footer ? "f:" : "h:") + type] = rel->part;
+        named.emplace_back(rel->part, footer);
+      }
       sectPr.remove_child(ref);
     } else if (name == "w:printerSettings") {
       sectPr.remove_child(ref);  // printer data of another machine
     }
     ref = next;
   }
+
+  pugi::xml_node title = sectPr.child("w:titlePg");
+  std::string_view titleVal = title.attribute("w:val").value();
+  const bool titlePg = title && titleVal != "0" && titleVal != "false" && titleVal != "off";
+  const std::array<KindPlan, 2> plans = {Plan(sectPr, false, titlePg), Plan(sectPr, true, titlePg)};
+  auto copy = [&](const std::string& source, bool footer) {
+    const long gap = plans[footer ? 1 : 0].gap;
+    return gap > 0 ? GappedPart(source, footer, gap) : HeaderPart(source, footer);
+  };
+  // Copied in the order the section names them, which the result's part names follow.
+  for (const auto& [source, footer] : named) copy(source, footer);
 
   ctx_.wide.Section(sectPr);
   if (ctx_.theme.Differs()) {
@@ -217,22 +297,24 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     bool footer = kind == 1;
     bool onlyEmpty = true, anyEmpty = false;
     std::string prefix = footer ? "f:" : "h:";
-    bool anyReal = false;
-    for (const char* t : kTypes) anyReal = anyReal || current_.count(prefix + t) != 0;
-    pugi::xml_node title = sectPr.child("w:titlePg");
-    std::string_view titleVal = title.attribute("w:val").value();
-    const bool titlePg = title && titleVal != "0" && titleVal != "false" && titleVal != "off";
+    const KindPlan& plan = plans[footer ? 1 : 0];
+    if (plan.gap > 0) {
+      pugi::xml_attribute distance =
+          sectPr.child("w:pgMar").attribute(footer ? "w:footer" : "w:header");
+      distance.set_value(std::to_string(Twips(distance, 720) - plan.gap).c_str());
+    }
     for (auto t = kTypes.rbegin(); t != kTypes.rend(); ++t) {
       std::string type = *t;
       std::string part;
       // A document that does not ask for odd and even pages to differ shows its default header
       // on both.
       const std::string source = type == "even" && !evenAndOdd_ ? "default" : type;
-      if (auto c = current_.find(prefix + source); c != current_.end()) part = c->second;
-      if (part.empty() && anyReal && (type != "first" || titlePg) &&
-          EmptyWouldPush(sectPr, footer)) {
+      if (auto c = current_.find(prefix + source); c != current_.end()) {
+        part = copy(c->second, footer);
+      }
+      if (part.empty() && plan.emptyWouldPush && plan.gap == 0 && (type != "first" || titlePg)) {
         // A shown empty header below the margin would push the text of pages that showed
-        // nothing down; the margin cannot be fitted, the section's real header needs it.
+        // nothing down, and the margin could not be fitted: the kind stays unnamed.
         continue;
       }
       if (part.empty()) {
