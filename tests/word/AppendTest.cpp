@@ -182,6 +182,34 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   pugi::xml_node gap = r3.Xml(real).document_element().first_child();
   EXPECT_EQ(std::string(gap.child("w:pPr").child("w:spacing").attribute("w:line").value()), "1130");
   EXPECT_EQ(Select(r3.Xml(real), "//w:p").size(), 2u);
+
+  // The same for a footer whose distance is the default one, below a narrow bottom margin:
+  // the distance is stated where it was left out, and the gap closes the footer.
+  FixtureDoc lowFooter;
+  lowFooter.body = Para("footer below the margin");
+  lowFooter.headers["footer1.xml"] = Para("LOW FOOTER");
+  lowFooter.sectPr =
+      "<w:sectPr><w:footerReference w:type=\"default\" r:id=\"rIdH1\"/><w:pgMar w:top=\"1440\" "
+      "w:right=\"1440\" w:bottom=\"500\" w:left=\"1440\" w:header=\"720\" w:gutter=\"0\"/>"
+      "<w:titlePg/></w:sectPr>";
+  ResultPackage r4 = Join({Write("a4.docx", a), Write("lowFooter.docx", lowFooter)});
+  auto sections4 = Select(r4.Xml("word/document.xml"), "//w:sectPr");
+  ASSERT_EQ(sections4.size(), 2u);
+  EXPECT_EQ(distance(sections4[1], "w:footer"), "125");
+  std::string footerPart;
+  for (pugi::xml_node c : sections4[1].children("w:footerReference")) {
+    if (std::string_view(c.attribute("w:type").value()) != "default") continue;
+    for (pugi::xml_node rel :
+         r4.Xml("word/_rels/document.xml.rels").document_element().children()) {
+      if (std::string_view(c.attribute("r:id").value()) == rel.attribute("Id").value())
+        footerPart = "word/" + std::string(rel.attribute("Target").value());
+    }
+  }
+  ASSERT_FALSE(footerPart.empty());
+  EXPECT_NE(r4.Text(footerPart).find("LOW FOOTER"), std::string::npos);
+  pugi::xml_node closing = r4.Xml(footerPart).document_element().last_child();
+  EXPECT_EQ(std::string(closing.child("w:pPr").child("w:spacing").attribute("w:line").value()),
+            "595");
 }
 
 TEST_F(AppendTest, ALaterFirstPageHeaderNeverShowsOnAnEarlierDocument) {

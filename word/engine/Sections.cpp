@@ -299,9 +299,12 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     std::string prefix = footer ? "f:" : "h:";
     const KindPlan& plan = plans[footer ? 1 : 0];
     if (plan.gap > 0) {
-      pugi::xml_attribute distance =
-          sectPr.child("w:pgMar").attribute(footer ? "w:footer" : "w:header");
-      distance.set_value(std::to_string(Twips(distance, 720) - plan.gap).c_str());
+      pugi::xml_node pgMar = sectPr.child("w:pgMar");
+      const char* name = footer ? "w:footer" : "w:header";
+      const long long moved = Twips(pgMar.attribute(name), 720) - plan.gap;
+      pugi::xml_attribute distance = pgMar.attribute(name);
+      if (!distance) distance = pgMar.append_attribute(name);  // it was the default
+      distance.set_value(std::to_string(moved).c_str());
     }
     for (auto t = kTypes.rbegin(); t != kTypes.rend(); ++t) {
       std::string type = *t;
