@@ -535,6 +535,27 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   // Only the first asked for web layout, which would take the automatic space between
   // paragraphs away from the second in LibreOffice.
   EXPECT_FALSE(settings.child("w:view"));
+
+  // Whether tracked changes show is the first document's that holds them: one without any
+  // cannot hide another's, nor show those another hid.
+  FixtureDoc hides, shows, plain;
+  hides.settings = "<w:revisionView w:insDel=\"0\" w:formatting=\"0\"/>";
+  hides.body = "<w:p><w:ins w:id=\"1\" w:author=\"A\"><w:r><w:t>added</w:t></w:r></w:ins></w:p>";
+  shows.body = hides.body;
+  plain.settings = hides.settings;
+  plain.body = Para("nothing tracked");
+  auto view = [](ResultPackage& result) {
+    pugi::xml_node v = result.Xml("word/settings.xml").document_element().child("w:revisionView");
+    std::string out;
+    for (pugi::xml_attribute at : v.attributes())
+      out += std::string(at.name()) + "=" + at.value() + " ";
+    return out;
+  };
+  ResultPackage hidden = Join({Write("p1.docx", plain), Write("h.docx", hides)});
+  EXPECT_EQ(view(hidden), "w:insDel=0 ");
+  ResultPackage shown =
+      Join({Write("p2.docx", plain), Write("s.docx", shows), Write("h2.docx", hides)});
+  EXPECT_EQ(view(shown), "");
 }
 
 // The interval between default tab stops holds for the whole result. It stays the first

@@ -154,6 +154,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   ctx.endnotes.Load();
   ctx.comments.Load();
   ctx.sections.Load();
+  ReadAnnotationView(ctx);
   if (ctx.first) AdoptSettings(ctx);
   ctx.out.compatibility = LayoutSettingsOf(ctx);
 
@@ -398,6 +399,9 @@ void Composer::Commit(Staging& s) {
     settingsDirty_ = true;
   }
   if (CommitDocumentWide(index.wide, s.wide, s.settings != nullptr)) settingsDirty_ = true;
+  if (CommitAnnotationView(index.annotations, s.annotations, s.settings != nullptr)) {
+    settingsDirty_ = true;
+  }
   if (s.embedTrueTypeFonts && !index.embedTrueTypeFonts) {
     index.embedTrueTypeFonts = true;
     settingsDirty_ = true;
@@ -526,6 +530,7 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   if (settingsDirty_) {
     ApplyEvenAndOddHeaders(settings, index.evenAndOddHeaders);
     ApplyDocumentWide(settings, index.wide);
+    ApplyAnnotationView(settings, index.annotations);
     if (index.embedTrueTypeFonts) AskForEmbeddedFonts(settings);
     if (index.endnotes) PlaceEndnotesAtSectionEnds(settings);
     if (index.viewsDiffer) OpenInPrintLayout(settings);

@@ -19,6 +19,7 @@
 
 #include "base/Result.h"
 #include "word/BinderOptions.h"
+#include "word/engine/AnnotationView.h"
 #include "word/engine/Blank.h"
 #include "word/engine/BoundDocument.h"
 #include "word/engine/DocumentWide.h"
@@ -112,6 +113,7 @@ struct ResultIndex {
   std::map<std::string, std::uint64_t> compatibilityWeight;
   std::string compatibility;  // the set the result uses
   DocumentWideIndex wide;
+  AnnotationViewIndex annotations;
 };
 
 // Everything one append adds, held apart until it is committed.
@@ -138,6 +140,7 @@ struct Staging {
   std::string view;                 // the view the document opens in, "" for print layout
   BoundDocument bound;              // what the binder keeps of it, when the result has one
   DocumentWideStaged wide;
+  AnnotationView annotations;
 };
 
 class Binder;

@@ -4,6 +4,7 @@
 #include "word/engine/Settings.h"
 
 #include "word/ChildOrder.h"
+#include "word/engine/AnnotationView.h"
 #include "word/engine/Append.h"
 #include "word/engine/DocumentWide.h"
 #include "word/engine/Xml.h"
@@ -182,6 +183,21 @@ void ApplyDocumentWide(pugi::xml_document& settings, const DocumentWideIndex& in
   RemoveChildren(root, "w:gutterAtTop");
   RemoveChildren(root, "w:mirrorMargins");
   if (index.mirrored) InsertOrdered(root, "w:mirrorMargins", kSettingsOrder);
+}
+
+void ApplyAnnotationView(pugi::xml_document& settings, const AnnotationViewIndex& index) {
+  pugi::xml_node root = settings.document_element();
+  RemoveChildren(root, "w:revisionView");
+  const std::pair<const char*, bool> kinds[] = {{"w:comments", index.comments.value_or(true)},
+                                                {"w:insDel", index.insDel.value_or(true)},
+                                                {"w:formatting", index.formatting.value_or(true)},
+                                                {"w:inkAnnotations", index.ink}};
+  pugi::xml_node view;
+  for (const auto& [name, shows] : kinds) {
+    if (shows) continue;
+    if (!view) view = InsertOrdered(root, "w:revisionView", kSettingsOrder);
+    view.append_attribute(name).set_value("0");
+  }
 }
 
 void OpenInPrintLayout(pugi::xml_document& settings) {

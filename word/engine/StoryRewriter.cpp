@@ -168,9 +168,9 @@ class Walker {
       if (mapped.empty()) {
         node.parent().remove_child(node);
         return false;
-      } else {
-        node.attribute("w:id").set_value(mapped.c_str());
       }
+      node.attribute("w:id").set_value(mapped.c_str());
+      ctx_.out.annotations.holdsComments = true;
     } else if (name == "w:fldSimple") {
       if (ctx_.bookmarks.RewritesFields()) {
         pugi::xml_attribute instr = node.attribute("w:instr");
@@ -195,9 +195,21 @@ class Walker {
     } else if (name == "w:sdtPr") {
       KeepChildOrderByRank(node, SdtPropertyRank);
     } else {
+      NoteTrackedChange(name);
       RepairProperties(node, name);
     }
     return true;
+  }
+
+  // Whether the result shows tracked changes is decided by the first document holding them.
+  void NoteTrackedChange(std::string_view name) {
+    AnnotationView& held = ctx_.out.annotations;
+    if (name == "w:ins" || name == "w:del" || name == "w:moveFrom" || name == "w:moveTo" ||
+        name == "w:cellIns" || name == "w:cellDel") {
+      held.holdsInsDel = true;
+    } else if (name.ends_with("Change") && name.starts_with("w:")) {
+      held.holdsFormatting = true;  // w:rPrChange, w:pPrChange, w:tblGridChange, ...
+    }
   }
 
   // Properties other writers put out of the schema's order, or leave incomplete, which Word
