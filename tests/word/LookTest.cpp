@@ -80,6 +80,20 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   pugi::xml_node first = ParagraphWith(doc2, "bare");
   ASSERT_TRUE(first);
   EXPECT_EQ(Styled(styles2, first, "w:sz", "w:val", "w:rPr"), "");
+
+  // A paragraph style called Normal that is not marked as the default is the default meant:
+  // the paragraphs naming no style keep their look after another document, not take its.
+  FixtureDoc unmarked;
+  unmarked.hasNormal = false;
+  unmarked.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>";
+  unmarked.body = Para("unmarked");
+  ResultPackage r3 = Join({Write("a3.docx", a), Write("unmarked.docx", unmarked)});
+  auto& styles3 = r3.Xml("word/styles.xml");
+  pugi::xml_node third = ParagraphWith(r3.Xml("word/document.xml"), "unmarked");
+  ASSERT_TRUE(third);
+  EXPECT_EQ(Styled(styles3, third, "w:spacing", "w:after"), "0");
+  EXPECT_EQ(Styled(styles3, third, "w:sz", "w:val", "w:rPr"), "20");
 }
 
 TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {

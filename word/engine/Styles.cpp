@@ -148,13 +148,24 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
 // several documents and is indexed once, so the style is added before any index is made and
 // only where none is yet.
 void GiveUnstyledParagraphsAStyle(pugi::xml_node styles) {
+  pugi::xml_node named;  // a paragraph style called Normal, not marked as the default
   for (pugi::xml_node s : styles.children("w:style")) {
     std::string_view type = s.attribute("w:type").value();
-    if ((type == "paragraph" || type.empty()) && s.attribute("w:default").as_bool()) return;
-    if (std::string_view(s.attribute("w:styleId").value()) == "Normal") return;
+    if (type != "paragraph" && !type.empty()) continue;
+    if (s.attribute("w:default").as_bool()) return;
     // Older LibreOffice names its default "Normal" without marking it: that one is meant.
     std::string_view name = s.child("w:name").attribute("w:val").value();
-    if (name == "Normal" || name == "normal") return;
+    if (!named && (std::string_view(s.attribute("w:styleId").value()) == "Normal" ||
+                   name == "Normal" || name == "normal")) {
+      named = s;
+    }
+  }
+  if (named) {
+    // Marked, so that the paragraphs naming no style keep it after another document too.
+    pugi::xml_attribute marked = named.attribute("w:default");
+    if (!marked) marked = named.append_attribute("w:default");
+    marked.set_value("1");
+    return;
   }
   pugi::xml_node style = styles.append_child("w:style");
   style.append_attribute("w:type").set_value("paragraph");
