@@ -94,6 +94,21 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   ASSERT_TRUE(third);
   EXPECT_EQ(Styled(styles3, third, "w:spacing", "w:after"), "0");
   EXPECT_EQ(Styled(styles3, third, "w:sz", "w:val", "w:rPr"), "20");
+
+  // Automatic spacing switched off in the defaults says what Word takes anyway, and LibreOffice
+  // lays out later documents' lists and cells tighter for it: the result's defaults leave it out.
+  FixtureDoc off;
+  off.docDefaults =
+      "<w:pPrDefault><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:beforeAutospacing=\"0\" "
+      "w:afterAutospacing=\"false\"/></w:pPr></w:pPrDefault>";
+  off.body = Para("off");
+  ResultPackage r4 = Join({Write("off.docx", off), Write("b4.docx", b)});
+  pugi::xml_node spacing =
+      r4.Xml("word/styles.xml").select_node("//w:pPrDefault/w:pPr/w:spacing").node();
+  ASSERT_TRUE(spacing);
+  EXPECT_FALSE(spacing.attribute("w:beforeAutospacing"));
+  EXPECT_FALSE(spacing.attribute("w:afterAutospacing"));
+  EXPECT_STREQ(spacing.attribute("w:after").value(), "0");
 }
 
 TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {

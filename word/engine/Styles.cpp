@@ -225,6 +225,14 @@ void StyleMapper::Load() {
       pugi::xml_document scratch;
       pugi::xml_node copy = scratch.append_copy(docDefaults_);
       RewriteStory(ctx_, copy, StoryOptions{});
+      // Automatic spacing switched off is what Word takes when nothing is said; said in the
+      // defaults, LibreOffice lays out the lists and table cells of every later document
+      // tighter than they were alone.
+      pugi::xml_node spacing = copy.child("w:pPrDefault").child("w:pPr").child("w:spacing");
+      for (const char* automatic : {"w:beforeAutospacing", "w:afterAutospacing"}) {
+        pugi::xml_attribute a = spacing.attribute(automatic);
+        if (a && !IsOn(a)) spacing.remove_attribute(a);
+      }
       head += NodeToString(copy);
     }
     if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
