@@ -95,12 +95,15 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_EQ(Styled(styles3, third, "w:spacing", "w:after"), "0");
   EXPECT_EQ(Styled(styles3, third, "w:sz", "w:val", "w:rPr"), "20");
 
-  // Automatic spacing switched off in the defaults says what Word takes anyway, and LibreOffice
-  // lays out later documents' lists and cells tighter for it: the result's defaults leave it out.
+  // Automatic spacing switched off and borders that are all none, in the defaults, say what
+  // Word takes anyway, and LibreOffice lays out later documents' lists and cells differently for
+  // them: the result's defaults leave them out.
   FixtureDoc off;
   off.docDefaults =
-      "<w:pPrDefault><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:beforeAutospacing=\"0\" "
-      "w:afterAutospacing=\"false\"/></w:pPr></w:pPrDefault>";
+      "<w:pPrDefault><w:pPr><w:pBdr><w:top w:val=\"none\" w:sz=\"0\" w:space=\"0\" "
+      "w:color=\"000000\"/><w:left w:val=\"nil\"/></w:pBdr><w:spacing w:before=\"0\" "
+      "w:after=\"0\" w:beforeAutospacing=\"0\" w:afterAutospacing=\"false\"/></w:pPr>"
+      "</w:pPrDefault>";
   off.body = Para("off");
   ResultPackage r4 = Join({Write("off.docx", off), Write("b4.docx", b)});
   pugi::xml_node spacing =
@@ -109,6 +112,7 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_FALSE(spacing.attribute("w:beforeAutospacing"));
   EXPECT_FALSE(spacing.attribute("w:afterAutospacing"));
   EXPECT_STREQ(spacing.attribute("w:after").value(), "0");
+  EXPECT_TRUE(Select(r4.Xml("word/styles.xml"), "//w:pPrDefault//w:pBdr").empty());
 }
 
 TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {

@@ -228,10 +228,21 @@ void StyleMapper::Load() {
       // Automatic spacing switched off is what Word takes when nothing is said; said in the
       // defaults, LibreOffice lays out the lists and table cells of every later document
       // tighter than they were alone.
-      pugi::xml_node spacing = copy.child("w:pPrDefault").child("w:pPr").child("w:spacing");
+      pugi::xml_node pPr = copy.child("w:pPrDefault").child("w:pPr");
+      pugi::xml_node spacing = pPr.child("w:spacing");
       for (const char* automatic : {"w:beforeAutospacing", "w:afterAutospacing"}) {
         pugi::xml_attribute a = spacing.attribute(automatic);
         if (a && !IsOn(a)) spacing.remove_attribute(a);
+      }
+      // Borders that are all none draw nothing; said in the defaults, LibreOffice drops the
+      // cell margins of every later table that names its table style.
+      if (pugi::xml_node borders = pPr.child("w:pBdr")) {
+        bool drawn = false;
+        for (pugi::xml_node side : borders.children()) {
+          std::string_view kind = side.attribute("w:val").value();
+          drawn = drawn || (kind != "none" && kind != "nil");
+        }
+        if (!drawn) pPr.remove_child(borders);
       }
       head += NodeToString(copy);
     }
