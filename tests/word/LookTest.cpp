@@ -151,7 +151,10 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
       "</w:tblPr><w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
       Para("plain cell") + Para("spaced cell", "<w:pStyle w:val=\"Spaced\"/>") +
       "<w:p><w:r><w:rPr><w:rStyle w:val=\"Big\"/></w:rPr><w:t>big run</w:t></w:r></w:p>" +
-      "</w:tc></w:tr></w:tbl>" + Para("after the table") +
+      "</w:tc></w:tr>" +
+      // A cell in a content control is a cell all the same.
+      "<w:tr><w:sdt><w:sdtPr/><w:sdtContent><w:tc>" + Para("wrapped cell") +
+      "</w:tc></w:sdtContent></w:sdt></w:tr></w:tbl>" + Para("after the table") +
       "<w:tbl><w:tblPr><w:tblStyle w:val=\"Banded\"/><w:tblW w:w=\"0\" w:type=\"auto\"/>"
       "<w:tblLook w:val=\"04A0\" w:firstRow=\"1\" w:lastRow=\"1\" w:firstColumn=\"1\" "
       "w:lastColumn=\"0\" w:noHBand=\"0\" w:noVBand=\"1\"/></w:tblPr><w:tblGrid>"
@@ -171,6 +174,10 @@ TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphS
   EXPECT_STREQ(plain.child("w:pPr").child("w:jc").attribute("w:val").value(), "center");
   EXPECT_STREQ(plain.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value(), "18");
   EXPECT_STREQ(plain.child("w:pPr").child("w:rPr").child("w:sz").attribute("w:val").value(), "18");
+  pugi::xml_node wrapped = ParagraphWith(doc, "wrapped cell");
+  ASSERT_TRUE(wrapped);
+  EXPECT_STREQ(wrapped.child("w:pPr").child("w:spacing").attribute("w:after").value(), "0");
+  EXPECT_STREQ(wrapped.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value(), "18");
 
   // What the paragraph's own style or the run's character style sets still wins.
   pugi::xml_node spaced = ParagraphWith(doc, "spaced cell");

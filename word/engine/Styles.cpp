@@ -564,9 +564,9 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   const auto overDefault = OverDefaultStyle(table);
   if (!overDefault.empty()) {
     const std::string defaultStyle = SourceDefault("paragraph");
-    for (pugi::xml_node row : table.children("w:tr")) {
-      for (pugi::xml_node cell : row.children("w:tc")) {
-        for (pugi::xml_node p : cell.children("w:p")) {
+    for (pugi::xml_node row : RowsOf(table)) {
+      for (pugi::xml_node cell : CellsOf(row)) {
+        for (pugi::xml_node p : ParagraphsOf(cell)) {
           std::string style = p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
           if (!style.empty() && style != defaultStyle) continue;
           const std::vector<pugi::xml_node> runs = RunsOf(p);
@@ -618,7 +618,7 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
                                                       bandSize("w:tblStyleColBandSize"))) {
     const Values& fromTable = valuesFor(cell.types);
     if (fromTable.empty()) continue;
-    for (pugi::xml_node p : cell.cell.children("w:p")) {
+    for (pugi::xml_node p : ParagraphsOf(cell.cell)) {
       pugi::xml_node pPr = p.child("w:pPr");
       std::string style = pPr.child("w:pStyle").attribute("w:val").value();
       if (style.empty()) style = paragraphStyle;
@@ -772,8 +772,8 @@ void StyleMapper::StateSummedSpacing(
     if (name == "w:tbl") {
       std::string style = p.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
       if (style.empty()) style = SourceDefault("table");
-      for (pugi::xml_node row : p.children("w:tr")) {
-        for (pugi::xml_node cell : row.children("w:tc")) inner.emplace_back(cell, style);
+      for (pugi::xml_node row : RowsOf(p)) {
+        for (pugi::xml_node cell : CellsOf(row)) inner.emplace_back(cell, style);
       }
     } else if (name == "w:sdt") {
       inner.emplace_back(p.child("w:sdtContent"), tableStyle);

@@ -9,6 +9,29 @@
 namespace plenwick::word::engine {
 namespace {
 
+// Wrappers nest without end in a hostile part; real documents use one or two.
+constexpr int kWrapperDepth = 16;
+
+void Collect(pugi::xml_node container, std::string_view name, std::vector<pugi::xml_node>& out,
+             int depth) {
+  for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
+    std::string_view n = c.name();
+    if (n == name) {
+      out.push_back(c);
+    } else if (depth < kWrapperDepth && n == "w:sdt") {
+      Collect(c.child("w:sdtContent"), name, out, depth + 1);
+    } else if (depth < kWrapperDepth && n == "w:customXml") {
+      Collect(c, name, out, depth + 1);
+    }
+  }
+}
+
+std::vector<pugi::xml_node> Collected(pugi::xml_node container, std::string_view name) {
+  std::vector<pugi::xml_node> out;
+  Collect(container, name, out, 0);
+  return out;
+}
+
 // What the table's look switches on. A table that states no look gets none of the conditional
 // formats; one written before the look had attributes states it as a bit mask.
 struct Look {
@@ -53,20 +76,30 @@ long GridSpan(pugi::xml_node cell) {
 
 }  // namespace
 
+std::vector<pugi::xml_node> RowsOf(pugi::xml_node table) {
+  return Collected(table, "w:tr");
+}
+
+std::vector<pugi::xml_node> CellsOf(pugi::xml_node row) {
+  return Collected(row, "w:tc");
+}
+
+std::vector<pugi::xml_node> ParagraphsOf(pugi::xml_node cell) {
+  return Collected(cell, "w:p");
+}
+
 std::vector<CellConditions> ConditionsOfCells(pugi::xml_node table, long rowBand, long columnBand) {
   std::vector<CellConditions> out;
   const Look look = LookOf(table);
   if (rowBand < 1) rowBand = 1;
   if (columnBand < 1) columnBand = 1;
-  std::vector<pugi::xml_node> rows;
-  for (pugi::xml_node row : table.children("w:tr")) rows.push_back(row);
+  const std::vector<pugi::xml_node> rows = RowsOf(table);
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const bool firstRow = look.firstRow && r == 0;
     const bool lastRow = look.lastRow && r + 1 == rows.size();
     // Bands are counted from the row after the header row, and from the column after the first.
     const long rowIndex = static_cast<long>(r) - (look.firstRow ? 1 : 0);
-    std::vector<pugi::xml_node> cells;
-    for (pugi::xml_node cell : rows[r].children("w:tc")) cells.push_back(cell);
+    const std::vector<pugi::xml_node> cells = CellsOf(rows[r]);
     long column =
         std::clamp<long>(rows[r].child("w:trPr").child("w:gridBefore").attribute("w:val").as_int(0),
                          0, kMostColumns);
