@@ -447,6 +447,25 @@ TEST_F(LookTest, ThemeFontsFollowTheDocumentsOwnScriptLanguages) {
   EXPECT_STREQ(korean.attribute("w:eastAsia").value(), "Hang Face");
   EXPECT_STREQ(korean.attribute("w:cs").value(), "Arab Face");
   EXPECT_STREQ(korean.attribute("w:ascii").value(), "Calibri");
+
+  // Defaults that read the same name other faces under another theme: a document whose theme
+  // differs states its own, though its defaults are the first document's word for word.
+  const std::string themedDefaults =
+      "<w:rPrDefault><w:rPr><w:rFonts w:asciiTheme=\"minorHAnsi\" w:hAnsiTheme=\"minorHAnsi\"/>"
+      "</w:rPr></w:rPrDefault>";
+  FixtureDoc first, other;
+  first.theme = theme;
+  first.docDefaults = themedDefaults;
+  first.body = Para("calibri text");
+  other.theme = theme.substr(0, theme.find("<a:minorFont>")) +
+                "<a:minorFont><a:latin typeface=\"Cambria\"/><a:ea typeface=\"\"/>"
+                "<a:cs typeface=\"\"/></a:minorFont></a:fontScheme>";
+  other.docDefaults = themedDefaults;
+  other.body = Para("cambria text");
+  ResultPackage r2 = Join({Write("first.docx", first), Write("other.docx", other)});
+  pugi::xml_node cambria = ParagraphWith(r2.Xml("word/document.xml"), "cambria text");
+  ASSERT_TRUE(cambria);
+  EXPECT_EQ(Styled(r2.Xml("word/styles.xml"), cambria, "w:rFonts", "w:ascii", "w:rPr"), "Cambria");
 }
 
 // Theme colours resolve against the result's theme, which is the first document's: a later

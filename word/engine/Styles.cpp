@@ -35,6 +35,20 @@ std::string DefaultsKey(pugi::xml_node docDefaults) {
   return docDefaults ? NodeToString(docDefaults) : std::string();
 }
 
+// Whether the defaults name theme fonts or colours (w:asciiTheme, w:cstheme, w:themeColor...).
+bool NamesTheTheme(pugi::xml_node docDefaults) {
+  bool names = false;
+  WalkElements(docDefaults, [&names](pugi::xml_node node) {
+    for (pugi::xml_attribute a = node.first_attribute(); a && !names; a = a.next_attribute()) {
+      std::string_view n = a.name();
+      names =
+          n.find("Theme") != std::string_view::npos || n.starts_with("w:theme") || n == "w:cstheme";
+    }
+    return !names;
+  });
+  return names;
+}
+
 // Attributes that set one property between them: a font by name or from the theme, an indent
 // side by its left-to-right or its bidirectional name, in twips or in characters, and the first
 // line indented or hanging. Stating one of a group next to another makes an indent that readers
@@ -249,7 +263,10 @@ void StyleMapper::Load() {
     if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
     ctx_.out.stylesHead = std::move(head);
   } else {
-    mergeDefaults_ = DefaultsKey(docDefaults_) != index.docDefaultsKey;
+    // Defaults naming the theme's fonts or colours mean others under the result's theme,
+    // although they read the same.
+    mergeDefaults_ = DefaultsKey(docDefaults_) != index.docDefaultsKey ||
+                     (ctx_.theme.Differs() && NamesTheTheme(docDefaults_));
     if (mergeDefaults_) BuildEffectiveDefaults();
   }
 
