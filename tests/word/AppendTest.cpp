@@ -165,19 +165,22 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   ASSERT_EQ(sections3.size(), 2u);
   EXPECT_EQ(types(sections3[1]), all);
   EXPECT_EQ(distance(sections3[1], "w:header"), "248");
-  auto& rels3 = r3.Xml("word/_rels/document.xml.rels");
-  auto partOf = [&](pugi::xml_node sect, std::string_view type) {
-    for (pugi::xml_node c : sect.children("w:headerReference")) {
+  // The part a section names for a kind ("w:headerReference") and type ("first").
+  auto partOf = [](ResultPackage& result, pugi::xml_node sect, const char* kind,
+                   std::string_view type) {
+    for (pugi::xml_node c : sect.children(kind)) {
       if (type != c.attribute("w:type").value()) continue;
-      for (pugi::xml_node rel : rels3.document_element().children()) {
+      for (pugi::xml_node rel :
+           result.Xml("word/_rels/document.xml.rels").document_element().children()) {
         if (std::string_view(c.attribute("r:id").value()) == rel.attribute("Id").value())
           return "word/" + std::string(rel.attribute("Target").value());
       }
     }
     return std::string();
   };
-  EXPECT_TRUE(Select(r3.Xml(partOf(sections3[1], "first")), "//w:t").empty());
-  const std::string real = partOf(sections3[1], "default");
+  EXPECT_TRUE(
+      Select(r3.Xml(partOf(r3, sections3[1], "w:headerReference", "first")), "//w:t").empty());
+  const std::string real = partOf(r3, sections3[1], "w:headerReference", "default");
   EXPECT_NE(r3.Text(real).find("LOW HEADER"), std::string::npos);
   pugi::xml_node gap = r3.Xml(real).document_element().first_child();
   EXPECT_EQ(std::string(gap.child("w:pPr").child("w:spacing").attribute("w:line").value()), "1130");
@@ -196,15 +199,7 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   auto sections4 = Select(r4.Xml("word/document.xml"), "//w:sectPr");
   ASSERT_EQ(sections4.size(), 2u);
   EXPECT_EQ(distance(sections4[1], "w:footer"), "125");
-  std::string footerPart;
-  for (pugi::xml_node c : sections4[1].children("w:footerReference")) {
-    if (std::string_view(c.attribute("w:type").value()) != "default") continue;
-    for (pugi::xml_node rel :
-         r4.Xml("word/_rels/document.xml.rels").document_element().children()) {
-      if (std::string_view(c.attribute("r:id").value()) == rel.attribute("Id").value())
-        footerPart = "word/" + std::string(rel.attribute("Target").value());
-    }
-  }
+  const std::string footerPart = partOf(r4, sections4[1], "w:footerReference", "default");
   ASSERT_FALSE(footerPart.empty());
   EXPECT_NE(r4.Text(footerPart).find("LOW FOOTER"), std::string::npos);
   pugi::xml_node closing = r4.Xml(footerPart).document_element().last_child();
