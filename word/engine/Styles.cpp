@@ -35,6 +35,26 @@ std::string DefaultsKey(pugi::xml_node docDefaults) {
   return docDefaults ? NodeToString(docDefaults) : std::string();
 }
 
+// Paragraph defaults that say what Word takes when nothing is said, and that LibreOffice reads
+// as more: automatic spacing switched off (it lays out every later document's lists and table
+// cells tighter) and borders that are all none (it drops the cell margins of every later table
+// that names its table style). The result's defaults leave them out.
+void LeaveOutWhatWordTakesAnyway(pugi::xml_node pPr) {
+  pugi::xml_node spacing = pPr.child("w:spacing");
+  for (const char* automatic : {"w:beforeAutospacing", "w:afterAutospacing"}) {
+    pugi::xml_attribute a = spacing.attribute(automatic);
+    if (a && !IsOn(a)) spacing.remove_attribute(a);
+  }
+  if (pugi::xml_node borders = pPr.child("w:pBdr")) {
+    bool drawn = false;
+    for (pugi::xml_node side : borders.children()) {
+      std::string_view kind = side.attribute("w:val").value();
+      drawn = drawn || (kind != "none" && kind != "nil");
+    }
+    if (!drawn) pPr.remove_child(borders);
+  }
+}
+
 // Whether the defaults name theme fonts or colours (w:asciiTheme, w:cstheme, w:themeColor...).
 bool NamesTheTheme(pugi::xml_node docDefaults) {
   bool names = false;
@@ -239,25 +259,7 @@ void StyleMapper::Load() {
       pugi::xml_document scratch;
       pugi::xml_node copy = scratch.append_copy(docDefaults_);
       RewriteStory(ctx_, copy, StoryOptions{});
-      // Automatic spacing switched off is what Word takes when nothing is said; said in the
-      // defaults, LibreOffice lays out the lists and table cells of every later document
-      // tighter than they were alone.
-      pugi::xml_node pPr = copy.child("w:pPrDefault").child("w:pPr");
-      pugi::xml_node spacing = pPr.child("w:spacing");
-      for (const char* automatic : {"w:beforeAutospacing", "w:afterAutospacing"}) {
-        pugi::xml_attribute a = spacing.attribute(automatic);
-        if (a && !IsOn(a)) spacing.remove_attribute(a);
-      }
-      // Borders that are all none draw nothing; said in the defaults, LibreOffice drops the
-      // cell margins of every later table that names its table style.
-      if (pugi::xml_node borders = pPr.child("w:pBdr")) {
-        bool drawn = false;
-        for (pugi::xml_node side : borders.children()) {
-          std::string_view kind = side.attribute("w:val").value();
-          drawn = drawn || (kind != "none" && kind != "nil");
-        }
-        if (!drawn) pPr.remove_child(borders);
-      }
+      LeaveOutWhatWordTakesAnyway(copy.child("w:pPrDefault").child("w:pPr"));
       head += NodeToString(copy);
     }
     if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
