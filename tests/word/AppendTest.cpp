@@ -648,6 +648,23 @@ TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {
   for (pugi::xml_node n : Select(num, "//w:num")) {
     EXPECT_EQ(defined.count(n.child("w:abstractNumId").attribute("w:val").value()), 1u);
   }
+
+  // Saved after every document, as the join run saves, the lists' definitions and instances
+  // grow in two places at once and later saves write only what is new of them.
+  Joiner each;
+  const std::string path = (dir_ / "each.doc").string();
+  constexpr std::size_t kCount = 40;
+  for (std::size_t i = 0; i < kCount; ++i) {
+    ASSERT_TRUE(each.Insert(Write("a.docx", a)).ok());
+    ASSERT_TRUE(each.Save(path).ok());
+  }
+  each.Release();
+  ResultPackage saved(path);
+  auto& grown = saved.Xml("word/numbering.xml");
+  ASSERT_EQ(Select(grown, "//w:abstractNum").size(), kCount);
+  ASSERT_EQ(Select(grown, "//w:num").size(), kCount);
+  EXPECT_TRUE(Select(grown, "//w:num[1]/following-sibling::w:abstractNum").empty());
+  EXPECT_EQ(Select(saved.Xml("word/document.xml"), "//w:numPr").size(), 2 * kCount);
 }
 
 TEST_F(AppendTest, IdenticalPicturesAreStoredOnceAndEveryReferenceResolves) {

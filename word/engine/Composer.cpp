@@ -520,10 +520,9 @@ std::vector<package::RawEntry> Composer::ChangingEntries() {
   // grows at its end like a plain join's.
   if (binder_ && binder_->options().contents) {
     const CompressedRun contents = binder_->ContentsPage();
-    out.push_back(
-        document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail}, false));
+    out.push_back(document_.Build("word/document.xml", {&bodyHead_, &contents, &body_, &tail}));
   } else {
-    out.push_back(document_.Build("word/document.xml", {&bodyHead_, &body_, &tail}, true));
+    out.push_back(document_.Build("word/document.xml", {&bodyHead_, &body_, &tail}, 2));
   }
   out.push_back(documentRels_.Entry());
   out.push_back(styles_.Entry());

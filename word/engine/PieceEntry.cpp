@@ -102,14 +102,18 @@ std::uint64_t CompressedRun::NewOrigin() {
 }
 
 package::RawEntry Assembly::Build(std::string name, const std::vector<const CompressedRun*>& runs,
-                                  bool growsAtEnd) {
+                                  std::size_t stableRuns) {
   std::vector<const CompressedRun*> parts;
+  std::size_t stableParts = 0;  // how many of parts are stable runs
   std::size_t total = 2;
-  for (const CompressedRun* r : runs) {
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const CompressedRun* r = runs[i];
     if (r->size_ == 0) continue;
     parts.push_back(r);
+    if (i < stableRuns) ++stableParts;
     total += r->compressed_.size();
   }
+  const bool growsAtEnd = stableParts > 0;
   std::size_t kept = 0;     // bytes at the start of data_ that stay as they are
   std::size_t done = 0;     // parts wholly among them
   std::size_t partial = 0;  // bytes of parts[done] among them
@@ -145,7 +149,7 @@ package::RawEntry Assembly::Build(std::string name, const std::vector<const Comp
     crc = static_cast<std::uint32_t>(crc32_combine(crc, r.crc_, static_cast<z_off_t>(r.size_)));
     size += r.size_;
     taken_.push_back({r.origin_, r.compressed_.size()});
-    if (parts[i] != runs.back()) prefix += r.compressed_.size();
+    if (i < stableParts) prefix += r.compressed_.size();
   }
   // An empty final block closes the stream.
   data_->push_back(static_cast<char>(0x03));
@@ -203,7 +207,10 @@ const package::RawEntry& PieceEntry::Entry() {
     for (const auto& r : runs_) all.push_back(&r);
     all.push_back(&tail_);
     cached_.data.reset();  // so the assembly may reuse the bytes
-    cached_ = assembly_.Build(name_, all, runs_.size() == 1);
+    // One run is the prefix with the head. Of several (numbering's picture bullets, definitions
+    // and instances), all but the last are: the last, a few bytes a document, is written again
+    // with the tail at every save. Growth in an earlier run starts a new lineage.
+    cached_ = assembly_.Build(name_, all, runs_.size() == 1 ? 2 : runs_.size());
     dirty_ = false;
   }
   return cached_;

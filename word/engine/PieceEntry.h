@@ -20,7 +20,7 @@ namespace plenwick::word::engine {
 // Each piece may refer back into the last 8 KB the run holds before it (never further back than
 // the run's own start), so the many small pieces of a long join compress as one text: alone, a
 // document's few list definitions or relationships shrank by a third; told what came before,
-// by nine tenths, and numbering, which is written whole at every save, with them.
+// by nine tenths.
 class CompressedRun {
  public:
   CompressedRun() : origin_(NewOrigin()) {}
@@ -60,14 +60,14 @@ class CompressedRun {
 // them is over): what the runs had then is kept and only what they gained since is copied, so
 // a save costs what was appended, not the whole part.
 //
-// A part that grows only in the run before its last (the tail, rebuilt for each save) is marked
-// as growing at its end: everything before the tail is its stable prefix, vouched for by a
-// lineage that lasts while the bytes of the last prefix stay, so a save writes only what is new
-// of it.
+// A part whose first `stableRuns` runs change only by the last of them growing at its end has
+// those runs as its stable prefix, vouched for by a lineage that lasts while the bytes of the
+// last prefix stay, so a save writes only what is new of them and the runs after them (rebuilt
+// or small) whole. With no stable runs the part is written whole at every save.
 class Assembly {
  public:
   package::RawEntry Build(std::string name, const std::vector<const CompressedRun*>& runs,
-                          bool growsAtEnd = false);
+                          std::size_t stableRuns = 0);
 
  private:
   struct Taken {

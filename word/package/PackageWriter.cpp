@@ -347,7 +347,7 @@ Status PackageWriter::Impl::Save(const std::string& path, const std::vector<RawE
   if (incremental) {
     layout.slots = std::move(*grown);
   } else {
-    for (const RawEntry* e : growing) layout.slots.push_back(FreshSlot(*e));
+    layout.slots = FreshSlots(growing, fixed.offsets.back());
   }
   layout.fixedCount = fixed.entries.size();
 

@@ -45,17 +45,33 @@ bool IsGrowing(const RawEntry& e) {
   return e.method == 8 && e.stablePrefix > 0 && e.stablePrefix < e.compressedSize;
 }
 
-// The slot a full write gives an entry: room for it to double.
-Slot FreshSlot(const RawEntry& e) {
+// The slot a full write gives an entry: room for its prefix and its final blocks to double, or
+// `room` bytes more between them when that is larger.
+Slot FreshSlot(const RawEntry& e, std::uint64_t room) {
   const std::uint64_t tailLen = e.compressedSize - e.stablePrefix;
+  const std::uint64_t tailShare = e.compressedSize == 0 ? 0 : room * tailLen / e.compressedSize;
   Slot s;
   s.name = e.name;
-  s.tailRoom = RoundUp(std::max<std::uint64_t>(512, 2 * tailLen + 16));
-  s.capacity = RoundUp(std::max<std::uint64_t>(16 * 1024, 2 * e.stablePrefix + 64)) + s.tailRoom;
+  s.tailRoom = RoundUp(std::max<std::uint64_t>({512, 2 * tailLen + 16, tailLen + tailShare}));
+  s.capacity = RoundUp(std::max<std::uint64_t>(
+                   {16 * 1024, 2 * e.stablePrefix + 64, e.stablePrefix + room - tailShare})) +
+               s.tailRoom;
   s.prefix = e.stablePrefix;
   s.padFrom = PadStart(s.prefix, 0);
   Remember(s, e);
   return s;
+}
+
+std::vector<Slot> FreshSlots(const std::vector<const RawEntry*>& growing, std::uint64_t after) {
+  std::uint64_t total = 0;
+  for (const RawEntry* e : growing) total += e->compressedSize;
+  std::vector<Slot> slots;
+  for (const RawEntry* e : growing) {
+    // A file without ZIP64 keeps these products far from overflowing.
+    const std::uint64_t room = total == 0 ? 0 : after / 16 * e->compressedSize / total;
+    slots.push_back(FreshSlot(*e, room));
+  }
+  return slots;
 }
 
 // The slot an incremental save leaves, or nothing when the entry no longer fits the old one.
