@@ -567,6 +567,39 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   EXPECT_EQ(view(shown), "");
 }
 
+// A page colour holds for the whole file: a document keeps its own when joined alone or with
+// others of the same colour, and gives it up rather than colour another's pages.
+TEST_F(AppendTest, APageColourIsKeptWhileEveryDocumentHasTheSame) {
+  FixtureDoc coloured, other, plain;
+  auto withColour = [](const std::string& colour) {
+    return std::string("<w:document") + kNs + "><w:background w:color=\"" + colour +
+           "\"/><w:body>" + Para("coloured") + FixtureDoc().sectPr + "</w:body></w:document>";
+  };
+  coloured.documentXml = withColour("fff2cc");
+  other.documentXml = withColour("DDEBF7");
+  plain.body = Para("white");
+  auto colourOf = [](ResultPackage& r) {
+    return std::string(r.Xml("word/document.xml")
+                           .document_element()
+                           .child("w:background")
+                           .attribute("w:color")
+                           .value());
+  };
+  ResultPackage alone = Join({Write("c.docx", coloured)});
+  EXPECT_EQ(colourOf(alone), "FFF2CC");
+  ResultPackage same = Join({Write("c1.docx", coloured), Write("c2.docx", coloured)});
+  EXPECT_EQ(colourOf(same), "FFF2CC");
+  for (const auto& set :
+       {std::vector<FixtureDoc>{coloured, plain, coloured},
+        std::vector<FixtureDoc>{plain, coloured}, std::vector<FixtureDoc>{coloured, other}}) {
+    std::vector<std::string> paths;
+    for (const FixtureDoc& d : set)
+      paths.push_back(Write(std::to_string(paths.size()) + ".docx", d));
+    ResultPackage mixed = Join(paths);
+    EXPECT_EQ(colourOf(mixed), "");
+  }
+}
+
 // The interval between default tab stops holds for the whole result. It stays the first
 // document's, so nothing already joined moves, and a later document with another interval
 // states its stops in each paragraph that has a tab, after the paragraph's own last stop.

@@ -1,8 +1,11 @@
 #include "word/engine/Composer.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cctype>
 #include <exception>
 #include <new>
+#include <optional>
 
 #include "word/WordApi.h"
 #include "word/engine/Append.h"
@@ -139,10 +142,31 @@ void KeepLeadingAutoSpacingNone(pugi::xml_node body) {
   before.set_value("0");
 }
 
+// The document's page colour: six hex digits, or "" for none (or one this cannot state, such as
+// a picture or a theme colour alone).
+std::string PageColourOf(pugi::xml_node document) {
+  std::string_view colour = document.child("w:background").attribute("w:color").value();
+  if (colour.size() != 6 || !std::all_of(colour.begin(), colour.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+      })) {
+    return "";
+  }
+  std::string upper(colour);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+std::string DocumentHead(const std::string& pageColour) {
+  std::string head = RootOpen("w:document");
+  if (!pageColour.empty()) head += "<w:background w:color=\"" + pageColour + "\"/>";
+  return head + "<w:body>";
+}
+
 void Stage(AppendContext& ctx, std::string_view fileName) {
   SourcePackage& src = ctx.src;
   XmlPart& main = src.Xml(src.mainPart());
   pugi::xml_node body = main.doc->document_element().child("w:body");
+  ctx.out.pageColour = PageColourOf(main.doc->document_element());
 
   // The fixed order in which the kinds are run.
   ctx.theme.Load();
@@ -256,7 +280,7 @@ bool Vote(std::map<std::string, std::uint64_t>& weights, std::string& current,
 }  // namespace
 
 Composer::Composer(Paper paper) {
-  bodyHead_.Append(RootOpen("w:document") + "<w:body>");
+  bodyHead_.Append(DocumentHead(""));
   pendingLast_ = "<w:p/>";
   pendingJoined_ = pendingLast_;
   finalSectPr_ = blank::SectionProperties(paper);
@@ -413,6 +437,20 @@ void Composer::Commit(Staging& s) {
     settings.reset();
     for (pugi::xml_node c : s.settings->children()) settings.append_copy(c);
     settingsDirty_ = true;
+  }
+  // A page colour holds for the whole file: the result shows one only while every document
+  // has the same, since any other would colour the pages of documents that had none.
+  std::optional<std::string> pageColour;
+  if (blank_) {
+    pageColour = s.pageColour;
+  } else if (!index.pageColoursDiffer && s.pageColour != index.pageColour) {
+    index.pageColoursDiffer = true;
+    pageColour = "";
+  }
+  if (pageColour && *pageColour != index.pageColour) {
+    index.pageColour = *pageColour;
+    bodyHead_ = CompressedRun();
+    bodyHead_.Append(DocumentHead(index.pageColour));
   }
   if (s.evenAndOddHeaders && !index.evenAndOddHeaders) {
     index.evenAndOddHeaders = true;
