@@ -60,16 +60,20 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:line"), "240");
   EXPECT_EQ(Styled(styles, second, "w:spacing", "w:lineRule"), "auto");
 
-  // A first document without defaults leaves the result without them, and each word processor
-  // then takes its own (LibreOffice's are 11 pt and kerned): the later document states what it
-  // fell back on alone, Word's.
+  // A first document without defaults leaves the result without run defaults, and each word
+  // processor then takes its own (LibreOffice's are 11 pt and kerned): the later document states
+  // what it fell back on alone, Word's. Its paragraph defaults are stated, empty: LibreOffice
+  // takes Word's only where they are, and keeps widows and orphans apart where they are not.
   FixtureDoc bare;
   bare.hasDocDefaults = false;
   bare.body = Para("bare");
   ResultPackage r2 = Join({Write("bare.docx", bare), Write("b.docx", b)});
   auto& doc2 = r2.Xml("word/document.xml");
   auto& styles2 = r2.Xml("word/styles.xml");
-  EXPECT_TRUE(Select(styles2, "//w:docDefaults").empty());
+  EXPECT_TRUE(Select(styles2, "//w:rPrDefault").empty());
+  const auto paragraphDefaults = Select(styles2, "/w:styles/w:docDefaults/w:pPrDefault");
+  ASSERT_EQ(paragraphDefaults.size(), 1u);
+  EXPECT_FALSE(paragraphDefaults[0].first_child());
   second = ParagraphWith(doc2, "second");
   ASSERT_TRUE(second);
   EXPECT_EQ(Styled(styles2, second, "w:spacing", "w:after"), "120");

@@ -255,13 +255,16 @@ void StyleMapper::Load() {
     std::string head =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:styles" +
         StandardNamespaceDeclarations() + " mc:Ignorable=\"" + StandardIgnorable() + "\">";
-    if (docDefaults_) {
-      pugi::xml_document scratch;
-      pugi::xml_node copy = scratch.append_copy(docDefaults_);
-      RewriteStory(ctx_, copy, StoryOptions{});
-      LeaveOutWhatWordTakesAnyway(copy.child("w:pPrDefault").child("w:pPr"));
-      head += NodeToString(copy);
-    }
+    // Paragraph defaults are stated even when empty: LibreOffice takes Word's only where they
+    // are, and otherwise lays out every later document that stated them with its own (widows
+    // and orphans kept apart), while to Word an empty one says what none does.
+    pugi::xml_document scratch;
+    pugi::xml_node copy =
+        docDefaults_ ? scratch.append_copy(docDefaults_) : scratch.append_child("w:docDefaults");
+    RewriteStory(ctx_, copy, StoryOptions{});
+    if (!copy.child("w:pPrDefault")) copy.append_child("w:pPrDefault");
+    LeaveOutWhatWordTakesAnyway(copy.child("w:pPrDefault").child("w:pPr"));
+    head += NodeToString(copy);
     if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
     ctx_.out.stylesHead = std::move(head);
   } else {
