@@ -3,8 +3,6 @@
 // protection, note separators of its own.
 #include "word/engine/Settings.h"
 
-#include <cstring>
-
 #include "word/ChildOrder.h"
 #include "word/engine/AnnotationView.h"
 #include "word/engine/Append.h"
@@ -286,27 +284,14 @@ void ApplyEastAsianSettings(pugi::xml_document& settings, const std::string& sig
 
 std::uint64_t EastAsianCharacters(std::string_view xml) {
   // Kana, CJK punctuation and ideographs, Hangul (U+3000-U+DFFF) and full-width forms
-  // (U+FF00-U+FFEF) take three bytes in UTF-8, led by E3-ED or EF BC-BF; markup is ASCII, which
-  // is passed over eight bytes at a time (this runs over every document's whole text).
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  // (U+FF00-U+FFEF) take three bytes in UTF-8, led by E3-ED or EF BC-BF; markup is ASCII.
   std::uint64_t count = 0;
-  std::size_t i = 0;
-  while (i + 1 < xml.size()) {
-    std::uint64_t chunk = 0;
-    if (i + sizeof chunk <= xml.size()) {
-      std::memcpy(&chunk, xml.data() + i, sizeof chunk);
-      if ((chunk & kHighBits) == 0) {
-        i += sizeof chunk;
-        continue;
-      }
-    }
+  for (std::size_t i = 0; i + 1 < xml.size(); ++i) {
     const auto lead = static_cast<unsigned char>(xml[i]);
     const auto next = static_cast<unsigned char>(xml[i + 1]);
     if ((lead >= 0xE3 && lead <= 0xED) || (lead == 0xEF && next >= 0xBC && next <= 0xBF)) {
       ++count;
-      i += 3;
-    } else {
-      ++i;
+      i += 2;
     }
   }
   return count;
