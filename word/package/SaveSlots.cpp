@@ -45,6 +45,8 @@ bool IsGrowing(const RawEntry& e) {
   return e.method == 8 && e.stablePrefix > 0 && e.stablePrefix < e.compressedSize;
 }
 
+namespace {
+
 // The slot a full write gives an entry: room for its prefix and its final blocks to double, or
 // `room` bytes more between them when that is larger.
 Slot FreshSlot(const RawEntry& e, std::uint64_t room) {
@@ -61,6 +63,8 @@ Slot FreshSlot(const RawEntry& e, std::uint64_t room) {
   Remember(s, e);
   return s;
 }
+
+}  // namespace
 
 std::vector<Slot> FreshSlots(const std::vector<const RawEntry*>& growing, std::uint64_t after) {
   std::uint64_t total = 0;

@@ -51,10 +51,6 @@ struct Layout {
 // An entry that grows at its end and is worth a slot.
 bool IsGrowing(const RawEntry& e);
 
-// The slot a full write gives an entry: room for its prefix and its final blocks to double, or
-// `room` bytes more between them when that is larger.
-Slot FreshSlot(const RawEntry& e, std::uint64_t room = 0);
-
 // The slots a full write gives the growing entries, followed by `after` bytes of other entries.
 // A slot that outgrows its room makes the next save into that file a full write, which writes
 // all of those again: when they are many (pictures), room for the entries to double would bring
