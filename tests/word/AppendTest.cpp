@@ -531,6 +531,20 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   // paragraphs away from the second in LibreOffice.
   EXPECT_FALSE(settings.child("w:view"));
 
+  // Punctuation is compressed as most of the East Asian text had it, however much other text
+  // said otherwise: only East Asian punctuation is compressed.
+  FixtureDoc chinese;
+  chinese.settings = "<w:characterSpacingControl w:val=\"compressPunctuation\"/>";
+  chinese.body = Para("\u6d4b\u8bd5\uff0c\u6807\u70b9\u3002");
+  a.settings = "<w:characterSpacingControl w:val=\"doNotCompress\"/>";
+  ResultPackage mixed = Join({Write("w1.docx", a), Write("zh.docx", chinese), Write("w2.docx", b)});
+  EXPECT_STREQ(mixed.Xml("word/settings.xml")
+                   .document_element()
+                   .child("w:characterSpacingControl")
+                   .attribute("w:val")
+                   .value(),
+               "compressPunctuation");
+
   // Whether tracked changes show is the first document's that holds them: one without any
   // cannot hide another's, nor show those another hid.
   FixtureDoc hides, shows, plain;

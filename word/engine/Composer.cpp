@@ -181,6 +181,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   ReadAnnotationView(ctx);
   if (ctx.first) AdoptSettings(ctx);
   ctx.out.compatibility = LayoutSettingsOf(ctx);
+  ctx.out.eastAsian = EastAsianSettingsOf(ctx);
 
   // Where page numbers run through the whole result, a document's page count is the result's.
   ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr") &&
@@ -255,6 +256,25 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
     pieces += NodeToString(c);
   }
   ctx.out.bodyPieces.push_back(std::move(pieces));
+}
+
+// Adds a document's weight to its value of a setting that holds for the whole result and makes
+// the value with the most weight the result's, or the document's when it is the first; a value
+// keeps the result on a tie. Returns whether the result's value changed.
+bool Vote(std::map<std::string, std::uint64_t>& weights, std::string& current,
+          const std::string& value, std::uint64_t weight, bool first) {
+  weights[value] += weight;
+  const std::string* best = first ? &value : &current;
+  std::uint64_t bestWeight = weights[*best];
+  for (const auto& [candidate, w] : weights) {
+    if (w > bestWeight) {
+      best = &candidate;
+      bestWeight = w;
+    }
+  }
+  if (!first && *best == current) return false;
+  current = *best;
+  return true;
 }
 
 }  // namespace
@@ -452,21 +472,21 @@ void Composer::Commit(Staging& s) {
   }
   if (s.theme) theme_ = s.theme;
   // Tab stops, hyphenation and compatibility options decide how every page is laid out and
-  // hold for the whole result: it takes those under which most of its text was written.
+  // hold for the whole result: it takes those under which most of its text was written, and
+  // the way of compressing punctuation under which most of its East Asian text was.
   std::uint64_t size = 0;
-  for (const std::string& piece : s.bodyPieces) size += piece.size();
-  index.compatibilityWeight[s.compatibility] += size + 1;
-  const std::string* best = &index.compatibility;
-  std::uint64_t bestWeight = s.settings ? 0 : index.compatibilityWeight[index.compatibility];
-  for (const auto& [compat, weight] : index.compatibilityWeight) {
-    if (weight > bestWeight) {
-      best = &compat;
-      bestWeight = weight;
-    }
+  std::uint64_t eastAsian = EastAsianCharacters(pendingLast_);
+  for (const std::string& piece : s.bodyPieces) {
+    size += piece.size();
+    eastAsian += EastAsianCharacters(piece);
   }
-  if (s.settings || *best != index.compatibility) {
-    index.compatibility = *best;
+  if (Vote(index.compatibilityWeight, index.compatibility, s.compatibility, size + 1,
+           s.settings != nullptr)) {
     ApplyLayoutSettings(settings, index.compatibility);
+    settingsDirty_ = true;
+  }
+  if (Vote(index.eastAsianWeight, index.eastAsian, s.eastAsian, eastAsian, s.settings != nullptr)) {
+    ApplyEastAsianSettings(settings, index.eastAsian);
     settingsDirty_ = true;
   }
 

@@ -112,6 +112,9 @@ struct ResultIndex {
   // How much text was laid out under each set of compatibility options.
   std::map<std::string, std::uint64_t> compatibilityWeight;
   std::string compatibility;  // the set the result uses
+  // How much East Asian text was laid out under each way of compressing its punctuation.
+  std::map<std::string, std::uint64_t> eastAsianWeight;
+  std::string eastAsian;  // the way the result uses
   // The page colour (six hex digits, "" for none): a document's while every document so far
   // has the same, and none once two differ.
   std::string pageColour;
@@ -141,6 +144,7 @@ struct Staging {
   bool evenAndOddHeaders = false;
   bool embedTrueTypeFonts = false;  // the document embeds its fonts and asks for them saved so
   std::string compatibility;        // the document's compatibility options
+  std::string eastAsian;            // how the document compresses East Asian punctuation
   std::string pageColour;           // six hex digits, "" for none
   std::string view;                 // the view the document opens in, "" for print layout
   BoundDocument bound;              // what the binder keeps of it, when the result has one

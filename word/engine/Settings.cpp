@@ -3,6 +3,8 @@
 // protection, note separators of its own.
 #include "word/engine/Settings.h"
 
+#include <cstring>
+
 #include "word/ChildOrder.h"
 #include "word/engine/AnnotationView.h"
 #include "word/engine/Append.h"
@@ -231,18 +233,87 @@ namespace plenwick::word::engine {
 // The default tab stop is not among them: a document states its own where it differs. Nor is
 // hyphenation: the result keeps the first document's, and a later document that did not
 // hyphenate says so in its paragraphs.
-constexpr const char* kLayoutSettings[] = {
-    "w:characterSpacingControl", "w:noPunctuationKerning", "w:footnotePr", "w:compat",
-    "w:decimalSymbol",           "w:listSeparator"};
+constexpr const char* kLayoutSettings[] = {"w:noPunctuationKerning", "w:footnotePr", "w:compat",
+                                           "w:decimalSymbol", "w:listSeparator"};
+// Compressing punctuation holds for the whole document too, but only East Asian punctuation is
+// compressed, so a document without East Asian text is the same either way.
+constexpr const char* kEastAsianSettings[] = {"w:characterSpacingControl"};
 constexpr char kSeparator = '\x1f';
 constexpr long kCurrentCompatibilityMode = 15;
 
-std::string LayoutSettingsOf(AppendContext& ctx) {
+namespace {
+
+pugi::xml_node SettingsRootOf(AppendContext& ctx) {
   const Relationship* rel = ctx.src.RelOfKind(ctx.src.mainPart(), "settings");
-  pugi::xml_node root;
-  if (rel != nullptr && !rel->part.empty() && ctx.src.Has(rel->part)) {
-    root = ctx.src.Xml(rel->part).doc->document_element();
+  if (rel == nullptr || rel->part.empty() || !ctx.src.Has(rel->part)) return {};
+  return ctx.src.Xml(rel->part).doc->document_element();
+}
+
+template <std::size_t N>
+void ApplySignature(pugi::xml_document& settings, const char* const (&names)[N],
+                    const std::string& signature) {
+  pugi::xml_node root = settings.document_element();
+  std::size_t begin = 0;
+  for (const char* name : names) {
+    std::size_t end = signature.find(kSeparator, begin);
+    if (end == std::string::npos) break;
+    std::string xml = signature.substr(begin, end - begin);
+    begin = end + 1;
+    RemoveChildren(root, name);
+    pugi::xml_document parsed;
+    if (xml.empty() || !parsed.load_string(xml.c_str())) continue;
+    pugi::xml_node place = InsertOrdered(root, name, kSettingsOrder);
+    root.insert_copy_after(parsed.document_element(), place);
+    root.remove_child(place);
   }
+}
+
+}  // namespace
+
+std::string EastAsianSettingsOf(AppendContext& ctx) {
+  const pugi::xml_node root = SettingsRootOf(ctx);
+  std::string signature;
+  for (const char* name : kEastAsianSettings) {
+    if (pugi::xml_node n = root.child(name)) signature += NodeToString(n);
+    signature += kSeparator;
+  }
+  return signature;
+}
+
+void ApplyEastAsianSettings(pugi::xml_document& settings, const std::string& signature) {
+  ApplySignature(settings, kEastAsianSettings, signature);
+}
+
+std::uint64_t EastAsianCharacters(std::string_view xml) {
+  // Kana, CJK punctuation and ideographs, Hangul (U+3000-U+DFFF) and full-width forms
+  // (U+FF00-U+FFEF) take three bytes in UTF-8, led by E3-ED or EF BC-BF; markup is ASCII, which
+  // is passed over eight bytes at a time (this runs over every document's whole text).
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  std::uint64_t count = 0;
+  std::size_t i = 0;
+  while (i + 1 < xml.size()) {
+    std::uint64_t chunk = 0;
+    if (i + sizeof chunk <= xml.size()) {
+      std::memcpy(&chunk, xml.data() + i, sizeof chunk);
+      if ((chunk & kHighBits) == 0) {
+        i += sizeof chunk;
+        continue;
+      }
+    }
+    const auto lead = static_cast<unsigned char>(xml[i]);
+    const auto next = static_cast<unsigned char>(xml[i + 1]);
+    if ((lead >= 0xE3 && lead <= 0xED) || (lead == 0xEF && next >= 0xBC && next <= 0xBF)) {
+      ++count;
+      i += 3;
+    } else {
+      ++i;
+    }
+  }
+  return count;
+}
+
+std::string LayoutSettingsOf(AppendContext& ctx) {
+  const pugi::xml_node root = SettingsRootOf(ctx);
   std::string_view view = root.child("w:view").attribute("w:val").value();
   if (view != "none" && view != "print") ctx.out.view = view;
   std::string signature;
@@ -296,20 +367,7 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
 }
 
 void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signature) {
-  pugi::xml_node root = settings.document_element();
-  std::size_t begin = 0;
-  for (const char* name : kLayoutSettings) {
-    std::size_t end = signature.find(kSeparator, begin);
-    if (end == std::string::npos) break;
-    std::string xml = signature.substr(begin, end - begin);
-    begin = end + 1;
-    RemoveChildren(root, name);
-    pugi::xml_document parsed;
-    if (xml.empty() || !parsed.load_string(xml.c_str())) continue;
-    pugi::xml_node place = InsertOrdered(root, name, kSettingsOrder);
-    root.insert_copy_after(parsed.document_element(), place);
-    root.remove_child(place);
-  }
+  ApplySignature(settings, kLayoutSettings, signature);
 }
 
 }  // namespace plenwick::word::engine

@@ -1,7 +1,9 @@
 // Settings of the result document.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -16,6 +18,14 @@ void AdoptSettings(AppendContext& ctx);
 std::string LayoutSettingsOf(AppendContext& ctx);
 // Puts layout settings taken by LayoutSettingsOf into the result's settings.
 void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signature);
+// The document's settings that change only East Asian text (how its punctuation is compressed)
+// as one value.
+std::string EastAsianSettingsOf(AppendContext& ctx);
+// Puts settings taken by EastAsianSettingsOf into the result's settings.
+void ApplyEastAsianSettings(pugi::xml_document& settings, const std::string& signature);
+// How many East Asian characters (kana, CJK ideographs and punctuation, Hangul, full-width
+// forms) a piece of WordprocessingML holds.
+std::uint64_t EastAsianCharacters(std::string_view xml);
 // Endnotes go to the end of each section (each appended document keeps its own at its end).
 void PlaceEndnotesAtSectionEnds(pugi::xml_document& settings);
 // Odd and even pages get their own headers when any appended document asked for it.
