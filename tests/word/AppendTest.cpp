@@ -537,13 +537,23 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   chinese.settings = "<w:characterSpacingControl w:val=\"compressPunctuation\"/>";
   chinese.body = Para("\u6d4b\u8bd5\uff0c\u6807\u70b9\u3002");
   a.settings = "<w:characterSpacingControl w:val=\"doNotCompress\"/>";
+  // So are its line-breaking rules and the compatibility options for East Asian text alone,
+  // while the other options still follow most of the text.
+  chinese.settings +=
+      "<w:strictFirstAndLastChars/><w:noLineBreaksAfter w:lang=\"zh-CN\" "
+      "w:val=\"$([{\"/><w:compat><w:spaceForUL/><w:balanceSingleByteDoubleByteWidth/>"
+      "<w:doNotLeaveBackslashAlone/></w:compat>";
+  b.settings += "<w:compat><w:noLeading/></w:compat>";
   ResultPackage mixed = Join({Write("w1.docx", a), Write("zh.docx", chinese), Write("w2.docx", b)});
-  EXPECT_STREQ(mixed.Xml("word/settings.xml")
-                   .document_element()
-                   .child("w:characterSpacingControl")
-                   .attribute("w:val")
-                   .value(),
+  pugi::xml_node joined = mixed.Xml("word/settings.xml").document_element();
+  EXPECT_STREQ(joined.child("w:characterSpacingControl").attribute("w:val").value(),
                "compressPunctuation");
+  EXPECT_TRUE(joined.child("w:strictFirstAndLastChars"));
+  EXPECT_STREQ(joined.child("w:noLineBreaksAfter").attribute("w:val").value(), "$([{");
+  std::string compat;
+  for (pugi::xml_node c : joined.child("w:compat").children())
+    compat += c.name() + std::string(" ");
+  EXPECT_EQ(compat, "w:noLeading w:spaceForUL w:balanceSingleByteDoubleByteWidth w:compatSetting ");
 
   // Whether tracked changes show is the first document's that holds them: one without any
   // cannot hide another's, nor show those another hid.

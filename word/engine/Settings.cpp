@@ -3,7 +3,9 @@
 // protection, note separators of its own.
 #include "word/engine/Settings.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "word/ChildOrder.h"
 #include "word/engine/AnnotationView.h"
@@ -235,9 +237,89 @@ namespace plenwick::word::engine {
 // hyphenate says so in its paragraphs.
 constexpr const char* kLayoutSettings[] = {"w:noPunctuationKerning", "w:footnotePr", "w:compat",
                                            "w:decimalSymbol", "w:listSeparator"};
-// Compressing punctuation holds for the whole document too, but only East Asian punctuation is
-// compressed, so a document without East Asian text is the same either way.
-constexpr const char* kEastAsianSettings[] = {"w:characterSpacingControl"};
+// Settings that hold for the whole document too but change only East Asian text: how its
+// punctuation is compressed, and which characters may not begin or end a line. A document
+// without East Asian text is the same under any of them.
+constexpr const char* kEastAsianSettings[] = {"w:characterSpacingControl",
+                                              "w:strictFirstAndLastChars", "w:noLineBreaksAfter",
+                                              "w:noLineBreaksBefore"};
+// Compatibility options Word applies to East Asian text alone; they go with the settings above
+// rather than with the other compatibility options.
+constexpr const char* kEastAsianCompatibility[] = {"w:spaceForUL",
+                                                   "w:balanceSingleByteDoubleByteWidth",
+                                                   "w:lineWrapLikeWord6",
+                                                   "w:autoSpaceLikeWord95",
+                                                   "w:doNotWrapTextWithPunct",
+                                                   "w:doNotUseEastAsianBreakRules",
+                                                   "w:useAltKinsokuLineBreakRules",
+                                                   "w:displayHangulFixedWidth"};
+// The compatibility options in schema order.
+constexpr const char* kCompatibilityOrder[] = {"w:useSingleBorderforContiguousCells",
+                                               "w:wpJustification",
+                                               "w:noTabHangInd",
+                                               "w:noLeading",
+                                               "w:spaceForUL",
+                                               "w:noColumnBalance",
+                                               "w:balanceSingleByteDoubleByteWidth",
+                                               "w:noExtraLineSpacing",
+                                               "w:doNotLeaveBackslashAlone",
+                                               "w:ulTrailSpace",
+                                               "w:doNotExpandShiftReturn",
+                                               "w:spacingInWholePoints",
+                                               "w:lineWrapLikeWord6",
+                                               "w:printBodyTextBeforeHeader",
+                                               "w:printColBlack",
+                                               "w:wpSpaceWidth",
+                                               "w:showBreaksInFrames",
+                                               "w:subFontBySize",
+                                               "w:suppressBottomSpacing",
+                                               "w:suppressTopSpacing",
+                                               "w:suppressSpacingAtTopOfPage",
+                                               "w:suppressTopSpacingWP",
+                                               "w:suppressSpBfAfterPgBrk",
+                                               "w:swapBordersFacingPages",
+                                               "w:convMailMergeEsc",
+                                               "w:truncateFontHeightsLikeWP6",
+                                               "w:mwSmallCaps",
+                                               "w:usePrinterMetrics",
+                                               "w:doNotSuppressParagraphBorders",
+                                               "w:wrapTrailSpaces",
+                                               "w:footnoteLayoutLikeWW8",
+                                               "w:shapeLayoutLikeWW8",
+                                               "w:alignTablesRowByRow",
+                                               "w:forgetLastTabAlignment",
+                                               "w:adjustLineHeightInTable",
+                                               "w:autoSpaceLikeWord95",
+                                               "w:noSpaceRaiseLower",
+                                               "w:doNotUseHTMLParagraphAutoSpacing",
+                                               "w:layoutRawTableWidth",
+                                               "w:layoutTableRowsApart",
+                                               "w:useWord97LineBreakRules",
+                                               "w:doNotBreakWrappedTables",
+                                               "w:doNotSnapToGridInCell",
+                                               "w:selectFldWithFirstOrLastChar",
+                                               "w:applyBreakingRules",
+                                               "w:doNotWrapTextWithPunct",
+                                               "w:doNotUseEastAsianBreakRules",
+                                               "w:useWord2002TableStyleRules",
+                                               "w:growAutofit",
+                                               "w:useFELayout",
+                                               "w:useNormalStyleForList",
+                                               "w:doNotUseIndentAsNumberingTabStop",
+                                               "w:useAltKinsokuLineBreakRules",
+                                               "w:allowSpaceOfSameStyleInTable",
+                                               "w:doNotSuppressIndentation",
+                                               "w:doNotAutofitConstrainedTables",
+                                               "w:autofitToFirstFixedWidthCell",
+                                               "w:underlineTabInNumList",
+                                               "w:displayHangulFixedWidth",
+                                               "w:splitPgBreakAndParaMark",
+                                               "w:doNotVertAlignCellWithSp",
+                                               "w:doNotBreakConstrainedForcedTable",
+                                               "w:doNotVertAlignInTxbx",
+                                               "w:useAnsiKerningPairs",
+                                               "w:cachedColBalance",
+                                               "w:compatSetting"};
 constexpr char kSeparator = '\x1f';
 constexpr long kCurrentCompatibilityMode = 15;
 
@@ -247,6 +329,35 @@ pugi::xml_node SettingsRootOf(AppendContext& ctx) {
   const Relationship* rel = ctx.src.RelOfKind(ctx.src.mainPart(), "settings");
   if (rel == nullptr || rel->part.empty() || !ctx.src.Has(rel->part)) return {};
   return ctx.src.Xml(rel->part).doc->document_element();
+}
+
+bool IsEastAsianCompatibility(std::string_view name) {
+  return std::find(std::begin(kEastAsianCompatibility), std::end(kEastAsianCompatibility), name) !=
+         std::end(kEastAsianCompatibility);
+}
+
+// Takes the East Asian compatibility options out of compat, into a <w:compat> of their own
+// when there are any.
+std::string TakeEastAsianCompatibility(pugi::xml_node compat) {
+  std::string taken;
+  for (pugi::xml_node c = compat.first_child(); c;) {
+    pugi::xml_node next = c.next_sibling();
+    if (IsEastAsianCompatibility(c.name())) {
+      taken += NodeToString(c);
+      compat.remove_child(c);
+    }
+    c = next;
+  }
+  return taken.empty() ? taken : "<w:compat>" + taken + "</w:compat>";
+}
+
+// Puts the options of a <w:compat> taken by TakeEastAsianCompatibility into the result's.
+void PutEastAsianCompatibility(pugi::xml_node root, const std::string& taken) {
+  pugi::xml_document parsed;
+  if (taken.empty() || !parsed.load_string(taken.c_str())) return;
+  pugi::xml_node compat = EnsureOrdered(root, "w:compat", kSettingsOrder);
+  for (pugi::xml_node c : parsed.document_element().children()) compat.append_copy(c);
+  KeepChildOrder(compat, kCompatibilityOrder);
 }
 
 template <std::size_t N>
@@ -277,11 +388,24 @@ std::string EastAsianSettingsOf(AppendContext& ctx) {
     if (pugi::xml_node n = root.child(name)) signature += NodeToString(n);
     signature += kSeparator;
   }
-  return signature;
+  pugi::xml_document copy;
+  if (pugi::xml_node compat = root.child("w:compat")) {
+    signature += TakeEastAsianCompatibility(copy.append_copy(compat));
+  }
+  return signature + kSeparator;
 }
 
 void ApplyEastAsianSettings(pugi::xml_document& settings, const std::string& signature) {
   ApplySignature(settings, kEastAsianSettings, signature);
+  // The last field: the East Asian compatibility options.
+  const std::size_t end = signature.rfind(kSeparator);
+  const std::size_t begin = end == std::string::npos || end == 0
+                                ? std::string::npos
+                                : signature.rfind(kSeparator, end - 1);
+  if (begin == std::string::npos) return;
+  pugi::xml_node root = settings.document_element();
+  if (pugi::xml_node compat = root.child("w:compat")) TakeEastAsianCompatibility(compat);
+  PutEastAsianCompatibility(root, signature.substr(begin + 1, end - begin - 1));
 }
 
 std::uint64_t EastAsianCharacters(std::string_view xml) {
@@ -347,6 +471,7 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
         c = next;
       }
       ctx.olderLayout = mode < kCurrentCompatibilityMode;
+      TakeEastAsianCompatibility(compat);
       for (pugi::xml_node c : compat.children("w:compatSetting")) {
         if (std::string_view(c.attribute("w:name").value()) ==
             "overrideTableStyleFontSizeAndJustification") {
@@ -367,7 +492,13 @@ std::string LayoutSettingsOf(AppendContext& ctx) {
 }
 
 void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signature) {
+  // The East Asian compatibility options the result has stay: they are voted apart.
+  pugi::xml_node root = settings.document_element();
+  std::string eastAsian;
+  if (pugi::xml_node compat = root.child("w:compat"))
+    eastAsian = TakeEastAsianCompatibility(compat);
   ApplySignature(settings, kLayoutSettings, signature);
+  PutEastAsianCompatibility(root, eastAsian);
 }
 
 }  // namespace plenwick::word::engine

@@ -18,8 +18,8 @@ void AdoptSettings(AppendContext& ctx);
 std::string LayoutSettingsOf(AppendContext& ctx);
 // Puts layout settings taken by LayoutSettingsOf into the result's settings.
 void ApplyLayoutSettings(pugi::xml_document& settings, const std::string& signature);
-// The document's settings that change only East Asian text (how its punctuation is compressed)
-// as one value.
+// The document's settings that change only East Asian text (how its punctuation is compressed,
+// its line-breaking rules, compatibility options for East Asian text) as one value.
 std::string EastAsianSettingsOf(AppendContext& ctx);
 // Puts settings taken by EastAsianSettingsOf into the result's settings.
 void ApplyEastAsianSettings(pugi::xml_document& settings, const std::string& signature);
