@@ -211,6 +211,47 @@ std::size_t SharedStart(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+namespace detail {
+
+// The key: the name as the first comparison level sees it, a zero byte, then the name's bytes for
+// the last level (ASCII has no accents, so the middle level sees what the first does). In the
+// first part letters are lower-cased and each digit run, leading zeros dropped, becomes its
+// length and then its digits, so runs compare by value. The length is a digit character ('0'
+// to '8', or '9' and four bytes for nine digits or more), so that a run sorts against any other
+// character as its first digit does. Names hold no zero byte, so a name that is a beginning of
+// another at the first level sorts first, as NaturalCompare has it. A run of n digits takes at
+// most 2n bytes (n + 1, or n + 5 from nine on), so a key takes at most AsciiSortKeyBound.
+char* WriteAsciiSortKey(std::string_view name, char* out) {
+  if (std::any_of(name.begin(), name.end(),
+                  [](char c) { return static_cast<unsigned char>(c) >= 0x80U; })) {
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < name.size();) {
+    if (!IsDigit(name[i])) {
+      *out++ = static_cast<char>(AsciiLower(static_cast<unsigned char>(name[i])));
+      ++i;
+      continue;
+    }
+    while (i < name.size() && name[i] == '0') ++i;
+    const std::size_t digits = i;
+    while (i < name.size() && IsDigit(name[i])) ++i;
+    const std::size_t length = i - digits;
+    if (length < 9) {
+      *out++ = static_cast<char>('0' + length);
+    } else {
+      *out++ = '9';
+      for (int shift = 24; shift >= 0; shift -= 8) {
+        *out++ = static_cast<char>((static_cast<std::uint32_t>(length) >> shift) & 0xFFU);
+      }
+    }
+    out = std::copy_n(name.data() + digits, length, out);
+  }
+  *out++ = '\0';
+  return std::copy_n(name.data(), name.size(), out);
+}
+
+}  // namespace detail
+
 int NaturalCompare(std::string_view a, std::string_view b) {
   // Base letters first, then accents, then the bytes, so only identical names compare equal.
   const std::size_t start = SharedStart(a, b);

@@ -179,8 +179,7 @@ Result<std::shared_ptr<const Listing>> Read(int folder, const struct stat& statu
       if (type == EntryType::kFolder) ++listing->folders;
     }
   }
-  std::sort(listing->entries.begin(), listing->entries.end(),
-            [](const Entry& a, const Entry& b) { return NaturalLess(a.name, b.name); });
+  SortNaturally(listing->entries, [](const Entry& e) -> std::string_view { return e.name; });
   return std::shared_ptr<const Listing>(std::move(listing));
 }
 

@@ -231,8 +231,7 @@ class WinFolder final : public Folder {
       const DWORD error = GetLastError();
       if (error != ERROR_NO_MORE_FILES) return PlatformError(error, "cannot list " + path_);
     }
-    std::sort(listing->entries.begin(), listing->entries.end(),
-              [](const Entry& a, const Entry& b) { return NaturalLess(a.name, b.name); });
+    SortNaturally(listing->entries, [](const Entry& e) -> std::string_view { return e.name; });
     return std::shared_ptr<const Listing>(std::move(listing));
   }
 

@@ -1,6 +1,7 @@
 #include "walk/pathLogger.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <limits>
 #include <utility>
@@ -19,7 +20,10 @@ Status Increment(std::int32_t& counter) {
 }
 
 std::string Key(std::int32_t number) {
-  return "K" + std::to_string(number);
+  // Made once for every file of the tree: without the temporaries of "K" + std::to_string.
+  char digits[16] = {'K'};
+  const std::to_chars_result end = std::to_chars(digits + 1, digits + sizeof digits, number);
+  return std::string(digits, end.ptr);
 }
 
 // A folder's path followed by a name, and a separator after it for a folder, made with one

@@ -88,6 +88,23 @@ TEST(NaturalOrder, StaysATotalOrderOnRandomAwkwardNames) {
     names.push_back(name);
   }
   const std::vector<std::string> sorted = Sorted(names);
+  // Sorting a folder's listing gives the same order, by keys when every name is ASCII.
+  const auto sortNaturally = [](std::vector<std::string> list) {
+    SortNaturally(list, [](const std::string& name) -> std::string_view { return name; });
+    return list;
+  };
+  EXPECT_EQ(sortNaturally(names), sorted);
+  const std::vector<std::string> asciiPieces = {
+      "0", "00", "1", "9", "10", "007", "12345678", "123456789", "1234567890", "a",
+      "A", "Z",  "z", " ", "_",  "~",   "[",        "`",         ".",          "\x01"};
+  std::vector<std::string> ascii;
+  for (int n = 0; n < 300; ++n) {
+    std::string name;
+    const int length = static_cast<int>(random() % 6);
+    for (int k = 0; k < length; ++k) name += asciiPieces[random() % asciiPieces.size()];
+    ascii.push_back(name);
+  }
+  EXPECT_EQ(sortNaturally(ascii), Sorted(ascii));
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     for (std::size_t j = i + 1; j < sorted.size(); ++j) {
       const int order = NaturalCompare(sorted[i], sorted[j]);
