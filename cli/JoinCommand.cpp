@@ -93,7 +93,7 @@ Status CheckListable(const std::string& folder) {
 
 // The person's output file: not a folder and not one of the documents being joined, which the
 // first save would destroy before it is read.
-Status CheckOutputFile(const std::string& output, const std::vector<std::string>& documents,
+Status CheckOutputFile(const std::string& output, const std::vector<std::string_view>& documents,
                        const char* option = "--output") {
   std::error_code error;
   const fs::file_status status = fs::status(platform::PathFromUtf8(output), error);
@@ -102,8 +102,9 @@ Status CheckOutputFile(const std::string& output, const std::vector<std::string>
                      output + ": is a folder; " + std::string(option) + " needs a file name");
   }
   if (!fs::exists(status)) return Ok();
-  for (const std::string& document : documents) {
-    if (fs::equivalent(platform::PathFromUtf8(output), platform::PathFromUtf8(document), error)) {
+  for (std::string_view document : documents) {
+    if (fs::equivalent(platform::PathFromUtf8(output),
+                       platform::PathFromUtf8(std::string(document)), error)) {
       return MakeError(errc::kGeneric, output +
                                            ": is one of the documents to join; choose an output "
                                            "outside them");
@@ -181,7 +182,8 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
   for (const std::string& folder : collected->linkedFolders) {
     reporter.Error(folder + ": a link to a folder; not entered, so documents in it are not joined");
   }
-  const std::vector<std::string> documents = join::ChooseDocuments(
+  // Views into the walk's list, which lives as long as they do.
+  const std::vector<std::string_view> documents = join::ChooseDocuments(
       join::DocumentsAmong(*files), *source, line.choice, join::FileModifiedTime);
 
   if (line.mode == Mode::kList) {
@@ -189,7 +191,7 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
     // a console or a device so) would otherwise cost a system call per character.
     constexpr std::size_t kPiece = std::size_t{64} << 10;
     std::string listing;
-    for (const std::string& document : documents) {
+    for (std::string_view document : documents) {
       listing += document;
       listing += line.null ? '\0' : '\n';
       if (listing.size() >= kPiece) {
@@ -224,7 +226,7 @@ int RunJoinCommand(const CommandLine& line, const JoinEnvironment& environment) 
   walk::SharedTexts chosen = files;
   if (!line.choice.exclude.empty() || line.choice.order != join::DocumentOrder::kWalk) {
     chosen = std::make_shared<walk::TextCollection>();
-    for (const std::string& document : documents) chosen->Add(document);
+    for (std::string_view document : documents) chosen->Add(std::string(document));
   }
 
   join::WordSession session;

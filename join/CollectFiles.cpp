@@ -13,8 +13,8 @@ Result<CollectedFiles> CollectFiles(walk::pathLogger& walker, std::string_view s
   return collected;
 }
 
-std::vector<std::string> DocumentsAmong(const walk::TextCollection& files) {
-  std::vector<std::string> documents;
+std::vector<std::string_view> DocumentsAmong(const walk::TextCollection& files) {
+  std::vector<std::string_view> documents;
   documents.reserve(files.Count());
   for (const std::string& path : files) {
     if (IsWordDocument(path)) documents.push_back(path);

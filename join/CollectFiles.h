@@ -25,7 +25,8 @@ struct CollectedFiles {
 // only a walker that cannot start fails.
 Result<CollectedFiles> CollectFiles(walk::pathLogger& walker, std::string_view source);
 
-// The items of files that are Word documents, in order: what a join appends.
-std::vector<std::string> DocumentsAmong(const walk::TextCollection& files);
+// The items of files that are Word documents, in order: what a join appends. The views are into
+// files, which must outlive them: a listing of a large tree copies no path.
+std::vector<std::string_view> DocumentsAmong(const walk::TextCollection& files);
 
 }  // namespace plenwick::join

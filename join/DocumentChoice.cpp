@@ -29,46 +29,47 @@ int ComparePaths(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string RelativeToSource(const std::string& document, const std::string& source) {
-  std::string relative =
-      document.compare(0, source.size(), source) == 0 ? document.substr(source.size()) : document;
+std::string RelativeToSource(std::string_view document, std::string_view source) {
+  std::string relative(document.starts_with(source) ? document.substr(source.size()) : document);
 #ifdef _WIN32
   std::replace(relative.begin(), relative.end(), '\\', '/');
 #endif
   return relative;
 }
 
-std::vector<std::string> ChooseDocuments(std::vector<std::string> documents,
-                                         const std::string& source, const DocumentChoice& choice,
-                                         const ModifiedTime& modified) {
+std::vector<std::string_view> ChooseDocuments(std::vector<std::string_view> documents,
+                                              const std::string& source,
+                                              const DocumentChoice& choice,
+                                              const ModifiedTime& modified) {
   // The walk's own choice, as it is: a listing or a join of a large tree copies nothing more.
   if (choice.exclude.empty() && choice.order == DocumentOrder::kWalk) return documents;
   struct Chosen {
-    std::string path, relative;
+    std::string_view path;
+    std::string relative;
     std::optional<std::int64_t> time;
   };
   std::vector<Chosen> chosen;
-  for (std::string& document : documents) {
+  for (std::string_view document : documents) {
     std::string relative = RelativeToSource(document, source);
     const bool excluded = std::any_of(
         choice.exclude.begin(), choice.exclude.end(),
         [&](const std::string& pattern) { return walk::ExcludedBy(pattern, relative); });
-    if (!excluded) chosen.push_back({std::move(document), std::move(relative), std::nullopt});
+    if (!excluded) chosen.push_back({document, std::move(relative), std::nullopt});
   }
   if (choice.order == DocumentOrder::kName) {
     std::stable_sort(chosen.begin(), chosen.end(), [](const Chosen& a, const Chosen& b) {
       return ComparePaths(a.relative, b.relative) < 0;
     });
   } else if (choice.order == DocumentOrder::kModified) {
-    for (Chosen& c : chosen) c.time = modified ? modified(c.path) : std::nullopt;
+    for (Chosen& c : chosen) c.time = modified ? modified(std::string(c.path)) : std::nullopt;
     std::stable_sort(chosen.begin(), chosen.end(), [](const Chosen& a, const Chosen& b) {
       if (a.time.has_value() != b.time.has_value()) return a.time.has_value();
       return a.time.has_value() && *a.time < *b.time;
     });
   }
-  std::vector<std::string> out;
+  std::vector<std::string_view> out;
   out.reserve(chosen.size());
-  for (Chosen& c : chosen) out.push_back(std::move(c.path));
+  for (const Chosen& c : chosen) out.push_back(c.path);
   return out;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plenwick::join {
@@ -25,13 +26,14 @@ struct DocumentChoice {
 using ModifiedTime = std::function<std::optional<std::int64_t>(const std::string& path)>;
 
 // The path of a document below source (which ends in its separator), with '/' between names.
-std::string RelativeToSource(const std::string& document, const std::string& source);
+std::string RelativeToSource(std::string_view document, std::string_view source);
 
 // documents (full paths, in walk order) less the excluded ones, in the chosen order. Ties keep
 // walk order; documents whose time cannot be read come last.
-std::vector<std::string> ChooseDocuments(std::vector<std::string> documents,
-                                         const std::string& source, const DocumentChoice& choice,
-                                         const ModifiedTime& modified);
+std::vector<std::string_view> ChooseDocuments(std::vector<std::string_view> documents,
+                                              const std::string& source,
+                                              const DocumentChoice& choice,
+                                              const ModifiedTime& modified);
 
 // The file system's modification times.
 std::optional<std::int64_t> FileModifiedTime(const std::string& path);
