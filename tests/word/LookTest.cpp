@@ -229,12 +229,18 @@ TEST_F(LookTest, CellTextOfADefaultStyleKeepsItsTableStylesSizeAndJustification)
   b.styles =
       "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Table Grid\"/><w:pPr>"
       "<w:jc w:val=\"center\"/></w:pPr><w:rPr><w:sz w:val=\"18\"/></w:rPr><w:tblPr>"
-      "<w:tblBorders><w:top w:val=\"single\" w:sz=\"4\"/></w:tblBorders></w:tblPr></w:style>"
+      "<w:tblBorders><w:top w:val=\"single\" w:sz=\"4\"/></w:tblBorders></w:tblPr>"
+      "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:sz w:val=\"44\"/></w:rPr></w:tblStylePr>"
+      "</w:style>"
       "<w:style w:type=\"paragraph\" w:styleId=\"Other\"><w:name w:val=\"Other\"/></w:style>";
+  // The first row's size, from the style's conditional formats, outranks the whole table's.
   b.body =
-      "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr>"
+      "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/><w:tblW w:w=\"0\" w:type=\"auto\"/>"
+      "<w:tblLook w:val=\"0020\" w:firstRow=\"1\" w:lastRow=\"0\" w:firstColumn=\"0\" "
+      "w:lastColumn=\"0\" w:noHBand=\"1\" w:noVBand=\"1\"/></w:tblPr>"
       "<w:tblGrid><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr><w:tc>" +
-      Para("plain cell") + Para("styled cell", "<w:pStyle w:val=\"Other\"/>") +
+      Para("header cell") + "</w:tc></w:tr><w:tr><w:tc>" + Para("plain cell") +
+      Para("styled cell", "<w:pStyle w:val=\"Other\"/>") +
       "<w:p><w:r><w:rPr><w:sz w:val=\"30\"/></w:rPr><w:t>sized run</w:t></w:r></w:p>" +
       "</w:tc></w:tr></w:tbl>" + Para("outside");
   for (bool ruleOff : {false, true}) {
@@ -251,6 +257,7 @@ TEST_F(LookTest, CellTextOfADefaultStyleKeepsItsTableStylesSizeAndJustification)
       return std::string(p.child("w:r").child("w:rPr").child("w:sz").attribute("w:val").value());
     };
     EXPECT_EQ(size("plain cell"), ruleOff ? "" : "18");
+    EXPECT_EQ(size("header cell"), ruleOff ? "" : "44");
     if (!ruleOff) {
       pugi::xml_node mark = ParagraphWith(doc, "plain cell").child("w:pPr").child("w:rPr");
       EXPECT_STREQ(mark.child("w:sz").attribute("w:val").value(), "18");

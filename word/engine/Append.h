@@ -128,9 +128,10 @@ class StyleMapper {
   pugi::xml_node FindInChain(std::string id,
                              const std::function<pugi::xml_node(pugi::xml_node style)>& find) const;
   pugi::xml_node ChainSetting(std::string id, const CellProperty& property) const;
-  // What a table's style gives the cells of this document's default paragraph style over that
-  // style's own: its font size over 11 or 12 pt, its justification over left.
-  std::vector<std::pair<const CellProperty*, pugi::xml_node>> OverDefaultStyle(
+  // What a table's style may give the cells of this document's default paragraph style over
+  // that style's own, with the style's own value: its font size when that is 11 or 12 pt, its
+  // justification when that is left.
+  std::vector<std::pair<const CellProperty*, std::string>> OverDefaultStyle(
       pugi::xml_node table) const;
   // Gives a cell paragraph `property` with `value` where neither it nor its runs set it.
   void GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xml_node>& runs,

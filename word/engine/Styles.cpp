@@ -548,13 +548,11 @@ pugi::xml_node StyleMapper::ChainSetting(std::string id, const CellProperty& pro
   });
 }
 
-std::vector<std::pair<const CellProperty*, pugi::xml_node>> StyleMapper::OverDefaultStyle(
+std::vector<std::pair<const CellProperty*, std::string>> StyleMapper::OverDefaultStyle(
     pugi::xml_node table) const {
-  std::vector<std::pair<const CellProperty*, pugi::xml_node>> out;
+  std::vector<std::pair<const CellProperty*, std::string>> out;
   if (!ctx_.defaultStyleYieldsToTableStyles || paragraphDefault_.empty()) return out;
-  const std::string tableStyle =
-      table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
-  if (tableStyle.empty()) return out;
+  if (*table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value() == '\0') return out;
   const std::string defaultStyle = SourceDefault("paragraph");
 
   // Only a size the table style sets itself: where it sets none, Word keeps the default style's
@@ -562,42 +560,19 @@ std::vector<std::pair<const CellProperty*, pugi::xml_node>> StyleMapper::OverDef
   static constexpr CellProperty kSize = {"w:rPr", "w:sz", {nullptr, nullptr}};
   pugi::xml_node ownSize = ChainSetting(defaultStyle, kSize);
   if (!ownSize) ownSize = docDefaults_.child("w:rPrDefault").child("w:rPr").child("w:sz");
-  std::string_view own = ownSize.attribute("w:val").value();
-  pugi::xml_node tableSize = ChainSetting(tableStyle, kSize);
-  if ((own == "22" || own == "24") && tableSize &&
-      std::string_view(tableSize.attribute("w:val").value()) != own) {
-    out.emplace_back(&kSize, tableSize);
-  }
+  const std::string_view own = ownSize.attribute("w:val").value();
+  if (own == "22" || own == "24") out.emplace_back(&kSize, own);
 
   static constexpr CellProperty kJustification = {"w:pPr", "w:jc", {nullptr, nullptr}};
-  std::string_view ownJc = ChainSetting(defaultStyle, kJustification).attribute("w:val").value();
-  pugi::xml_node tableJc = ChainSetting(tableStyle, kJustification);
-  if ((ownJc == "left" || ownJc == "start") && tableJc &&
-      std::string_view(tableJc.attribute("w:val").value()) != ownJc) {
-    out.emplace_back(&kJustification, tableJc);
-  }
+  const std::string_view ownJc =
+      ChainSetting(defaultStyle, kJustification).attribute("w:val").value();
+  if (ownJc == "left" || ownJc == "start") out.emplace_back(&kJustification, ownJc);
   return out;
 }
 
 void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
-  // In the document alone its cell text of the default paragraph style took the table style's
-  // size and justification over that style's 11 or 12 pt and left justification; in the result
-  // that style is no longer the default, so they are stated where the text sets none itself.
   const auto overDefault = OverDefaultStyle(table);
-  if (!overDefault.empty()) {
-    const std::string defaultStyle = SourceDefault("paragraph");
-    for (pugi::xml_node row : RowsOf(table)) {
-      for (pugi::xml_node cell : CellsOf(row)) {
-        for (pugi::xml_node p : ParagraphsOf(cell)) {
-          std::string style = p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
-          if (!style.empty() && style != defaultStyle) continue;
-          const std::vector<pugi::xml_node> runs = RunsOf(p);
-          for (const auto& [property, value] : overDefault) GiveUnset(p, runs, *property, value);
-        }
-      }
-    }
-  }
-  if (!mergeDefaults_) return;
+  if (overDefault.empty() && !mergeDefaults_) return;
   std::string tableStyle = table.child("w:tblPr").child("w:tblStyle").attribute("w:val").value();
   if (tableStyle.empty()) tableStyle = SourceDefault("table");
   const std::string paragraphStyle = SourceDefault("paragraph");
@@ -610,6 +585,13 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
       return property.SetBy(pr) ? pr.child(property.element) : pugi::xml_node();
     });
   };
+  auto styleValue = [&](const std::vector<const char*>& types, const CellProperty& property) {
+    pugi::xml_node value;
+    for (auto t = types.rbegin(); t != types.rend() && !value; ++t) {
+      value = conditional(*t, property);
+    }
+    return value ? value : ChainSetting(tableStyle, property);
+  };
   auto bandSize = [&](const char* name) {
     pugi::xml_node own = table.child("w:tblPr").child(name);
     if (!own) {
@@ -620,31 +602,48 @@ void StyleMapper::KeepTableParagraphLook(pugi::xml_node table) {
   };
   using Values = std::vector<std::pair<const CellProperty*, pugi::xml_node>>;
   // Cells under the same conditions get the same values: worked out once for each.
+  // In the document alone its cell text of the default paragraph style took the table style's
+  // size and justification, conditional ones included, over that style's 11 or 12 pt and left
+  // justification; in the result that style is no longer the default, so they are stated where
+  // the text sets none itself.
+  std::map<std::vector<const char*>, Values> overByConditions;
+  auto overFor = [&](const std::vector<const char*>& types) -> const Values& {
+    auto known = overByConditions.find(types);
+    if (known != overByConditions.end()) return known->second;
+    Values values;
+    for (const auto& [property, own] : overDefault) {
+      pugi::xml_node value = styleValue(types, *property);
+      if (value && std::string_view(value.attribute("w:val").value()) != own) {
+        values.emplace_back(property, value);
+      }
+    }
+    return overByConditions.emplace(types, std::move(values)).first->second;
+  };
+  // A document whose defaults the result does not share: what its table style gives.
   std::map<std::vector<const char*>, Values> byConditions;
   auto valuesFor = [&](const std::vector<const char*>& types) -> const Values& {
     auto known = byConditions.find(types);
     if (known != byConditions.end()) return known->second;
     Values values;
     for (const CellProperty& property : kCellProperties) {
-      pugi::xml_node value;
-      for (auto t = types.rbegin(); t != types.rend() && !value; ++t) {
-        value = conditional(*t, property);
-      }
-      if (!value) value = ChainSetting(tableStyle, property);
-      if (value) values.emplace_back(&property, value);
+      if (pugi::xml_node value = styleValue(types, property)) values.emplace_back(&property, value);
     }
     return byConditions.emplace(types, std::move(values)).first->second;
   };
 
   for (const CellConditions& cell : ConditionsOfCells(table, bandSize("w:tblStyleRowBandSize"),
                                                       bandSize("w:tblStyleColBandSize"))) {
-    const Values& fromTable = valuesFor(cell.types);
-    if (fromTable.empty()) continue;
+    const Values& over = overFor(cell.types);
+    static const Values kNone;
+    const Values& fromTable = mergeDefaults_ ? valuesFor(cell.types) : kNone;
+    if (over.empty() && fromTable.empty()) continue;
     for (pugi::xml_node p : ParagraphsOf(cell.cell)) {
-      pugi::xml_node pPr = p.child("w:pPr");
-      std::string style = pPr.child("w:pStyle").attribute("w:val").value();
+      std::string style = p.child("w:pPr").child("w:pStyle").attribute("w:val").value();
       if (style.empty()) style = paragraphStyle;
       const std::vector<pugi::xml_node> runs = RunsOf(p);
+      if (style == paragraphStyle) {
+        for (const auto& [property, value] : over) GiveUnset(p, runs, *property, value);
+      }
       for (const auto& [property, value] : fromTable) {
         if (!ChainSetting(style, *property)) GiveUnset(p, runs, *property, value);
       }
