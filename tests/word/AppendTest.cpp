@@ -739,12 +739,25 @@ TEST_F(AppendTest, IdenticalPicturesAreStoredOnceAndEveryReferenceResolves) {
   a.body = picture;
   FixtureDoc b = a;
   b.media["media/image1.png"] = png + "different";
-  ResultPackage r = Join({Write("a.docx", a), Write("a2.docx", a), Write("b.docx", b)});
+  // A writer that declared a picture's type as its extension: the result states a media type.
+  FixtureDoc c;
+  c.media["media/photo.jpg"] = std::string("\xff\xd8\xff\xe0", 4) + std::string(100, 'j');
+  c.extraTypes = "<Override PartName=\"/word/media/photo.jpg\" ContentType=\"jpg\"/>";
+  c.body = picture;
+  ResultPackage r =
+      Join({Write("a.docx", a), Write("a2.docx", a), Write("b.docx", b), Write("c.docx", c)});
   std::size_t media = 0;
   for (const std::string& n : r.Names()) {
     if (n.starts_with("word/media/")) ++media;
   }
-  EXPECT_EQ(media, 2u);
+  EXPECT_EQ(media, 3u);
+  std::string jpegTypes;
+  for (pugi::xml_node o : Select(r.Xml("[Content_Types].xml"), "//*[local-name()='Override']")) {
+    if (std::string_view(o.attribute("PartName").value()).ends_with(".jpg")) {
+      jpegTypes += o.attribute("ContentType").value();
+    }
+  }
+  EXPECT_EQ(jpegTypes, "image/jpeg");
   auto& doc = r.Xml("word/document.xml");
   auto& rels = r.Xml("word/_rels/document.xml.rels");
   std::set<std::string> docPrIds;

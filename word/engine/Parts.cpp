@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include "word/engine/Append.h"
+#include "word/package/ContentTypes.h"
 #include "word/package/PartNames.h"
 
 namespace plenwick::word::engine {
@@ -205,7 +206,9 @@ std::string PartCopier::Copy(const std::string& sourcePart) {
   if (known != copied_.end()) return known->second;
   if (sourcePart.empty() || !ctx_.src.Has(sourcePart)) return "";
   std::string contentType = ctx_.src.ContentType(sourcePart);
-  if (contentType.empty()) contentType = "application/octet-stream";
+  // A type that is no media type ("jpg", as some writers put it) would make the result's
+  // content types invalid: the part's extension tells what it holds.
+  if (!package::IsMediaType(contentType)) contentType = package::MediaTypeByExtension(sourcePart);
   const bool strictXml = ctx_.src.strict() && IsXmlType(contentType);
   const bool leaf = ctx_.src.Rels(sourcePart).empty();
 

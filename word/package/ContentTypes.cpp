@@ -1,6 +1,8 @@
 #include "word/package/ContentTypes.h"
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "word/package/PackageErrors.h"
 #include "word/package/PartNames.h"
@@ -21,6 +23,29 @@ std::string_view LocalName(const pugi::xml_node& n) {
   std::string_view name = n.name();
   const std::size_t colon = name.find(':');
   return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// A token of RFC 2616: printable ASCII but separators.
+std::size_t TokenLength(std::string_view text) {
+  constexpr std::string_view kSeparators = "()<>@,;:\\\"/[]?={} \t";
+  std::size_t n = 0;
+  while (n < text.size()) {
+    const auto c = static_cast<unsigned char>(text[n]);
+    if (c <= 0x20 || c >= 0x7F || kSeparators.find(text[n]) != std::string_view::npos) break;
+    ++n;
+  }
+  return n;
+}
+
+void SkipSpaces(std::string_view& text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+}
+
+// Takes a token off the front of text; false when there is none.
+bool TakeToken(std::string_view& text) {
+  const std::size_t n = TokenLength(text);
+  text.remove_prefix(n);
+  return n > 0;
 }
 
 }  // namespace
@@ -48,6 +73,49 @@ Result<ContentTypes> ContentTypes::Parse(std::string_view xml) {
     }
   }
   return types;
+}
+
+bool IsMediaType(std::string_view text) {
+  if (!TakeToken(text) || text.empty() || text.front() != '/') return false;
+  text.remove_prefix(1);
+  if (!TakeToken(text)) return false;
+  for (;;) {
+    SkipSpaces(text);
+    if (text.empty()) return true;
+    if (text.front() != ';') return false;
+    text.remove_prefix(1);
+    SkipSpaces(text);
+    if (!TakeToken(text) || text.empty() || text.front() != '=') return false;
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '"') {
+      const std::size_t close = text.find('"', 1);
+      if (close == std::string_view::npos) return false;
+      text.remove_prefix(close + 1);
+    } else if (!TakeToken(text)) {
+      return false;
+    }
+  }
+}
+
+std::string MediaTypeByExtension(std::string_view partName) {
+  const std::size_t slash = partName.find_last_of('/');
+  const std::size_t dot = partName.find_last_of('.');
+  std::string extension;
+  if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
+    for (char c : partName.substr(dot + 1)) {
+      extension += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+  }
+  static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
+      {"png", "image/png"},    {"jpg", "image/jpeg"},     {"jpeg", "image/jpeg"},
+      {"jpe", "image/jpeg"},   {"gif", "image/gif"},      {"bmp", "image/bmp"},
+      {"tif", "image/tiff"},   {"tiff", "image/tiff"},    {"emf", "image/x-emf"},
+      {"wmf", "image/x-wmf"},  {"svg", "image/svg+xml"},  {"webp", "image/webp"},
+      {"ico", "image/x-icon"}, {"xml", "application/xml"}};
+  for (const auto& [known, type] : kKnown) {
+    if (extension == known) return std::string(type);
+  }
+  return "application/octet-stream";
 }
 
 std::string ContentTypes::Find(std::string_view partName) const {

@@ -10,6 +10,13 @@
 
 namespace plenwick::word::package {
 
+// Whether text is a media type as the content types part requires: "type/subtype", optionally
+// with parameters ("; name=value").
+bool IsMediaType(std::string_view text);
+// The media type a part's extension usually has, for a part whose declared type is none: the
+// common pictures' types, else "application/octet-stream".
+std::string MediaTypeByExtension(std::string_view partName);
+
 class ContentTypes {
  public:
   struct Default {
