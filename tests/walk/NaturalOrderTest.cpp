@@ -80,13 +80,18 @@ TEST(NaturalOrder, StaysATotalOrderOnRandomAwkwardNames) {
       "0",        "1", "9", "10", "a", "A", "\xc3\xa9", "\xc3\x89", "\xc3", "\xa9", "\xe2\x82\xac",
       "\xe0\x80", "e", " ", "Z"};
   std::mt19937 random(2026);
-  std::vector<std::string> names;
-  for (int n = 0; n < 300; ++n) {
-    std::string name;
-    const int length = static_cast<int>(random() % 6);
-    for (int k = 0; k < length; ++k) name += pieces[random() % pieces.size()];
-    names.push_back(name);
-  }
+  // 300 names of up to five pieces each.
+  const auto namesOf = [&random](const std::vector<std::string>& from) {
+    std::vector<std::string> names;
+    for (int n = 0; n < 300; ++n) {
+      std::string name;
+      const int length = static_cast<int>(random() % 6);
+      for (int k = 0; k < length; ++k) name += from[random() % from.size()];
+      names.push_back(name);
+    }
+    return names;
+  };
+  const std::vector<std::string> names = namesOf(pieces);
   const std::vector<std::string> sorted = Sorted(names);
   // Sorting a folder's listing gives the same order, by keys when every name is ASCII.
   const auto sortNaturally = [](std::vector<std::string> list) {
@@ -94,16 +99,9 @@ TEST(NaturalOrder, StaysATotalOrderOnRandomAwkwardNames) {
     return list;
   };
   EXPECT_EQ(sortNaturally(names), sorted);
-  const std::vector<std::string> asciiPieces = {
-      "0", "00", "1", "9", "10", "007", "12345678", "123456789", "1234567890", "a",
-      "A", "Z",  "z", " ", "_",  "~",   "[",        "`",         ".",          "\x01"};
-  std::vector<std::string> ascii;
-  for (int n = 0; n < 300; ++n) {
-    std::string name;
-    const int length = static_cast<int>(random() % 6);
-    for (int k = 0; k < length; ++k) name += asciiPieces[random() % asciiPieces.size()];
-    ascii.push_back(name);
-  }
+  const std::vector<std::string> ascii =
+      namesOf({"0", "00", "1", "9", "10", "007", "12345678", "123456789", "1234567890", "a",
+               "A", "Z",  "z", " ", "_",  "~",   "[",        "`",         ".",          "\x01"});
   EXPECT_EQ(sortNaturally(ascii), Sorted(ascii));
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     for (std::size_t j = i + 1; j < sorted.size(); ++j) {
