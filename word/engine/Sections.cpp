@@ -353,10 +353,8 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     // Without a start of its own the document would go on counting from the one before it.
     if (!pgNum.attribute("w:start")) pgNum.append_attribute("w:start").set_value("1");
   }
-  // Only a document with notes of a kind needs their settings stated: LibreOffice numbers a
-  // later document's footnotes 0 after a section that restarts them and a top-level heading.
-  if (ctx_.footnotes.HasNotes()) StateNotes(sectPr, "w:footnotePr", footnotePr_, first);
-  if (ctx_.endnotes.HasNotes()) StateNotes(sectPr, "w:endnotePr", endnotePr_, first);
+  StateNotes(sectPr, "w:footnotePr", footnotePr_, first);
+  StateNotes(sectPr, "w:endnotePr", endnotePr_, first);
 }
 
 }  // namespace plenwick::word::engine
