@@ -17,27 +17,16 @@ namespace plenwick::word::engine {
 // A raw deflate stream without its final block, ending on a byte boundary. A run only grows at
 // its end; a run started afresh (constructed, or assigned from another) has a new origin, so
 // whoever saw its first bytes under one origin knows they are still its first bytes.
-// Each piece may refer back into the last 8 KB the run holds before it (never further back than
-// the run's own start), so the many small pieces of a long join compress as one text: alone, a
-// document's few list definitions or relationships shrank by a third; told what came before,
-// by nine tenths.
+// Each piece may refer back into what the run holds before it (never further back than the
+// run's own start, nor than deflate's 32 KB), so the many small pieces of a long join compress as
+// one text: alone, a document's few list definitions or relationships shrank by a third; told
+// what came before, by nine tenths.
 class CompressedRun {
  public:
   CompressedRun() : origin_(NewOrigin()) {}
-  CompressedRun(const CompressedRun& other)
-      : compressed_(other.compressed_),
-        window_(other.window_),
-        crc_(other.crc_),
-        size_(other.size_),
-        origin_(NewOrigin()) {}
-  CompressedRun& operator=(const CompressedRun& other) {
-    compressed_ = other.compressed_;
-    window_ = other.window_;
-    crc_ = other.crc_;
-    size_ = other.size_;
-    origin_ = NewOrigin();
-    return *this;
-  }
+  CompressedRun(const CompressedRun& other);
+  CompressedRun& operator=(const CompressedRun& other);
+  ~CompressedRun();
   void Append(std::string_view bytes);
   void Append(const CompressedRun& other);
   bool empty() const { return size_ == 0; }
@@ -48,11 +37,17 @@ class CompressedRun {
   static std::uint64_t NewOrigin();
   void Remember(std::string_view bytes);
   static constexpr std::size_t kWindow = 8192;
+  class Stream;
+  struct DropStream {
+    void operator()(Stream* stream) const;
+  };
   std::string compressed_;
   std::string window_;  // the last bytes appended: the next piece may refer back to them
   std::uint32_t crc_ = 0;
   std::uint64_t size_ = 0;
   std::uint64_t origin_;
+  // The run's own compressor, from its second piece on (a copy starts without one).
+  std::unique_ptr<Stream, DropStream> stream_;
 };
 
 // Joins runs, in order, into one deflated ZIP entry, again and again as they grow. The bytes of
