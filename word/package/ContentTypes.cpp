@@ -98,14 +98,7 @@ bool IsMediaType(std::string_view text) {
 }
 
 std::string MediaTypeByExtension(std::string_view partName) {
-  const std::size_t slash = partName.find_last_of('/');
-  const std::size_t dot = partName.find_last_of('.');
-  std::string extension;
-  if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
-    for (char c : partName.substr(dot + 1)) {
-      extension += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-  }
+  const std::string extension = ExtensionOf(partName);
   static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
       {"png", "image/png"},    {"jpg", "image/jpeg"},     {"jpeg", "image/jpeg"},
       {"jpe", "image/jpeg"},   {"gif", "image/gif"},      {"bmp", "image/bmp"},
