@@ -1,6 +1,7 @@
 #include "word/package/DeflatePadding.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace plenwick::word::package {
 namespace {
@@ -22,10 +23,16 @@ void AppendGroup(std::string& out, int fixedBlocks) {
 
 void AppendPadding(std::string& out, std::uint64_t n) {
   assert(PaddingFits(n));
-  while (n >= 14) {
-    AppendGroup(out, 0);
-    n -= 5;
+  // Empty stored blocks up to the last 9 to 13 bytes. A slot's tail can hold tens of kilobytes
+  // of them, so they go in whole rather than one small string at a time.
+  const std::uint64_t stored = LeadingStoredBytes(n);
+  static constexpr char kStored[kPadBlock] = {0, 0, 0, '\xFF', '\xFF'};
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(stored));
+  for (std::uint64_t b = 0; b < stored; b += kPadBlock) {
+    std::memcpy(&out[at + static_cast<std::size_t>(b)], kStored, kPadBlock);
   }
+  n -= stored;
   switch (n) {
     case 0:
       break;

@@ -13,10 +13,16 @@ inline bool PaddingFits(std::uint64_t n) {
   return n == 0 || (n >= 5 && n != 8);
 }
 
+// The grid of 5-byte empty stored blocks that fills untouched room.
+inline constexpr std::uint64_t kPadBlock = 5;
+
 // n bytes of non-final empty blocks, starting and ending on a byte boundary. n must fit.
 void AppendPadding(std::string& out, std::uint64_t n);
 
-// The grid of 5-byte empty stored blocks that fills untouched room.
-inline constexpr std::uint64_t kPadBlock = 5;
+// How many of the n bytes AppendPadding writes are 5-byte empty stored blocks at the start: two
+// paddings share that many bytes, whatever comes after them.
+inline std::uint64_t LeadingStoredBytes(std::uint64_t n) {
+  return n >= 14 ? ((n - 14) / kPadBlock + 1) * kPadBlock : 0;
+}
 
 }  // namespace plenwick::word::package
