@@ -35,6 +35,7 @@ std::uint64_t PadStart(std::uint64_t prefix, std::uint64_t from) {
 // else the bytes to compare. Holding the bytes of a vouched-for entry would only cost memory
 // and stop its builder from appending in place.
 void Remember(Slot& s, const RawEntry& e) {
+  s.finalSize = e.compressedSize - e.stablePrefix;
   s.lineage = e.prefixLineage;
   s.data = e.prefixLineage != 0 ? nullptr : e.data;
 }
@@ -193,6 +194,15 @@ Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
       }
     }
     tail = SlotTail(s, e);
+    if (old) {
+      // The tail's padding grows and shrinks with the final blocks after it, but the stored
+      // blocks it starts with stay where the file has them. A part that grows in its middle
+      // (numbering) has a tail as large as what follows the middle.
+      const Slot& before = old->slots[i];
+      const std::uint64_t same = std::min(LeadingStoredBytes(before.tailRoom - before.finalSize),
+                                          LeadingStoredBytes(s.tailRoom - s.finalSize));
+      tail.erase(0, static_cast<std::size_t>(same));
+    }
     bytesWritten += tail.size() + Slot::kLocalHeaderSizeFor(e.name);
     at += s.Size();
   }

@@ -25,8 +25,9 @@ struct Slot {
   std::string name;
   std::uint64_t capacity = 0;
   std::uint64_t tailRoom = 0;
-  std::uint64_t prefix = 0;   // stable prefix bytes in the file
-  std::uint64_t padFrom = 0;  // a multiple of kPadBlock, at least prefix
+  std::uint64_t prefix = 0;     // stable prefix bytes in the file
+  std::uint64_t padFrom = 0;    // a multiple of kPadBlock, at least prefix
+  std::uint64_t finalSize = 0;  // the entry's final blocks, the last bytes of the tail
   // The entry's data as written, to check prefixes; not kept when the entry has a lineage,
   // which vouches for its prefix instead.
   std::shared_ptr<const std::string> data;
@@ -115,7 +116,8 @@ class FileSaveOutput final : public SaveOutput {
 };
 
 // Writes the slots at the front of the file: all of each in a full write (old == nullptr),
-// otherwise only the header, the prefix's new bytes with the padding after them, and the tail.
+// otherwise only the header, the prefix's new bytes with the padding after them, and the part of
+// the tail that differs from the one the file holds.
 // Adds what it writes to bytesWritten.
 Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
                   const std::vector<const RawEntry*>& growing, const Layout* old,
