@@ -22,7 +22,7 @@ struct FixedParts {
   std::vector<RawEntry> entries;
   std::vector<std::uint64_t> offsets{0};
   std::unordered_map<std::string, std::size_t> names;  // folded name -> index in entries
-  FixedDirectory directory;  // their central headers, kept for the base they were built for
+  FixedDirectory directory;  // their central headers, kept for the bases they were built for
   FixedAside aside;          // their bytes out of memory
 
   // As PackageWriter::AddFixed; folder is where the output goes ("" before the first save).

@@ -138,22 +138,26 @@ std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
 const std::string& FixedDirectory::For(const std::vector<RawEntry>& fixed,
                                        const std::vector<std::uint64_t>& offsets,
                                        std::uint64_t base) {
-  if (base_ != base) {
+  std::size_t pick = last_;
+  if (copies_[pick].base != base) pick = 1 - pick;
+  Copy& copy = copies_[pick];
+  if (copy.base != base) {
     // Rebuilding every header on each move cost more than all else the writer does per save.
     std::size_t at = 0;
     std::string patched;
-    for (std::size_t i = 0; i < count_; ++i) {
+    for (std::size_t i = 0; i < copy.count; ++i) {
       patched.clear();
       zipformat::Put32(patched, static_cast<std::uint32_t>(base + offsets[i]));
-      bytes_.replace(at + kCentralOffsetAt, 4, patched);
+      copy.bytes.replace(at + kCentralOffsetAt, 4, patched);
       at += zipformat::kCentralHeaderSize + fixed[i].name.size();
     }
-    base_ = base;
+    copy.base = base;
   }
-  for (; count_ < fixed.size(); ++count_) {
-    AppendCentralHeader(bytes_, fixed[count_], base + offsets[count_]);
+  for (; copy.count < fixed.size(); ++copy.count) {
+    AppendCentralHeader(copy.bytes, fixed[copy.count], base + offsets[copy.count]);
   }
-  return bytes_;
+  last_ = pick;
+  return copy.bytes;
 }
 
 Status WriteSlots(SaveOutput& out, const std::vector<Slot>& slots,
@@ -231,7 +235,10 @@ Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixe
     if (!out.Write(header, *bytes)) return out.Failed();
     bytesWritten += header.size() + bytes->size();
   }
-  std::string directory = fixed.directory.For(fixed.entries, fixed.offsets, base);
+  // The fixed entries' headers are kept between saves and go out as they are; only the changing
+  // entries' headers and the end record are made for this save.
+  const std::string& fixedDirectory = fixed.directory.For(fixed.entries, fixed.offsets, base);
+  std::string directory;
   std::uint64_t slotAt = 0;
   std::size_t slot = 0;
   std::uint64_t offset = base + fixed.offsets.back();
@@ -250,9 +257,10 @@ Status WriteRest(SaveOutput& out, const Layout& layout, const FixedEntries& fixe
     offset += header.size() + e.data->size();
   }
   const std::size_t count = fixed.entries.size() + changing.size();
-  if (Status s = AppendEndRecord(directory, count, directory.size(), offset); !s) return s;
-  if (!out.Write(directory)) return out.Failed();
-  bytesWritten += directory.size();
+  const std::uint64_t directorySize = fixedDirectory.size() + directory.size();
+  if (Status s = AppendEndRecord(directory, count, directorySize, offset); !s) return s;
+  if (!out.Write(fixedDirectory, directory)) return out.Failed();
+  bytesWritten += fixedDirectory.size() + directory.size();
   return Ok();
 }
 

@@ -4,6 +4,7 @@
 // PackageWriterWin.cpp do the writing. Internal to the package layer.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,8 +70,8 @@ std::optional<std::vector<Slot>> GrownSlots(const std::vector<Slot>& previous,
 
 // The fixed entries' part of the central directory, kept between saves: a save adds only the
 // headers of entries added since the last. Saves take turns between two files whose slots may
-// differ in size, so the fixed region may move from one save to the next; then only the offsets
-// in the kept headers change.
+// differ in size, so the fixed region may start elsewhere in each: a copy is kept for each place,
+// and only when a file's slots are laid out afresh do the offsets in a copy change.
 class FixedDirectory {
  public:
   // `offsets[i]` is where fixed entry i starts within the fixed region, which starts at `base`.
@@ -78,9 +79,13 @@ class FixedDirectory {
                          const std::vector<std::uint64_t>& offsets, std::uint64_t base);
 
  private:
-  std::string bytes_;
-  std::uint64_t base_ = 0;
-  std::size_t count_ = 0;
+  struct Copy {
+    std::string bytes;
+    std::uint64_t base = 0;
+    std::size_t count = 0;
+  };
+  std::array<Copy, 2> copies_;
+  std::size_t last_ = 0;  // the copy the last save used
 };
 
 // Where a save's bytes go: the file each platform's writer opened for the save. Failed() is the
