@@ -368,11 +368,16 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   const std::string textBody =
       "<w:style w:type=\"paragraph\" w:styleId=\"TextBody\"><w:name w:val=\"Text Body\"/>"
       "<w:basedOn w:val=\"Normal\"/><w:rPr><w:sz w:val=\"48\"/></w:rPr></w:style>";
+  // Word draws line numbers in "line number" though no text names it.
+  const std::string lineNumber =
+      "<w:style w:type=\"character\" w:styleId=\"LineNumber\"><w:name w:val=\"line number\"/>"
+      "<w:rPr><w:sz w:val=\"14\"/></w:rPr></w:style>";
   FixtureDoc a, b, c, d;
   a.styles = bold + bodyText;
   a.body = Para("A heading", "Heading1") + Para("A body", "BodyText");
-  b.styles = italic;
-  b.body = Para("B heading", "Heading1");
+  b.styles = italic + lineNumber;
+  b.body = Para("B heading", "Heading1") +
+           "<w:p><w:pPr><w:sectPr><w:lnNumType w:countBy=\"1\"/></w:sectPr></w:pPr></w:p>";
   c.styles = bold;
   c.body = Para("C heading", "Heading1");
   d.styles = textBody;
@@ -400,6 +405,7 @@ TEST_F(AppendTest, SameNamedStylesAreSharedWhenEqualAndKeptApartWhenNot) {
   pugi::xml_node large =
       styles.select_node(("//w:style[@w:styleId='" + StyleOf(doc, "D body") + "']").c_str()).node();
   EXPECT_TRUE(large.child("w:rPr").child("w:sz"));
+  EXPECT_TRUE(styles.select_node("//w:style[w:name/@w:val='line number']/w:rPr/w:sz[@w:val='14']"));
 }
 
 TEST_F(AppendTest, ALaterDocumentsDefaultsAreCarriedIntoItsOwnStyles) {

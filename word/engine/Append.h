@@ -119,6 +119,9 @@ class StyleMapper {
   // defaults, states that colour on its runs, which LibreOffice otherwise takes from the
   // result's defaults.
   void StateTextBoxColour(pugi::xml_node paragraph) const;
+  // Word draws line numbers in the character style named "line number", which no text names:
+  // a document that numbers its lines brings its own along, unless the result has one already.
+  void KeepLineNumberStyle();
 
  private:
   bool TableStylesIndent() const;  // whether any table style sets its text's indent

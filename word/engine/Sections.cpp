@@ -262,6 +262,8 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
     ref = next;
   }
 
+  if (sectPr.child("w:lnNumType")) ctx_.styles.KeepLineNumberStyle();
+
   pugi::xml_node title = sectPr.child("w:titlePg");
   std::string_view titleVal = title.attribute("w:val").value();
   const bool titlePg = title && titleVal != "0" && titleVal != "false" && titleVal != "off";

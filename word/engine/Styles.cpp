@@ -355,6 +355,18 @@ std::string StyleMapper::Map(const std::string& id) {
   return MapOne(node->second);
 }
 
+void StyleMapper::KeepLineNumberStyle() {
+  static const std::string kName = "line number";
+  if (ctx_.result.index.styleNames.count(StyleNameKey(kName)) != 0) return;
+  for (pugi::xml_node style : stylesRoot_.children("w:style")) {
+    if (std::string_view(style.attribute("w:type").value()) == "character" &&
+        Fold(style.child("w:name").attribute("w:val").value()) == kName) {
+      Map(style.attribute("w:styleId").value());
+      return;
+    }
+  }
+}
+
 std::string StyleMapper::MapOne(pugi::xml_node style) {
   const std::string srcId = style.attribute("w:styleId").value();
   inProgress_.insert(srcId);
