@@ -205,6 +205,28 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   pugi::xml_node closing = r4.Xml(footerPart).document_element().last_child();
   EXPECT_EQ(std::string(closing.child("w:pPr").child("w:spacing").attribute("w:line").value()),
             "595");
+
+  // Line numbers are a section's own too. LibreOffice numbers every section once one does, so
+  // the result's defaults leave paragraphs uncounted and the numbered document's paragraphs
+  // say they count, unless their style leaves them out.
+  FixtureDoc numbered;
+  numbered.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Uncounted\"><w:name w:val=\"Uncounted\"/>"
+      "<w:pPr><w:suppressLineNumbers/></w:pPr></w:style>";
+  numbered.body = Para("counted line") + Para("uncounted line", "Uncounted");
+  numbered.sectPr = "<w:sectPr><w:lnNumType w:countBy=\"1\"/></w:sectPr>";
+  ResultPackage r5 = Join({Write("b5.docx", b), Write("numbered.docx", numbered)});
+  auto& doc5 = r5.Xml("word/document.xml");
+  auto counted = [&doc5](const std::string& text) {
+    pugi::xml_node p = doc5.select_node(("//w:p[w:r/w:t='" + text + "']").c_str()).node();
+    pugi::xml_node s = p.child("w:pPr").child("w:suppressLineNumbers");
+    return s ? std::string(s.attribute("w:val").value()) : "unstated";
+  };
+  EXPECT_EQ(counted("without header"), "unstated");
+  EXPECT_EQ(counted("counted line"), "0");
+  EXPECT_EQ(counted("uncounted line"), "unstated");
+  EXPECT_TRUE(r5.Xml("word/styles.xml")
+                  .select_node("//w:docDefaults/w:pPrDefault/w:pPr/w:suppressLineNumbers"));
 }
 
 TEST_F(AppendTest, ALaterFirstPageHeaderNeverShowsOnAnEarlierDocument) {

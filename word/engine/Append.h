@@ -122,6 +122,10 @@ class StyleMapper {
   // Word draws line numbers in the character style named "line number", which no text names:
   // a document that numbers its lines brings its own along, unless the result has one already.
   void KeepLineNumberStyle();
+  // Once a document numbers lines, the result's defaults leave paragraphs out of the count (see
+  // LineNumbers.cpp): each paragraph of a section with numbered lines that leaves its count to
+  // the defaults says it is counted. Returns whether any section numbers lines.
+  bool CountNumberedLines(pugi::xml_node body) const;
 
  private:
   bool TableStylesIndent() const;  // whether any table style sets its text's indent
@@ -405,6 +409,8 @@ struct ThemeFontLanguages {
 ThemeFontLanguages ThemeFontLanguagesOf(pugi::xml_node settingsRoot);
 ThemeLook LookOfTheme(const pugi::xml_document& theme, const ThemeFontLanguages& languages);
 std::span<const char* const> ParagraphPropertyOrder();
+// Makes a styles part's paragraph defaults leave paragraphs out of line numbering.
+void LeaveLinesUncounted(pugi::xml_node docDefaults);
 std::span<const char* const> SectionPropertyOrder();
 
 }  // namespace plenwick::word::engine

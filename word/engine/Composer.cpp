@@ -215,6 +215,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
 
   KeepLeadingAutoSpacingNone(body);
   if (ctx.sumsParagraphSpacing) ctx.styles.StateSummedSpacing(body);
+  ctx.out.numbersLines = ctx.styles.CountNumberedLines(body);
 
   RelMapper bodyRels(ctx, src.mainPart(), "/word/document.xml", &ctx.out.documentRels);
   ctx.bodyRels = &bodyRels;
@@ -427,8 +428,13 @@ void Composer::Commit(Staging& s) {
 
   if (!s.stylesHead.empty()) {
     styles_ = PieceEntry("word/styles.xml", 1);
-    styles_.SetHead(s.stylesHead);
+    stylesHeadUncounted_ = std::move(s.stylesHeadUncounted);
+    styles_.SetHead(linesNumbered_ ? stylesHeadUncounted_ : s.stylesHead);
     styles_.SetTail("</w:styles>");
+  }
+  if (s.numbersLines && !linesNumbered_) {
+    linesNumbered_ = true;
+    styles_.SetHead(stylesHeadUncounted_);
   }
   styles_.Append(0, s.styles);
   fonts_.Append(0, s.fonts);

@@ -137,7 +137,9 @@ struct Staging {
   std::vector<package::RawEntry> fixed;
   // Set only by the first document, which the result adopts.
   std::unique_ptr<pugi::xml_document> settings;
-  std::string stylesHead;  // docDefaults and latent styles of the adopted styles part
+  std::string stylesHead;           // docDefaults and latent styles of the adopted styles part
+  std::string stylesHeadUncounted;  // the same, its paragraphs left out of line numbering
+  bool numbersLines = false;        // some section of the document numbers its lines
   std::string fontsFromFirst;
   std::shared_ptr<package::RawEntry> theme;
   std::vector<package::RawEntry> themeExtras;
@@ -219,6 +221,10 @@ class Composer {
   PieceEntry contentTypes_{"[Content_Types].xml", 1};
   PieceEntry documentRels_{"word/_rels/document.xml.rels", 1};
   PieceEntry styles_{"word/styles.xml", 1};
+  // The adopted styles part's head with paragraphs left out of line numbering, taken on once a
+  // document numbers lines.
+  std::string stylesHeadUncounted_;
+  bool linesNumbered_ = false;
   PieceEntry fonts_{"word/fontTable.xml", 1};
   PieceEntry fontsRels_{"word/_rels/fontTable.xml.rels", 1};
   PieceEntry numbering_{"word/numbering.xml", 3};

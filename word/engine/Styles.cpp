@@ -264,9 +264,11 @@ void StyleMapper::Load() {
     RewriteStory(ctx_, copy, StoryOptions{});
     if (!copy.child("w:pPrDefault")) copy.append_child("w:pPrDefault");
     LeaveOutWhatWordTakesAnyway(copy.child("w:pPrDefault").child("w:pPr"));
-    head += NodeToString(copy);
-    if (pugi::xml_node latent = stylesRoot_.child("w:latentStyles")) head += NodeToString(latent);
-    ctx_.out.stylesHead = std::move(head);
+    std::string latent;
+    if (pugi::xml_node l = stylesRoot_.child("w:latentStyles")) latent = NodeToString(l);
+    ctx_.out.stylesHead = head + NodeToString(copy) + latent;
+    LeaveLinesUncounted(copy);
+    ctx_.out.stylesHeadUncounted = head + NodeToString(copy) + latent;
   } else {
     // Defaults naming the theme's fonts or colours mean others under the result's theme,
     // although they read the same.
@@ -353,18 +355,6 @@ std::string StyleMapper::Map(const std::string& id) {
   auto node = index_->byId.find(id);
   if (node == index_->byId.end() || inProgress_.count(id) != 0) return "";
   return MapOne(node->second);
-}
-
-void StyleMapper::KeepLineNumberStyle() {
-  static const std::string kName = "line number";
-  if (ctx_.result.index.styleNames.count(StyleNameKey(kName)) != 0) return;
-  for (pugi::xml_node style : stylesRoot_.children("w:style")) {
-    if (std::string_view(style.attribute("w:type").value()) == "character" &&
-        Fold(style.child("w:name").attribute("w:val").value()) == kName) {
-      Map(style.attribute("w:styleId").value());
-      return;
-    }
-  }
 }
 
 std::string StyleMapper::MapOne(pugi::xml_node style) {
