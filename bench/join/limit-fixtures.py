@@ -18,10 +18,6 @@ reproducible, so a page the neighbour check lists can be told apart from one the
 - empty-last.docx: a document whose last, empty paragraph is pushed onto a page of its own.
   Joined before another, that paragraph carries its section's end, and LibreOffice drops an
   empty paragraph that ends a section: the page goes. Word keeps the paragraph and the page.
-- line-numbers.docx, unnumbered.docx: LibreOffice numbers the lines of the whole file or of
-  none of it, and counts on through it. Word numbers only the sections that ask, from 1 in each
-  here: joined last, line-numbers.docx's numbers go on from the lines of every document before
-  it, and the other documents of a join (unnumbered.docx) get numbers they never had.
 """
 import os
 import sys
@@ -95,8 +91,3 @@ lines = "".join('<w:p>%s<w:r><w:t>Line %d of the first page.</w:t></w:r></w:p>' 
                 for k in range(18))
 write(os.path.join(out, "empty-last.docx"), lines + "<w:p>%s</w:p>" % exact, 24)
 
-numbered = SECT.replace("</w:sectPr>", '<w:lnNumType w:countBy="1" w:restart="newSection"/></w:sectPr>')
-write(os.path.join(out, "line-numbers.docx"),
-      "".join(p("Numbered line %d." % (k + 1)) for k in range(5)), 24, numbered)
-write(os.path.join(out, "unnumbered.docx"),
-      "".join(p("A line Word does not number, %d." % (k + 1)) for k in range(5)), 24)
