@@ -85,6 +85,24 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   ASSERT_EQ(paras3.size(), 5u);
   EXPECT_FALSE(paras3[1].child("w:pPr").child("w:sectPr")) << "the blank page's paragraph";
   EXPECT_TRUE(paras3[2].child("w:pPr").child("w:sectPr"));
+
+  // An empty last paragraph no break put on a page of its own can still be pushed onto one.
+  // LibreOffice drops it once it ends a section; a space in its mark's size keeps it there,
+  // without the mark's underline, which would show.
+  FixtureDoc e;
+  e.body = Para("epsilon") +
+           "<w:p><w:pPr><w:rPr><w:u w:val=\"single\"/><w:sz w:val=\"40\"/></w:rPr></w:pPr>"
+           "<w:bookmarkStart w:id=\"0\" w:name=\"_GoBack\"/><w:bookmarkEnd w:id=\"0\"/></w:p>";
+  ResultPackage r4 = Join({Write("e.docx", e), Write("a4.docx", a)});
+  auto paras4 = Select(r4.Xml("word/document.xml"), "/w:document/w:body/w:p");
+  ASSERT_EQ(paras4.size(), 4u);
+  ASSERT_TRUE(paras4[1].child("w:pPr").child("w:sectPr"));
+  auto runs = Select(r4.Xml("word/document.xml"), "/w:document/w:body/w:p[2]/w:r");
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_NE(r4.Text("word/document.xml").find("<w:t xml:space=\"preserve\"> </w:t>"),
+            std::string::npos);
+  EXPECT_STREQ(runs[0].child("w:rPr").child("w:sz").attribute("w:val").value(), "40");
+  EXPECT_FALSE(runs[0].child("w:rPr").child("w:u"));
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

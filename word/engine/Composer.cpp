@@ -63,6 +63,49 @@ bool IsEmptyParagraph(pugi::xml_node paragraph) {
   return true;
 }
 
+// Whether a paragraph shows nothing but its mark: besides its properties it holds only empty
+// runs and marks in the text that draw nothing (bookmarks, proofing and permission marks).
+bool ShowsOnlyItsMark(pugi::xml_node paragraph) {
+  static constexpr std::string_view kDrawNothing[] = {
+      "w:pPr",       "w:bookmarkStart", "w:bookmarkEnd",       "w:proofErr",
+      "w:permStart", "w:permEnd",       "w:commentRangeStart", "w:commentRangeEnd"};
+  for (pugi::xml_node c = paragraph.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || IsEmptyRun(c)) continue;
+    if (std::find(std::begin(kDrawNothing), std::end(kDrawNothing), c.name()) ==
+        std::end(kDrawNothing)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// LibreOffice drops a paragraph that shows nothing and ends a section, and with it the line it
+// stood on: the page too, where that line had gone onto a page of its own. Word keeps both. One
+// space in the mark's own font keeps the paragraph in LibreOffice, and draws nothing in Word:
+// the line is as high as the mark alone made it. Marks that are hidden, tracked or framed are
+// left as they are, and so are decorations a space would show (underline, highlight, borders).
+void KeepSectionEndLine(pugi::xml_node paragraph) {
+  pugi::xml_node pPr = paragraph.child("w:pPr");
+  pugi::xml_node mark = pPr.child("w:rPr");
+  for (const char* tracked :
+       {"w:ins", "w:del", "w:moveFrom", "w:moveTo", "w:vanish", "w:specVanish"}) {
+    if (mark.child(tracked)) return;
+  }
+  if (pPr.child("w:framePr")) return;
+  pugi::xml_node run = paragraph.append_child("w:r");
+  if (mark) {
+    pugi::xml_node rPr = run.append_copy(mark);
+    for (const char* shown : {"w:rPrChange", "w:u", "w:strike", "w:dstrike", "w:highlight", "w:shd",
+                              "w:bdr", "w:em", "w:effect"}) {
+      while (pugi::xml_node c = rPr.child(shown)) rPr.remove_child(c);
+    }
+    if (!rPr.first_child()) run.remove_child(rPr);
+  }
+  pugi::xml_node text = run.append_child("w:t");
+  text.append_attribute("xml:space").set_value("preserve");
+  text.text().set(" ");
+}
+
 // Whether the paragraph begins a page: it asks for it, or the paragraph before ends in a page
 // break.
 bool StartsPage(pugi::xml_node paragraph) {
@@ -110,6 +153,7 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   ctx.out.lastParagraph = keepLast ? std::string() : NodeToString(paragraph);
   pugi::xml_document joined;
   pugi::xml_node copy = joined.append_copy(paragraph);
+  if (paragraph == last && ShowsOnlyItsMark(copy)) KeepSectionEndLine(copy);
   pugi::xml_node pPr = copy.child("w:pPr");
   if (!pPr) pPr = copy.prepend_child("w:pPr");
   if (pugi::xml_node old = pPr.child("w:sectPr")) pPr.remove_child(old);
