@@ -601,6 +601,30 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
     compat += c.name() + std::string(" ");
   EXPECT_EQ(compat, "w:noLeading w:spaceForUL w:balanceSingleByteDoubleByteWidth w:compatSetting ");
 
+  // Each option follows most of the text on its own, and text is what counts, not markup: a
+  // document with more text than each of two others, but less than both, gives its options to
+  // none, though they differ in their decimal symbol and it has by far the most markup.
+  FixtureDoc legacy, comma, semicolon;
+  legacy.settings = "<w:compat><w:splitPgBreakAndParaMark/><w:noLeading/></w:compat>";
+  for (int i = 0; i < 30; ++i) {
+    legacy.body +=
+        "<w:p><w:pPr><w:spacing w:before=\"0\" w:after=\"0\"/><w:rPr><w:rFonts "
+        "w:ascii=\"Arial\" w:hAnsi=\"Arial\" w:cs=\"Arial\"/></w:rPr></w:pPr><w:r><w:rPr><w:rFonts "
+        "w:ascii=\"Arial\" w:hAnsi=\"Arial\" w:cs=\"Arial\"/><w:sz w:val=\"20\"/></w:rPr><w:t>ten "
+        "chars</w:t></w:r></w:p>";
+  }
+  comma.settings = "<w:decimalSymbol w:val=\",\"/>";
+  semicolon.settings = "<w:listSeparator w:val=\";\"/>";
+  for (int i = 0; i < 5; ++i) {
+    comma.body += Para("fifty characters of plain text in one paragraph..");
+    semicolon.body += Para("fifty characters of plain text in one paragraph..");
+  }
+  ResultPackage voted = Join({Write("comma.docx", comma), Write("legacy.docx", legacy),
+                              Write("semicolon.docx", semicolon)});
+  pugi::xml_node votedCompat = voted.Xml("word/settings.xml").document_element().child("w:compat");
+  EXPECT_FALSE(votedCompat.child("w:splitPgBreakAndParaMark"));
+  EXPECT_FALSE(votedCompat.child("w:noLeading"));
+
   // Whether tracked changes show is the first document's that holds them: one without any
   // cannot hide another's, nor show those another hid.
   FixtureDoc hides, shows, plain;

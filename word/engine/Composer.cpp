@@ -524,15 +524,14 @@ void Composer::Commit(Staging& s) {
   // Tab stops, hyphenation and compatibility options decide how every page is laid out and
   // hold for the whole result: it takes those under which most of its text was written, and
   // the way of compressing punctuation under which most of its East Asian text was.
-  std::uint64_t size = 0;
+  std::uint64_t textWeight = TextBytes(pendingLast_);
   std::uint64_t eastAsian = EastAsianCharacters(pendingLast_);
   for (const std::string& piece : s.bodyPieces) {
-    size += piece.size();
+    textWeight += TextBytes(piece);
     eastAsian += EastAsianCharacters(piece);
   }
-  if (Vote(index.compatibilityWeight, index.compatibility, s.compatibility, size + 1,
-           s.settings != nullptr)) {
-    ApplyLayoutSettings(settings, index.compatibility);
+  if (index.layout.Add(s.compatibility, textWeight + 1, s.settings != nullptr)) {
+    ApplyLayoutSettings(settings, index.layout.Result());
     settingsDirty_ = true;
   }
   if (Vote(index.eastAsianWeight, index.eastAsian, s.eastAsian, eastAsian, s.settings != nullptr)) {

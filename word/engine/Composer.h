@@ -27,6 +27,7 @@
 #include "word/engine/ParsedParts.h"
 #include "word/engine/PieceEntry.h"
 #include "word/engine/RecentParts.h"
+#include "word/engine/Settings.h"
 #include "word/engine/SourcePackage.h"
 #include "word/engine/StyleIndex.h"
 #include "word/package/BackgroundSaver.h"
@@ -109,9 +110,7 @@ struct ResultIndex {
   long defaultTabStop = 720;  // twips, the first document's
   std::string view;           // the first document's view, "" for print layout
   bool viewsDiffer = false;
-  // How much text was laid out under each set of compatibility options.
-  std::map<std::string, std::uint64_t> compatibilityWeight;
-  std::string compatibility;  // the set the result uses
+  LayoutVote layout;  // compatibility options and other settings held once
   // How much East Asian text was laid out under each way of compressing its punctuation.
   std::map<std::string, std::uint64_t> eastAsianWeight;
   std::string eastAsian;  // the way the result uses

@@ -436,6 +436,116 @@ std::uint64_t EastAsianCharacters(std::string_view xml) {
   return count;
 }
 
+std::uint64_t TextBytes(std::string_view xml) {
+  std::uint64_t count = 0;
+  std::size_t at = xml.find("<w:t");
+  while (at != std::string_view::npos) {
+    at += 4;
+    if (at < xml.size() && (xml[at] == '>' || xml[at] == ' ')) {
+      const std::size_t open = xml.find('>', at);
+      if (open == std::string_view::npos) break;
+      at = open;
+      if (xml[open - 1] != '/') {
+        const std::size_t close = xml.find("</w:t>", open);
+        if (close == std::string_view::npos) break;
+        count += close - open - 1;
+        at = close;
+      }
+    }
+    at = xml.find("<w:t", at);
+  }
+  return count;
+}
+
+namespace {
+
+constexpr std::string_view kCompatPrefix = "w:compat/";
+
+// A document's layout settings by name: each setting LayoutSettingsOf takes, and each
+// compatibility option apart (settings of w:compatSetting by their own name).
+std::vector<std::pair<std::string, std::string>> SplitLayoutSettings(const std::string& signature) {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::size_t begin = 0;
+  for (const char* name : kLayoutSettings) {
+    const std::size_t end = signature.find(kSeparator, begin);
+    if (end == std::string::npos) break;
+    const std::string slot = signature.substr(begin, end - begin);
+    begin = end + 1;
+    if (std::string_view(name) != "w:compat") {
+      if (!slot.empty()) out.emplace_back(name, slot);
+      continue;
+    }
+    pugi::xml_document parsed;
+    if (!parsed.load_string(slot.c_str())) continue;
+    for (pugi::xml_node c : parsed.document_element().children()) {
+      if (c.type() != pugi::node_element) continue;
+      std::string key = std::string(kCompatPrefix) + c.name();
+      if (key == "w:compat/w:compatSetting")
+        key += std::string("/") + c.attribute("w:name").value();
+      out.emplace_back(std::move(key), NodeToString(c));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool LayoutVote::Add(const std::string& signature, std::uint64_t weight, bool first) {
+  const std::vector<std::pair<std::string, std::string>> own = SplitLayoutSettings(signature);
+  total_ += weight;
+  for (const auto& [name, value] : own) {
+    auto [it, fresh] = settings_.try_emplace(name);
+    if (fresh) order_.push_back(name);
+    it->second.weights[value] += weight;
+    it->second.stated += weight;
+  }
+  for (auto& [name, setting] : settings_) {
+    if (first) {
+      auto mine =
+          std::find_if(own.begin(), own.end(), [&](const auto& o) { return o.first == name; });
+      setting.value = mine == own.end() ? std::string() : mine->second;
+      continue;
+    }
+    const std::uint64_t unstated = total_ - setting.stated;
+    std::string best = setting.value;
+    std::uint64_t bestWeight = best.empty() ? unstated : setting.weights[best];
+    if (unstated > bestWeight) {
+      best.clear();
+      bestWeight = unstated;
+    }
+    for (const auto& [value, w] : setting.weights) {
+      if (w > bestWeight) {
+        best = value;
+        bestWeight = w;
+      }
+    }
+    setting.value = best;
+  }
+  std::string joined;
+  for (const char* name : kLayoutSettings) {
+    if (std::string_view(name) == "w:compat") {
+      pugi::xml_document doc;
+      pugi::xml_node compat = doc.append_child("w:compat");
+      for (const std::string& option : order_) {
+        const std::string& value = settings_[option].value;
+        pugi::xml_document parsed;
+        if (!option.starts_with(kCompatPrefix) || value.empty() ||
+            !parsed.load_string(value.c_str()))
+          continue;
+        compat.append_copy(parsed.document_element());
+      }
+      KeepChildOrder(compat, kCompatibilityOrder);
+      joined += NodeToString(compat);
+    } else {
+      joined += settings_[name].value;
+    }
+    joined += kSeparator;
+  }
+  const bool changed = first || joined != result_;
+  result_ = std::move(joined);
+  return changed;
+}
+
 std::string LayoutSettingsOf(AppendContext& ctx) {
   const pugi::xml_node root = SettingsRootOf(ctx);
   std::string_view view = root.child("w:view").attribute("w:val").value();
