@@ -657,8 +657,8 @@ TEST_F(LookTest, ADocumentThatDidNotHyphenateIsNotHyphenatedInTheResult) {
 }
 
 // A gutter is stated as the margin it widened, so the result's gutter position (top or side)
-// cannot move it; mirrored margins hold for the whole result and are chosen by the first
-// document on which they show, that is whose left and right margins differ.
+// cannot move it; mirrored margins hold for the whole result, which mirrors when more text was
+// written mirrored than not, each weighted by how far mirroring moves its even pages.
 TEST_F(LookTest, GuttersAndMirroredMarginsKeepEachDocumentsPages) {
   auto section = [](int left, int right, int gutter) {
     return "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/><w:pgMar w:top=\"1440\" w:right=\"" +
@@ -696,11 +696,29 @@ TEST_F(LookTest, GuttersAndMirroredMarginsKeepEachDocumentsPages) {
   EXPECT_TRUE(r.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
   ResultPackage back = Join({Write("m.docx", mirrored), Write("e.docx", even)});
   EXPECT_TRUE(back.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
-  // A plain document with uneven margins before it decides against.
+  // A plain document with uneven margins and more text decides against, before or after it;
+  // with less text, or margins that differ less, it does not.
   FixtureDoc uneven = even;
   uneven.sectPr = section(2880, 720, 0);
-  ResultPackage plainFirst = Join({Write("u.docx", uneven), Write("m.docx", mirrored)});
-  EXPECT_FALSE(plainFirst.Xml("word/settings.xml").document_element().child("w:mirrorMargins"));
+  uneven.body = Para("a plain document with more text");
+  auto mirrors = [&](const FixtureDoc& plain) {
+    bool before = Join({Write("u.docx", plain), Write("m.docx", mirrored)})
+                      .Xml("word/settings.xml")
+                      .document_element()
+                      .child("w:mirrorMargins");
+    bool after = Join({Write("m.docx", mirrored), Write("u.docx", plain)})
+                     .Xml("word/settings.xml")
+                     .document_element()
+                     .child("w:mirrorMargins");
+    EXPECT_EQ(before, after);
+    return before;
+  };
+  EXPECT_FALSE(mirrors(uneven));
+  FixtureDoc nearlyEven = uneven;
+  nearlyEven.sectPr = section(1500, 1440, 0);
+  EXPECT_TRUE(mirrors(nearlyEven));
+  uneven.body = Para("plain");
+  EXPECT_TRUE(mirrors(uneven));
   // A gutter too large to be true still widens its margin: the sum never wraps round.
   FixtureDoc huge = side;
   huge.sectPr = section(1440, 1440, 0);

@@ -506,7 +506,16 @@ void Composer::Commit(Staging& s) {
     index.evenAndOddHeaders = true;
     settingsDirty_ = true;
   }
-  if (CommitDocumentWide(index.wide, s.wide, s.settings != nullptr)) settingsDirty_ = true;
+  // How much text the document holds, for the settings it shares with the rest of the result.
+  std::uint64_t textWeight = TextBytes(pendingLast_);
+  std::uint64_t eastAsian = EastAsianCharacters(pendingLast_);
+  for (const std::string& piece : s.bodyPieces) {
+    textWeight += TextBytes(piece);
+    eastAsian += EastAsianCharacters(piece);
+  }
+  if (CommitDocumentWide(index.wide, s.wide, textWeight + 1, s.settings != nullptr)) {
+    settingsDirty_ = true;
+  }
   if (CommitAnnotationView(index.annotations, s.annotations, s.settings != nullptr)) {
     settingsDirty_ = true;
   }
@@ -524,12 +533,6 @@ void Composer::Commit(Staging& s) {
   // Tab stops, hyphenation and compatibility options decide how every page is laid out and
   // hold for the whole result: it takes those under which most of its text was written, and
   // the way of compressing punctuation under which most of its East Asian text was.
-  std::uint64_t textWeight = TextBytes(pendingLast_);
-  std::uint64_t eastAsian = EastAsianCharacters(pendingLast_);
-  for (const std::string& piece : s.bodyPieces) {
-    textWeight += TextBytes(piece);
-    eastAsian += EastAsianCharacters(piece);
-  }
   if (index.layout.Add(s.compatibility, textWeight + 1, s.settings != nullptr)) {
     ApplyLayoutSettings(settings, index.layout.Result());
     settingsDirty_ = true;

@@ -7,10 +7,13 @@
 //
 // A gutter is margin by another name: added to the margin it widened, it no longer depends on
 // the result's gutter position. Mirrored margins cannot be stated per section; they show only
-// where a page's left and right margins differ, so the first document on which they show decides
-// for the result.
+// where a page's left and right margins differ, and move the even pages by the difference. The
+// result mirrors when more text, weighted by how far its pages would move, was written mirrored
+// than not.
 #include "word/engine/DocumentWide.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string_view>
 
 #include "word/engine/Append.h"
@@ -26,16 +29,17 @@ bool SettingOn(pugi::xml_node settingsRoot, const char* name) {
 
 }  // namespace
 
-bool CommitDocumentWide(DocumentWideIndex& index, const DocumentWideStaged& staged, bool first) {
-  if (first) {
-    index = DocumentWideIndex{staged.hyphenates, staged.mirrored, staged.sidesDiffer};
-    return true;
+bool CommitDocumentWide(DocumentWideIndex& index, const DocumentWideStaged& staged,
+                        std::uint64_t textWeight, bool first) {
+  const bool before = index.mirrored;
+  if (first) index = DocumentWideIndex{staged.hyphenates, staged.mirrored};
+  // A file without ZIP64 holds far less text than would make this product overflow.
+  const std::uint64_t moved = textWeight * static_cast<std::uint64_t>(staged.sideShift);
+  (staged.mirrored ? index.mirroredWeight : index.plainWeight) += moved;
+  if (index.mirroredWeight != index.plainWeight) {
+    index.mirrored = index.mirroredWeight > index.plainWeight;
   }
-  if (index.mirrorDecided || !staged.sidesDiffer) return false;
-  index.mirrorDecided = true;
-  if (index.mirrored == staged.mirrored) return false;
-  index.mirrored = staged.mirrored;
-  return true;
+  return first || index.mirrored != before;
 }
 
 void DocumentWideKeeper::Load() {
@@ -81,9 +85,9 @@ void DocumentWideKeeper::Section(pugi::xml_node sectPr) {
     margin.set_value(was < 0 ? was - gutter : was + gutter);
     pgMar.attribute("w:gutter").set_value(0);
   }
-  if (pgMar.attribute("w:left").as_llong(1440) != pgMar.attribute("w:right").as_llong(1440)) {
-    ctx_.out.wide.sidesDiffer = true;
-  }
+  const long long shift = std::llabs(pgMar.attribute("w:left").as_llong(1440) -
+                                     pgMar.attribute("w:right").as_llong(1440));
+  ctx_.out.wide.sideShift = std::max(ctx_.out.wide.sideShift, shift);
 }
 
 }  // namespace plenwick::word::engine

@@ -3,6 +3,8 @@
 // gutter) it states; what it cannot, the result decides once and keeps.
 #pragma once
 
+#include <cstdint>
+
 #include <pugixml.hpp>
 
 namespace plenwick::word::engine {
@@ -11,21 +13,26 @@ struct AppendContext;
 
 // What one document says, staged with the rest of its append.
 struct DocumentWideStaged {
-  bool hyphenates = false;   // w:autoHyphenation on
-  bool mirrored = false;     // w:mirrorMargins on
-  bool sidesDiffer = false;  // a section's left and right margins differ: mirroring would show
+  bool hyphenates = false;  // w:autoHyphenation on
+  bool mirrored = false;    // w:mirrorMargins on
+  // The most a section's left and right margins differ, in twips: how far mirroring, or its
+  // absence, moves the document's even pages.
+  long long sideShift = 0;
 };
 
 // What the result decided.
 struct DocumentWideIndex {
   bool hyphenates = false;  // the first document's: nothing already joined may change
   bool mirrored = false;
-  bool mirrorDecided = false;  // a document on which mirroring shows chose it
+  // The text whose even pages mirroring would move, times how far, of the documents that
+  // mirror and of those that do not.
+  std::uint64_t mirroredWeight = 0, plainWeight = 0;
 };
 
-// Takes a committed document's settings into the result's decisions; returns whether the
-// result's settings changed.
-bool CommitDocumentWide(DocumentWideIndex& index, const DocumentWideStaged& staged, bool first);
+// Takes a committed document's settings, and the weight of its text, into the result's
+// decisions; returns whether the result's settings changed.
+bool CommitDocumentWide(DocumentWideIndex& index, const DocumentWideStaged& staged,
+                        std::uint64_t textWeight, bool first);
 // Writes the decisions into the result's settings.
 void ApplyDocumentWide(pugi::xml_document& settings, const DocumentWideIndex& index);
 
