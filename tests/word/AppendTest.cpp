@@ -224,6 +224,16 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   EXPECT_EQ(std::string(closing.child("w:pPr").child("w:spacing").attribute("w:line").value()),
             "595");
 
+  // A kind of header the format does not know ("odd") is never shown, and its part not copied.
+  FixtureDoc oddKind;
+  oddKind.body = Para("odd kind");
+  oddKind.headers["header1.xml"] = Para("ODD KIND");
+  oddKind.sectPr = "<w:sectPr><w:headerReference w:type=\"odd\" r:id=\"rIdH1\"/></w:sectPr>";
+  ResultPackage r6 = Join({Write("oddKind.docx", oddKind), Write("b6.docx", b)});
+  for (const std::string& name : r6.Names()) {
+    EXPECT_EQ(r6.Text(name).find("ODD KIND"), std::string::npos) << name;
+  }
+
   // Line numbers are a section's own too. LibreOffice numbers every section once one does, so
   // the result's defaults leave paragraphs uncounted and the numbered document's paragraphs
   // say they count, unless their style leaves them out.

@@ -249,8 +249,11 @@ void SectionMapper::Rewrite(pugi::xml_node sectPr) {
       std::string type = ref.attribute("w:type").value();
       if (type.empty()) type = "default";
       const Relationship* rel = ctx_.src.RelById(main, ref.attribute("r:id").value());
-      // An even header of a document whose odd and even pages do not differ is never shown.
-      const bool shown = type != "even" || evenAndOdd_;
+      // An even header of a document whose odd and even pages do not differ is never shown,
+      // nor is one of a kind the format does not know (some writers put "odd"): no part is
+      // copied for it, where it would stand in the result unnamed.
+      const bool known = std::find(kTypes.begin(), kTypes.end(), type) != kTypes.end();
+      const bool shown = known && (type != "even" || evenAndOdd_);
       if (shown && rel != nullptr && !rel->external && Usable(rel->part, footer)) {
         current_[std::string(footer ? "f:" : "h:") + type] = rel->part;
         named.emplace_back(rel->part, footer);
