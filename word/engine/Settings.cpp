@@ -490,60 +490,84 @@ std::vector<std::pair<std::string, std::string>> SplitLayoutSettings(const std::
 
 }  // namespace
 
+namespace {
+
+// Where a compatibility option goes in w:compat: the schema's order, with options it does not
+// know after those it does and before the compatSetting elements.
+int CompatibilityRank(std::string_view key) {
+  std::string_view name = key.substr(kCompatPrefix.size());
+  name = name.substr(0, name.find('/'));
+  const auto known =
+      std::find(std::begin(kCompatibilityOrder), std::end(kCompatibilityOrder), name);
+  const auto settingAt = std::end(kCompatibilityOrder) - 1;  // w:compatSetting
+  if (known == std::end(kCompatibilityOrder)) {
+    return 2 * static_cast<int>(settingAt - std::begin(kCompatibilityOrder)) - 1;
+  }
+  return 2 * static_cast<int>(known - std::begin(kCompatibilityOrder));
+}
+
+}  // namespace
+
 bool LayoutVote::Add(const std::string& signature, std::uint64_t weight, bool first) {
   const std::vector<std::pair<std::string, std::string>> own = SplitLayoutSettings(signature);
   total_ += weight;
   for (const auto& [name, value] : own) {
     auto [it, fresh] = settings_.try_emplace(name);
-    if (fresh) order_.push_back(name);
+    if (fresh) {
+      order_.push_back(name);
+      if (name.starts_with(kCompatPrefix)) it->second.rank = CompatibilityRank(name);
+    }
     it->second.weights[value] += weight;
     it->second.stated += weight;
   }
+  bool changed = first;
   for (auto& [name, setting] : settings_) {
+    std::string best;
     if (first) {
       auto mine =
           std::find_if(own.begin(), own.end(), [&](const auto& o) { return o.first == name; });
-      setting.value = mine == own.end() ? std::string() : mine->second;
-      continue;
-    }
-    const std::uint64_t unstated = total_ - setting.stated;
-    std::string best = setting.value;
-    std::uint64_t bestWeight = best.empty() ? unstated : setting.weights[best];
-    if (unstated > bestWeight) {
-      best.clear();
-      bestWeight = unstated;
-    }
-    for (const auto& [value, w] : setting.weights) {
-      if (w > bestWeight) {
-        best = value;
-        bestWeight = w;
+      if (mine != own.end()) best = mine->second;
+    } else {
+      const std::uint64_t unstated = total_ - setting.stated;
+      best = setting.value;
+      std::uint64_t bestWeight = best.empty() ? unstated : setting.weights[best];
+      if (unstated > bestWeight) {
+        best.clear();
+        bestWeight = unstated;
+      }
+      for (const auto& [value, w] : setting.weights) {
+        if (w > bestWeight) {
+          best = value;
+          bestWeight = w;
+        }
       }
     }
-    setting.value = best;
+    if (best != setting.value) {
+      setting.value = std::move(best);
+      changed = true;
+    }
   }
-  std::string joined;
+  if (!changed) return false;
+  // The options in w:compat's order, those of one rank (the compatSetting elements) as first met.
+  std::vector<const Setting*> options;
+  for (const std::string& name : order_) {
+    const Setting& setting = settings_[name];
+    if (name.starts_with(kCompatPrefix) && !setting.value.empty()) options.push_back(&setting);
+  }
+  std::stable_sort(options.begin(), options.end(),
+                   [](const Setting* a, const Setting* b) { return a->rank < b->rank; });
+  result_.clear();
   for (const char* name : kLayoutSettings) {
     if (std::string_view(name) == "w:compat") {
-      pugi::xml_document doc;
-      pugi::xml_node compat = doc.append_child("w:compat");
-      for (const std::string& option : order_) {
-        const std::string& value = settings_[option].value;
-        pugi::xml_document parsed;
-        if (!option.starts_with(kCompatPrefix) || value.empty() ||
-            !parsed.load_string(value.c_str()))
-          continue;
-        compat.append_copy(parsed.document_element());
-      }
-      KeepChildOrder(compat, kCompatibilityOrder);
-      joined += NodeToString(compat);
+      result_ += "<w:compat>";
+      for (const Setting* option : options) result_ += option->value;
+      result_ += "</w:compat>";
     } else {
-      joined += settings_[name].value;
+      result_ += settings_[name].value;
     }
-    joined += kSeparator;
+    result_ += kSeparator;
   }
-  const bool changed = first || joined != result_;
-  result_ = std::move(joined);
-  return changed;
+  return true;
 }
 
 std::string LayoutSettingsOf(AppendContext& ctx) {

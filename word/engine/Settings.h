@@ -39,6 +39,7 @@ class LayoutVote {
     std::map<std::string, std::uint64_t> weights;  // by the value documents state
     std::uint64_t stated = 0;                      // weight of the documents that state it
     std::string value;                             // the result's, "" for none
+    int rank = 0;                                  // a compatibility option's place in w:compat
   };
   std::map<std::string, Setting> settings_;  // by name; a compatibility option's within w:compat
   std::vector<std::string> order_;           // the names as first met
