@@ -15,9 +15,6 @@ reproducible, so a page the neighbour check lists can be told apart from one the
   (w:gridAfter, w:gridBefore) with a cell holding an empty paragraph in the file's default
   paragraph style, whose line then sets the row's least height. In a join that style is the
   first document's, so grid-after.docx's rows grow after large-normal.docx.
-- empty-last.docx: a document whose last, empty paragraph is pushed onto a page of its own.
-  Joined before another, that paragraph carries its section's end, and LibreOffice drops an
-  empty paragraph that ends a section: the page goes. Word keeps the paragraph and the page.
 """
 import os
 import sys
@@ -84,10 +81,4 @@ row = ('<w:tr><w:trPr><w:gridAfter w:val="1"/><w:wAfter w:w="3000" w:type="dxa"/
 table = ('<w:tbl><w:tblPr><w:tblW w:w="9000" w:type="dxa"/><w:tblBorders>%s</w:tblBorders><w:tblLayout w:type="fixed"/></w:tblPr>'
          '<w:tblGrid><w:gridCol w:w="3000"/><w:gridCol w:w="3000"/><w:gridCol w:w="3000"/></w:tblGrid>%s</w:tbl>') % (borders, row * 20)
 write(os.path.join(out, "grid-after.docx"), table + p("After the table.", 16), 16)
-
-# Exactly 18 lines of 36 pt fill the 9 inches between the margins; the empty 19th starts page 2.
-exact = '<w:pPr><w:spacing w:line="720" w:lineRule="exact"/></w:pPr>'
-lines = "".join('<w:p>%s<w:r><w:t>Line %d of the first page.</w:t></w:r></w:p>' % (exact, k + 1)
-                for k in range(18))
-write(os.path.join(out, "empty-last.docx"), lines + "<w:p>%s</w:p>" % exact, 24)
 
