@@ -83,7 +83,8 @@ bool ShowsOnlyItsMark(pugi::xml_node paragraph) {
 // stood on: the page too, where that line had gone onto a page of its own. Word keeps both. One
 // space in the mark's own font keeps the paragraph in LibreOffice, and draws nothing in Word:
 // the line is as high as the mark alone made it. Marks that are hidden, tracked or framed are
-// left as they are, and so are decorations a space would show (underline, highlight, borders).
+// left as they are, and the space leaves out what would show on it or change what it is
+// (underline, highlight, borders, fitted or combined text, math).
 void KeepSectionEndLine(pugi::xml_node paragraph) {
   pugi::xml_node pPr = paragraph.child("w:pPr");
   pugi::xml_node mark = pPr.child("w:rPr");
@@ -95,8 +96,9 @@ void KeepSectionEndLine(pugi::xml_node paragraph) {
   pugi::xml_node run = paragraph.append_child("w:r");
   if (mark) {
     pugi::xml_node rPr = run.append_copy(mark);
-    for (const char* shown : {"w:rPrChange", "w:u", "w:strike", "w:dstrike", "w:highlight", "w:shd",
-                              "w:bdr", "w:em", "w:effect"}) {
+    for (const char* shown :
+         {"w:rPrChange", "w:u", "w:strike", "w:dstrike", "w:highlight", "w:shd", "w:bdr", "w:em",
+          "w:effect", "w:fitText", "w:eastAsianLayout", "w:oMath"}) {
       while (pugi::xml_node c = rPr.child(shown)) rPr.remove_child(c);
     }
     if (!rPr.first_child()) run.remove_child(rPr);
