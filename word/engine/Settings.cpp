@@ -524,8 +524,9 @@ bool LayoutVote::Add(const std::string& signature, std::uint64_t weight, bool fi
   for (auto& [name, setting] : settings_) {
     std::string best;
     if (first) {
+      const std::string& key = name;  // clang 14 cannot capture a structured binding
       auto mine =
-          std::find_if(own.begin(), own.end(), [&](const auto& o) { return o.first == name; });
+          std::find_if(own.begin(), own.end(), [&key](const auto& o) { return o.first == key; });
       if (mine != own.end()) best = mine->second;
     } else {
       const std::uint64_t unstated = total_ - setting.stated;
