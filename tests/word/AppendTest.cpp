@@ -103,6 +103,15 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
             std::string::npos);
   EXPECT_STREQ(runs[0].child("w:rPr").child("w:sz").attribute("w:val").value(), "40");
   EXPECT_FALSE(runs[0].child("w:rPr").child("w:u"));
+  // Not before a document that opens with a table, which LibreOffice would then lay out lower.
+  FixtureDoc tabled;
+  tabled.body =
+      "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr><w:tblGrid><w:gridCol "
+      "w:w=\"2000\"/></w:tblGrid><w:tr><w:tc><w:tcPr><w:tcW w:w=\"2000\" "
+      "w:type=\"dxa\"/></w:tcPr>" +
+      Para("cell") + "</w:tc></w:tr></w:tbl>" + Para("after the table");
+  ResultPackage r5 = Join({Write("e5.docx", e), Write("tabled.docx", tabled)});
+  EXPECT_TRUE(Select(r5.Xml("word/document.xml"), "/w:document/w:body/w:p[2]/w:r").empty());
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

@@ -153,16 +153,22 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   }
   AddPieceNamespaces(paragraph, main);
   ctx.out.lastParagraph = keepLast ? std::string() : NodeToString(paragraph);
-  pugi::xml_document joined;
-  pugi::xml_node copy = joined.append_copy(paragraph);
-  if (paragraph == last && ShowsOnlyItsMark(copy)) KeepSectionEndLine(copy);
-  pugi::xml_node pPr = copy.child("w:pPr");
-  if (!pPr) pPr = copy.prepend_child("w:pPr");
-  if (pugi::xml_node old = pPr.child("w:sectPr")) pPr.remove_child(old);
-  pugi::xml_node place = InsertOrdered(pPr, "w:sectPr", ParagraphPropertyOrder());
-  pPr.insert_copy_after(sectPr, place);
-  pPr.remove_child(place);
-  ctx.out.lastParagraphJoined = NodeToString(copy);
+  auto joined = [&](bool keepLine) {
+    pugi::xml_document holder;
+    pugi::xml_node copy = holder.append_copy(paragraph);
+    if (keepLine) KeepSectionEndLine(copy);
+    pugi::xml_node pPr = copy.child("w:pPr");
+    if (!pPr) pPr = copy.prepend_child("w:pPr");
+    if (pugi::xml_node old = pPr.child("w:sectPr")) pPr.remove_child(old);
+    pugi::xml_node place = InsertOrdered(pPr, "w:sectPr", ParagraphPropertyOrder());
+    pPr.insert_copy_after(sectPr, place);
+    pPr.remove_child(place);
+    return NodeToString(copy);
+  };
+  ctx.out.lastParagraphJoined = joined(false);
+  if (paragraph == last && ShowsOnlyItsMark(paragraph)) {
+    ctx.out.lastParagraphJoinedKept = joined(true);
+  }
   if (paragraph == last) body.remove_child(last);
   AddPieceNamespaces(sectPr, main);
   ctx.out.finalSectPr = NodeToString(sectPr);
@@ -465,11 +471,19 @@ Status Composer::Append(SourcePackage& source, std::string_view fileName) {
 
 void Composer::Commit(Staging& s) {
   std::string text;
-  if (!blank_) text = pendingJoined_;
+  if (!blank_) {
+    // LibreOffice lays out a table that opens a section lower, and moves the frames in it, when
+    // the paragraph ending the section before holds text: before a document that opens with a
+    // table, an empty section end stays empty.
+    const bool opensWithTable = !s.bodyPieces.empty() && (s.bodyPieces[0].starts_with("<w:tbl>") ||
+                                                          s.bodyPieces[0].starts_with("<w:tbl "));
+    text = pendingJoinedKept_.empty() || opensWithTable ? pendingJoined_ : pendingJoinedKept_;
+  }
   for (const std::string& piece : s.bodyPieces) text += piece;
   body_.Append(text);
   pendingLast_ = std::move(s.lastParagraph);
   pendingJoined_ = std::move(s.lastParagraphJoined);
+  pendingJoinedKept_ = std::move(s.lastParagraphJoinedKept);
   finalSectPr_ = std::move(s.finalSectPr);
 
   if (!s.stylesHead.empty()) {

@@ -127,6 +127,8 @@ struct Staging {
   std::vector<std::string> bodyPieces;
   std::string lastParagraph;        // the document's last paragraph, as it is
   std::string lastParagraphJoined;  // the same carrying the final section's properties
+  // The same again holding a space that keeps its line in LibreOffice, where it shows nothing.
+  std::string lastParagraphJoinedKept;
   std::string finalSectPr;
   std::string documentRels, contentTypes;
   std::string styles, fonts, fontsRels;
@@ -213,7 +215,7 @@ class Composer {
   CompressedRun bodyHead_;  // up to <w:body>: the contents page goes after it
   CompressedRun body_;
   Assembly document_;  // the main part as the last save wrote it
-  std::string pendingLast_, pendingJoined_, finalSectPr_;
+  std::string pendingLast_, pendingJoined_, pendingJoinedKept_, finalSectPr_;
   bool blank_ = true;
   int documents_ = 0;
 
