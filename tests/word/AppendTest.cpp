@@ -250,7 +250,11 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   numbered.styles =
       "<w:style w:type=\"paragraph\" w:styleId=\"Uncounted\"><w:name w:val=\"Uncounted\"/>"
       "<w:pPr><w:suppressLineNumbers/></w:pPr></w:style>";
-  numbered.body = Para("counted line") + Para("uncounted line", "Uncounted");
+  numbered.body = Para("counted line") + Para("uncounted line", "Uncounted") +
+                  "<w:p><w:r><w:t>noted</w:t></w:r><w:r><w:footnoteReference "
+                  "w:id=\"1\"/></w:r></w:p>";
+  // LibreOffice numbers the lines of its notes too, which Word never does: they say they count.
+  numbered.footnotes = "<w:footnote w:id=\"1\">" + Para("note line") + "</w:footnote>";
   numbered.sectPr = "<w:sectPr><w:lnNumType w:countBy=\"1\"/></w:sectPr>";
   ResultPackage r5 = Join({Write("b5.docx", b), Write("numbered.docx", numbered)});
   auto& doc5 = r5.Xml("word/document.xml");
@@ -262,6 +266,9 @@ TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBe
   EXPECT_EQ(counted("without header"), "unstated");
   EXPECT_EQ(counted("counted line"), "0");
   EXPECT_EQ(counted("uncounted line"), "unstated");
+  pugi::xml_node note =
+      r5.Xml("word/footnotes.xml").select_node("//w:p[w:r/w:t='note line']").node();
+  EXPECT_STREQ(note.child("w:pPr").child("w:suppressLineNumbers").attribute("w:val").value(), "0");
   EXPECT_TRUE(r5.Xml("word/styles.xml")
                   .select_node("//w:docDefaults/w:pPrDefault/w:pPr/w:suppressLineNumbers"));
 }

@@ -126,9 +126,13 @@ class StyleMapper {
   // LineNumbers.cpp): each paragraph of a section with numbered lines that leaves its count to
   // the defaults says it is counted. Returns whether any section numbers lines.
   bool CountNumberedLines(pugi::xml_node body) const;
+  // The same for every paragraph of a note of a document that numbers lines.
+  void CountNoteLines(pugi::xml_node note) const;
 
  private:
   bool TableStylesIndent() const;  // whether any table style sets its text's indent
+  // States that a paragraph is counted, where its style chain and defaults leave it to them.
+  void StateLinesCounted(pugi::xml_node paragraph) const;
   std::string MapOne(pugi::xml_node style);
   // The element of the source style `id`, or of a style it is based on, that sets `property`.
   // The first node `find` gives for the source style `id` or a style it is based on.

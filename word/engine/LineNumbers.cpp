@@ -4,7 +4,8 @@
 // the result, the result's paragraph defaults leave paragraphs out of the count, and that
 // document's paragraphs in numbered sections say they are counted unless their own style says
 // otherwise. Word draws the same either way: a paragraph outside a numbered section is never
-// counted.
+// counted. LibreOffice also numbers the lines of a numbering document's notes, which Word never
+// does: they say they are counted too, so that the document looks in LibreOffice as it did alone.
 #include <string_view>
 #include <vector>
 
@@ -48,32 +49,29 @@ bool NumbersLines(pugi::xml_node body) {
 
 }  // namespace
 
-bool StyleMapper::CountNumberedLines(pugi::xml_node body) const {
-  if (!NumbersLines(body)) return false;
+void StyleMapper::StateLinesCounted(pugi::xml_node paragraph) const {
+  if (paragraph.child("w:pPr").child("w:suppressLineNumbers")) return;
+  for (pugi::xml_node style : ParagraphChain(paragraph)) {
+    if (style.child("w:pPr").child("w:suppressLineNumbers")) return;
+  }
   const pugi::xml_node ownDefault = stylesRoot_.child("w:docDefaults")
                                         .child("w:pPrDefault")
                                         .child("w:pPr")
                                         .child("w:suppressLineNumbers");
-  auto leftToDefaults = [&](pugi::xml_node paragraph) {
-    if (paragraph.child("w:pPr").child("w:suppressLineNumbers")) return false;
-    for (pugi::xml_node style : ParagraphChain(paragraph)) {
-      if (style.child("w:pPr").child("w:suppressLineNumbers")) return false;
-    }
-    return !(ownDefault && IsOn(ownDefault));
-  };
-  bool numbers = false;
+  if (ownDefault && IsOn(ownDefault)) return;
+  pugi::xml_node pPr = paragraph.child("w:pPr");
+  if (!pPr) pPr = paragraph.prepend_child("w:pPr");
+  InsertOrdered(pPr, "w:suppressLineNumbers", ParagraphPropertyOrder())
+      .append_attribute("w:val")
+      .set_value("0");
+}
+
+bool StyleMapper::CountNumberedLines(pugi::xml_node body) const {
+  if (!NumbersLines(body)) return false;
   std::vector<pugi::xml_node> section;
   auto close = [&](pugi::xml_node sectPr) {
     if (sectPr.child("w:lnNumType")) {
-      numbers = true;
-      for (pugi::xml_node paragraph : section) {
-        if (!leftToDefaults(paragraph)) continue;
-        pugi::xml_node pPr = paragraph.child("w:pPr");
-        if (!pPr) pPr = paragraph.prepend_child("w:pPr");
-        InsertOrdered(pPr, "w:suppressLineNumbers", ParagraphPropertyOrder())
-            .append_attribute("w:val")
-            .set_value("0");
-      }
+      for (pugi::xml_node paragraph : section) StateLinesCounted(paragraph);
     }
     section.clear();
   };
@@ -83,7 +81,11 @@ bool StyleMapper::CountNumberedLines(pugi::xml_node body) const {
     if (pugi::xml_node sectPr = paragraph.child("w:pPr").child("w:sectPr")) close(sectPr);
   }
   close(body.child("w:sectPr"));
-  return numbers;
+  return true;
+}
+
+void StyleMapper::CountNoteLines(pugi::xml_node note) const {
+  for (pugi::xpath_node found : note.select_nodes(".//w:p")) StateLinesCounted(found.node());
 }
 
 void LeaveLinesUncounted(pugi::xml_node docDefaults) {

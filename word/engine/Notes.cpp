@@ -67,6 +67,7 @@ bool NoteMapper::Drain() {
     options.rels = rels_.get();
     options.paraIds = &paraIds_;
     if (ctx_.sumsParagraphSpacing) ctx_.styles.StateSummedSpacing(note);
+    if (ctx_.out.numbersLines) ctx_.styles.CountNoteLines(note);
     RewriteStory(ctx_, note, options);
     AddPieceNamespaces(note, *part_);
     (endnotes_ ? ctx_.out.endnotes : ctx_.out.footnotes) += NodeToString(note);
