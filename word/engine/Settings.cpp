@@ -488,10 +488,6 @@ std::vector<std::pair<std::string, std::string>> SplitLayoutSettings(const std::
   return out;
 }
 
-}  // namespace
-
-namespace {
-
 // Where a compatibility option goes in w:compat: the schema's order, with options it does not
 // know after those it does and before the compatSetting elements.
 int CompatibilityRank(std::string_view key) {
