@@ -112,6 +112,19 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
       Para("cell") + "</w:tc></w:tr></w:tbl>" + Para("after the table");
   ResultPackage r5 = Join({Write("e5.docx", e), Write("tabled.docx", tabled)});
   EXPECT_TRUE(Select(r5.Xml("word/document.xml"), "/w:document/w:body/w:p[2]/w:r").empty());
+  // A last paragraph holding only a field's end (as a bibliography ends) is such an empty
+  // section end too: the field ends with the paragraph before.
+  FixtureDoc f;
+  f.body =
+      "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> BIBLIOGRAPHY "
+      "</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
+      "<w:r><w:t>source</w:t></w:r></w:p>"
+      "<w:p><w:r><w:rPr><w:b/></w:rPr><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
+  ResultPackage r6 = Join({Write("f.docx", f), Write("tabled6.docx", tabled)});
+  auto& doc6 = r6.Xml("word/document.xml");
+  EXPECT_TRUE(Select(doc6, "/w:document/w:body/w:p[2]/w:pPr/w:sectPr").size() == 1u);
+  EXPECT_TRUE(Select(doc6, "/w:document/w:body/w:p[2]/w:r").empty());
+  EXPECT_EQ(Select(doc6, "/w:document/w:body/w:p[1]/w:r/w:fldChar").size(), 3u);
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "word/WordApi.h"
 #include "word/engine/Append.h"
@@ -63,20 +64,38 @@ bool IsEmptyParagraph(pugi::xml_node paragraph) {
   return true;
 }
 
-// Whether a paragraph shows nothing but its mark: besides its properties it holds only empty
-// runs and marks in the text that draw nothing (bookmarks, proofing and permission marks).
-bool ShowsOnlyItsMark(pugi::xml_node paragraph) {
+// Whether a child of a paragraph draws nothing: its properties, an empty run, or a mark in the
+// text (bookmarks, proofing and permission marks, comment ranges).
+bool DrawsNothing(pugi::xml_node child) {
   static constexpr std::string_view kDrawNothing[] = {
       "w:pPr",       "w:bookmarkStart", "w:bookmarkEnd",       "w:proofErr",
       "w:permStart", "w:permEnd",       "w:commentRangeStart", "w:commentRangeEnd"};
+  return child.type() != pugi::node_element || IsEmptyRun(child) ||
+         std::find(std::begin(kDrawNothing), std::end(kDrawNothing), child.name()) !=
+             std::end(kDrawNothing);
+}
+
+// Whether a paragraph shows nothing but its mark.
+bool ShowsOnlyItsMark(pugi::xml_node paragraph) {
   for (pugi::xml_node c = paragraph.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element || IsEmptyRun(c)) continue;
-    if (std::find(std::begin(kDrawNothing), std::end(kDrawNothing), c.name()) ==
-        std::end(kDrawNothing)) {
-      return false;
-    }
+    if (!DrawsNothing(c)) return false;
   }
   return true;
+}
+
+// A run holding nothing but the end of a field, besides its properties.
+bool IsFieldEndRun(pugi::xml_node run) {
+  if (std::string_view(run.name()) != "w:r") return false;
+  bool end = false;
+  for (pugi::xml_node c = run.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || std::string_view(c.name()) == "w:rPr") continue;
+    if (std::string_view(c.name()) != "w:fldChar" ||
+        std::string_view(c.attribute("w:fldCharType").value()) != "end") {
+      return false;
+    }
+    end = true;
+  }
+  return end;
 }
 
 // LibreOffice drops a paragraph that shows nothing and ends a section, and with it the line it
@@ -126,6 +145,26 @@ bool StartsPage(pugi::xml_node paragraph) {
          std::string_view(end.attribute("w:type").value()) == "page";
 }
 
+// A bibliography or index often ends in a last paragraph that holds only its field's end. Once
+// that paragraph ends a section, LibreOffice sets a table opening the next section lower, by a
+// line in the result's default paragraph style. The field ends as well with the paragraph
+// before, which draws the same in Word, and the section's end is then left empty. Nothing
+// moves after a page break that ends the paragraph before: the break tells of the blank page.
+void EndFieldWithParagraphBefore(pugi::xml_node last) {
+  pugi::xml_node before = last.previous_sibling();
+  while (before && before.type() != pugi::node_element) before = before.previous_sibling();
+  if (!before || std::string_view(before.name()) != "w:p" || StartsPage(last)) return;
+  std::vector<pugi::xml_node> ends;
+  for (pugi::xml_node c = last.first_child(); c; c = c.next_sibling()) {
+    if (IsFieldEndRun(c)) {
+      ends.push_back(c);
+    } else if (!DrawsNothing(c)) {
+      return;
+    }
+  }
+  for (pugi::xml_node end : ends) before.append_move(end);
+}
+
 // Moves the body's last paragraph out of the pieces: it carries the document's final section
 // properties when another document follows.
 void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node sectPr,
@@ -141,6 +180,7 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   pugi::xml_node paragraph;
   bool keepLast = false;
   if (last && std::string_view(last.name()) == "w:p") {
+    EndFieldWithParagraphBefore(last);
     paragraph = last;
     // An empty paragraph alone on the document's last page stays, and a copy of it ends the
     // section: LibreOffice drops an empty paragraph that only ends a section, and with it the
