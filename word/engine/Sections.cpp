@@ -36,6 +36,24 @@ constexpr const char* kSectPrOrder[] = {"w:headerReference",
 
 constexpr std::array<const char*, 3> kTypes = {"default", "even", "first"};
 
+// A header distance brought inside the margin: a quarter of it, or less where LibreOffice would
+// not find the margin again. It keeps the distance and the header's height below it (the margin
+// less the distance) in hundredths of a millimetre, each rounded apart, and they can add up to a
+// twip more than the margin, which moves the whole page's text. A multiple of 72 twips converts
+// exactly, so one is found within 72 twips. A distance already inside stays as the document had
+// it, rounded as it was alone.
+long FittedDistance(long current, long margin) {
+  if (current <= margin / 4) return current;
+  auto hundredths = [](long tw) { return (tw * 127 + 36) / 72; };
+  auto twips = [](long hmm) { return (hmm * 72 + 63) / 127; };
+  long fitted = margin / 4;
+  while (fitted > 0 && twips(hundredths(fitted)) + twips(hundredths(margin) - hundredths(fitted)) !=
+                           twips(hundredths(margin))) {
+    --fitted;
+  }
+  return fitted;
+}
+
 const std::string kRelBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 const std::string kCtBase = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
 
@@ -184,7 +202,7 @@ void SectionMapper::FitEmptyIntoMargin(pugi::xml_node sectPr, bool footer) {
   const char* distance = footer ? "w:footer" : "w:header";
   const long margin = static_cast<long>(std::abs(Twips(pgMar.attribute(edge), 1440)));
   const long current = static_cast<long>(Twips(pgMar.attribute(distance), 720));
-  long fitted = std::min(current, margin / 4);
+  long fitted = FittedDistance(current, margin);
   // LibreOffice lays out a section that starts on an odd or even page with its header at the
   // header distance and the text a default 0.5 cm below it, whatever the header holds: the
   // empty header is placed that far inside the margin, so the text stays where it was.
@@ -225,7 +243,7 @@ SectionMapper::KindPlan SectionMapper::Plan(pugi::xml_node sectPr, bool footer,
       static_cast<long>(std::abs(Twips(pgMar.attribute(footer ? "w:bottom" : "w:top"), 1440)));
   const long current =
       static_cast<long>(Twips(pgMar.attribute(footer ? "w:footer" : "w:header"), 720));
-  const long fitted = std::min(current, margin / 4);
+  const long fitted = FittedDistance(current, margin);
   if (fitted >= 0 && fitted + 20 <= margin && current > fitted) plan.gap = current - fitted;
   return plan;
 }
