@@ -211,6 +211,26 @@ TEST(Binder, ContinuousNumberingLeavesNoSectionRestartingItsNumbering) {
   auto& ownDoc = own.Xml("word/document.xml");
   EXPECT_EQ(Select(ownDoc, "//w:pgNumType[@w:start]").size(), 2u);
   EXPECT_EQ(Instructions(ownDoc), std::vector<std::string>{" SECTIONPAGES "});
+
+  // One of several sections counts up to a bookmark at its own end. It is not done where the
+  // numbering restarts within it, as the document before's does (the first's count is kept).
+  FixtureDoc chapters = Paragraphs(
+      "chapter",
+      "<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r>"
+      "<w:instrText xml:space=\"preserve\"> NUMPAGES </w:instrText></w:r><w:r><w:fldChar "
+      "w:fldCharType=\"end\"/></w:r></w:p><w:p><w:r><w:t>last</w:t></w:r></w:p>");
+  FixtureDoc restarting = chapters;
+  restarting.sectPr = "<w:sectPr><w:pgNumType w:start=\"4\"/></w:sectPr>";
+  ResultPackage counted = JoinBound(dir,
+                                    {WriteDocx(dir / "r.docx", restarting).string(),
+                                     WriteDocx(dir / "c.docx", chapters).string()},
+                                    BinderOptions{}, "counted.docx");
+  auto& countedDoc = counted.Xml("word/document.xml");
+  EXPECT_EQ(Instructions(countedDoc),
+            (std::vector<std::string>{" NUMPAGES ", " PAGEREF _PlwPageCount "}));
+  EXPECT_EQ(
+      Select(countedDoc, "//w:p[w:r/w:t='last']/w:bookmarkStart[@w:name='_PlwPageCount']").size(),
+      1u);
 }
 
 }  // namespace

@@ -380,6 +380,9 @@ struct AppendContext {
   RelMapper* bodyRels = nullptr;   // the main text's, while it is rewritten
   const Binder* binder = nullptr;  // set when the result is a binder
   bool singleSection = false;
+  // The bookmark at the end of a document of several sections that NUMPAGES in it counts up to
+  // instead ("" where it still counts the result's pages).
+  std::string pageCountMark;
   bool sumsParagraphSpacing = false;  // the source adds up the spaces between paragraphs
   bool olderLayout = false;           // the source was laid out by a Word before 2013
   // The source left on the rule by which a default paragraph style of 11 or 12 pt, or of left

@@ -165,6 +165,60 @@ void EndFieldWithParagraphBefore(pugi::xml_node last) {
   for (pugi::xml_node end : ends) before.append_move(end);
 }
 
+// NUMPAGES counts the pages of the whole result. In a document of one section it becomes
+// SECTIONPAGES; in one of several, a bookmark at the end of its last paragraph is what it counts
+// up to instead: PAGEREF shows the number of the document's last page, which is its page count
+// while its numbering starts at 1, never restarts and is decimal. Returns the bookmark's name,
+// or "" where NUMPAGES stays (also where the body ends in a table, or in an empty paragraph on a
+// page of its own, which is kept apart).
+std::string MarkPageCount(AppendContext& ctx, pugi::xml_node body) {
+  if (ctx.singleSection || (ctx.binder != nullptr && ctx.binder->options().continuousNumbering)) {
+    return {};
+  }
+  constexpr const char* kCounts =
+      ".//w:instrText[contains(., 'NUMPAGES')] | .//w:fldSimple[contains(@w:instr, 'NUMPAGES')]";
+  bool counts = static_cast<bool>(body.select_node(kCounts));
+  for (const Relationship& r : ctx.src.Rels(ctx.src.mainPart())) {
+    if (counts) break;
+    if ((r.kind == "header" || r.kind == "footer") && !r.part.empty() && ctx.src.Has(r.part)) {
+      counts = static_cast<bool>(ctx.src.Xml(r.part).doc->document_element().select_node(kCounts));
+    }
+  }
+  if (!counts) return {};
+  bool firstSection = true;
+  auto numbersPlainly = [&](pugi::xml_node sectPr) {
+    pugi::xml_node pgNum = sectPr.child("w:pgNumType");
+    std::string_view fmt = pgNum.attribute("w:fmt").value();
+    pugi::xml_attribute start = pgNum.attribute("w:start");
+    const bool plain = (fmt.empty() || fmt == "decimal") &&
+                       (!start || (firstSection && std::string_view(start.value()) == "1"));
+    firstSection = false;
+    return plain;
+  };
+  for (pugi::xpath_node s : body.select_nodes(".//w:pPr/w:sectPr")) {
+    if (!numbersPlainly(s.node())) return {};
+  }
+  pugi::xml_node last;
+  for (pugi::xml_node c = body.last_child(); c; c = c.previous_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (std::string_view(c.name()) == "w:sectPr") {
+      if (!numbersPlainly(c)) return {};
+      continue;
+    }
+    last = c;
+    break;
+  }
+  if (!last || std::string_view(last.name()) != "w:p" ||
+      (IsEmptyParagraph(last) && StartsPage(last)))
+    return {};
+  const std::string name = "_PlwPageCount";
+  pugi::xml_node start = last.append_child("w:bookmarkStart");
+  start.append_attribute("w:id").set_value("plenwick-page-count");
+  start.append_attribute("w:name").set_value(name.c_str());
+  last.append_child("w:bookmarkEnd").append_attribute("w:id").set_value("plenwick-page-count");
+  return name;
+}
+
 // Moves the body's last paragraph out of the pieces: it carries the document's final section
 // properties when another document follows.
 void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node sectPr,
@@ -278,6 +332,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   // Where page numbers run through the whole result, a document's page count is the result's.
   ctx.singleSection = !body.select_node(".//w:pPr/w:sectPr") &&
                       !(ctx.binder != nullptr && ctx.binder->options().continuousNumbering);
+  ctx.pageCountMark = MarkPageCount(ctx, body);
   // Bookmark names are made unique across every story before any story is rewritten.
   ctx.bookmarks.CollectNames(body);
   for (const Relationship& r : src.Rels(src.mainPart())) {

@@ -111,7 +111,7 @@ std::string BookmarkMapper::MapName(const std::string& name) const {
 }
 
 bool BookmarkMapper::RewritesFields() const {
-  return !renames_.empty() || ctx_.singleSection;
+  return !renames_.empty() || ctx_.singleSection || !ctx_.pageCountMark.empty();
 }
 
 bool ShowsSourceProperty(std::string_view instr) {
@@ -140,6 +140,11 @@ std::string BookmarkMapper::RewriteInstruction(const std::string& instr) const {
   if (keyword == "NUMPAGES" && ctx_.singleSection) {
     // A one-section document's page count is its section's page count, wherever it ends up.
     return instr.substr(0, tokens[0].begin) + "SECTIONPAGES" + instr.substr(tokens[0].end);
+  }
+  if (keyword == "NUMPAGES" && !ctx_.pageCountMark.empty()) {
+    // A document of several sections: the number of its own last page.
+    return instr.substr(0, tokens[0].begin) + "PAGEREF " + MapName(ctx_.pageCountMark) +
+           instr.substr(tokens[0].end);
   }
   std::size_t target = 0;
   if (keyword == "REF" || keyword == "PAGEREF" || keyword == "NOTEREF" || keyword == "GOTOBUTTON") {
