@@ -112,6 +112,11 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
       Para("cell") + "</w:tc></w:tr></w:tbl>" + Para("after the table");
   ResultPackage r5 = Join({Write("e5.docx", e), Write("tabled.docx", tabled)});
   EXPECT_TRUE(Select(r5.Xml("word/document.xml"), "/w:document/w:body/w:p[2]/w:r").empty());
+  // Not before a floating table, which is placed where it says whatever stands before it.
+  FixtureDoc floating = tabled;
+  floating.body.replace(floating.body.find("<w:tblW"), 0, "<w:tblpPr w:tblpYSpec=\"bottom\"/>");
+  ResultPackage r7 = Join({Write("e7.docx", e), Write("floating.docx", floating)});
+  EXPECT_EQ(Select(r7.Xml("word/document.xml"), "/w:document/w:body/w:p[2]/w:r").size(), 1u);
   // A last paragraph holding only a field's end (as a bibliography ends) is such an empty
   // section end too: the field ends with the paragraph before.
   FixtureDoc f;
@@ -125,6 +130,12 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   EXPECT_TRUE(Select(doc6, "/w:document/w:body/w:p[2]/w:pPr/w:sectPr").size() == 1u);
   EXPECT_TRUE(Select(doc6, "/w:document/w:body/w:p[2]/w:r").empty());
   EXPECT_EQ(Select(doc6, "/w:document/w:body/w:p[1]/w:r/w:fldChar").size(), 3u);
+  // Before anything else the field's end stays where it was: LibreOffice keeps the section's
+  // page before a floating table after a field's end, not after an empty paragraph.
+  ResultPackage r8 = Join({Write("f8.docx", f), Write("floating8.docx", floating)});
+  auto& doc8 = r8.Xml("word/document.xml");
+  EXPECT_EQ(Select(doc8, "/w:document/w:body/w:p[2]/w:r/w:fldChar").size(), 1u);
+  EXPECT_EQ(Select(doc8, "/w:document/w:body/w:p").size(), 3u);
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

@@ -145,24 +145,34 @@ bool StartsPage(pugi::xml_node paragraph) {
          std::string_view(end.attribute("w:type").value()) == "page";
 }
 
+// Whether a document's body opens with a table that is not floating.
+bool OpensWithTableInFlow(const std::vector<std::string>& pieces) {
+  if (pieces.empty()) return false;
+  std::string_view first = pieces[0];
+  if (!first.starts_with("<w:tbl>") && !first.starts_with("<w:tbl ")) return false;
+  const std::size_t properties = first.find("</w:tblPr>");
+  return first.substr(0, properties).find("<w:tblpPr") == std::string_view::npos;
+}
+
 // A bibliography or index often ends in a last paragraph that holds only its field's end. Once
 // that paragraph ends a section, LibreOffice sets a table opening the next section lower, by a
-// line in the result's default paragraph style. The field ends as well with the paragraph
-// before, which draws the same in Word, and the section's end is then left empty. Nothing
-// moves after a page break that ends the paragraph before: the break tells of the blank page.
-void EndFieldWithParagraphBefore(pugi::xml_node last) {
+// line in the result's default paragraph style. Before such a table the field ends instead with
+// the paragraph before, which draws the same in Word, and the section's end is then empty.
+// Returns that paragraph before, or none. Nothing moves after a page break that ends it: the
+// break tells of the blank page.
+pugi::xml_node FieldOpenBefore(pugi::xml_node last) {
   pugi::xml_node before = last.previous_sibling();
   while (before && before.type() != pugi::node_element) before = before.previous_sibling();
-  if (!before || std::string_view(before.name()) != "w:p" || StartsPage(last)) return;
-  std::vector<pugi::xml_node> ends;
+  if (!before || std::string_view(before.name()) != "w:p" || StartsPage(last)) return {};
+  bool ends = false;
   for (pugi::xml_node c = last.first_child(); c; c = c.next_sibling()) {
     if (IsFieldEndRun(c)) {
-      ends.push_back(c);
+      ends = true;
     } else if (!DrawsNothing(c)) {
-      return;
+      return {};
     }
   }
-  for (pugi::xml_node end : ends) before.append_move(end);
+  return ends ? before : pugi::xml_node();
 }
 
 // NUMPAGES counts the pages of the whole result. In a document of one section it becomes
@@ -232,9 +242,10 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
   }
   pugi::xml_document scratch;
   pugi::xml_node paragraph;
+  pugi::xml_node fieldOpen;  // held back with the last paragraph, which ends its field
   bool keepLast = false;
   if (last && std::string_view(last.name()) == "w:p") {
-    EndFieldWithParagraphBefore(last);
+    fieldOpen = FieldOpenBefore(last);
     paragraph = last;
     // An empty paragraph alone on the document's last page stays, and a copy of it ends the
     // section: LibreOffice drops an empty paragraph that only ends a section, and with it the
@@ -246,10 +257,23 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
     paragraph = scratch.append_child("w:p");
   }
   AddPieceNamespaces(paragraph, main);
-  ctx.out.lastParagraph = keepLast ? std::string() : NodeToString(paragraph);
-  auto joined = [&](bool keepLine) {
+  std::string held;
+  if (fieldOpen) {
+    AddPieceNamespaces(fieldOpen, main);
+    held = NodeToString(fieldOpen);
+  }
+  ctx.out.lastParagraph = keepLast ? std::string() : held + NodeToString(paragraph);
+  auto joined = [&](bool keepLine, bool endFieldBefore) {
     pugi::xml_document holder;
+    pugi::xml_node prior = fieldOpen ? holder.append_copy(fieldOpen) : pugi::xml_node();
     pugi::xml_node copy = holder.append_copy(paragraph);
+    if (endFieldBefore) {
+      std::vector<pugi::xml_node> ends;
+      for (pugi::xml_node c : copy.children()) {
+        if (IsFieldEndRun(c)) ends.push_back(c);
+      }
+      for (pugi::xml_node end : ends) prior.append_move(end);
+    }
     if (keepLine) KeepSectionEndLine(copy);
     pugi::xml_node pPr = copy.child("w:pPr");
     if (!pPr) pPr = copy.prepend_child("w:pPr");
@@ -257,11 +281,18 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
     pugi::xml_node place = InsertOrdered(pPr, "w:sectPr", ParagraphPropertyOrder());
     pPr.insert_copy_after(sectPr, place);
     pPr.remove_child(place);
-    return NodeToString(copy);
+    return (prior ? NodeToString(prior) : std::string()) + NodeToString(copy);
   };
-  ctx.out.lastParagraphJoined = joined(false);
-  if (paragraph == last && ShowsOnlyItsMark(paragraph)) {
-    ctx.out.lastParagraphJoinedKept = joined(true);
+  if (fieldOpen) {
+    // Empty before a table in the flow; elsewhere as it was, which keeps its line and page.
+    ctx.out.lastParagraphJoined = joined(false, true);
+    ctx.out.lastParagraphJoinedKept = joined(false, false);
+    body.remove_child(fieldOpen);
+  } else {
+    ctx.out.lastParagraphJoined = joined(false, false);
+    if (paragraph == last && ShowsOnlyItsMark(paragraph)) {
+      ctx.out.lastParagraphJoinedKept = joined(true, false);
+    }
   }
   if (paragraph == last) body.remove_child(last);
   AddPieceNamespaces(sectPr, main);
@@ -569,10 +600,10 @@ void Composer::Commit(Staging& s) {
   if (!blank_) {
     // LibreOffice lays out a table that opens a section lower, and moves the frames in it, when
     // the paragraph ending the section before holds text: before a document that opens with a
-    // table, an empty section end stays empty.
-    const bool opensWithTable = !s.bodyPieces.empty() && (s.bodyPieces[0].starts_with("<w:tbl>") ||
-                                                          s.bodyPieces[0].starts_with("<w:tbl "));
-    text = pendingJoinedKept_.empty() || opensWithTable ? pendingJoined_ : pendingJoinedKept_;
+    // table, an empty section end stays empty. A floating table is placed where it says, and
+    // LibreOffice drops the section's page before it once the section's end is empty.
+    text = pendingJoinedKept_.empty() || OpensWithTableInFlow(s.bodyPieces) ? pendingJoined_
+                                                                            : pendingJoinedKept_;
   }
   for (const std::string& piece : s.bodyPieces) text += piece;
   body_.Append(text);
