@@ -231,6 +231,18 @@ TEST(Binder, ContinuousNumberingLeavesNoSectionRestartingItsNumbering) {
   EXPECT_EQ(
       Select(countedDoc, "//w:p[w:r/w:t='last']/w:bookmarkStart[@w:name='_PlwPageCount']").size(),
       1u);
+  // An empty last paragraph keeps its line with a space, which comes before the bookmark:
+  // LibreOffice moves a bookmark standing before a section end's only text onto the next page.
+  FixtureDoc emptyEnd = chapters;
+  emptyEnd.body += "<w:p/>";
+  ResultPackage spaced = JoinBound(dir,
+                                   {WriteDocx(dir / "e.docx", emptyEnd).string(),
+                                    WriteDocx(dir / "r2.docx", restarting).string()},
+                                   BinderOptions{}, "spaced.docx");
+  auto marks =
+      Select(spaced.Xml("word/document.xml"), "//w:bookmarkStart[@w:name='_PlwPageCount']");
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_STREQ(marks[0].previous_sibling().name(), "w:r");
 }
 
 }  // namespace

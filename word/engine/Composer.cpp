@@ -112,7 +112,15 @@ void KeepSectionEndLine(pugi::xml_node paragraph) {
     if (mark.child(tracked)) return;
   }
   if (pPr.child("w:framePr")) return;
-  pugi::xml_node run = paragraph.append_child("w:r");
+  // The space goes before the bookmarks that close the paragraph: LibreOffice moves a bookmark
+  // standing before a section end's only text onto the next section's first page.
+  pugi::xml_node after = paragraph.last_child();
+  while (after && (std::string_view(after.name()) == "w:bookmarkStart" ||
+                   std::string_view(after.name()) == "w:bookmarkEnd")) {
+    after = after.previous_sibling();
+  }
+  pugi::xml_node run =
+      after ? paragraph.insert_child_after("w:r", after) : paragraph.prepend_child("w:r");
   if (mark) {
     pugi::xml_node rPr = run.append_copy(mark);
     for (const char* shown :
