@@ -119,12 +119,13 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   EXPECT_EQ(Select(r7.Xml("word/document.xml"), "/w:document/w:body/w:p[2]/w:r").size(), 1u);
   // A last paragraph holding only a field's end (as a bibliography ends) is such an empty
   // section end too: the field ends with the paragraph before.
+  auto run = [](const std::string& inner) { return "<w:r>" + inner + "</w:r>"; };
   FixtureDoc f;
-  f.body =
-      "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> BIBLIOGRAPHY "
-      "</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
-      "<w:r><w:t>source</w:t></w:r></w:p>"
-      "<w:p><w:r><w:rPr><w:b/></w:rPr><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
+  f.body = "<w:p>" + run("<w:fldChar w:fldCharType=\"begin\"/>") +
+           run("<w:instrText> BIBLIOGRAPHY </w:instrText>") +
+           run("<w:fldChar w:fldCharType=\"separate\"/>") + run("<w:t>source</w:t>") +
+           "</w:p><w:p>" + run("<w:rPr><w:b/></w:rPr><w:fldChar w:fldCharType=\"end\"/>") +
+           "</w:p>";
   ResultPackage r6 = Join({Write("f.docx", f), Write("tabled6.docx", tabled)});
   auto& doc6 = r6.Xml("word/document.xml");
   EXPECT_TRUE(Select(doc6, "/w:document/w:body/w:p[2]/w:pPr/w:sectPr").size() == 1u);
