@@ -162,6 +162,12 @@ bool OpensWithTableInFlow(const std::vector<std::string>& pieces) {
   return first.substr(0, properties).find("<w:tblpPr") == std::string_view::npos;
 }
 
+// Whether a document's last paragraph is empty and alone on a blank last page, where a page
+// break put it. It stays as it is, and a copy of it ends the section.
+bool EndsOnBlankPage(pugi::xml_node last) {
+  return IsEmptyParagraph(last) && StartsPage(last);
+}
+
 // A bibliography or index often ends in a last paragraph that holds only its field's end. Once
 // that paragraph ends a section, LibreOffice sets a table opening the next section lower, by a
 // line in the result's default paragraph style. Before such a table the field ends instead with
@@ -226,9 +232,7 @@ std::string MarkPageCount(AppendContext& ctx, pugi::xml_node body) {
     last = c;
     break;
   }
-  if (!last || std::string_view(last.name()) != "w:p" ||
-      (IsEmptyParagraph(last) && StartsPage(last)))
-    return {};
+  if (!last || std::string_view(last.name()) != "w:p" || EndsOnBlankPage(last)) return {};
   const std::string name = "_PlwPageCount";
   pugi::xml_node start = last.append_child("w:bookmarkStart");
   start.append_attribute("w:id").set_value("plenwick-page-count");
@@ -258,7 +262,7 @@ void PlaceLastParagraph(AppendContext& ctx, pugi::xml_node body, pugi::xml_node 
     // An empty paragraph alone on the document's last page stays, and a copy of it ends the
     // section: LibreOffice drops an empty paragraph that only ends a section, and with it the
     // blank page the document ends with. Word shows both on that one page.
-    keepLast = IsEmptyParagraph(last) && StartsPage(last);
+    keepLast = EndsOnBlankPage(last);
     if (keepLast) paragraph = scratch.append_copy(last);
   } else {
     // A document that ends in a table or a content control gets a paragraph to end its section.
