@@ -117,6 +117,37 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_FALSE(spacing.attribute("w:afterAutospacing"));
   EXPECT_STREQ(spacing.attribute("w:after").value(), "0");
   EXPECT_TRUE(Select(r4.Xml("word/styles.xml"), "//w:pPrDefault//w:pBdr").empty());
+
+  // A later style based on no other takes what it leaves unset from the defaults alone, even where
+  // the result's default style sets it. It states that, for LibreOffice gives a paragraph stating
+  // only half of its spacing the other half from the result's default style.
+  const std::string lines =
+      "<w:pPrDefault><w:pPr><w:spacing w:line=\"276\" w:lineRule=\"auto\"/></w:pPr>"
+      "</w:pPrDefault>";
+  FixtureDoc spaced, plain;
+  spaced.docDefaults = plain.docDefaults = lines;
+  spaced.normal = "<w:pPr><w:spacing w:after=\"120\" w:line=\"360\" w:lineRule=\"auto\"/></w:pPr>";
+  spaced.body = Para("spaced");
+  plain.normal = "<w:rPr><w:b/></w:rPr>";
+  plain.styles =
+      "<w:style w:type=\"paragraph\" w:styleId=\"Own\"><w:name w:val=\"Own\"/><w:pPr>"
+      "<w:spacing w:after=\"40\"/></w:pPr></w:style>";
+  plain.body = Para("plain", "<w:spacing w:before=\"60\"/>") +
+               Para("own", "<w:pStyle w:val=\"Own\"/><w:spacing w:before=\"60\"/>");
+  ResultPackage r5 = Join({Write("spaced.docx", spaced), Write("plain.docx", plain)});
+  auto& doc5 = r5.Xml("word/document.xml");
+  auto& styles5 = r5.Xml("word/styles.xml");
+  pugi::xml_node plainParagraph = ParagraphWith(doc5, "plain");
+  pugi::xml_node ownParagraph = ParagraphWith(doc5, "own");
+  ASSERT_TRUE(plainParagraph && ownParagraph);
+  EXPECT_EQ(Styled(styles5, plainParagraph, "w:spacing", "w:after"), "0");
+  EXPECT_EQ(Styled(styles5, plainParagraph, "w:spacing", "w:line"), "276");
+  EXPECT_EQ(Styled(styles5, ownParagraph, "w:spacing", "w:after"), "40");
+  EXPECT_EQ(Styled(styles5, ownParagraph, "w:spacing", "w:line"), "276");
+  // The result's default style is as its document had it.
+  EXPECT_STREQ(
+      styles5.select_node("//w:style[@w:default='1']/w:pPr/w:spacing/@w:line").attribute().value(),
+      "360");
 }
 
 TEST_F(LookTest, ATableStylesCellFormattingOutranksDefaultsCarriedIntoParagraphStyles) {

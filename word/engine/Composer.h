@@ -92,6 +92,9 @@ struct ResultIndex {
   std::string defaultParagraphStyle;                // result id
   std::string defaultTableStyle;                    // result id, "" when there is none
   std::string docDefaultsKey;
+  // Which of its spacing and indents the result's default paragraph style sets, one bit for each
+  // of kStatedLayoutGroups (Styles.cpp).
+  unsigned defaultParagraphLayout = 0;
   ThemeLook theme;
   std::set<std::string> bookmarkNames;                   // folded
   std::map<std::string, std::string> media;              // content key -> part name

@@ -175,6 +175,67 @@ void FillUnset(pugi::xml_node mine, pugi::xml_node other, bool ordered) {
   }
 }
 
+// The settings of spacing and indent a paragraph style may leave to the defaults below it, each
+// made of attributes that go together, with the value a word processor uses when none is set.
+struct StatedLayoutGroup {
+  const char* element;
+  std::array<std::string_view, 4> members;
+  std::array<std::pair<const char*, const char*>, 2> neutral;
+};
+constexpr StatedLayoutGroup kStatedLayoutGroups[] = {
+    {"w:spacing", {"w:before", "w:beforeLines", "w:beforeAutospacing", ""}, {{{"w:before", "0"}}}},
+    {"w:spacing", {"w:after", "w:afterLines", "w:afterAutospacing", ""}, {{{"w:after", "0"}}}},
+    {"w:spacing", {"w:line", "w:lineRule", "", ""}, {{{"w:line", "240"}, {"w:lineRule", "auto"}}}},
+    {"w:ind", {"w:left", "w:start", "w:leftChars", "w:startChars"}, {{{"w:left", "0"}}}},
+    {"w:ind", {"w:right", "w:end", "w:rightChars", "w:endChars"}, {{{"w:right", "0"}}}},
+    {"w:ind",
+     {"w:firstLine", "w:hanging", "w:firstLineChars", "w:hangingChars"},
+     {{{"w:firstLine", "0"}}}},
+};
+
+bool SetsGroup(pugi::xml_node properties, const StatedLayoutGroup& group) {
+  pugi::xml_node element = properties.child(group.element);
+  for (std::string_view member : group.members) {
+    if (!member.empty() && element.attribute(std::string(member).c_str())) return true;
+  }
+  return false;
+}
+
+// One bit for each of kStatedLayoutGroups that paragraph properties set.
+unsigned LayoutGroupsSetBy(pugi::xml_node pPr) {
+  unsigned groups = 0;
+  for (std::size_t g = 0; g < std::size(kStatedLayoutGroups); ++g) {
+    if (SetsGroup(pPr, kStatedLayoutGroups[g])) groups |= 1u << g;
+  }
+  return groups;
+}
+
+// A paragraph style based on no other takes what it leaves unset from the defaults alone, in Word.
+// LibreOffice, for a paragraph that states only one half of its spacing or indent, looks for the
+// other half in the style's chain and the defaults, and where neither sets it, takes the result's
+// default paragraph style's value: a later document's paragraphs got the first document's space
+// after. So such a style states, of what the result's default style sets, what it takes from its
+// own defaults, and Word sees the same.
+void StateWhatTheDefaultsGive(pugi::xml_node style, pugi::xml_node defaultsPPr, unsigned groups) {
+  for (std::size_t g = 0; g < std::size(kStatedLayoutGroups); ++g) {
+    const StatedLayoutGroup& group = kStatedLayoutGroups[g];
+    if ((groups & (1u << g)) == 0 || SetsGroup(style.child("w:pPr"), group)) continue;
+    pugi::xml_node pPr = EnsureOrdered(style, "w:pPr", word::kStyleOrder);
+    pugi::xml_node own = pPr.child(group.element);
+    if (!own) own = InsertOrdered(pPr, group.element, ParagraphPropertyOrder());
+    if (SetsGroup(defaultsPPr, group)) {
+      for (pugi::xml_attribute a : defaultsPPr.child(group.element).attributes()) {
+        if (std::find(group.members.begin(), group.members.end(), a.name()) != group.members.end())
+          own.append_copy(a);
+      }
+      continue;
+    }
+    for (const auto& [name, value] : group.neutral) {
+      if (name != nullptr) own.append_attribute(name).set_value(value);
+    }
+  }
+}
+
 // A document without a default paragraph style lays out the paragraphs that name no style with
 // its defaults alone, as under an empty Normal style. Joined after another document they would
 // take the result's default paragraph style, the other document's, with its font and spacing;
@@ -233,23 +294,26 @@ void StyleMapper::Load() {
     auto savedDefault = index.defaultParagraphStyle;
     auto savedTable = index.defaultTableStyle;
     auto savedKey = index.docDefaultsKey;
-    ctx_.journal.Record(
-        [&index, savedByName, savedIds, savedNames, savedDefault, savedTable, savedKey] {
-          index.stylesByName = savedByName;
-          index.styleIds = savedIds;
-          index.styleNames = savedNames;
-          index.nextStyleIdNumber.clear();
-          index.nextStyleNameNumber.clear();
-          index.defaultParagraphStyle = savedDefault;
-          index.defaultTableStyle = savedTable;
-          index.docDefaultsKey = savedKey;
-        });
+    const unsigned savedLayout = index.defaultParagraphLayout;
+    ctx_.journal.Record([&index, savedByName, savedIds, savedNames, savedDefault, savedTable,
+                         savedKey, savedLayout] {
+      index.stylesByName = savedByName;
+      index.styleIds = savedIds;
+      index.styleNames = savedNames;
+      index.nextStyleIdNumber.clear();
+      index.nextStyleNameNumber.clear();
+      index.defaultParagraphStyle = savedDefault;
+      index.defaultTableStyle = savedTable;
+      index.docDefaultsKey = savedKey;
+      index.defaultParagraphLayout = savedLayout;
+    });
     index.stylesByName.clear();
     index.styleIds.clear();
     index.styleNames.clear();
     index.nextStyleIdNumber.clear();
     index.nextStyleNameNumber.clear();
     index.defaultParagraphStyle.clear();
+    index.defaultParagraphLayout = 0;
     index.defaultTableStyle.clear();
     index.docDefaultsKey = DefaultsKey(docDefaults_);
     std::string head =
@@ -283,6 +347,7 @@ void StyleMapper::Load() {
       std::string mapped = Map(s.attribute("w:styleId").value());
       if (ctx_.first) {
         index.defaultParagraphStyle = mapped;
+        index.defaultParagraphLayout = LayoutGroupsSetBy(s.child("w:pPr"));
       } else if (mapped != index.defaultParagraphStyle) {
         // Named by its source id: the story walk maps it like any other reference.
         paragraphDefault_ = s.attribute("w:styleId").value();
@@ -391,6 +456,10 @@ std::string StyleMapper::MapOne(pugi::xml_node style) {
     if (pugi::xml_node rPr = docDefaults_.child("w:rPrDefault").child("w:rPr")) {
       MergeProperties(EnsureOrdered(copy, "w:rPr", word::kStyleOrder), rPr, {});
     }
+  }
+  if (!ctx_.first && type == "paragraph" && !copy.child("w:basedOn")) {
+    StateWhatTheDefaultsGive(copy, docDefaults_.child("w:pPrDefault").child("w:pPr"),
+                             ctx_.result.index.defaultParagraphLayout);
   }
   RewriteStory(ctx_, copy, StoryOptions{});
 
