@@ -137,6 +137,28 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   auto& doc8 = r8.Xml("word/document.xml");
   EXPECT_EQ(Select(doc8, "/w:document/w:body/w:p[2]/w:r/w:fldChar").size(), 1u);
   EXPECT_EQ(Select(doc8, "/w:document/w:body/w:p").size(), 3u);
+
+  // LibreOffice passes over a section break inside an index (Word puts an index in columns in a
+  // section of its own), and a later document whose first section ends there came onto the page
+  // before: its first paragraph breaks the page. Not in the first document, nor where the first
+  // section ends outside the field.
+  FixtureDoc indexed;
+  indexed.body = Para("index title") + "<w:p>" + run("<w:fldChar w:fldCharType=\"begin\"/>") +
+                 run("<w:instrText> INDEX \\c \"2\" </w:instrText>") +
+                 run("<w:fldChar w:fldCharType=\"separate\"/>") +
+                 "</w:p><w:p><w:pPr><w:sectPr><w:type w:val=\"continuous\"/></w:sectPr></w:pPr>" +
+                 run("<w:t>entry</w:t>") + "</w:p><w:p>" +
+                 run("<w:fldChar w:fldCharType=\"end\"/>") + "</w:p>";
+  const char* breaks = "//w:p[w:r/w:t='index title']/w:pPr/w:pageBreakBefore";
+  ResultPackage r9 = Join({Write("a9.docx", a), Write("indexed.docx", indexed)});
+  EXPECT_EQ(Select(r9.Xml("word/document.xml"), breaks).size(), 1u);
+  ResultPackage r10 = Join({Write("indexed10.docx", indexed), Write("a10.docx", a)});
+  EXPECT_TRUE(Select(r10.Xml("word/document.xml"), breaks).empty());
+  FixtureDoc outside = indexed;
+  outside.body.replace(0, Para("index title").size(),
+                       "<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>index title</w:t></w:r></w:p>");
+  ResultPackage r11 = Join({Write("a11.docx", a), Write("outside.docx", outside)});
+  EXPECT_TRUE(Select(r11.Xml("word/document.xml"), "//w:pageBreakBefore").empty());
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {
