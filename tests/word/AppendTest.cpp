@@ -159,6 +159,24 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
                        "<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>index title</w:t></w:r></w:p>");
   ResultPackage r11 = Join({Write("a11.docx", a), Write("outside.docx", outside)});
   EXPECT_TRUE(Select(r11.Xml("word/document.xml"), "//w:pageBreakBefore").empty());
+
+  // A last paragraph that breaks the page before its text: once it ends a section, LibreOffice
+  // gives the part after the break the result's default style, so that part's runs state the
+  // look their own style gives them.
+  FixtureDoc broken;
+  broken.normal =
+      "<w:rPr><w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\"/><w:sz w:val=\"28\"/></w:rPr>";
+  broken.body = Para("before") + "<w:p>" + run("<w:t>end</w:t>") +
+                run("<w:br w:type=\"page\"/><w:t>last page</w:t>") + "</w:p>";
+  ResultPackage r12 =
+      Join({Write("a12.docx", a), Write("broken.docx", broken), Write("a13.docx", a)});
+  auto& doc12 = r12.Xml("word/document.xml");
+  EXPECT_STREQ(doc12.select_node("//w:r[w:t='last page']/w:rPr/w:sz/@w:val").attribute().value(),
+               "28");
+  EXPECT_STREQ(
+      doc12.select_node("//w:r[w:t='last page']/w:rPr/w:rFonts/@w:ascii").attribute().value(),
+      "Arial");
+  EXPECT_TRUE(Select(doc12, "//w:r[w:t='end' or w:t='before']/w:rPr").empty());
 }
 
 TEST_F(AppendTest, SectionsNameTheirHeadersSoNothingIsInheritedFromTheDocumentBefore) {

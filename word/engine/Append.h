@@ -115,6 +115,9 @@ class StyleMapper {
   // Where a paragraph states only part of its indent, states the other parts as its own style
   // chain gives them, so that no reader takes them from the paragraph before.
   void StateWholeIndent(pugi::xml_node paragraph) const;
+  // Where a paragraph breaks the page before text of its own and is not in the result's default
+  // style, states its style's look of the text on the runs from the break on.
+  void StateStyleAfterPageBreak(pugi::xml_node paragraph);
   // Where a text box paragraph's style gives its text another colour than the result's
   // defaults, states that colour on its runs, which LibreOffice otherwise takes from the
   // result's defaults.

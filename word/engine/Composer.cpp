@@ -471,6 +471,9 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   KeepLeadingAutoSpacingNone(body);
   if (!ctx.first) KeepFirstSectionOnItsPage(body);
   if (ctx.sumsParagraphSpacing) ctx.styles.StateSummedSpacing(body);
+  if (pugi::xml_node last = sectPr.previous_sibling(); last && !EndsOnBlankPage(last)) {
+    ctx.styles.StateStyleAfterPageBreak(last);
+  }
   ctx.out.numbersLines = ctx.styles.CountNumberedLines(body);
 
   RelMapper bodyRels(ctx, src.mainPart(), "/word/document.xml", &ctx.out.documentRels);

@@ -746,6 +746,52 @@ void StyleMapper::GiveUnset(pugi::xml_node paragraph, const std::vector<pugi::xm
   }
 }
 
+// LibreOffice splits a paragraph at a page break, and where the paragraph also ends a section
+// (a document's last, once another follows), the part after the break takes the result's default
+// paragraph style instead of the paragraph's own: its text changed font and size. The paragraph's
+// own properties go with that part, so its style's look of the text is stated on the runs from
+// the break on, its own style's values or else its document's defaults, as Word shows them anyway.
+void StyleMapper::StateStyleAfterPageBreak(pugi::xml_node paragraph) {
+  if (!stylesRoot_ || std::string_view(paragraph.name()) != "w:p") return;
+  std::vector<pugi::xml_node> runs = RunsOf(paragraph);
+  auto breaks = std::find_if(runs.begin(), runs.end(), [](pugi::xml_node run) {
+    for (pugi::xml_node br : run.children("w:br")) {
+      if (std::string_view(br.attribute("w:type").value()) == "page") return true;
+    }
+    return false;
+  });
+  if (breaks == runs.end()) return;
+  runs.erase(runs.begin(), breaks);
+  // Text after the break, in its run or a later one: an empty part keeps no look of its own.
+  pugi::xml_node br = runs.front().child("w:br");
+  while (std::string_view(br.attribute("w:type").value()) != "page") br = br.next_sibling("w:br");
+  bool text = bool(br.next_sibling("w:t"));
+  for (auto r = runs.begin() + 1; r != runs.end() && !text; ++r) text = bool(r->child("w:t"));
+  if (!text) return;
+  std::string style = paragraph.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+  if (style.empty()) style = SourceDefault("paragraph");
+  if (style.empty() || (ctx_.first && style == SourceDefault("paragraph")) ||
+      (!ctx_.first && Map(style) == ctx_.result.index.defaultParagraphStyle && !mergeDefaults_)) {
+    return;
+  }
+  for (const CellProperty& property : kCellProperties) {
+    if (std::string_view(property.container) != "w:rPr") continue;
+    pugi::xml_node value = ChainSetting(style, property);
+    if (!value) {
+      pugi::xml_node defaults = docDefaults_.child("w:rPrDefault").child("w:rPr");
+      if (property.SetBy(defaults)) value = defaults.child(property.element);
+    }
+    pugi::xml_document neutral;
+    if (!value) {
+      const std::string xml = NeutralValue(property.element);
+      if (xml.empty()) continue;
+      neutral.load_string(("<x " + std::string(kNs) + ">" + xml + "</x>").c_str());
+      value = neutral.document_element().first_child();
+    }
+    GiveUnset(paragraph, runs, property, value);
+  }
+}
+
 void StyleMapper::StateTextBoxColour(pugi::xml_node paragraph) const {
   pugi::xml_node resultColour = resultColour_.document_element();
   if (!resultColour) return;
