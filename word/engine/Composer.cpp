@@ -216,6 +216,7 @@ bool FirstSectionEndsInAnIndex(pugi::xml_node body) {
     } else if (name == "w:instrText") {
       if (!open.empty() && !open.back().separated) open.back().code += n.text().get();
     } else if (name == "w:sectPr") {
+      if (std::string_view(n.parent().name()) != "w:pPr") continue;  // the body's own, last
       for (const Field& field : open) {
         const std::size_t start = field.code.find_first_not_of(' ');
         if (start == std::string::npos) continue;
@@ -469,7 +470,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
   if (ctx.binder != nullptr) ctx.binder->Prepare(ctx, body, fileName);
 
   KeepLeadingAutoSpacingNone(body);
-  if (!ctx.first) KeepFirstSectionOnItsPage(body);
+  if (!ctx.first && !ctx.singleSection) KeepFirstSectionOnItsPage(body);
   if (ctx.sumsParagraphSpacing) ctx.styles.StateSummedSpacing(body);
   if (pugi::xml_node last = sectPr.previous_sibling(); last && !EndsOnBlankPage(last)) {
     ctx.styles.StateStyleAfterPageBreak(last);
