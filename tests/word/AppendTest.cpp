@@ -160,6 +160,24 @@ TEST_F(AppendTest, DocumentsFollowEachOtherEachInItsOwnSectionWithNoBlankStart) 
   ResultPackage r11 = Join({Write("a11.docx", a), Write("outside.docx", outside)});
   EXPECT_TRUE(Select(r11.Xml("word/document.xml"), "//w:pageBreakBefore").empty());
 
+  // LibreOffice refuses a whole file whose content control holds a line of text and then two
+  // tables of contents, once a later section opens with a table: the control keeps the first,
+  // and the paragraph holding the second stands after it, as it was.
+  auto contentsField = [&](const std::string& entry) {
+    return "<w:p>" + run("<w:fldChar w:fldCharType=\"begin\"/>") +
+           run("<w:instrText> TOC \\o \"1-3\" \\h </w:instrText>") +
+           run("<w:fldChar w:fldCharType=\"separate\"/>") + run("<w:t>" + entry + "</w:t>") +
+           run("<w:fldChar w:fldCharType=\"end\"/>") + "</w:p>";
+  };
+  FixtureDoc contents;
+  contents.body = "<w:sdt><w:sdtPr/><w:sdtContent>" + Para("Contents") + contentsField("one") +
+                  contentsField("two") + "</w:sdtContent></w:sdt>" + Para("after");
+  ResultPackage r13 = Join({Write("contents.docx", contents), Write("tabled13.docx", tabled)});
+  auto& doc13 = r13.Xml("word/document.xml");
+  EXPECT_EQ(Select(doc13, "//w:sdtContent//w:instrText").size(), 1u);
+  EXPECT_EQ(Select(doc13, "/w:document/w:body/w:sdt/following-sibling::*[1][w:r/w:t='two']").size(),
+            1u);
+
   // A last paragraph that breaks the page before its text: once it ends a section, LibreOffice
   // gives the part after the break the result's default style, so that part's runs state the
   // look their own style gives them.

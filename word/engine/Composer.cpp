@@ -13,6 +13,7 @@
 #include "word/WordApi.h"
 #include "word/engine/Append.h"
 #include "word/engine/Binder.h"
+#include "word/engine/FieldsAcrossSections.h"
 #include "word/engine/Settings.h"
 #include "word/package/PartNames.h"
 
@@ -189,70 +190,6 @@ pugi::xml_node FieldOpenBefore(pugi::xml_node last) {
     }
   }
   return ends ? before : pugi::xml_node();
-}
-
-// Whether a document's first section ends inside the result of an index or a bibliography, as
-// Word writes an index in columns: the field's paragraphs make a section of their own.
-bool FirstSectionEndsInAnIndex(pugi::xml_node body) {
-  struct Field {
-    std::string code;
-    bool separated = false;
-  };
-  std::vector<Field> open;
-  std::vector<pugi::xml_node> pending{body};
-  while (!pending.empty()) {
-    pugi::xml_node n = pending.back();
-    pending.pop_back();
-    const std::string_view name = n.name();
-    if (name == "w:fldChar") {
-      const std::string_view type = n.attribute("w:fldCharType").value();
-      if (type == "begin") {
-        open.emplace_back();
-      } else if (type == "separate" && !open.empty()) {
-        open.back().separated = true;
-      } else if (type == "end" && !open.empty()) {
-        open.pop_back();
-      }
-    } else if (name == "w:instrText") {
-      if (!open.empty() && !open.back().separated) open.back().code += n.text().get();
-    } else if (name == "w:sectPr") {
-      if (std::string_view(n.parent().name()) != "w:pPr") continue;  // the body's own, last
-      for (const Field& field : open) {
-        const std::size_t start = field.code.find_first_not_of(' ');
-        if (start == std::string::npos) continue;
-        std::string word = field.code.substr(start, field.code.find(' ', start) - start);
-        for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (word == "INDEX" || word == "BIBLIOGRAPHY") return true;
-      }
-      return false;
-    } else if (name == "w:rPr" || name == "w:tblPr" || name == "w:trPr" || name == "w:tcPr") {
-      continue;
-    }
-    // Children in document order: the last pushed is taken first.
-    for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling()) {
-      if (c.type() == pugi::node_element) pending.push_back(c);
-    }
-  }
-  return false;
-}
-
-// LibreOffice passes over a section break inside an index or a bibliography, and the settings of
-// the next break it takes then hold from there back: where that next section is continuous, a
-// document whose first section ends in an index came onto the page of the document before. A page
-// break before its first paragraph keeps it on a page of its own there; in Word the paragraph
-// already opens a page, and the break adds none.
-void KeepFirstSectionOnItsPage(pugi::xml_node body) {
-  pugi::xml_node first = body.first_child();
-  while (first && first.type() != pugi::node_element) first = first.next_sibling();
-  if (!first || std::string_view(first.name()) != "w:p" || !FirstSectionEndsInAnIndex(body)) {
-    return;
-  }
-  pugi::xml_node pPr = first.child("w:pPr");
-  if (!pPr) pPr = first.prepend_child("w:pPr");
-  pugi::xml_node own = pPr.child("w:pageBreakBefore");
-  if (IsOn(own)) return;
-  if (own) pPr.remove_child(own);
-  InsertOrdered(pPr, "w:pageBreakBefore", ParagraphPropertyOrder());
 }
 
 // NUMPAGES counts the pages of the whole result. In a document of one section it becomes
@@ -471,6 +408,7 @@ void Stage(AppendContext& ctx, std::string_view fileName) {
 
   KeepLeadingAutoSpacingNone(body);
   if (!ctx.first && !ctx.singleSection) KeepFirstSectionOnItsPage(body);
+  OneContentsPerControl(body);
   if (ctx.sumsParagraphSpacing) ctx.styles.StateSummedSpacing(body);
   if (pugi::xml_node last = sectPr.previous_sibling(); last && !EndsOnBlankPage(last)) {
     ctx.styles.StateStyleAfterPageBreak(last);
