@@ -62,7 +62,7 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
 
   // A first document without defaults leaves the result without run defaults, and each word
   // processor then takes its own (LibreOffice's are 11 pt and kerned): the later document states
-  // what it fell back on alone, Word's. Its paragraph defaults are stated, empty: LibreOffice
+  // what it fell back on alone, Word's. Its paragraph defaults are stated: LibreOffice
   // takes Word's only where they are, and keeps widows and orphans apart where they are not.
   FixtureDoc bare;
   bare.hasDocDefaults = false;
@@ -73,7 +73,13 @@ TEST_F(LookTest, SpacingADocumentNeverStatedStaysWhatItWasAlone) {
   EXPECT_TRUE(Select(styles2, "//w:rPrDefault").empty());
   const auto paragraphDefaults = Select(styles2, "/w:styles/w:docDefaults/w:pPrDefault");
   ASSERT_EQ(paragraphDefaults.size(), 1u);
-  EXPECT_FALSE(paragraphDefaults[0].first_child());
+  // They state no space before or after, as Word takes it: where they left a side unset,
+  // LibreOffice filled it for a paragraph stating only the other side from the style of an
+  // earlier paragraph that ends a section, another document's.
+  pugi::xml_node stated = paragraphDefaults[0].child("w:pPr");
+  EXPECT_STREQ(stated.child("w:spacing").attribute("w:before").value(), "0");
+  EXPECT_STREQ(stated.child("w:spacing").attribute("w:after").value(), "0");
+  EXPECT_EQ(std::distance(stated.begin(), stated.end()), 1);
   second = ParagraphWith(doc2, "second");
   ASSERT_TRUE(second);
   EXPECT_EQ(Styled(styles2, second, "w:spacing", "w:after"), "120");

@@ -212,10 +212,10 @@ unsigned LayoutGroupsSetBy(pugi::xml_node pPr) {
 
 // A paragraph style based on no other takes what it leaves unset from the defaults alone, in Word.
 // LibreOffice, for a paragraph that states only one half of its spacing or indent, looks for the
-// other half in the style's chain and the defaults, and where neither sets it, takes the result's
-// default paragraph style's value: a later document's paragraphs got the first document's space
-// after. So such a style states, of what the result's default style sets, what it takes from its
-// own defaults, and Word sees the same.
+// other half in the style's chain and the defaults, and where neither sets it, takes a value its
+// import holds from elsewhere: the result's default paragraph style's space after reached a later
+// document's paragraphs. So such a style states, of what the result's default style sets, what it
+// takes from its own defaults, and Word sees the same.
 void StateWhatTheDefaultsGive(pugi::xml_node style, pugi::xml_node defaultsPPr, unsigned groups) {
   for (std::size_t g = 0; g < std::size(kStatedLayoutGroups); ++g) {
     const StatedLayoutGroup& group = kStatedLayoutGroups[g];
@@ -232,6 +232,25 @@ void StateWhatTheDefaultsGive(pugi::xml_node style, pugi::xml_node defaultsPPr, 
     }
     for (const auto& [name, value] : group.neutral) {
       if (name != nullptr) own.append_attribute(name).set_value(value);
+    }
+  }
+}
+
+// LibreOffice gives a paragraph that states only one side of its spacing the other side from
+// the defaults, and where the result's defaults leave that side unset, it takes it from the style
+// of an earlier paragraph ending a section: a later document's paragraphs took another
+// document's space after. The result's defaults state none before and after where the first
+// document sets nothing, which is what Word takes when nothing is set.
+void StateNoSpaceUnlessSet(pugi::xml_node pPrDefault) {
+  for (std::size_t g = 0; g < 2; ++g) {
+    const StatedLayoutGroup& group = kStatedLayoutGroups[g];
+    if (SetsGroup(pPrDefault.child("w:pPr"), group)) continue;
+    pugi::xml_node pPr = pPrDefault.child("w:pPr");
+    if (!pPr) pPr = pPrDefault.append_child("w:pPr");
+    pugi::xml_node spacing = pPr.child("w:spacing");
+    if (!spacing) spacing = InsertOrdered(pPr, "w:spacing", ParagraphPropertyOrder());
+    for (const auto& [name, value] : group.neutral) {
+      if (name != nullptr) spacing.append_attribute(name).set_value(value);
     }
   }
 }
@@ -328,6 +347,7 @@ void StyleMapper::Load() {
     RewriteStory(ctx_, copy, StoryOptions{});
     if (!copy.child("w:pPrDefault")) copy.append_child("w:pPrDefault");
     LeaveOutWhatWordTakesAnyway(copy.child("w:pPrDefault").child("w:pPr"));
+    StateNoSpaceUnlessSet(copy.child("w:pPrDefault"));
     std::string latent;
     if (pugi::xml_node l = stylesRoot_.child("w:latentStyles")) latent = NodeToString(l);
     ctx_.out.stylesHead = head + NodeToString(copy) + latent;
