@@ -215,12 +215,13 @@ unsigned LayoutGroupsSetBy(pugi::xml_node pPr) {
 // other half in the style's chain and the defaults, and where neither sets it, takes a value its
 // import holds from elsewhere: the result's default paragraph style's space after reached a later
 // document's paragraphs. So such a style states, of what the result's default style sets, what it
-// takes from its own defaults, and Word sees the same.
-void StateWhatTheDefaultsGive(pugi::xml_node style, pugi::xml_node defaultsPPr, unsigned groups) {
+// takes from its own defaults, and Word sees the same. `owner` holds the paragraph properties: a
+// style, or the defaults' w:pPrDefault.
+void StateWhatTheDefaultsGive(pugi::xml_node owner, pugi::xml_node defaultsPPr, unsigned groups) {
   for (std::size_t g = 0; g < std::size(kStatedLayoutGroups); ++g) {
     const StatedLayoutGroup& group = kStatedLayoutGroups[g];
-    if ((groups & (1u << g)) == 0 || SetsGroup(style.child("w:pPr"), group)) continue;
-    pugi::xml_node pPr = EnsureOrdered(style, "w:pPr", word::kStyleOrder);
+    if ((groups & (1u << g)) == 0 || SetsGroup(owner.child("w:pPr"), group)) continue;
+    pugi::xml_node pPr = EnsureOrdered(owner, "w:pPr", word::kStyleOrder);
     pugi::xml_node own = pPr.child(group.element);
     if (!own) own = InsertOrdered(pPr, group.element, ParagraphPropertyOrder());
     if (SetsGroup(defaultsPPr, group)) {
@@ -242,17 +243,7 @@ void StateWhatTheDefaultsGive(pugi::xml_node style, pugi::xml_node defaultsPPr, 
 // document's space after. The result's defaults state none before and after where the first
 // document sets nothing, which is what Word takes when nothing is set.
 void StateNoSpaceUnlessSet(pugi::xml_node pPrDefault) {
-  for (std::size_t g = 0; g < 2; ++g) {
-    const StatedLayoutGroup& group = kStatedLayoutGroups[g];
-    if (SetsGroup(pPrDefault.child("w:pPr"), group)) continue;
-    pugi::xml_node pPr = pPrDefault.child("w:pPr");
-    if (!pPr) pPr = pPrDefault.append_child("w:pPr");
-    pugi::xml_node spacing = pPr.child("w:spacing");
-    if (!spacing) spacing = InsertOrdered(pPr, "w:spacing", ParagraphPropertyOrder());
-    for (const auto& [name, value] : group.neutral) {
-      if (name != nullptr) spacing.append_attribute(name).set_value(value);
-    }
-  }
+  StateWhatTheDefaultsGive(pPrDefault, pugi::xml_node(), 0b11);  // the space before and after
 }
 
 // A document without a default paragraph style lays out the paragraphs that name no style with
