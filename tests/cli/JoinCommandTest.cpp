@@ -21,6 +21,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// A temporary file. The Windows C runtime names them from a count of its own, so two test
+// programs running at once can pick the same name, and the loser's tmpfile fails: it tries on.
+std::FILE* Scratch() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (std::FILE* file = std::tmpfile()) return file;
+  }
+  return nullptr;
+}
+
 std::string ReadAll(std::FILE* file) {
   std::fflush(file);
   std::rewind(file);
@@ -148,8 +157,10 @@ class JoinCommandTest : public ::testing::Test {
     Result<CommandLine> line = ParseCommandLine(arguments);
     EXPECT_TRUE(line);
     if (!line) return -1;
-    environment.out = std::tmpfile();
-    environment.err = std::tmpfile();
+    environment.out = Scratch();
+    environment.err = Scratch();
+    EXPECT_TRUE(environment.out && environment.err) << "no temporary file";
+    if (!environment.out || !environment.err) return -1;
     const int status = RunJoinCommand(*line, environment);
     out = ReadAll(environment.out);
     err = ReadAll(environment.err);
