@@ -54,6 +54,14 @@ TEST_F(FailureTest, NotAPackage) {
 
 TEST_F(FailureTest, MissingFile) {
   ExpectRefused(dir_ / "nowhere.docx", wordc::kReadFailed);
+  // A folder named like a document: Windows refuses to open it as "access denied", which would
+  // send the user looking for a permission problem.
+  std::filesystem::create_directory(dir_ / "folder.docx");
+  const Status folder = joiner_.Insert((dir_ / "folder.docx").string());
+  ASSERT_FALSE(folder.ok());
+  EXPECT_NE(folder.error().message.find("not a regular file"), std::string::npos)
+      << folder.error().message;
+  ExpectRefused(dir_ / "folder.docx", wordc::kReadFailed);
 }
 
 TEST_F(FailureTest, TruncatedPackage) {

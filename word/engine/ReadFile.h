@@ -1,5 +1,5 @@
-// Reading a document whole. Declared for every platform: ReadFilePosix.cpp reads paths of any
-// length; ReadFile.cpp is the portable reading for the others.
+// Reading a document whole. Declared for every platform; ReadFilePosix.cpp and ReadFileWin.cpp
+// each read paths of any length through the system's own calls.
 #pragma once
 
 #include <cstdint>
