@@ -667,6 +667,77 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
     // Only the first document's chart still takes its face from the result's theme.
     EXPECT_EQ(withoutFaces, 1);
   }
+
+  // A shape takes what its own properties leave unsaid from its theme's formats by number
+  // (a:lnRef idx="2": the second line style), in its style's colours. Themes alike but for
+  // those formats: a later document's shape states what its own gave.
+  auto formats = [&](const char* width, const char* effect) {
+    return theme("000000", "4472C4", "Calibri") +
+           "<a:fmtScheme name=\"Fixture\"><a:fillStyleLst><a:solidFill><a:schemeClr "
+           "val=\"phClr\"/></a:solidFill></a:fillStyleLst><a:lnStyleLst><a:ln w=\"6350\"/><a:ln "
+           "w=\"" +
+           width +
+           "\" cap=\"flat\"><a:solidFill><a:schemeClr val=\"phClr\"><a:shade val=\"95000\"/>"
+           "</a:schemeClr></a:solidFill><a:prstDash val=\"solid\"/></a:ln></a:lnStyleLst>"
+           "<a:effectStyleLst><a:effectStyle><a:effectLst/></a:effectStyle><a:effectStyle>" +
+           effect + "</a:effectStyle></a:effectStyleLst></a:fmtScheme>";
+  };
+  auto shape = [](const std::string& text) {
+    return "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"914400\"/>"
+           "<wp:docPr id=\"1\" name=\"Box\"/><a:graphic><a:graphicData uri=\"http://"
+           "schemas.microsoft.com/office/word/2010/wordprocessingShape\"><wps:wsp xmlns:wps=\""
+           "http://schemas.microsoft.com/office/word/2010/wordprocessingShape\"><wps:cNvSpPr/>"
+           "<wps:spPr><a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom><a:ln><a:solidFill>"
+           "<a:srgbClr val=\"70AD47\"/></a:solidFill></a:ln></wps:spPr><wps:style><a:lnRef "
+           "idx=\"2\"><a:schemeClr val=\"accent1\"/></a:lnRef><a:fillRef idx=\"1\"><a:schemeClr "
+           "val=\"accent1\"/></a:fillRef><a:effectRef idx=\"2\"><a:schemeClr val=\"accent1\"/>"
+           "</a:effectRef><a:fontRef idx=\"minor\"><a:schemeClr val=\"lt1\"/></a:fontRef>"
+           "</wps:style><wps:bodyPr/></wps:wsp></a:graphicData></a:graphic></wp:inline>"
+           "</w:drawing></w:r><w:r><w:t>" +
+           text + "</w:t></w:r></w:p>";
+  };
+  FixtureDoc thin, thick;
+  thin.theme = formats("12700", "<a:effectLst/>");
+  thin.body = shape("thin");
+  thick.theme = formats("25400",
+                        "<a:effectLst><a:outerShdw blurRad=\"40000\"><a:schemeClr val=\"phClr\">"
+                        "<a:alpha val=\"35000\"/></a:schemeClr></a:outerShdw></a:effectLst>");
+  thick.body = shape("thick");
+  for (bool thinFirst : {true, false}) {
+    ResultPackage r = thinFirst ? Join({Write("thin.docx", thin), Write("thick.docx", thick)})
+                                : Join({Write("thick.docx", thick), Write("thin.docx", thin)});
+    auto& doc = r.Xml("word/document.xml");
+    auto spPr = [&](const char* text) {
+      return ParagraphWith(doc, text).select_node(".//wps:spPr").node();
+    };
+    // The first document's shape still takes its formats from the result's theme.
+    pugi::xml_node first = spPr(thinFirst ? "thin" : "thick");
+    EXPECT_FALSE(first.child("a:ln").attribute("w"));
+    EXPECT_FALSE(first.child("a:solidFill"));
+    pugi::xml_node later = spPr(thinFirst ? "thick" : "thin");
+    ASSERT_TRUE(later);
+    std::vector<std::string> order;
+    for (pugi::xml_node c : later.children()) order.push_back(c.name());
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"a:prstGeom", "a:solidFill", "a:ln", "a:effectLst"}));
+    pugi::xml_node line = later.child("a:ln");
+    EXPECT_STREQ(line.attribute("w").value(), thinFirst ? "25400" : "12700");
+    EXPECT_STREQ(line.attribute("cap").value(), "flat");
+    // Its own line colour stands; the style adds the dash it left unsaid.
+    EXPECT_STREQ(line.child("a:solidFill").child("a:srgbClr").attribute("val").value(), "70AD47");
+    EXPECT_STREQ(line.child("a:prstDash").attribute("val").value(), "solid");
+    // The fill in the style's colour (the themes' colours are alike, so it may name it).
+    EXPECT_STREQ(later.child("a:solidFill").child("a:schemeClr").attribute("val").value(),
+                 "accent1");
+    // No shadow where its own theme had none, and the placeholder's transparency kept where it
+    // had one.
+    pugi::xml_node shadow = later.child("a:effectLst").child("a:outerShdw");
+    EXPECT_EQ(static_cast<bool>(shadow), thinFirst);
+    if (thinFirst) {
+      EXPECT_STREQ(shadow.child("a:schemeClr").attribute("val").value(), "accent1");
+      EXPECT_STREQ(shadow.child("a:schemeClr").child("a:alpha").attribute("val").value(), "35000");
+    }
+  }
 }
 
 // Hyphenation is switched on for the whole result only: it stays the first document's, and a

@@ -272,13 +272,19 @@ class ThemeMapper {
  public:
   explicit ThemeMapper(AppendContext& ctx) : ctx_(ctx) {}
   void Load();  // compares the source's theme with the result's
+  // Whether the theme's fonts or colours differ from the result's.
   bool Differs() const { return differs_; }
+  // Whether its lines, fills and effects do.
+  bool FormatsDiffer() const { return formatsDiffer_; }
   void ConvertFonts(pugi::xml_node rFonts) const;
   // States the theme colours an element names as the colours of the document's own theme.
   void ConvertColour(pugi::xml_node node) const { colours_.StateOwn(node); }
   // States the theme colours and fonts of a drawing part (a chart, a diagram) as those of the
   // document's own theme.
   void ConvertDrawing(pugi::xml_node root) const;
+  // States what a shape's style takes from the document's own theme (ShapeStyle.h), where the
+  // formats differ.
+  void StateShapeStyle(pugi::xml_node shape) const;
   // The document's own colour, font and format schemes as a theme override part's XML.
   std::string OverrideXml();
   void MergeFonts();  // the font table
@@ -287,8 +293,13 @@ class ThemeMapper {
   AppendContext& ctx_;
   ThemeLook look_;
   ThemeColours colours_;
+  // The document's own format scheme, read when a shape first asks for it.
+  pugi::xml_node Formats() const;
+
   std::string part_;  // the source's theme part, "" when it has none
   bool differs_ = false;
+  bool formatsDiffer_ = false;
+  mutable std::unique_ptr<pugi::xml_document> blankTheme_;  // when the source has none
 };
 
 class SectionMapper {

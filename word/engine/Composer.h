@@ -73,11 +73,17 @@ struct StyleRecord {
   std::size_t keyHash = 0;
 };
 
-// Fonts and colours of a theme, as far as they decide how text looks.
+// Fonts, colours and formats of a theme, as far as they decide how text and shapes look.
 struct ThemeLook {
   std::string majorLatin, majorEa, majorCs, minorLatin, minorEa, minorCs;
   std::string colours;
+  std::string formats;  // the format scheme (lines, fills, effects) as written
   bool operator==(const ThemeLook&) const = default;
+  bool TextLooksAlike(const ThemeLook& other) const {
+    return majorLatin == other.majorLatin && majorEa == other.majorEa && majorCs == other.majorCs &&
+           minorLatin == other.minorLatin && minorEa == other.minorEa && minorCs == other.minorCs &&
+           colours == other.colours;
+  }
 };
 
 // Lookups kept across appends.

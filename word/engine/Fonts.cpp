@@ -2,6 +2,7 @@
 // theme fonts or colours differ gets them written out in its own formatting, so its text keeps
 // its look; fonts it names join the result's font table.
 #include "word/engine/Append.h"
+#include "word/engine/ShapeStyle.h"
 #include "word/package/PartNames.h"
 
 namespace plenwick::word::engine {
@@ -68,6 +69,7 @@ ThemeLook LookOfTheme(const pugi::xml_document& theme, const ThemeFontLanguages&
                                                : value.attribute("val").value();
     look.colours += ';';
   }
+  if (pugi::xml_node formats = elements.child("a:fmtScheme")) look.formats = NodeToString(formats);
   return look;
 }
 
@@ -118,9 +120,10 @@ void ThemeMapper::Load() {
     ThemeLook saved = resultLook;
     ctx_.journal.Record([&resultLook, saved] { resultLook = saved; });
     resultLook = look_;
-    differs_ = false;
+    differs_ = formatsDiffer_ = false;
   } else {
-    differs_ = !(look_ == resultLook);
+    differs_ = !look_.TextLooksAlike(resultLook);
+    formatsDiffer_ = look_.formats != resultLook.formats;
     if (differs_) colours_.Load(look_.colours, settingsRoot.child("w:clrSchemeMapping"));
   }
 }
@@ -164,6 +167,7 @@ void ThemeMapper::ConvertDrawing(pugi::xml_node root) const {
   };
   WalkElements(root, [&](pugi::xml_node node) {
     std::string_view name = node.name();
+    if (name == "dsp:sp") StateShapeStyle(node);  // a diagram's drawn shapes
     if (name == "a:schemeClr") {
       colours_.StateOwn(node);
     } else if (name == "a:latin" || name == "a:ea" || name == "a:cs") {
@@ -195,6 +199,24 @@ void ThemeMapper::ConvertDrawing(pugi::xml_node root) const {
       if (!face->empty()) defRPr.append_child(script).append_attribute("typeface") = face->c_str();
     }
   }
+}
+
+pugi::xml_node ThemeMapper::Formats() const {
+  if (!part_.empty()) {
+    return ctx_.src.Xml(part_)
+        .doc->document_element()
+        .child("a:themeElements")
+        .child("a:fmtScheme");
+  }
+  if (!blankTheme_) {
+    blankTheme_ = std::make_unique<pugi::xml_document>();
+    blankTheme_->load_string(blank::Theme().c_str());
+  }
+  return blankTheme_->document_element().child("a:themeElements").child("a:fmtScheme");
+}
+
+void ThemeMapper::StateShapeStyle(pugi::xml_node shape) const {
+  if (formatsDiffer_) engine::StateShapeStyle(shape, Formats());
 }
 
 std::string ThemeMapper::OverrideXml() {

@@ -163,7 +163,11 @@ void PartCopier::CopyRelsKeepingIds(const std::string& sourcePart, const std::st
 
 bool PartCopier::DrawsWithOwnTheme(const std::string& sourcePart,
                                    std::string_view contentType) const {
-  if (!ctx_.theme.Differs() || !IsThemedDrawing(contentType)) return false;
+  // A diagram's drawn shapes name the theme's formats by number; charts state theirs.
+  const bool differs = ctx_.theme.Differs() ||
+                       (ctx_.theme.FormatsDiffer() &&
+                        contentType == "application/vnd.ms-office.drawingml.diagramDrawing+xml");
+  if (!differs || !IsThemedDrawing(contentType)) return false;
   return !HasThemeOverride(ctx_.src.Rels(sourcePart));
 }
 

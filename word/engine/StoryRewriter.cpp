@@ -190,6 +190,8 @@ class Walker {
       }
     } else if (name == "w:rFonts") {
       if (ctx_.theme.Differs()) ctx_.theme.ConvertFonts(node);
+    } else if (name == "wps:wsp") {
+      ctx_.theme.StateShapeStyle(node);
     } else if (name == "w:dataBinding") {
       ctx_.needsCustomXml = true;
     } else if (name == "w:sdtPr") {
