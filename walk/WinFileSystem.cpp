@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win/FileFacts.h"
+#include "platform/win/OwnedHandle.h"
 #include "platform/win/WideText.h"
 #include "walk/NaturalOrder.h"
 #include "walk/StdFileSystem.h"
@@ -20,6 +21,7 @@ using platform::win::ErrorText;
 using platform::win::FactsOf;
 using platform::win::FileFacts;
 using platform::win::Narrow;
+using platform::win::OwnedHandle;
 using platform::win::WidePath;
 
 int ErrorNumber(DWORD error) {
@@ -56,20 +58,6 @@ std::string OwnName(const std::string& path) {
   return path.substr(start, end + 1 - start);
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  Handle& operator=(Handle&&) = delete;
-  ~Handle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 class FindHandle {
  public:
   explicit FindHandle(HANDLE handle) : handle_(handle) {}
@@ -87,10 +75,10 @@ class FindHandle {
 // The state of the folder at a path, opened only for that look (a folder held open could not be
 // removed by anyone while the walk goes on); fails for anything but a folder.
 Result<FileFacts> FolderFacts(const std::wstring& wide, const std::string& path, const char* what) {
-  const Handle folder(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (folder.get() == INVALID_HANDLE_VALUE) return PlatformError(GetLastError(), what + path);
+  const OwnedHandle folder(CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.valid()) return PlatformError(GetLastError(), what + path);
   const std::optional<FileFacts> facts = FactsOf(folder.get());
   if (!facts) return PlatformError(GetLastError(), what + path);
   if ((facts->attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

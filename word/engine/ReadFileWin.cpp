@@ -1,29 +1,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <utility>
 
+#include "platform/win/OwnedHandle.h"
 #include "platform/win/WideText.h"
 #include "word/WordApi.h"
 #include "word/engine/ReadFile.h"
 
 namespace plenwick::word::engine {
 namespace {
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 Error Failed(const std::string& why) {
   return MakeError(wordc::kReadFailed, "cannot read the file: " + why);
@@ -38,9 +23,9 @@ Result<std::string> ReadWholeFile(const std::string& utf8Path) {
   const std::optional<std::wstring> wide = platform::win::WidePath(utf8Path);
   if (!wide) return Failed("its name is not valid text");
   // Others may go on reading, writing or renaming it, as they may while Word reads a file.
-  const Handle file(CreateFileW(wide->c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const platform::win::OwnedHandle file(CreateFileW(
+      wide->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
