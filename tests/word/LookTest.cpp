@@ -551,7 +551,11 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
            "w:color=\"auto\" w:themeFill=\"accent1\" w:themeFillTint=\"33\"/></w:pPr><w:r><w:rPr>"
            "<w:color w:themeColor=\"text1\"/><w:u w:val=\"single\" w:color=\"123456\" "
            "w:themeColor=\"accent1\"/></w:rPr><w:t>" +
-           text + "</w:t></w:r></w:p>";
+           text +
+           "</w:t></w:r><w:r><w:rPr><w14:textOutline xmlns:w14=\"http://schemas.microsoft.com/"
+           "office/word/2010/wordml\" w14:w=\"9525\"><w14:solidFill><w14:schemeClr "
+           "w14:val=\"accent1\"><w14:lumMod w14:val=\"75000\"/></w14:schemeClr></w14:solidFill>"
+           "</w14:textOutline></w:rPr><w:t>outlined</w:t></w:r></w:p>";
   };
   // A chart pasted keeping its source's look brings that theme along and keeps it.
   const std::string ownChart =
@@ -610,6 +614,11 @@ TEST_F(LookTest, ThemeColoursStayTheColoursOfTheDocumentsOwnTheme) {
     EXPECT_FALSE(top.attribute("w:themeShade"));
     // Shaded to half its lightness.
     EXPECT_STREQ(top.attribute("w:color").value(), redFirst ? "000080" : "800000");
+    // Outlined letters, a text effect, in the accent still made darker.
+    EXPECT_FALSE(first.select_node(".//w14:textOutline//w14:schemeClr").node().empty());
+    pugi::xml_node outline = later.select_node(".//w14:textOutline//w14:srgbClr").node();
+    EXPECT_STREQ(outline.attribute("w14:val").value(), redFirst ? "0000FF" : "FF0000");
+    EXPECT_TRUE(outline.child("w14:lumMod"));
     // The first document's chart still names the result's theme; the later one's is drawn in
     // its own theme's accent (still made darker) and set in its own theme's font, and its
     // series without colours of their own take their accents from its own theme too.

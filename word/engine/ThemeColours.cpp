@@ -160,13 +160,16 @@ std::string ThemeColours::ResolveDrawing(std::string_view name) const {
 
 void ThemeColours::StateOwn(pugi::xml_node node) const {
   std::string_view name = node.name();
-  if (name == "a:schemeClr") {
-    // A drawing's colour keeps its own adjustments (lighter, darker, transparent), which a
-    // plain colour takes as well.
-    std::string resolved = ResolveDrawing(node.attribute("val").value());
+  // A drawing's colour keeps its own adjustments (lighter, darker, transparent), which a plain
+  // colour takes as well. Text effects (an outline, a gradient fill of the letters) name theme
+  // colours the same way, with qualified attributes.
+  const bool drawing = name == "a:schemeClr";
+  if (drawing || name == "w14:schemeClr") {
+    pugi::xml_attribute val = node.attribute(drawing ? "val" : "w14:val");
+    std::string resolved = ResolveDrawing(val.value());
     if (resolved.empty()) return;  // phClr: the colour of the style that holds it
-    node.set_name("a:srgbClr");
-    node.attribute("val").set_value(resolved.c_str());
+    node.set_name(drawing ? "a:srgbClr" : "w14:srgbClr");
+    val.set_value(resolved.c_str());
     return;
   }
   if (pugi::xml_attribute theme = node.attribute("w:themeColor")) {
