@@ -736,6 +736,22 @@ TEST_F(AppendTest, LayoutSettingsFollowMostOfTheText) {
   EXPECT_FALSE(votedCompat.child("w:splitPgBreakAndParaMark"));
   EXPECT_FALSE(votedCompat.child("w:noLeading"));
 
+  // An option given twice holds as last given, in a join of one as in the document alone.
+  FixtureDoc twice;
+  auto option = [](const char* val) {
+    return std::string(
+               "<w:compatSetting w:name=\"overrideTableStyleFontSizeAndJustification\" "
+               "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"") +
+           val + "\"/>";
+  };
+  twice.settings = "<w:compat>" + option("1") + option("1") + option("0") + "</w:compat>";
+  twice.body = Para("twice");
+  ResultPackage alone = Join({Write("twice.docx", twice)});
+  auto given = Select(alone.Xml("word/settings.xml"),
+                      "//w:compatSetting[@w:name='overrideTableStyleFontSizeAndJustification']");
+  ASSERT_EQ(given.size(), 1u);
+  EXPECT_STREQ(given[0].attribute("w:val").value(), "0");
+
   // Whether tracked changes show is the first document's that holds them: one without any
   // cannot hide another's, nor show those another hid.
   FixtureDoc hides, shows, plain;

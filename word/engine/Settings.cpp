@@ -482,7 +482,14 @@ std::vector<std::pair<std::string, std::string>> SplitLayoutSettings(const std::
       std::string key = std::string(kCompatPrefix) + c.name();
       if (key == "w:compat/w:compatSetting")
         key += std::string("/") + c.attribute("w:name").value();
-      out.emplace_back(std::move(key), NodeToString(c));
+      // An option given twice holds as last given, as readers take the options in turn.
+      auto given = std::find_if(out.begin(), out.end(),
+                                [&key](const auto& option) { return option.first == key; });
+      if (given != out.end()) {
+        given->second = NodeToString(c);
+      } else {
+        out.emplace_back(std::move(key), NodeToString(c));
+      }
     }
   }
   return out;
