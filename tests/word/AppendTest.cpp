@@ -818,7 +818,11 @@ TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
   b.styles =
       "<w:style w:type=\"paragraph\" w:styleId=\"Tabbed\"><w:name w:val=\"Tabbed\"/>"
       "<w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"2000\"/><w:tab w:val=\"left\" "
-      "w:pos=\"9000\"/></w:tabs></w:pPr></w:style>";
+      "w:pos=\"9000\"/></w:tabs></w:pPr></w:style>"
+      // A style that names the list and indents its items itself.
+      "<w:style w:type=\"paragraph\" w:styleId=\"Listed\"><w:name w:val=\"Listed\"/><w:pPr>"
+      "<w:numPr><w:numId w:val=\"1\"/></w:numPr><w:ind w:left=\"3969\" w:hanging=\"2268\"/>"
+      "</w:pPr></w:style>";
   b.body =
       "<w:p><w:r><w:t>no tab</w:t></w:r></w:p>"
       "<w:p><w:pPr><w:pStyle w:val=\"Tabbed\"/><w:tabs><w:tab w:val=\"clear\" "
@@ -827,7 +831,8 @@ TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
       "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
       "<w:r><w:t>item</w:t></w:r></w:p>"
       "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
-      "<w:r><w:t>item</w:t></w:r></w:p>";
+      "<w:r><w:t>item</w:t></w:r></w:p>"
+      "<w:p><w:pPr><w:pStyle w:val=\"Listed\"/></w:pPr><w:r><w:t>item</w:t></w:r></w:p>";
   // A long number runs past its hanging indent: the tab after it goes to the next default stop.
   b.numbering =
       "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:numFmt w:val=\"decimal\"/>"
@@ -865,6 +870,12 @@ TEST_F(AppendTest, ALaterDocumentKeepsItsOwnDefaultTabStops) {
   ASSERT_FALSE(listed.empty()) << "the tab after a list number needs the document's stops";
   EXPECT_EQ(listed.front(), "left@1134");
   EXPECT_TRUE(stopsOf(paragraphs[5]).empty());
+  // Where a style names the list, its own indent outranks the level's: no stop before it
+  // would catch the tab after the number.
+  ASSERT_GE(paragraphs.size(), 7u);
+  std::vector<std::string> byStyle = stopsOf(paragraphs[6]);
+  ASSERT_FALSE(byStyle.empty());
+  EXPECT_EQ(byStyle.front(), "left@4536");
 }
 
 TEST_F(AppendTest, ListsOfDifferentDocumentsNeverContinueEachOther) {

@@ -135,26 +135,40 @@ void TabStopKeeper::State(pugi::xml_node paragraph) const {
   };
   // The list the paragraph is an item of, if any: its own numbering before its style's.
   std::string numId, level = "0";
+  // The style that names the list, counted from the root of the chain; the chain's size where
+  // the paragraph names it itself (or none does).
+  std::size_t listStyle = chain.size();
   auto readList = [&](pugi::xml_node properties) {
     pugi::xml_node numPr = properties.child("w:numPr");
     if (pugi::xml_node id = numPr.child("w:numId")) numId = id.attribute("w:val").value();
     if (pugi::xml_node l = numPr.child("w:ilvl")) level = l.attribute("w:val").value();
   };
-  for (auto style = chain.rbegin(); style != chain.rend(); ++style) readList(style->child("w:pPr"));
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    pugi::xml_node stylePPr = chain[chain.size() - 1 - i].child("w:pPr");
+    if (stylePPr.child("w:numPr").child("w:numId")) listStyle = i;
+    readList(stylePPr);
+  }
+  if (pPr.child("w:numPr").child("w:numId")) listStyle = chain.size();
   readList(pPr);
-  for (auto style = chain.rbegin(); style != chain.rend(); ++style) take(style->child("w:pPr"));
   bool tabAfterNumber = false;
+  pugi::xml_node lvl;
   if (!numId.empty() && numId != "0") {
-    // A list level's indent and stops rank between the style's and the paragraph's own. The tab
-    // after the number goes to the next stop past the number, the hanging indent counting as
-    // one; past the indent and the last stop of its own that is a default stop, which the
-    // paragraph states like any other.
-    pugi::xml_node lvl = ctx_.numbering.Level(numId, level);
+    // The tab after the number goes to the next stop past the number, the hanging indent
+    // counting as one; past the indent and the last stop of its own that is a default stop,
+    // which the paragraph states like any other.
+    lvl = ctx_.numbering.Level(numId, level);
     if (!lvl) return;
     std::string_view suffix = lvl.child("w:suff").attribute("w:val").value();
     tabAfterNumber = suffix != "space" && suffix != "nothing";
-    take(lvl.child("w:pPr"));
   }
+  // A list level's indent and stops rank just below whatever names the list: between the
+  // style chain and the paragraph's own when the paragraph names it, below the style that
+  // names it (and the styles based on that one) when the list comes from a style.
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    if (i == listStyle && lvl) take(lvl.child("w:pPr"));
+    take(chain[chain.size() - 1 - i].child("w:pPr"));
+  }
+  if (listStyle == chain.size() && lvl) take(lvl.child("w:pPr"));
   if (!tabInText && !tabAfterNumber) return;
   take(pPr);
   // Right-to-left paragraphs measure their stops from the other edge: they keep the result's.
