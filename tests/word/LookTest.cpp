@@ -418,7 +418,11 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
       Para("-") + table("<w:jc w:val=\"center\"/>", "centred") + Para("-") +
       table("<w:tblCellMar><w:left w:w=\"0\" w:type=\"dxa\"/></w:tblCellMar>", "no margin") +
       Para("-") + table("<w:bidiVisual w:val=\"0\"/>", "stated left to right") + Para("-") +
-      table("<w:bidiVisual/>", "right to left");
+      table("<w:bidiVisual/>", "right to left") + Para("-") +
+      table(
+          "<w:tblBorders><w:left w:val=\"single\" w:sz=\"8\" w:space=\"0\" "
+          "w:color=\"auto\"/></w:tblBorders>",
+          "bordered");
   // A first cell with a margin of its own, holding a table of its own: the outer table still
   // moves by the table's margin, the inner one not at all.
   older.body +=
@@ -442,6 +446,8 @@ TEST_F(LookTest, TablesOfAnOlderWordKeepTheirTextAtTheIndentInTheCurrentLayout) 
   EXPECT_EQ(indent("no margin"), "");
   EXPECT_EQ(indent("stated left to right"), "-108");
   EXPECT_EQ(indent("right to left"), "");
+  // A current Word puts the outer side of the left border where an older one put its middle.
+  EXPECT_EQ(indent("bordered"), "-118");
   EXPECT_EQ(indent("cell without margin"), "-1008");
   EXPECT_EQ(indent("nested"), "");
   // The result is laid out as a current document even where older text is the most.

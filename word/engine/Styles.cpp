@@ -982,11 +982,27 @@ void StyleMapper::KeepTableIndent(pugi::xml_node table) const {
   if (!margin) margin = setting("w:tblCellMar/w:start");
   std::optional<long> left = twips(margin, 108);  // Word's margin when nothing says otherwise
   std::optional<long> indent = twips(setting("w:tblInd"), 0);
-  if (!left || !indent || *left == 0) return;
+  if (!left || !indent) return;
+  // An older Word centres the first cell's left border on the table's edge, a current one puts
+  // the border's outer side there: half the border's width moves the table too. The first
+  // cell's own border, else the table's.
+  pugi::xml_node tcBorders = table.child("w:tr").child("w:tc").child("w:tcPr").child("w:tcBorders");
+  pugi::xml_node border = tcBorders.child("w:left");
+  if (!border) border = tcBorders.child("w:start");
+  if (!border) border = setting("w:tblBorders/w:left");
+  if (!border) border = setting("w:tblBorders/w:start");
+  std::string_view line = border.attribute("w:val").value();
+  // Eighths of a point; half of it in twips.
+  const long half =
+      line.empty() || line == "nil" || line == "none"
+          ? 0
+          : static_cast<long>(std::clamp(border.attribute("w:sz").as_int(), 0, 96)) * 5 / 4;
+  const long shift = *left + half;
+  if (shift == 0) return;
 
   pugi::xml_node tblInd = EnsureOrdered(tblPr, "w:tblInd", kTablePropertyOrder);
   tblInd.remove_attributes();
-  tblInd.append_attribute("w:w").set_value(std::to_string(*indent - *left).c_str());
+  tblInd.append_attribute("w:w").set_value(std::to_string(*indent - shift).c_str());
   tblInd.append_attribute("w:type").set_value("dxa");
 }
 
